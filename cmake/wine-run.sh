@@ -1,0 +1,16 @@
+#!/bin/sh
+# Test-runner wrapper: runs a Windows program under Wine with the Japanese code page.
+# Wine may start long-lived helper processes (services, desktop) from any program;
+# they must not inherit the caller's pipes, or the caller waits for them forever.
+# So the program writes to a file, which is then copied to our output.
+export WINEDEBUG=-all
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/inkforge/wineprefix}"
+out=$(mktemp)
+/usr/lib/wine/wine64 "$@" >"$out" 2>&1 </dev/null
+rc=$?
+cat "$out"
+rm -f "$out"
+exit $rc

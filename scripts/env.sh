@@ -1,0 +1,66 @@
+# Shared set-up for scripts/test and scripts/run; source it, then call the functions.
+# Installs what a fresh Debian machine lacks, prepares the Wine prefix and starts
+# the background helpers (wineserver, Xvfb) with their output in a log file.
+
+INK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+INK_CACHE=${INK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/inkforge}
+INK_BUILD=${INK_BUILD:-$INK_ROOT/build}
+export WINEPREFIX=${WINEPREFIX:-$INK_CACHE/wineprefix}
+export WINEDEBUG=-all
+export WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+INK_LOG=$INK_CACHE/helpers.log
+
+ink_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+  mingw-w64-x86-64-dev wine64 xvfb xauth locales fonts-ipafont-gothic googletest)
+
+ink_need_sudo() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+ink_install() {
+  local missing=()
+  for p in "${ink_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    ink_need_sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    ink_need_sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+      "${missing[@]}" >/dev/null
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "generating locale ja_JP.UTF-8"
+    ink_need_sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | ink_need_sudo tee -a /etc/locale.gen >/dev/null
+    ink_need_sudo locale-gen >/dev/null
+  fi
+}
+
+ink_stop_helpers() {
+  if [ -n "${INK_XVFB_PID:-}" ]; then kill "$INK_XVFB_PID" 2>/dev/null; wait "$INK_XVFB_PID" 2>/dev/null; fi
+  [ -x "$WINESERVER" ] && "$WINESERVER" -k >/dev/null 2>&1
+  INK_XVFB_PID=
+}
+
+ink_start_helpers() {
+  mkdir -p "$INK_CACHE"
+  : >"$INK_LOG"
+  trap ink_stop_helpers EXIT
+  # X display for the window tests; pick a free number.
+  local n=91
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >>"$INK_LOG" 2>&1 </dev/null &
+  INK_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "creating Wine prefix in $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    LANG=ja_JP.UTF-8 "$WINE64" wineboot -i >>"$INK_LOG" 2>&1 </dev/null
+  fi
+  # A persistent server keeps each Wine start short.
+  LANG=ja_JP.UTF-8 "$WINESERVER" -p >>"$INK_LOG" 2>&1 </dev/null
+  # Start Wine's own services now, with their output in the log.
+  LANG=ja_JP.UTF-8 "$WINE64" cmd /c exit >>"$INK_LOG" 2>&1 </dev/null || true
+}

@@ -1,0 +1,1 @@
+// Anchor of the engine library; the subsystems come in as object libraries.
