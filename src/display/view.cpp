@@ -1,10 +1,14 @@
 #include "display/view.h"
 
+DrawXformRecord DrawXform;
+
 namespace {
 int curdwg = 0;
-}
+int curvew = 0;
+} // namespace
 
 int dwg_cur() { return curdwg; }
+int vew_cur() { return curvew; }
 
 int dwg_setcur(int dwg) {
   int old = curdwg;
