@@ -1,0 +1,36 @@
+#include <windows.h>
+
+#include "settings/heap.h"
+
+namespace {
+HANDLE heap = nullptr;
+}
+
+int hep_create() {
+  if (!heap)
+    heap = HeapCreate(0, 1048576, 0);
+  return heap ? 1 : 0;
+}
+
+void hep_destroy() {
+  if (heap)
+    HeapDestroy(heap);
+  heap = nullptr;
+}
+
+void *hep_alloc(std::size_t size) {
+  if (!hep_create())
+    return nullptr;
+  return HeapAlloc(heap, HEAP_ZERO_MEMORY, size);
+}
+
+int hep_free(void *block) {
+  if (!block || !heap)
+    return 0;
+  if (!HeapValidate(heap, 0, block)) {
+    // A block of another heap is never freed here.
+    MessageBoxA(nullptr, "ヒープメモリを解放できません", "KIVO LANT", MB_OK);
+    return 0;
+  }
+  return HeapFree(heap, 0, block) ? 1 : 0;
+}
