@@ -58,9 +58,10 @@ ink_start_helpers() {
     echo "creating Wine prefix in $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     LANG=ja_JP.UTF-8 "$WINE64" wineboot -i >>"$INK_LOG" 2>&1 </dev/null
+    "$WINESERVER" -w # let the boot's server write the registry and end
   fi
   # A persistent server keeps each Wine start short.
-  LANG=ja_JP.UTF-8 "$WINESERVER" -p >>"$INK_LOG" 2>&1 </dev/null
+  LANG=ja_JP.UTF-8 "$WINESERVER" -p >>"$INK_LOG" 2>&1 </dev/null || true
   # Start Wine's own services now, with their output in the log.
   LANG=ja_JP.UTF-8 "$WINE64" cmd /c exit >>"$INK_LOG" 2>&1 </dev/null || true
 }
