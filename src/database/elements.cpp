@@ -35,14 +35,11 @@ void area_grow(int db, int area, uint32_t k) {
   (area == 1 ? c.count1 : area == 2 ? c.count2 : c.count3) += k;
 }
 
-uint32_t area_end(int db, int area) {
-  return area == 1 ? dtb_end1(db) : area == 2 ? dtb_end2(db) : dtb_end3(db);
-}
+uint32_t area_end(int db, int area) { return area == 1 ? dtb_end1(db) : area == 2 ? dtb_end2(db) : dtb_end3(db); }
 
-void warn_full() {
-  // The message output is not part of the database; the board warning
-  // "最大要素数を越えました。" is shown by the caller of this hook once it exists.
-}
+// Every add that ends with 0 passes here: the one place for the board warning
+// "最大要素数を越えました。" of the message output.
+void warn_full() {}
 
 int draw_colour(int colour) { return colour == -1 || (colour >= 0 && colour <= 19) ? colour : 0; }
 
@@ -52,9 +49,7 @@ void draw(int db, int colour, uint32_t first) {
   dwg_setcur(old);
 }
 
-void journal(int db, int op, int32_t n, int piece, const ElementRecord *image) {
-  und_writ(db, op, n, piece, image);
-}
+void journal(int db, int op, int32_t n, int piece, const ElementRecord *image) { und_writ(db, op, n, piece, image); }
 
 struct GeoCheck {
   bool erased = false;

@@ -7,7 +7,7 @@
 #include "database/record.h"
 
 // Mode word of add and replace.
-constexpr int ELM_AREA2 = 1;      // bit 0 set: area 2 (bit 1 clear) or 3, no journalling
+constexpr int ELM_AREA2 = 1; // bit 0 set: area 2 (bit 1 clear) or 3, no journalling
 constexpr int ELM_AREA3 = 3;
 constexpr int ELM_NOCELL = 4;     // do not compute the cell mask
 constexpr int ELM_ZEROERASE = 16; // add: a zero-sweep arc is erased, not made a full circle

@@ -73,8 +73,8 @@ struct ContBody {
 };
 
 struct NodBody {
-  int32_t child; // first member
-  int32_t attr;  // first attribute
+  int32_t child;    // first member
+  int32_t attr;     // first attribute
   uint8_t data[52]; // "HIDELINE", or for subkind 1 a u16 class and its geometry
 };
 

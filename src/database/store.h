@@ -34,8 +34,8 @@ struct DbControl {
 static_assert(sizeof(DbControl) == 75 * 4);
 
 struct DbPage {
-  int16_t state; // bit 15: in use
-  int16_t nblk;  // 0 .. 128
+  int16_t state;             // bit 15: in use
+  int16_t nblk;              // 0 .. 128
   int16_t slot[DB_PAGEBLKS]; // block slots, -1 none
 };
 

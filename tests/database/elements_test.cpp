@@ -23,8 +23,8 @@ TEST_F(Store, KindsAndTheirResults) {
   struct Case {
     uint16_t kind;
     int32_t want; // > 0: the next number
-  } cases[] = {{PNT, 1}, {LIN, 2}, {ARC, 3}, {CHR, 4},  {NOD, 5},  {MSKBOX, 6}, {18, 7}, {20, 8}, {24, 9},
-               {3, 10},  {0, -1},  {32, -1}, {512, -1}, {ATR, -2}, {8192, -1}};
+  } cases[] = {{PNT, 1}, {LIN, 2}, {ARC, 3}, {CHR, 4}, {NOD, 5},  {MSKBOX, 6}, {18, 7},   {20, 8},
+               {24, 9},  {3, 10},  {0, -1},  {32, -1}, {512, -1}, {ATR, -2},   {8192, -1}};
   for (const auto &c : cases) {
     ElementRecord p = c.kind == ARC ? arc(5, 0, 90) : c.kind == LIN ? lin(0, 0, 1, 1) : proto(c.kind);
     if (c.kind == CHR)
@@ -41,7 +41,7 @@ TEST_F(Store, StringsSplitOverContinuationRecords) {
   struct Case {
     uint16_t kind;
     int len, recs;
-  } cases[] = {{CHR, 0, 1},  {CHR, 14, 1}, {CHR, 15, 2}, {CHR, 60, 2},  {CHR, 61, 3},
+  } cases[] = {{CHR, 0, 1},    {CHR, 14, 1}, {CHR, 15, 2}, {CHR, 60, 2}, {CHR, 61, 3},
                {CHR, 500, 12}, {ATR, 0, 1},  {ATR, 44, 1}, {ATR, 45, 2}, {ATR, 91, 3}};
   ElementRecord node = nod();
   int32_t g = add(node);
@@ -257,7 +257,7 @@ TEST_F(Store, ReplaceChecksBeforeAnythingChanges) {
     int mode;
     const ElementRecord *p;
     int rc;
-  } cases[] = {{2, n, 0, &l, 3},         {0, n, 0, &pnt, 1}, {0, n + 1, 0, &l, 2}, {0, 0, 0, &l, 2},
+  } cases[] = {{2, n, 0, &l, 3},         {0, n, 0, &pnt, 1},       {0, n + 1, 0, &l, 2}, {0, 0, 0, &l, 2},
                {0, n, ELM_AREA2, &l, 0}, {0, n, ELM_AREA3, &l, 0}, {0, n, 0, &l, 0}};
   for (const auto &c : cases)
     EXPECT_EQ(elm_update(c.db, c.n, c.mode, ELM_NODRAW, c.p, nullptr), c.rc) << c.n << " " << c.mode;
@@ -372,10 +372,10 @@ TEST_F(Store, DeletingADamagedNodeEndsWithAnError) {
     int32_t value;
     int rc;
   } cases[] = {
-      {&dtb_ptr(0, m2)->next, m1, 15 | 1 << 4},       // cyclic member chain
-      {&dtb_ptr(0, m2)->next, 9000, 15 | 1 << 4},     // a link outside the areas
-      {&dtb_ptr(0, a)->next, a, 15 | 1 << 8},         // cyclic attribute chain
-      {&dtb_ptr(0, g)->nod.child, g, 15 | 1 << 4},    // the node is its own member
+      {&dtb_ptr(0, m2)->next, m1, 15 | 1 << 4},    // cyclic member chain
+      {&dtb_ptr(0, m2)->next, 9000, 15 | 1 << 4},  // a link outside the areas
+      {&dtb_ptr(0, a)->next, a, 15 | 1 << 8},      // cyclic attribute chain
+      {&dtb_ptr(0, g)->nod.child, g, 15 | 1 << 4}, // the node is its own member
   };
   for (const auto &c : cases) {
     int32_t keep = *c.field;

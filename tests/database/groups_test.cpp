@@ -105,12 +105,10 @@ TEST_F(Store, DamagedChainsLeaveTheLevelsAsTheyWere) {
     int32_t value;
     int rc;
   } cases[] = {
-      {&dtb_ptr(0, m2)->next, 20000, 4}, // a member beyond the total
-      {&dtb_ptr(0, m2)->next, m1, 4},    // cyclic member chain
-      {&dtb_ptr(0, m2)->next, m2, 4},
-      {&dtb_ptr(0, a1)->next, a1, 5},    // cyclic attribute chain
-      {&dtb_ptr(0, a1)->next, 99999, 5},
-      {&dtb_ptr(0, g)->nod.child, 0, 0}, // below 1: no member
+      {&dtb_ptr(0, m2)->next, 20000, 4},                                    // a member beyond the total
+      {&dtb_ptr(0, m2)->next, m1, 4},                                       // cyclic member chain
+      {&dtb_ptr(0, m2)->next, m2, 4},    {&dtb_ptr(0, a1)->next, a1, 5},    // cyclic attribute chain
+      {&dtb_ptr(0, a1)->next, 99999, 5}, {&dtb_ptr(0, g)->nod.child, 0, 0}, // below 1: no member
   };
   for (const auto &c : cases) {
     int32_t keep = *c.field;

@@ -66,9 +66,9 @@ TEST(Record, RecordsNeededByKindAndLength) {
     uint16_t kind;
     int len, want;
   } cases[] = {
-      {CHR, 0, 1},  {CHR, 14, 1}, {CHR, 15, 2}, {CHR, 60, 2},  {CHR, 61, 3},   {CHR, 106, 3}, {CHR, 107, 4},
-      {ATR, 0, 1},  {ATR, 44, 1}, {ATR, 45, 2}, {ATR, 90, 2},  {ATR, 91, 3},   {PNT, 500, 1}, {LIN, 0, 1},
-      {NOD, 99, 1}, {ARC, 1, 1},  {24, 100, 1}, {CHR, -5, 1},  {CHR, 32767, 714},
+      {CHR, 0, 1},  {CHR, 14, 1}, {CHR, 15, 2}, {CHR, 60, 2}, {CHR, 61, 3},      {CHR, 106, 3}, {CHR, 107, 4},
+      {ATR, 0, 1},  {ATR, 44, 1}, {ATR, 45, 2}, {ATR, 90, 2}, {ATR, 91, 3},      {PNT, 500, 1}, {LIN, 0, 1},
+      {NOD, 99, 1}, {ARC, 1, 1},  {24, 100, 1}, {CHR, -5, 1}, {CHR, 32767, 714},
   };
   for (const auto &c : cases)
     EXPECT_EQ(elm_nrec(c.kind, c.len), c.want) << c.kind << " " << c.len;

@@ -15,8 +15,8 @@ TEST_F(Store, NumbersOneToTotalAreReachable) {
     int db;
     int32_t n;
     bool ok;
-  } cases[] = {{0, 0, false},     {0, -1, false},    {0, 1, true},  {0, 10000, true}, {0, 10001, true},
-               {0, 10500, true},  {0, 10501, false}, {1, 10500, true}, {2, 1, false},   {-1, 1, false}};
+  } cases[] = {{0, 0, false},    {0, -1, false},    {0, 1, true},     {0, 10000, true}, {0, 10001, true},
+               {0, 10500, true}, {0, 10501, false}, {1, 10500, true}, {2, 1, false},    {-1, 1, false}};
   for (const auto &c : cases)
     EXPECT_EQ(dtb_ptr(c.db, c.n) != nullptr, c.ok) << c.db << " " << c.n;
   // The last work record is a distinct record of its own.
@@ -113,11 +113,9 @@ TEST_F(Store, ControlWriteStoresWhatFits) {
     int rc;
     uint32_t w1, w2, w3;
   } cases[] = {
-      {10, 20, 30, 0, 10, 20, 30},
-      {10001, 0, 5, 9, 0, 0, 5},
+      {10, 20, 30, 0, 10, 20, 30},       {10001, 0, 5, 9, 0, 0, 5},
       {6000, 5000, 5, 9, 0, 0, 5}, // each fits, the pair does not
-      {10000, 0, 500, 0, 10000, 0, 500},
-      {1, 2, 501, 9, 1, 2, 0},
+      {10000, 0, 500, 0, 10000, 0, 500}, {1, 2, 501, 9, 1, 2, 0},
   };
   for (const auto &k : cases) {
     dtb_ctrl('i', nullptr);
