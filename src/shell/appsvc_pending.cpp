@@ -1,0 +1,4 @@
+#include "shell/appsvc_pending.h"
+
+char PendingOpenPath[APP_PENDLEN];
+uint32_t DwgModFlags[2];
