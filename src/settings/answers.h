@@ -16,10 +16,10 @@ struct UiQuestion {
   int kind;
   const char *heading; // caption or board heading
   const char *text;
-  const char *keys;     // allowed keys of a pop-up, else null
-  uint32_t flags;       // MessageBox flags
-  void *owner;          // owner window of a message box
-  uint32_t colours[5];  // board colours: outer, inner, field, heading text, body text
+  const char *keys;    // allowed keys of a pop-up, else null
+  uint32_t flags;      // MessageBox flags
+  void *owner;         // owner window of a message box
+  uint32_t colours[5]; // board colours: outer, inner, field, heading text, body text
 };
 
 using UiResponder = std::function<int(const UiQuestion &)>;

@@ -1,5 +1,7 @@
 #include "settings/prefs.h"
 
+#include "settings/params.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -14,10 +16,10 @@ int32_t OkynNotFlat = 0;
 namespace {
 
 const char *const sections[PRF_SECTIONS] = {
-    "",         "SYSTEMU",     "ELMINFO",     "CHAINFO",     "DIMINFO",     "SYSCOLOR",    "FILES",
-    "FBROINFO", "KOUSAINFO",   "PLOTTER",     "FONTINFO",    "LINEWIDTH",   "PAINT",       "DSPLINPITCH",
-    "PRNLINPITCH", "PLTLINPITCH", "HIDESET", "CENTERLINE", "CLOUDFORMSET", "CHARATEXT", "CMDETC",
-    "PENTYPECMD", "CROSLINE",  "MIDDLELIN",   "MODIFY",      "SEALINFO"};
+    "",          "SYSTEMU",    "ELMINFO",      "CHAINFO",   "DIMINFO", "SYSCOLOR",    "FILES",       "FBROINFO",
+    "KOUSAINFO", "PLOTTER",    "FONTINFO",     "LINEWIDTH", "PAINT",   "DSPLINPITCH", "PRNLINPITCH", "PLTLINPITCH",
+    "HIDESET",   "CENTERLINE", "CLOUDFORMSET", "CHARATEXT", "CMDETC",  "PENTYPECMD",  "CROSLINE",    "MIDDLELIN",
+    "MODIFY",    "SEALINFO"};
 
 char settings_path[264];
 
@@ -94,6 +96,18 @@ void prf_format(int type, const PrfValue &v, char *out, std::size_t size) {
     if (size)
       out[0] = '\0';
   }
+}
+
+void prf_defaults() {
+  static const uint8_t rgb[PALETTE_COUNT][3] = {
+      {0, 255, 0},     {0, 255, 255},   {255, 255, 255}, {255, 0, 255},   {0, 0, 255},     {128, 0, 128}, {128, 128, 0},
+      {128, 128, 128}, {154, 205, 50},  {255, 165, 0},   {184, 136, 59},  {255, 105, 180}, {255, 0, 255}, {255, 0, 0},
+      {255, 255, 0},   {255, 255, 255}, {0, 0, 0},       {255, 255, 255}, {0, 255, 255},   {0, 0, 128}};
+  for (int i = 0; i < PALETTE_COUNT; i++)
+    Palette[i] = rgb[i][0] | rgb[i][1] << 8 | static_cast<uint32_t>(rgb[i][2]) << 16;
+  CpntDelDsp = 13;
+  OkynDelay = 0;
+  OkynNotFlat = 0;
 }
 
 const char *prf_path() { return settings_path; }

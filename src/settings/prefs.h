@@ -6,9 +6,9 @@
 #include <cstdint>
 
 enum PrfType : int {
-  PRF_LONG = 2,   // absolute value of a strtol (base 0)
-  PRF_SHORT = 4,  // 0 when |value| >= 32767
-  PRF_ULONG = 8,  // strtol, saturating at 2147483647
+  PRF_LONG = 2,  // absolute value of a strtol (base 0)
+  PRF_SHORT = 4, // 0 when |value| >= 32767
+  PRF_ULONG = 8, // strtol, saturating at 2147483647
   PRF_FLOAT = 16,
   PRF_DOUBLE = 32,
   PRF_CHAR = 64,
@@ -35,6 +35,9 @@ extern PrfValue prf_valslot;
 extern int32_t CpntDelDsp; // three switches as decimal digits
 extern uint32_t OkynDelay; // ms before a question prompt, used when 1..300
 extern int32_t OkynNotFlat;
+
+// Palette defaults and the CMDETC values before the file is read.
+void prf_defaults();
 
 const char *prf_section(int no); // name of section 0..25 ("" for 0 and outside)
 

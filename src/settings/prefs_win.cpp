@@ -17,11 +17,10 @@ namespace {
 enum Sec { SYSTEMU = 1, ELMINFO = 2, CHAINFO = 3, SYSCOLOR = 5, FILES = 6, LINEWIDTH = 11, CMDETC = 20, SEALINFO = 25 };
 
 // Raru palette entries 12..19 by BACKCOLOR (0, not 0).
-const COLORREF seal_palette[2][8] = {
-    {RGB(128, 0, 128), RGB(255, 0, 255), RGB(255, 215, 0), RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0),
-     RGB(255, 248, 220), RGB(0, 0, 0)},
-    {RGB(255, 0, 255), RGB(255, 165, 0), RGB(255, 255, 0), RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 255, 255),
-     RGB(0, 255, 255), RGB(0, 0, 128)}};
+const COLORREF seal_palette[2][8] = {{RGB(128, 0, 128), RGB(255, 0, 255), RGB(255, 215, 0), RGB(0, 0, 0),
+                                      RGB(255, 255, 255), RGB(0, 0, 0), RGB(255, 248, 220), RGB(0, 0, 0)},
+                                     {RGB(255, 0, 255), RGB(255, 165, 0), RGB(255, 255, 0), RGB(255, 255, 255),
+                                      RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 255, 255), RGB(0, 0, 128)}};
 
 bool get(int sec, const char *key, int type) { return prf_getval(sec, key, type) == 0; }
 

@@ -30,12 +30,12 @@ int pth_expand(const char *stored, char *out, std::size_t size, const PathLookup
 
 int sys_stup(); // start-up set-up; 0
 
-int pth_progdir(char *buf /*[264]*/);                // program folder with a trailing '\'; 0
+int pth_progdir(char *buf /*[264]*/);                     // program folder with a trailing '\'; 0
 char *pth_longdir(const char *path, char *buf /*[264]*/); // folder part in long names
-int pth_find(const char *pattern, char *buf /*[262]*/); // 1 found (folder + name), 0 not
-int pth_chkdir(const char *path);                    // 0 good or empty, 1 bad drive, 2 no folder
-const char *sys_getenv(const char *name);            // value or null (static buffer)
-void sys_drvtypes(uint32_t *table /*[25]*/);         // kinds of drives a..y; -1 entries skipped
+int pth_find(const char *pattern, char *buf /*[262]*/);   // 1 found (folder + name), 0 not
+int pth_chkdir(const char *path);                         // 0 good or empty, 1 bad drive, 2 no folder
+const char *sys_getenv(const char *name);                 // value or null (static buffer)
+void sys_drvtypes(uint32_t *table /*[25]*/);              // kinds of drives a..y; -1 entries skipped
 
 // Display form "X:\first\...\last\name" of a long path (out of 260 bytes); -1 for
 // a null or empty path or a null output, else 0.
@@ -46,9 +46,9 @@ void pth_bslash(int mode, char *path);
 // The paper block of the new-drawing dialog.
 #pragma pack(push, 1)
 struct PaperBlock {
-  uint16_t w0;         // 7
-  uint16_t w1;         // 4
-  uint16_t width[12];  // mm by size index; 11 is the size the user enters
+  uint16_t w0;        // 7
+  uint16_t w1;        // 4
+  uint16_t width[12]; // mm by size index; 11 is the size the user enters
   uint16_t height[12];
   uint16_t w26;
   uint16_t w27;

@@ -45,7 +45,7 @@ struct DriveCheck {
 const DriveCheck drive_checks[4] = {
     {1, "データドライブ"}, {2, "マクロドライブ"}, {4, "ワークドライブ"}, {0, "シンボルドライブ"}};
 
-int32_t count_word = 4; // kept within 2..5
+int32_t count_word = 4;  // kept within 2..5
 int32_t switch_word = 0; // kept within 0..1
 
 void paper_defaults() {
@@ -222,6 +222,7 @@ int pth_chkdir(const char *path) {
 int sys_stup() {
   // Every block's start values; the path table and the settings follow.
   prm_init();
+  prf_defaults();
   std::memset(RecentFiles, 0, sizeof RecentFiles);
 
   char module[PATH_WORK] = "";

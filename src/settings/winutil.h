@@ -9,7 +9,7 @@
 #include <commdlg.h>
 #include <winnetwk.h>
 
-int win_pump(HWND window);      // dispatches every waiting message; 0
+int win_pump(HWND window);             // dispatches every waiting message; 0
 int win_center(HWND window, int mode); // 1 moved, 0 not (it would leave the desktop)
 int win_edge(HWND window, int left, int top, int right, int bottom, int sunken, int edges);
 int win_edges(HWND window, int left, int top, int right, int bottom, int sunken, int edges, int depth);
@@ -25,9 +25,9 @@ int pth_browse(OPENFILENAMEA *ofn); // 1 chosen, 2 cancelled or too small, 0 no 
 int pth_netpath(NETRESOURCEA *resource, char *out /*[262]*/);
 #endif
 
-int sys_anykey();  // lowest virtual-key code that is down, 0 when none
-int sys_clrkeys(); // all keys up; 0
-int sys_modkeys(); // 1 Shift, 2 Caps Lock, 8 Alt, 16 Ctrl
+int sys_anykey();           // lowest virtual-key code that is down, 0 when none
+int sys_clrkeys();          // all keys up; 0
+int sys_modkeys();          // 1 Shift, 2 Caps Lock, 8 Alt, 16 Ctrl
 int sys_delay(uint32_t ms); // busy-waits; 0
 int sys_beep3();
 // -1 reads the input-mode word; 0, 1, 2 set it (2 also turns line kinds 6 and up into 1);

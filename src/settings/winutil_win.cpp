@@ -194,10 +194,11 @@ int win_tvtext(HWND tree, HTREEITEM item, char *buf, int size) {
 HTREEITEM win_tvfind(HWND tree, HTREEITEM parent, HTREEITEM after, const char *text) {
   if (!tree || !text)
     return nullptr;
-  HTREEITEM item = after ? reinterpret_cast<HTREEITEM>(
-                               SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(after)))
-                         : reinterpret_cast<HTREEITEM>(
-                               SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+  HTREEITEM item =
+      after
+          ? reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(after)))
+          : reinterpret_cast<HTREEITEM>(
+                SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
   for (; item; item = reinterpret_cast<HTREEITEM>(
                    SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
     char buf[262] = "";
