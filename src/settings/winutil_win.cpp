@@ -150,7 +150,8 @@ HBRUSH win_ctlcolor(HWND, UINT message, HDC dc, HWND control) {
 
 int win_transblt(HDC dc, int x, int y, HBITMAP bitmap, COLORREF transparent) {
   BITMAP bm;
-  GetObjectA(bitmap, sizeof bm, &bm);
+  if (!GetObjectA(bitmap, sizeof bm, &bm))
+    return 0;
   HDC src = CreateCompatibleDC(dc);
   HDC maskdc = CreateCompatibleDC(dc);
   HBITMAP mask = CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);

@@ -36,6 +36,8 @@ protected:
 
 TEST_F(MsgTable, LoaderTakesOnlyWellFormedEntryLines) {
   std::string longline = "40 \"" + std::string(130, 'a') + "\"\n";
+  // A piece ends after 127 bytes; the rest of the line is read as a line of its own.
+  std::string split = "41 \"" + std::string(123, 'b') + "42 \"tail\"\n";
   TempFile f("msg_fixture.msg", "12 \"twelve\" remark\n"
                                 " 13 \"leading blank\"\n"
                                 "X14 \"letter\"\n"
@@ -43,18 +45,19 @@ TEST_F(MsgTable, LoaderTakesOnlyWellFormedEntryLines) {
                                 "15 \"\"\n"
                                 "100 \"first\"\n"
                                 "100 \"second\"\n" +
-                                    longline +
+                                    longline + split +
                                     "65535 \"end mark number\"\n70000 \"too big\"\n"
                                     "16 \"!!marked\"\n");
   ASSERT_EQ(msg_load(0, f.path.c_str()), 0);
   EXPECT_STREQ(msg_text(12), "twelve");
   EXPECT_STREQ(msg_text(100), "first");
   EXPECT_STREQ(msg_text(16), "!!marked");
-  for (int n : {13, 14, 15, 40})
+  EXPECT_STREQ(msg_text(42), "tail");
+  for (int n : {13, 14, 15, 40, 41})
     EXPECT_STREQ(msg_text(n), ("<<未定義ﾒｯｾｰｼﾞ " + std::to_string(n) + ">>").c_str()) << n;
   // 70000 would wrap to 4464 in 16 bits: skipped, as is the end-mark number.
   EXPECT_STREQ(msg_text(4464), "<<未定義ﾒｯｾｰｼﾞ 4464>>");
-  EXPECT_EQ(msg_count(), 4);
+  EXPECT_EQ(msg_count(), 5);
 }
 
 TEST_F(MsgTable, MissingFileAndNoTable) {
@@ -251,6 +254,14 @@ TEST_F(MsgTable, EveryRegisteredMessageHasItsText) {
 
 TEST_F(MsgTable, EveryDumpLabelHasItsText) {
   check_file("RERUVEVA.msg.txt", "RERUVEVA.reg", "RERUVEVA.MSG", true);
+  // Appending without a path keeps the dump table as it is.
+  const std::string bin = host_path(std::string(INK_BIN_DIR) + "/RERUVEVA.MSG");
+  ASSERT_EQ(dmp_msgload(0, bin.c_str()), 0);
+  EXPECT_EQ(dmp_msgload(1, nullptr), 0);
+  EXPECT_NE(std::string(dmp_msgtext(31912)).find("%04X"), std::string::npos);
+  EXPECT_EQ(msg_text(31912), nullptr); // the main table is a different one
+  dmp_msgload(2, nullptr);
+  EXPECT_EQ(dmp_msgtext(31912), nullptr);
   auto reg = read_register(std::string(INK_DATA_DIR) + "/RERUVEVA.reg");
   EXPECT_EQ(reg.size(), 73u);
   EXPECT_EQ(reg.begin()->first, 31912);
