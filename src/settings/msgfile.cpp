@@ -196,9 +196,11 @@ std::size_t conversion(const char *p, char &kind, bool &longarg) {
       break;
     }
   }
-  // A '*' would read a width argument nobody passed.
-  if (kind && std::memchr(p, '*', n))
-    kind = 0;
+  // Only flags, width and precision may stand between '%' and the letter; anything
+  // else ('*' reading an argument nobody passed, a double-byte character) is text.
+  for (std::size_t i = 1; kind && i + 1 < n; i++)
+    if (!std::strchr("-+ #0123456789.l", p[i]))
+      kind = 0;
   return n;
 }
 

@@ -38,7 +38,7 @@ int win_center(HWND window, int mode) {
   if (x < 0 || y < 0)
     return 0;
   // Centring never hides the window it moves.
-  UINT flags = SWP_NOSIZE | SWP_NOZORDER | (mode == 1 ? 0 : SWP_NOREDRAW);
+  UINT flags = SWP_NOSIZE | (mode == 1 ? 0 : SWP_NOREDRAW);
   SetWindowPos(window, nullptr, x, y, 0, 0, flags);
   return 1;
 }
