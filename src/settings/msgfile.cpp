@@ -17,7 +17,7 @@ namespace {
 
 constexpr uint16_t END_MARK = 65535;
 constexpr std::size_t POOL_LIMIT = 65536; // offsets are 16-bit
-constexpr int LINE_PIECE = 128;           // each read takes at most 127 bytes
+constexpr int LINE_READ = 128;            // each read takes at most 127 bytes
 
 struct Table {
   uint16_t *num = nullptr; // number array; also the allocation
@@ -93,7 +93,7 @@ int16_t load(Table &t, int mode, const char *path, bool dump) {
     release(t);
   }
   FILE *f = path ? std::fopen(path, "r") : nullptr;
-  char line[LINE_PIECE];
+  char line[LINE_READ];
   if (!f) {
     rc = MSG_NOFILE;
   } else {
@@ -267,7 +267,7 @@ void render(const char *format, const MsgArgs &args, Out &out) {
         if (pct[i] != 'l')
           spec += pct[i];
       const MsgArgs::Arg &a = args.v[k++];
-      std::string piece;
+      std::string chunk;
       int need;
       if (kind == 'f')
         need = std::snprintf(nullptr, 0, spec.c_str(), a.d);
@@ -276,14 +276,14 @@ void render(const char *format, const MsgArgs &args, Out &out) {
       else
         need = std::snprintf(nullptr, 0, spec.c_str(), static_cast<int>(a.i));
       if (need > 0) {
-        piece.resize(static_cast<std::size_t>(need) + 1);
+        chunk.resize(static_cast<std::size_t>(need) + 1);
         if (kind == 'f')
-          std::snprintf(piece.data(), piece.size(), spec.c_str(), a.d);
+          std::snprintf(chunk.data(), chunk.size(), spec.c_str(), a.d);
         else if (kind == 's')
-          std::snprintf(piece.data(), piece.size(), spec.c_str(), a.s ? a.s : "(null)");
+          std::snprintf(chunk.data(), chunk.size(), spec.c_str(), a.s ? a.s : "(null)");
         else
-          std::snprintf(piece.data(), piece.size(), spec.c_str(), static_cast<int>(a.i));
-        out.put(piece.data(), static_cast<std::size_t>(need));
+          std::snprintf(chunk.data(), chunk.size(), spec.c_str(), static_cast<int>(a.i));
+        out.put(chunk.data(), static_cast<std::size_t>(need));
       }
     }
     p = pct + n;

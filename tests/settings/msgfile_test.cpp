@@ -36,7 +36,7 @@ protected:
 
 TEST_F(MsgTable, LoaderTakesOnlyWellFormedEntryLines) {
   std::string longline = "40 \"" + std::string(130, 'a') + "\"\n";
-  // A piece ends after 127 bytes; the rest of the line is read as a line of its own.
+  // A read ends after 127 bytes; the rest of the line is read as a line of its own.
   std::string split = "41 \"" + std::string(123, 'b') + "42 \"tail\"\n";
   TempFile f("msg_fixture.msg", "12 \"twelve\" remark\n"
                                 " 13 \"leading blank\"\n"
