@@ -13,3 +13,7 @@ if(NOT WIN32)
                    -DNOTICE=${CMAKE_SOURCE_DIR}/data/fonts/NOTICE -DFIRST=${INK_FONT_DIR}
                    -DSECOND=${CMAKE_CURRENT_BINARY_DIR}/fonts-again -P ${CMAKE_CURRENT_LIST_DIR}/fontgen_repeat.cmake)
 endif()
+
+# Benchmark (not a test): fontbench <font folder> [cache blocks].
+add_executable(fontbench ${CMAKE_SOURCE_DIR}/bench/fontbench.cpp)
+target_link_libraries(fontbench PRIVATE strokefont)
