@@ -52,6 +52,7 @@ static_assert(sizeof(FchEntry) == 12);
 
 struct FchSlot {
   int32_t fd, pos;
+  int32_t real = -1; // where the file itself stands, -1 unknown; saves seeks between adjacent blocks
 };
 
 struct FontCache {
@@ -79,7 +80,9 @@ int slot_of(int fd) {
 
 // Buffer holding block pos / B of fd (list L), its valid length in *len; nullptr when
 // the block cannot be read.
-unsigned char *lookup(int list, int fd, int32_t pos, int *len) {
+unsigned char *lookup(int list, FchSlot &slot, int *len) {
+  const int fd = slot.fd;
+  const int32_t pos = slot.pos;
   const int shift = list ? 5 : 3, size = 1 << shift, n = Fc.n;
   const int32_t b = pos >> shift;
   FchEntry *e = Fc.lru + list * n;
@@ -99,8 +102,9 @@ unsigned char *lookup(int list, int fd, int32_t pos, int *len) {
   e[0] = fresh;
   unsigned char *p = bufs + fresh.buf * size;
   int got = -1;
-  if (b >= 0 && Io.lseek(fd, b * size, 0) == b * size)
+  if (b >= 0 && (slot.real == b * size || Io.lseek(fd, b * size, 0) == b * size))
     got = Io.read(fd, p, size);
+  slot.real = got < 0 || got > size ? -1 : b * size + got;
   if (got < 0 || got > size) {
     // Nothing valid came in: the entry goes back to the end as free.
     std::memmove(e, e + 1, (n - 1) * sizeof *e);
@@ -193,7 +197,7 @@ int fch_read(int fd, void *buf, int count) {
   int delivered = 0, remaining = count;
   do {
     int len = 0;
-    unsigned char *p = lookup(list, fd, pos, &len);
+    unsigned char *p = lookup(list, Fc.slot[s], &len);
     if (!p)
       return -1;
     int o = pos & mask, k = len - o;
@@ -219,7 +223,7 @@ int32_t fch_lseek(int fd, int32_t offset, int origin) {
   else if (origin == 1)
     pos = static_cast<int32_t>(static_cast<uint32_t>(pos) + static_cast<uint32_t>(offset));
   else
-    pos = Io.lseek(fd, offset, origin);
+    pos = Fc.slot[s].real = Io.lseek(fd, offset, origin);
   return pos;
 }
 

@@ -41,6 +41,7 @@ TEST_F(FontCacheTest, SixBytesAtThirtyLoadTwoBlocksThenNoIo) {
   EXPECT_EQ(0, std::memcmp(got, &b[30], 6));
   EXPECT_EQ(io.reads, 2); // blocks 0 and 1 of 32 bytes
   EXPECT_EQ(io.bytes, 64);
+  EXPECT_EQ(io.seeks, 1); // the file already stands at block 1
   io.reset();
   std::memset(got, 0, sizeof got);
   EXPECT_EQ(fch_lseek(f1, 30, 0), 30);
