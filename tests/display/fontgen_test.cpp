@@ -173,6 +173,9 @@ TEST_F(GeneratedFonts, Coverage) {
   for (const auto &r : ranges)
     for (int c = r.first; c <= r.last; c++)
       check(r.what, r.row << 8 | c);
+  // Characters whose Unicode form differs between code page 932 and JIS: ～ ∥ － ￥.
+  for (int jis : {0x2141, 0x2142, 0x215D, 0x216F})
+    check("CP932 form", jis);
   int kanji = 0;
   for (int row = 0x30; row <= 0x74; row++) {
     int last = row == 0x4F ? 0x53 : row == 0x74 ? 0x26 : 0x7E;
