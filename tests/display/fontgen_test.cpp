@@ -46,8 +46,10 @@ struct BoundsSink : GlyphSink {
       see(p[i]);
     return 0;
   }
-  int circle(int, int, GlyphPt at) override {
-    n++, see(at);
+  int circles = 0, bad_angles = 0;
+  int circle(int, int a, GlyphPt at) override {
+    n++, circles++, see(at);
+    bad_angles += a != 0; // both readers of the files agree only at angle 0
     return 0;
   }
 };
@@ -68,7 +70,7 @@ TEST_F(GeneratedFonts, EveryHighQualityRecordParses) {
   std::vector<uint8_t> kj[2] = {get_file(Dir + "/inkfrghq.kj1"), get_file(Dir + "/inkfrghq.kj2")};
   ASSERT_EQ(idx.size(), static_cast<size_t>(FNT_HQ_RECORDS) * 6);
   ASSERT_EQ(fnt_open(2, Dir.c_str(), 50), 0);
-  int glyphs = 0;
+  int glyphs = 0, circles = 0;
   for (int rec = 0; rec < FNT_HQ_RECORDS; rec++) {
     int width = i16(idx, rec * 6);
     uint32_t loc = u32(idx, rec * 6 + 2);
@@ -88,6 +90,8 @@ TEST_F(GeneratedFonts, EveryHighQualityRecordParses) {
     BoundsSink c;
     ASSERT_EQ(fnt_hqglyph(lead, trail, c), 0) << rec;
     EXPECT_EQ(c.n, b.n);
+    EXPECT_EQ(b.bad_angles, 0) << rec;
+    circles += b.circles;
     if (b.n) {
       EXPECT_GE(b.xmin, -20) << rec;
       EXPECT_LE(b.xmax, 370) << rec;
@@ -96,6 +100,7 @@ TEST_F(GeneratedFonts, EveryHighQualityRecordParses) {
     }
   }
   EXPECT_GT(glyphs, 6700);
+  EXPECT_GE(circles, 4); // ○ ◎ ◯
 }
 
 TEST_F(GeneratedFonts, EveryStandardRecordIsSound) {
