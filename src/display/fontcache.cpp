@@ -78,43 +78,66 @@ int slot_of(int fd) {
   return -1;
 }
 
-// Buffer holding block pos / B of fd (list L), its valid length in *len; nullptr when
-// the block cannot be read.
-unsigned char *lookup(int list, FchSlot &slot, int *len) {
+int find(const FchEntry *e, int n, int fd, int32_t block) {
+  for (int j = 0; j < n; j++)
+    if (e[j].fd == fd && e[j].block == block)
+      return j;
+  return -1;
+}
+
+constexpr int FILL_MAX = 64; // blocks one miss may bring in
+unsigned char Stage[FILL_MAX * 32];
+
+// Buffer holding the block of the slot's position (list L), its valid length in *len;
+// nullptr when the block cannot be read. A miss also brings in up to want - 1 following
+// blocks that are not cached yet, with the same single file read.
+unsigned char *lookup(int list, FchSlot &slot, int want, int *len) {
   const int fd = slot.fd;
-  const int32_t pos = slot.pos;
   const int shift = list ? 5 : 3, size = 1 << shift, n = Fc.n;
-  const int32_t b = pos >> shift;
+  const int32_t b = slot.pos >> shift;
   FchEntry *e = Fc.lru + list * n;
   unsigned char *bufs = list ? Fc.buf32 : Fc.buf8;
   unsigned char *valid = Fc.valid + list * n;
-  for (int j = 0; j < n; j++) {
-    if (e[j].fd == fd && e[j].block == b) {
-      FchEntry hit = e[j];
-      std::memmove(e + 1, e, j * sizeof *e);
-      e[0] = hit;
-      *len = valid[hit.buf];
-      return bufs + hit.buf * size;
-    }
+  int j = find(e, n, fd, b);
+  if (j >= 0) {
+    FchEntry hit = e[j];
+    std::memmove(e + 1, e, j * sizeof *e);
+    e[0] = hit;
+    *len = valid[hit.buf];
+    return bufs + hit.buf * size;
   }
-  FchEntry fresh{fd, e[n - 1].buf, b};
-  std::memmove(e + 1, e, (n - 1) * sizeof *e);
-  e[0] = fresh;
-  unsigned char *p = bufs + fresh.buf * size;
+  int k = want < n ? want : n;
+  if (k > FILL_MAX)
+    k = FILL_MAX;
+  if (b < 0 || b > INT32_MAX / size - k)
+    k = 1;
+  for (int i = 1; i < k; i++)
+    if (find(e, n, fd, b + i) >= 0) {
+      k = i;
+      break;
+    }
   int got = -1;
   if (b >= 0 && (slot.real == b * size || Io.lseek(fd, b * size, 0) == b * size))
-    got = Io.read(fd, p, size);
-  slot.real = got < 0 || got > size ? -1 : b * size + got;
-  if (got < 0 || got > size) {
-    // Nothing valid came in: the entry goes back to the end as free.
-    std::memmove(e, e + 1, (n - 1) * sizeof *e);
-    e[n - 1] = {-1, fresh.buf, -1};
-    valid[fresh.buf] = 0;
+    got = Io.read(fd, Stage, k * size);
+  if (got < 0 || got > k * size) {
+    slot.real = -1;
     return nullptr;
   }
-  valid[fresh.buf] = static_cast<unsigned char>(got);
-  *len = got;
-  return p;
+  slot.real = b * size + got;
+  // The later blocks first, so that block b ends up most recently used.
+  for (int i = k - 1; i >= 0; i--) {
+    int v = got - i * size;
+    v = v < 0 ? 0 : v > size ? size : v;
+    if (i > 0 && v == 0)
+      continue;
+    FchEntry fresh{fd, e[n - 1].buf, b + i};
+    std::memmove(e + 1, e, (n - 1) * sizeof *e);
+    e[0] = fresh;
+    std::memcpy(bufs + fresh.buf * size, Stage + i * size, v);
+    valid[fresh.buf] = static_cast<unsigned char>(v);
+  }
+  *len = valid[e[0].buf];
+  return bufs + e[0].buf * size;
 }
 
 } // namespace
@@ -197,7 +220,9 @@ int fch_read(int fd, void *buf, int count) {
   int delivered = 0, remaining = count;
   do {
     int len = 0;
-    unsigned char *p = lookup(list, Fc.slot[s], &len);
+    int want = static_cast<int>(((int64_t{pos} + (remaining > 0 ? remaining : 1) - 1) >> (list ? 5 : 3)) -
+                                (pos >> (list ? 5 : 3)) + 1);
+    unsigned char *p = lookup(list, Fc.slot[s], want, &len);
     if (!p)
       return -1;
     int o = pos & mask, k = len - o;

@@ -39,9 +39,9 @@ TEST_F(FontCacheTest, SixBytesAtThirtyLoadTwoBlocksThenNoIo) {
   EXPECT_EQ(fch_lseek(f1, 30, 0), 30);
   EXPECT_EQ(fch_read(f1, got, 6), 6);
   EXPECT_EQ(0, std::memcmp(got, &b[30], 6));
-  EXPECT_EQ(io.reads, 2); // blocks 0 and 1 of 32 bytes
-  EXPECT_EQ(io.bytes, 64);
-  EXPECT_EQ(io.seeks, 1); // the file already stands at block 1
+  EXPECT_EQ(io.bytes, 64); // blocks 0 and 1 of 32 bytes, in one read
+  EXPECT_EQ(io.reads, 1);
+  EXPECT_EQ(io.seeks, 1);
   io.reset();
   std::memset(got, 0, sizeof got);
   EXPECT_EQ(fch_lseek(f1, 30, 0), 30);
@@ -60,9 +60,39 @@ TEST_F(FontCacheTest, FirstFileUsesEightByteBlocks) {
   fch_lseek(f0, 6, 0);
   EXPECT_EQ(fch_read(f0, got, 4), 4);
   EXPECT_EQ(0, std::memcmp(got, &a[6], 4));
+  EXPECT_EQ(io.bytes, 16); // blocks 0 and 1
+  // The next block on comes from the file without a seek, the two loaded ones from the cache.
+  io.reset();
+  fch_lseek(f0, 0, 0);
+  EXPECT_EQ(fch_read(f0, got, 4), 4);
+  fch_lseek(f0, 16, 0);
+  EXPECT_EQ(fch_read(f0, got, 4), 4);
+  EXPECT_EQ(got[0], a[16]);
+  EXPECT_EQ(io.bytes, 8);
+  EXPECT_EQ(io.seeks, 0);
+  EXPECT_EQ(fch_lseek(f0, 0, 1), 20); // reads advance the kept position
+}
+
+TEST_F(FontCacheTest, LongReadsFillSeveralBlocksWithOneFileRead) {
+  ASSERT_EQ(fch_init(1, 50), 0);
+  int f0 = open("fch_a.bin"), f1 = open("fch_b.bin");
+  uint8_t got[100];
+  CountedIo io;
+  fch_lseek(f1, 40, 0); // block 1 cached first
+  EXPECT_EQ(fch_read(f1, got, 4), 4);
+  io.reset();
+  fch_lseek(f1, 5, 0); // blocks 0..2: 0 is read alone (1 is cached), then 2 and 3
+  EXPECT_EQ(fch_read(f1, got, 95), 95);
+  EXPECT_EQ(0, std::memcmp(got, &b[5], 95));
   EXPECT_EQ(io.reads, 2);
-  EXPECT_EQ(io.bytes, 16);
-  EXPECT_EQ(fch_lseek(f0, 0, 1), 10); // reads advance the kept position
+  EXPECT_EQ(io.bytes, 32 + 36); // block 3 holds the last 4 bytes
+  io.reset();
+  fch_lseek(f1, 0, 0);
+  EXPECT_EQ(fch_read(f1, got, 100), 100);
+  EXPECT_EQ(0, std::memcmp(got, b.data(), 100));
+  EXPECT_EQ(io.reads + io.seeks, 0);
+  fch_close(f0);
+  fch_close(f1);
 }
 
 TEST_F(FontCacheTest, SeeksFromStartOrCurrentStayInTheCacheFromEndGoToTheFile) {
