@@ -14,13 +14,18 @@ WINESERVER=/usr/lib/wine/wineserver64
 INK_LOG=$INK_CACHE/helpers.log
 
 ink_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-  mingw-w64-x86-64-dev wine64 xvfb xauth locales fonts-ipafont-gothic googletest)
+  mingw-w64-x86-64-dev wine64 xvfb xauth locales fonts-ipafont-gothic googletest
+  python3 npm hershey-fonts-data)
+INK_FONT_DEPS=${INK_FONT_DEPS:-$INK_CACHE/fontdeps}
+export INK_FONT_DEPS
 
 ink_need_sudo() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 ink_install() {
   local missing=()
   for p in "${ink_packages[@]}"; do
+    # A Node.js build that brings its own npm is fine too.
+    [ "$p" = npm ] && command -v npm >/dev/null && continue
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -34,6 +39,20 @@ ink_install() {
     ink_need_sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
     grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | ink_need_sudo tee -a /etc/locale.gen >/dev/null
     ink_need_sudo locale-gen >/dev/null
+  fi
+  ink_fontdeps
+}
+
+# The font generator's npm packages, pinned by data/fonts/package-lock.json,
+# installed outside the source tree.
+ink_fontdeps() {
+  local src=$INK_ROOT/data/fonts
+  if ! cmp -s "$src/package-lock.json" "$INK_FONT_DEPS/package-lock.json" ||
+    [ ! -d "$INK_FONT_DEPS/node_modules/@madcat/kanjivg/dist/main" ]; then
+    echo "installing font sources into $INK_FONT_DEPS"
+    mkdir -p "$INK_FONT_DEPS"
+    cp "$src/package.json" "$src/package-lock.json" "$INK_FONT_DEPS/"
+    (cd "$INK_FONT_DEPS" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null)
   fi
 }
 

@@ -1,0 +1,222 @@
+// The generated font files: structure, coverage and what the glyphs look like.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "display/fontfile.h"
+#include "fonttest_util.h"
+
+namespace {
+
+const std::string Dir = INK_FONT_DIR;
+const std::string Refs = INK_FONT_REFS;
+
+int16_t i16(const std::vector<uint8_t> &v, size_t at) { return static_cast<int16_t>(v[at] | v[at + 1] << 8); }
+uint32_t u32(const std::vector<uint8_t> &v, size_t at) {
+  return v[at] | v[at + 1] << 8 | v[at + 2] << 16 | static_cast<uint32_t>(v[at + 3]) << 24;
+}
+
+// Shift-JIS of a JIS X 0208 code.
+void jis2sjis(int jis, int *lead, int *trail) {
+  int r = jis >> 8, c = jis & 0xFF;
+  *lead = (r + 1) / 2 + (r <= 0x5E ? 0x70 : 0xB0);
+  *trail = (r & 1) ? c + (c <= 0x5F ? 0x1F : 0x20) : c + 0x7E;
+}
+
+// Strokes of one glyph with their bounds.
+struct BoundsSink : GlyphSink {
+  int n = 0, xmin = 1 << 30, ymin = 1 << 30, xmax = -(1 << 30), ymax = -(1 << 30);
+  void see(GlyphPt p) {
+    xmin = std::min(xmin, p.x), xmax = std::max(xmax, p.x);
+    ymin = std::min(ymin, p.y), ymax = std::max(ymax, p.y);
+  }
+  int line(GlyphPt a, GlyphPt b) override {
+    n++, see(a), see(b);
+    return 0;
+  }
+  int polyline(const GlyphPt *p, int k) override {
+    n++;
+    for (int i = 0; i < k; i++)
+      see(p[i]);
+    return 0;
+  }
+  int circles = 0, bad_angles = 0;
+  int circle(int, int a, GlyphPt at) override {
+    n++, circles++, see(at);
+    bad_angles += a != 0; // both readers of the files agree only at angle 0
+    return 0;
+  }
+};
+
+struct GeneratedFonts : ::testing::Test {
+  void TearDown() override { fnt_close(); }
+};
+
+bool has_hq(const std::vector<uint8_t> &idx, int jis) {
+  size_t at = static_cast<size_t>(fnt_hqrecord(static_cast<uint16_t>(jis))) * 6;
+  return i16(idx, at) != -1 && u32(idx, at + 2) != 0xFFFFFFFFu;
+}
+
+} // namespace
+
+TEST_F(GeneratedFonts, EveryHighQualityRecordParses) {
+  auto idx = get_file(Dir + "/inkfrghq.idx");
+  std::vector<uint8_t> kj[2] = {get_file(Dir + "/inkfrghq.kj1"), get_file(Dir + "/inkfrghq.kj2")};
+  ASSERT_EQ(idx.size(), static_cast<size_t>(FNT_HQ_RECORDS) * 6);
+  ASSERT_EQ(fnt_open(2, Dir.c_str(), 50), 0);
+  int glyphs = 0, circles = 0;
+  for (int rec = 0; rec < FNT_HQ_RECORDS; rec++) {
+    int width = i16(idx, rec * 6);
+    uint32_t loc = u32(idx, rec * 6 + 2);
+    if (width == -1 || loc == 0xFFFFFFFFu)
+      continue;
+    glyphs++;
+    const auto &f = kj[loc >> 31];
+    size_t at = (loc & 0x7FFFFFFFu) * 2;
+    ASSERT_LE(at + 10, f.size()) << rec;
+    int len = 2 * i16(f, at);
+    ASSERT_GE(len, 0);
+    ASSERT_LE(at + 10 + len, f.size()) << rec;
+    BoundsSink b;
+    ASSERT_EQ(fnt_hqrun(f.data() + at + 10, len, b), 0) << rec; // exactly its length
+    int jis = (rec / 94 + 0x21) << 8 | (rec % 94 + 0x21), lead, trail;
+    jis2sjis(jis, &lead, &trail);
+    BoundsSink c;
+    ASSERT_EQ(fnt_hqglyph(lead, trail, c), 0) << rec;
+    EXPECT_EQ(c.n, b.n);
+    EXPECT_EQ(b.bad_angles, 0) << rec;
+    circles += b.circles;
+    if (b.n) {
+      EXPECT_GE(b.xmin, -20) << rec;
+      EXPECT_LE(b.xmax, 370) << rec;
+      EXPECT_GE(b.ymin, -40) << rec;
+      EXPECT_LE(b.ymax, 380) << rec;
+    }
+  }
+  EXPECT_GT(glyphs, 6700);
+  EXPECT_GE(circles, 4); // ○ ◎ ◯
+}
+
+TEST_F(GeneratedFonts, EveryStandardRecordIsSound) {
+  auto idx = get_file(Dir + "/ikfrgstd.idx"), knj = get_file(Dir + "/ikfrgstd.knj");
+  ASSERT_EQ(idx.size(), static_cast<size_t>(FNT_STD_RECORDS) * 4);
+  ASSERT_EQ(fnt_open(1, Dir.c_str(), 50), 0);
+  int glyphs = 0;
+  for (int rec = 0; rec < FNT_STD_RECORDS; rec++) {
+    size_t offset = idx[rec * 4] | idx[rec * 4 + 1] << 8 | idx[rec * 4 + 2] << 16, len = idx[rec * 4 + 3];
+    if (!len)
+      continue;
+    glyphs++;
+    ASSERT_LE(offset + len, knj.size()) << rec;
+    const uint8_t *g = knj.data() + offset;
+    // 0x0F only ever separates two strokes.
+    EXPECT_NE(g[0], 0x0F) << rec;
+    EXPECT_NE(g[len - 1], 0x0F) << rec;
+    for (size_t i = 1; i < len; i++)
+      EXPECT_FALSE(g[i] == 0x0F && g[i - 1] == 0x0F) << rec;
+    int lead = rec / 192 + (rec / 192 < 31 ? 0x81 : 0xC1), trail = rec % 192 + 0x40;
+    BoundsSink b;
+    ASSERT_EQ(fnt_stddecode(lead, trail, b), 0) << rec;
+    EXPECT_LE(b.xmax, 14) << rec;
+  }
+  EXPECT_GT(glyphs, 6700);
+}
+
+TEST_F(GeneratedFonts, KnownKanjiAndLatinLetter) {
+  auto idx = get_file(Dir + "/inkfrghq.idx");
+  EXPECT_EQ(fnt_hqrecord(fnt_sjis2jis(0x889F)), 1410);
+  EXPECT_TRUE(has_hq(idx, 0x3021));
+  ASSERT_EQ(fnt_open(2, Dir.c_str(), 50), 0);
+  BoundsSink a; // 亜: seven strokes over most of the cell
+  EXPECT_EQ(fnt_hqglyph(0x88, 0x9F, a), 0);
+  EXPECT_EQ(a.n, 7);
+  EXPECT_LT(a.xmin, 80);
+  EXPECT_GT(a.xmax, 270);
+  EXPECT_LT(a.ymin, 80);
+  EXPECT_GT(a.ymax, 270);
+  BoundsSink l; // Ａ: three strokes, centred, standing on the baseline
+  EXPECT_EQ(fnt_hqglyph(0x82, 0x60, l), 0);
+  EXPECT_EQ(l.n, 3);
+  EXPECT_NEAR((l.xmin + l.xmax) / 2, 175, 10);
+  EXPECT_NEAR(l.ymin, 80, 3);
+  EXPECT_GT(l.ymax, 300);
+  ASSERT_EQ(fnt_open(1, Dir.c_str(), 50), 0);
+  BoundsSink s;
+  EXPECT_EQ(fnt_stddecode(0x88, 0x9F, s), 0);
+  EXPECT_GE(s.n, 7);
+  EXPECT_LE(s.xmin, 3);
+  EXPECT_GE(s.xmax, 11);
+  BoundsSink sl;
+  EXPECT_EQ(fnt_stddecode(0x82, 0x60, sl), 0);
+  EXPECT_GE(sl.n, 3);
+}
+
+TEST_F(GeneratedFonts, Coverage) {
+  auto idx = get_file(Dir + "/inkfrghq.idx"), sidx = get_file(Dir + "/ikfrgstd.idx");
+  struct Range {
+    const char *what;
+    int row, first, last;
+  } ranges[] = {
+      {"digits", 0x23, 0x30, 0x39},      {"Latin capitals", 0x23, 0x41, 0x5A},    {"Latin small", 0x23, 0x61, 0x7A},
+      {"hiragana", 0x24, 0x21, 0x73},    {"katakana", 0x25, 0x21, 0x76},          {"Greek capitals", 0x26, 0x21, 0x38},
+      {"Greek small", 0x26, 0x41, 0x58}, {"Cyrillic capitals", 0x27, 0x21, 0x41}, {"Cyrillic small", 0x27, 0x51, 0x71}};
+  std::string missing;
+  auto check = [&](const char *what, int jis) {
+    int lead, trail;
+    jis2sjis(jis, &lead, &trail);
+    int srec = fnt_stdrecord(lead, trail);
+    if (!has_hq(idx, jis) || sidx[srec * 4 + 3] == 0)
+      missing += std::string(what) + " " + std::to_string((jis >> 8) - 0x20) + "-" +
+                 std::to_string((jis & 0xFF) - 0x20) + "; ";
+  };
+  for (const auto &r : ranges)
+    for (int c = r.first; c <= r.last; c++)
+      check(r.what, r.row << 8 | c);
+  // Characters whose Unicode form differs between code page 932 and JIS: ～ ∥ － ￥.
+  for (int jis : {0x2141, 0x2142, 0x215D, 0x216F})
+    check("CP932 form", jis);
+  int kanji = 0;
+  for (int row = 0x30; row <= 0x74; row++) {
+    int last = row == 0x4F ? 0x53 : row == 0x74 ? 0x26 : 0x7E;
+    for (int c = 0x21; c <= last; c++, kanji++)
+      check("kanji", row << 8 | c);
+  }
+  EXPECT_EQ(kanji, 6355);
+  EXPECT_EQ(missing, "");
+  // The symbols of rows 1 and 2 are partly covered; list what is absent.
+  std::string absent;
+  for (int row = 0x21; row <= 0x22; row++)
+    for (int c = 0x21; c <= 0x7E; c++)
+      if (!has_hq(idx, row << 8 | c))
+        absent += std::to_string(row - 0x20) + "-" + std::to_string(c - 0x20) + " ";
+  std::printf("symbols without a glyph (row-cell): %s\n", absent.c_str());
+}
+
+TEST_F(GeneratedFonts, RenderedTextMatchesTheReviewedPictures) {
+  struct Case {
+    const char *name, *text;
+  } cases[] = {{"yamada", "山田"}, {"inei", "印影"}, {"abc123", "ＡＢＣ１２３"}};
+  bool update = std::getenv("INK_UPDATE_FONTREFS") != nullptr;
+  for (int set : {2, 1}) {
+    ASSERT_EQ(fnt_open(set, Dir.c_str(), 50), 0);
+    for (const auto &c : cases) {
+      std::string file = std::string(set == 2 ? "hq_" : "std_") + c.name + ".pbm";
+      std::string got = render(c.text, set == 2 ? 32 : 16).pbm();
+      if (update) {
+        std::ofstream(Refs + "/" + file, std::ios::binary) << got;
+        continue;
+      }
+      auto want = get_file(Refs + "/" + file);
+      EXPECT_EQ(got, std::string(want.begin(), want.end()))
+          << file << " differs; this run's picture is in the test folder";
+      if (got != std::string(want.begin(), want.end()))
+        std::ofstream(file, std::ios::binary) << got;
+    }
+  }
+}

@@ -1,0 +1,53 @@
+// Helpers of the stroke-font tests: fixture files, counted file I/O, a sink that
+// records strokes, and a small rasteriser.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/fontcache.h"
+#include "display/fontfile.h"
+
+// Writes bytes to a file (created or replaced).
+void put_file(const std::string &path, const std::vector<uint8_t> &bytes);
+std::vector<uint8_t> get_file(const std::string &path);
+void make_dir(const std::string &path);
+
+// Counts the runtime calls the cache makes while alive; fail_reads makes _read give -1.
+struct CountedIo {
+  int opens = 0, reads = 0, seeks = 0, closes = 0;
+  long bytes = 0;
+  bool fail_reads = false;
+  CountedIo();
+  ~CountedIo();
+  void reset() { opens = reads = seeks = closes = 0, bytes = 0; }
+};
+
+// Records every stroke as text, e.g. "P 1,2 3,4" "M 5,6" "L 0,0 1,1" "A2 r s e 1,2>3,4" "C r a 1,2".
+struct RecordSink : GlyphSink {
+  std::vector<std::string> log;
+  int width_seen = -99;
+  int stop_after = -1; // stroke count after which every call gives 2
+  int width(int tenths) override;
+  int move(GlyphPt p) override;
+  int line(GlyphPt a, GlyphPt b) override;
+  int polyline(const GlyphPt *pts, int n) override;
+  int hqmove(GlyphPt p) override;
+  int arc(int op, int r, int s, int e, GlyphPt from, GlyphPt to) override;
+  int circle(int r, int a, GlyphPt at) override;
+  int add(std::string s);
+};
+
+// One-bit picture; strokes drawn with integer coordinates only, so every build gives the same pixels.
+struct Bitmap {
+  int w, h;
+  std::vector<uint8_t> px;
+  Bitmap(int w_, int h_) : w(w_), h(h_), px(w_ * h_) {}
+  void line(int x0, int y0, int x1, int y1);
+  std::string pbm() const; // plain PBM ("P1")
+};
+
+// Draws characters (Shift-JIS pairs) of the loaded set into cells of cell x cell pixels
+// side by side. Circles and arcs are not drawn (the test strings have none).
+Bitmap render(const std::string &sjis, int cell);
