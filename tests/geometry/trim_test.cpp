@@ -72,7 +72,12 @@ protected:
     std::ifstream in("debug.lst", std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
-    return s.str();
+    std::string t = s.str(); // the trace file is written in text mode: CR LF on Windows
+    std::string out;
+    for (char c : t)
+      if (c != '\r')
+        out += c;
+    return out;
   }
   fs::path old_, dir_;
 };
