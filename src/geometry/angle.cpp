@@ -41,6 +41,8 @@ double ang_wrap360(double v) {
 double ang_reduce(double v) {
   if (v >= 0 && v < 360)
     return v;
+  if (v > -360 && v < 0)
+    return v + 360.0;
   double r = std::fmod(v, 360.0);
   return v < 0 ? r + 360.0 : r;
 }

@@ -92,8 +92,8 @@ int geo_arc3p(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *p2, GeoPoi
   double cx = (a * (p1->x + p0->x) * (p2->y - p1->y) - b * (p2->x + p1->x) * (p1->y - p0->y) +
                (p0->y - p2->y) * (p1->y - p0->y) * (p2->y - p1->y)) /
               den;
-  double cy = (a * b * (p2->x - p0->x) + a * (p2->y + p1->y) * (p2->y - p1->y) - b * (p1->y + p0->y) * (p1->y - p0->y)) /
-              den;
+  double cy =
+      (a * b * (p2->x - p0->x) + a * (p2->y + p1->y) * (p2->y - p1->y) - b * (p1->y + p0->y) * (p1->y - p0->y)) / den;
   GeoPoint cc{cx, cy};
   double r = dist(p0, &cc);
   if (!isfin(cx) || !isfin(cy) || !isfin(r))

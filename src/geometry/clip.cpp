@@ -84,6 +84,9 @@ void add_axis_points(double cx, double cy, double r, double start, double end, G
 } // namespace
 
 int geo_segclip(double xmin, double ymin, double xmax, double ymax, double *x1, double *y1, double *x2, double *y2) {
+  for (double v : {*x1, *y1, *x2, *y2})
+    if (!std::isfinite(v))
+      return 1; // nothing sensible to draw
   double dx = *x2 - *x1, dy = *y2 - *y1;
   uint32_t c1 = strict_code(xmin, ymin, xmax, ymax, *x1, *y1);
   uint32_t c2 = strict_code(xmin, ymin, xmax, ymax, *x2, *y2);
@@ -117,29 +120,34 @@ int geo_arcclip(double xmin, double ymin, double xmax, double ymax, double cx, d
   if (xmin >= cx + r || cx - r >= xmax || ymin >= cy + r || cy - r >= ymax)
     return 0;
   if (xmin < cx - r && cx + r < xmax && ymin < cy - r && cy + r < ymax) {
-    // The whole circle is inside: the pieces would join into the sweep itself.
+    // The whole circle is inside: the quarters would join into the sweep itself.
     out[0] = {start, end};
     geo_angnorm(0, &out[0].start, &out[0].end);
     *count = 1;
     return 0;
   }
 
-  // At most five quarter pieces, each writing at most two intervals.
+  // At most five quarters, each writing at most two intervals.
   AngleInterval iv[12];
   int n = 0;
   bool pending = false;
   double pstart = 0, pend = 0;
   int q0 = static_cast<int>(start / 90), q1 = static_cast<int>(end / 90);
+  uint32_t axcode[4];
+  for (int k = 0; k < 4; k++) {
+    GeoPoint a = axis_point(cx, cy, r, k);
+    axcode[k] = strict_code(xmin, ymin, xmax, ymax, a.x, a.y);
+  }
+  uint32_t startcode =
+      strict_code(xmin, ymin, xmax, ymax, cx + r * std::cos(start * DEG2RAD), cy + r * std::sin(start * DEG2RAD));
+  uint32_t endcode =
+      strict_code(xmin, ymin, xmax, ymax, cx + r * std::cos(end * DEG2RAD), cy + r * std::sin(end * DEG2RAD));
   for (int q = q0; q <= q1; q++) {
     int k = q & 3;
     double a0 = q == q0 ? start : q * 90.0;
     double a1 = q == q1 ? end : (q + 1) * 90.0;
-    GeoPoint f = q == q0 ? GeoPoint{cx + r * std::cos(start * DEG2RAD), cy + r * std::sin(start * DEG2RAD)}
-                         : axis_point(cx, cy, r, k);
-    GeoPoint l = q == q1 ? GeoPoint{cx + r * std::cos(end * DEG2RAD), cy + r * std::sin(end * DEG2RAD)}
-                         : axis_point(cx, cy, r, k + 1);
-    uint32_t cf = strict_code(xmin, ymin, xmax, ymax, f.x, f.y);
-    uint32_t cl = strict_code(xmin, ymin, xmax, ymax, l.x, l.y);
+    uint32_t cf = q == q0 ? startcode : axcode[k];
+    uint32_t cl = q == q1 ? endcode : axcode[(k + 1) & 3];
     bool startcut = cf != 0, endcut = cl != 0;
     if (cf & cl) {
       a1 = a0;
@@ -231,6 +239,9 @@ int geo_outcd2(const double *rect, double x1, double y1, double x2, double y2, u
 }
 
 int geo_segvis(const double *rect, double x1, double y1, double x2, double y2) {
+  for (double v : {x1, y1, x2, y2})
+    if (!std::isfinite(v))
+      return 1;
   uint32_t c1, c2;
   geo_outcd2(rect, x1, y1, x2, y2, &c1, &c2);
   if (c1 == 0 || c2 == 0)

@@ -15,14 +15,14 @@ struct AngleRange {
   double start, end;
 };
 
-// One visible piece of an arc, as the arc clipper returns it.
+// One visible part of an arc, as the arc clipper returns it.
 struct AngleInterval {
   double start, end;
 };
 
 constexpr double DEG2RAD = 0.017453292519943295;
 constexpr double RAD2DEG = 57.29577951308232;
-constexpr int ARCCLIP_MAX = 5; // most pieces a sweep can give against a rectangle
+constexpr int ARCCLIP_MAX = 5; // most visible parts a sweep can give against a rectangle
 
 // Trigonometry in degrees.
 double deg_sin(double a);
@@ -73,7 +73,7 @@ int geo_setback(const GeoPoint *p0, const GeoPoint *p1, double d, const GeoPoint
 int geo_parallel(const GeoPoint *p1, const GeoPoint *p2, double d, int32_t s, GeoPoint *out1, GeoPoint *out2);
 // Mirror image of q across the line p1-p2; 1 (out untouched) when the line is degenerate.
 int geo_mirror(const GeoPoint *p1, const GeoPoint *p2, const GeoPoint *q, GeoPoint *out);
-// Counter-clockwise rotation about a centre; 0.
+// Counter-clockwise rotation about a centre; 0, or 1 (out untouched) for non-finite input.
 int geo_rotate(const GeoPoint *centre, const GeoPoint *point, GeoPoint *out, double angle);
 
 // The input-guide values these box constructions read.
@@ -90,23 +90,33 @@ int geo_alnbox(const GuideBox *g, const GeoPoint *corner, GeoPoint box[4], GeoPo
 int geo_inband(const GeoPoint *q, const GeoPoint *x, const GeoPoint *p, const GeoPoint *qq, double angle, double width);
 
 // Arcs and their intersections.
+// Counter-clockwise arc through three points (angles not normalised); 1 when collinear.
 int geo_arc3p(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *p2, GeoPoint *centre, double *radius,
               AngleRange *angles);
+// Arc a -> b whose middle lies ratio x chord to the left (side 0) or right; 1 degenerate.
 int geo_arcbulge(int side, double ratio, const GeoPoint *a, const GeoPoint *b, GeoPoint *centre, double *radius,
                  AngleRange *angles);
+// Half circle to the left of p0 -> p1; 1 when the chord is below 0.003.
 int geo_semicirc(const GeoPoint *p0, const GeoPoint *p1, GeoPoint *centre, double *radius);
+// Arc leaving (x0, y0) in direction dir through (x1, y1); 1 end on the tangent, 2 coincide.
 int geo_arctan(double x0, double y0, double dir, double x1, double y1, double *cx, double *cy, double *radius,
                double *start, double *end, uint32_t *clockwise);
+// Crossings on the segment and inside the sweep, further along p0 -> p1 first; count 1
+// writes both outputs, count 0 zeroes them. 0; 1 when the radius is not positive.
 int geo_segarc(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *centre, double radius, const AngleRange *angles,
                GeoPoint *q1, GeoPoint *q2, uint32_t *count);
+// As geo_segarc with p0-p1 an unbounded line.
 int geo_lnarc(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *centre, double radius, const AngleRange *angles,
               GeoPoint *q1, GeoPoint *q2, uint32_t *count);
+// Crossings inside both sweeps. 0; 1 for identical arcs or a radius not positive.
 int geo_arcarc(const GeoPoint *c1, const GeoPoint *c2, double r1, double r2, const AngleRange *angles1,
                const AngleRange *angles2, GeoPoint *q1, GeoPoint *q2, uint32_t *count);
+// Keeps the candidates (two when two is set) that lie in both sweeps; 0.
 int geo_arcfilt(const GeoPoint *c1, const GeoPoint *c2, const AngleRange *angles1, const AngleRange *angles2,
                 GeoPoint *q1, GeoPoint *q2, uint32_t *count, int two);
 
 // Clipping, visibility and boxes. A rectangle is xmin, ymin, xmax, ymax.
+// 0 when a part remains (ends moved onto the rectangle), 1 when none does.
 int geo_segclip(double xmin, double ymin, double xmax, double ymax, double *x1, double *y1, double *x2, double *y2);
 // 0; 1001 (count 0) for a radius at most 1e-100 or non-finite input.
 int geo_arcclip(double xmin, double ymin, double xmax, double ymax, double cx, double cy, double r, double start,

@@ -196,6 +196,8 @@ int geo_rotate(const GeoPoint *centre, const GeoPoint *point, GeoPoint *out, dou
   double c = deg_cos(angle), s = deg_sin(angle);
   double dx = point->x - centre->x, dy = point->y - centre->y;
   GeoPoint r{centre->x + dx * c - dy * s, centre->y + dx * s + dy * c};
+  if (!finite2(r.x, r.y))
+    return 1;
   *out = r;
   return 0;
 }

@@ -33,8 +33,8 @@ int chr_extentw(HDC dc, int face, double height, double width, const char *text,
   std::memcpy(name, table[face].name, sizeof name - 1);
   name[sizeof name - 1] = '\0';
   uint8_t style = table[face].style;
-  HFONT font = CreateFontA(-static_cast<int>(ch), static_cast<int>(cw), 0, 0, (style & 2) ? 700 : 400, style & 1,
-                           FALSE, FALSE, 1, 0, 0, 0, 0, name);
+  HFONT font = CreateFontA(-static_cast<int>(ch), static_cast<int>(cw), 0, 0, (style & 2) ? 700 : 400, style & 1, FALSE,
+                           FALSE, 1, 0, 0, 0, 0, name);
   if (!font) {
     *outh = *outw = 0;
     return 0;

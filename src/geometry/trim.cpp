@@ -120,8 +120,8 @@ void trace_block_arc(const uint8_t *b) {
   dbg_trace("(%.6g,%.6g),R %.6g,S %.6g,E %.6g,X'%04X'\n", cx, cy, r, a, e, w);
   if (dbg_mode >= 2) {
     double s0 = bit(w, 14) ? e : a, s1 = bit(w, 14) ? a : e;
-    dbg_trace("\t\tSpnt(%.6g,%.6g),Epnt(%.6g,%.6g)\n", cx + r * deg_cos(s0), cy + r * deg_sin(s0),
-              cx + r * deg_cos(s1), cy + r * deg_sin(s1));
+    dbg_trace("\t\tSpnt(%.6g,%.6g),Epnt(%.6g,%.6g)\n", cx + r * deg_cos(s0), cy + r * deg_sin(s0), cx + r * deg_cos(s1),
+              cy + r * deg_sin(s1));
   }
 }
 
@@ -248,8 +248,7 @@ int cadentdump(int32_t kind, const uint8_t *b) {
     std::memcpy(&n, b + 30, 2);
     // The block holds the first 14 bytes of the string only, unterminated.
     int shown = n < 0 ? 0 : (n > 14 ? 14 : n);
-    dbg_trace(" TEXT     base=(%g,%g),width=%g,height=%g,nchar=%d\n", rdf(b, 0), rdf(b, 4), rdf(b, 12), rdf(b, 8),
-              n);
+    dbg_trace(" TEXT     base=(%g,%g),width=%g,height=%g,nchar=%d\n", rdf(b, 0), rdf(b, 4), rdf(b, 12), rdf(b, 8), n);
     dbg_trace("           text=[%.*s]\n", shown, reinterpret_cast<const char *>(b + 32));
     return 0;
   }

@@ -10,7 +10,7 @@
 constexpr int GEOM_BLOCK_SIZE = 60;
 
 // Moves one end of a line or arc block to the point (mode bit 0: 0 first end, 1 second;
-// bit 1: a minimum piece instead of a reversal). 0 done; 1 degenerate line or non-finite
+// bit 1: a short stub instead of a reversal). 0 done; 1 degenerate line or non-finite
 // point (block unchanged); 2 degenerate result; -1 reversal.
 int offsub3(uint32_t mode, int32_t kind, uint8_t *block, const GeoPoint *point, double ext);
 

@@ -21,12 +21,12 @@ TEST(Arc3p, Table) {
     int want;
     double cx, cy, r, s, e;
   } cases[] = {
-      {{0, 0}, {1, 1}, {2, 0}, 0, 1, 0, 1, 0, 180},    // clockwise turn: starts at p2
-      {{2, 0}, {1, 1}, {0, 0}, 0, 1, 0, 1, 0, 180},    // counter-clockwise: starts at p0
+      {{0, 0}, {1, 1}, {2, 0}, 0, 1, 0, 1, 0, 180}, // clockwise turn: starts at p2
+      {{2, 0}, {1, 1}, {0, 0}, 0, 1, 0, 1, 0, 180}, // counter-clockwise: starts at p0
       {{1, 0}, {0, 1}, {-1, 0}, 0, 0, 0, 1, 0, 180},
-      {{0, -1}, {1, 0}, {0, 1}, 0, 0, 0, 1, 270, 90}, // pair left unnormalised
-      {{0, 0}, {1, 1}, {2, 2}, 1, 0, 0, 0, 0, 0},      // collinear
-      {{0, 0}, {1, 1}, {0, 0}, 1, 0, 0, 0, 0, 0},      // p2 equal to p0
+      {{0, -1}, {1, 0}, {0, 1}, 0, 0, 0, 1, 270, 90},           // pair left unnormalised
+      {{0, 0}, {1, 1}, {2, 2}, 1, 0, 0, 0, 0, 0},               // collinear
+      {{0, 0}, {1, 1}, {0, 0}, 1, 0, 0, 0, 0, 0},               // p2 equal to p0
       {{0, 0}, {0.0005, 0.0005}, {0.001, 0}, 1, 0, 0, 0, 0, 0}, // cross product below 1e-6 (absolute)
   };
   for (auto c : cases) {
@@ -99,14 +99,14 @@ TEST(SegArc, Table) {
     uint32_t count;
     GeoPoint q1, q2;
   } cases[] = {
-      {{-2, 0}, {2, 0}, full, 2, {1, 0}, {-1, 0}},   // nearer p1 first
+      {{-2, 0}, {2, 0}, full, 2, {1, 0}, {-1, 0}}, // nearer p1 first
       {{2, 0}, {-2, 0}, full, 2, {-1, 0}, {1, 0}},
-      {{-2, 1}, {2, 1}, full, 1, {0, 1}, {0, 1}},    // tangent: one point in both outputs
+      {{-2, 1}, {2, 1}, full, 1, {0, 1}, {0, 1}}, // tangent: one point in both outputs
       {{-2, 0.5}, {2, 0.5}, upper, 2, {std::sqrt(0.75), 0.5}, {-std::sqrt(0.75), 0.5}},
       {{-2, -0.5}, {2, -0.5}, upper, 0, {0, 0}, {0, 0}},
-      {{0, -2}, {0, 2}, wrap, 0, {0, 0}, {0, 0}},    // crossings at 90 and 270, outside (-10, 10)
+      {{0, -2}, {0, 2}, wrap, 0, {0, 0}, {0, 0}}, // crossings at 90 and 270, outside (-10, 10)
       {{-2, 0}, {2, 0}, wrap, 1, {1, 0}, {1, 0}},
-      {{-2, 2}, {2, 2}, full, 0, {0, 0}, {0, 0}},    // apart
+      {{-2, 2}, {2, 2}, full, 0, {0, 0}, {0, 0}},     // apart
       {{0, 0}, {0.9995, 0}, full, 1, {1, 0}, {1, 0}}, // 0.0005 beyond the end: kept
       {{0, 0}, {0.998, 0}, full, 0, {0, 0}, {0, 0}},  // 0.002 beyond: dropped
   };

@@ -46,13 +46,12 @@ TEST(SegClip, Table) {
     int want;
     double wx1, wy1, wx2, wy2;
   } cases[] = {
-      {0, 0, 20, 5, 0, 0, 0, 10, 2.5},     // only the outside end moves
-      {5, 5, 10, 5, 0, 5, 5, 10, 5},       // an end exactly on the edge stays
-      {-5, 5, 15, 5, 0, 0, 5, 10, 5},      // both ends clipped
-      {5, -5, 5, 15, 0, 5, 0, 5, 10},
-      {-1, 9, 2, 13, 1, 0, 10.0 + 1.0 / 3, -0.25, 10}, // passes outside the corner
-      {11, 0, 12, 5, 1, 11, 0, 12, 5},     // wholly right
-      {-5, -5, 15, 15, 0, 0, 0, 10, 10},   // diagonal through corners
+      {0, 0, 20, 5, 0, 0, 0, 10, 2.5}, // only the outside end moves
+      {5, 5, 10, 5, 0, 5, 5, 10, 5},   // an end exactly on the edge stays
+      {-5, 5, 15, 5, 0, 0, 5, 10, 5},  // both ends clipped
+      {5, -5, 5, 15, 0, 5, 0, 5, 10},    {-1, 9, 2, 13, 1, 0, 10.0 + 1.0 / 3, -0.25, 10}, // passes outside the corner
+      {11, 0, 12, 5, 1, 11, 0, 12, 5},                                                    // wholly right
+      {-5, -5, 15, 15, 0, 0, 0, 10, 10},                                                  // diagonal through corners
   };
   for (auto c : cases) {
     double x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
@@ -64,22 +63,30 @@ TEST(SegClip, Table) {
   }
 }
 
+TEST(SegClip, NonFiniteIsRefused) {
+  double x1 = std::nan(""), y1 = 5, x2 = 5, y2 = 5;
+  EXPECT_EQ(geo_segclip(0, 0, 10, 10, &x1, &y1, &x2, &y2), 1);
+  EXPECT_EQ(x2, 5);
+  const double rect[4] = {0, 0, 10, 10};
+  EXPECT_EQ(geo_segvis(rect, 5, 5, std::numeric_limits<double>::infinity(), 5), 1);
+}
+
 TEST(ArcClip, Cases) {
   expect_ivs(clip(-10, -10, 10, 10, 0, 0, 1, 0, 360), {{0, 360}});
   expect_ivs(clip(-10, -10, 0, 10, 0, 0, 1, 0, 360), {{90, 270}}); // centre on the right edge
   double a = std::acos(0.8) * 57.29577951308232;
   expect_ivs(clip(-0.8, -0.8, 0.8, 0.8, 0, 0, 1, 0, 360),
              {{a, 90 - a}, {90 + a, 180 - a}, {180 + a, 270 - a}, {270 + a, 360 - a}});
-  // Across 0 degrees: the last and first pieces merge, start negative after normalisation.
+  // Across 0 degrees: the last and first intervals merge, start negative after normalisation.
   expect_ivs(clip(deg_cos(30), -10, 10, 10, 0, 0, 1, 0, 360), {{-30, 30}});
   expect_ivs(clip(-10, -10, 10, 10, 0, 0, 1, 0, 90), {{0, 90}});
   expect_ivs(clip(-10, -10, 10, 10, 0, 0, 1, 300, 60), {{-60, 60}});
   expect_ivs(clip(-10, -10, 10, 10, 0, 0, 1, -60, 60), {{-60, 60}});
   expect_ivs(clip(0, 0, 10, 10, 0, 0, 1, 0, 360), {{0, 90}}); // a quarter in the corner
-  // The sweep's start splits one visible piece: five intervals, the most there are.
+  // The sweep's start splits one visible part: five intervals, the most there are.
   expect_ivs(clip(-0.8, -0.8, 0.8, 0.8, 0, 0, 1, 45, 44),
              {{45, 90 - a}, {90 + a, 180 - a}, {180 + a, 270 - a}, {270 + a, 360 - a}, {a, 44}});
-  expect_ivs(clip(5, 5, 10, 10, 0, 0, 1, 0, 360), {}); // box misses
+  expect_ivs(clip(5, 5, 10, 10, 0, 0, 1, 0, 360), {});             // box misses
   expect_ivs(clip(-10, -10, 10, 10, 0, 0, 1, 45, 45), {{45, 45}}); // zero sweep inside
 }
 
@@ -119,18 +126,18 @@ TEST(OutCodes, ToleranceAndVisibility) {
     double x1, y1, x2, y2;
     int want;
   } seg[] = {
-      {5, 5, 20, 20, 0}, {-5, 5, 15, 5, 0}, {-5, -5, -1, 20, 1}, {-1, 9, 2, 13, 1}, {-1, 5, 5, 15, 0},
-      {11, 0, 11, 10, 1},
+      {5, 5, 20, 20, 0}, {-5, 5, 15, 5, 0}, {-5, -5, -1, 20, 1},
+      {-1, 9, 2, 13, 1}, {-1, 5, 5, 15, 0}, {11, 0, 11, 10, 1},
   };
   for (auto s : seg)
     EXPECT_EQ(geo_segvis(rect, s.x1, s.y1, s.x2, s.y2), s.want) << s.x1 << "," << s.y1;
 
   // Rectangle (0,0)-(10,10): centre (5,5), half sizes 5.
-  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 5, 5, 2, 0, 360), 0);     // start point inside
-  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 50, 50, 2, 0, 360), 1);   // far away
-  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 5, 5, 7.5, 0, 360), 1);   // circle round the whole rectangle
-  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 12, 5, 3, 90, 270), 0);   // enters over the right edge
-  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 12, 5, 3, -80, 80), 1);   // its right half stays outside
+  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 5, 5, 2, 0, 360), 0);   // start point inside
+  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 50, 50, 2, 0, 360), 1); // far away
+  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 5, 5, 7.5, 0, 360), 1); // circle round the whole rectangle
+  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 12, 5, 3, 90, 270), 0); // enters over the right edge
+  EXPECT_EQ(geo_arcvis(5, 5, 5, 5, rect, 12, 5, 3, -80, 80), 1); // its right half stays outside
 }
 
 TEST(Boxes, ArcBoxAndElementBox) {

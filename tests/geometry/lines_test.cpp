@@ -18,8 +18,8 @@ TEST(PerpFoot, Table) {
     int want;
     double fx, fy, dist;
   } cases[] = {
-      {{5, 3}, 0, 5, 0, 3}, {{12, 3}, 1, 12, 0, 3}, {{10.0005, 1}, 1, 10.0005, 0, 1}, {{10, -2}, 0, 10, 0, 2},
-      {{0, 0}, 0, 0, 0, 0},
+      {{5, 3}, 0, 5, 0, 3},    {{12, 3}, 1, 12, 0, 3}, {{10.0005, 1}, 1, 10.0005, 0, 1},
+      {{10, -2}, 0, 10, 0, 2}, {{0, 0}, 0, 0, 0, 0},
   };
   for (auto c : cases) {
     GeoPoint f{-1, -1};
@@ -54,8 +54,9 @@ TEST(Lines, SideOnSegAndFeet) {
     GeoPoint a, b, q;
     int want;
   } onseg[] = {
-      {O, X10, {5, 0}, 0},        {O, X10, {10, 0}, 0},     {O, X10, {10.002, 0}, 1}, {O, X10, {5, 1e-7}, 0},
-      {O, X10, {5, 0.001}, 1},    {O, {0.0009, 0}, O, 1},   {O, O, O, 1},             {O, {3, 4}, {1.5, 2}, 0},
+      {O, X10, {5, 0}, 0},    {O, X10, {10, 0}, 0},     {O, X10, {10.002, 0}, 1},
+      {O, X10, {5, 1e-7}, 0}, {O, X10, {5, 0.001}, 1},  {O, {0.0009, 0}, O, 1},
+      {O, O, O, 1},           {O, {3, 4}, {1.5, 2}, 0},
   };
   for (auto c : onseg)
     EXPECT_EQ(geo_onseg(&c.a, &c.b, &c.q), c.want) << c.q.x << "," << c.q.y;
@@ -74,11 +75,10 @@ TEST(Lines, Crossings) {
     int want;
     double x, y;
   } cases[] = {
-      {O, {10, 10}, {0, 10}, {10, 0}, 0, 5, 5},
-      {O, {10, 0}, {11, -1}, {11, 1}, 1, 11, 0}, // just past an end
-      {O, {10, 0}, {0, 1}, {10, 1}, 2, 0, 0},    // parallel
-      {O, {10, 0}, {10, 0}, {10, 5}, 0, 10, 0},  // meeting at an end
-      {O, O, {0, 1}, {10, 1}, 2, 0, 0},          // degenerate first line
+      {O, {10, 10}, {0, 10}, {10, 0}, 0, 5, 5}, {O, {10, 0}, {11, -1}, {11, 1}, 1, 11, 0}, // just past an end
+      {O, {10, 0}, {0, 1}, {10, 1}, 2, 0, 0},                                              // parallel
+      {O, {10, 0}, {10, 0}, {10, 5}, 0, 10, 0},                                            // meeting at an end
+      {O, O, {0, 1}, {10, 1}, 2, 0, 0},                                                    // degenerate first line
   };
   for (auto c : cases) {
     GeoPoint x{-1, -1};
@@ -178,6 +178,8 @@ TEST(Lines, ParallelMirrorRotate) {
   EXPECT_EQ(geo_rotate(&c, &p, &out, 90), 0);
   expect_pt(out, 1, 2, 1e-12);
   EXPECT_EQ(geo_rotate(&c, &p, &p, 180), 0); // output may be the input
+  expect_pt(p, 0, 1, 1e-12);
+  EXPECT_EQ(geo_rotate(&c, &p, &p, std::nan("")), 1);
   expect_pt(p, 0, 1, 1e-12);
 }
 

@@ -1,4 +1,4 @@
-// Random figures: intersection points lie on both figures, clipped pieces lie inside the
+// Random figures: intersection points lie on both figures, clipped intervals lie inside the
 // rectangle and every visible part of an arc is covered.
 #include <gtest/gtest.h>
 
@@ -98,7 +98,7 @@ TEST(Property, ArcArc) {
   EXPECT_GT(found, 1000);
 }
 
-TEST(Property, ClippedPiecesInsideAndVisiblePartsCovered) {
+TEST(Property, ClippedIntervalsInsideAndVisiblePartsCovered) {
   for (int i = 0; i < 5000; i++) {
     double xmin = uni(-10, 5), ymin = uni(-10, 5);
     double rect[4] = {xmin, ymin, xmin + uni(0.5, 10), ymin + uni(0.5, 10)};
@@ -116,7 +116,7 @@ TEST(Property, ClippedPiecesInsideAndVisiblePartsCovered) {
         double ang = out[k].start + (out[k].end - out[k].start) * s / 8;
         double x = a.c.x + a.r * deg_cos(ang), y = a.c.y + a.r * deg_sin(ang);
         EXPECT_TRUE(x >= rect[0] - 1e-6 && x <= rect[2] + 1e-6 && y >= rect[1] - 1e-6 && y <= rect[3] + 1e-6)
-            << i << " piece " << k;
+            << i << " interval " << k;
       }
     }
     for (int s = 0; s < 16; s++) {

@@ -56,7 +56,8 @@ class Traced : public ::testing::Test {
 protected:
   void SetUp() override {
     old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() / ("ink-geo-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    dir_ = fs::temp_directory_path() /
+           ("ink-geo-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
@@ -91,12 +92,10 @@ TEST(Offsub3, Lines) {
     int want;
     double x1, y1, x2, y2;
   } cases[] = {
-      {0, {4, 0}, 0, 4, 0, 10, 0},
-      {1, {12, 0}, 0, 0, 0, 12, 0},
-      {0, {10, 0}, 2, 0, 0, 10, 0},    // lands on the other end: unchanged
-      {2, {10, 0}, -1, 10, 0, 10.1, 0}, // minimum piece beyond the point
-      {3, {0, 0}, -1, -0.1, 0, 0, 0},
-      {0, {15, 0}, 0, 15, 0, 10, 0},   // passing over the other end reverses the line
+      {0, {4, 0}, 0, 4, 0, 10, 0},      {1, {12, 0}, 0, 0, 0, 12, 0},
+      {0, {10, 0}, 2, 0, 0, 10, 0},                                    // lands on the other end: unchanged
+      {2, {10, 0}, -1, 10, 0, 10.1, 0},                                // a stub beyond the point
+      {3, {0, 0}, -1, -0.1, 0, 0, 0},   {0, {15, 0}, 0, 15, 0, 10, 0}, // passing over the other end reverses the line
   };
   for (auto c : cases) {
     Block k = line(0, 0, 10, 0);
@@ -136,7 +135,7 @@ TEST(Offsub3, Arcs) {
 
   k = arc(0, 0, 1, 0, 90);
   p = at(300);
-  EXPECT_EQ(offsub3(3, 4, k.b, &p, 0), -1); // minimum piece: one degree
+  EXPECT_EQ(offsub3(3, 4, k.b, &p, 0), -1); // a stub of one degree
   EXPECT_NEAR(std::fmod(k.d(32) - k.d(24) + 360, 360), 1, 1e-9);
   EXPECT_EQ(k.w(40) & 0xC000, 0);
 
@@ -209,7 +208,7 @@ TEST(Prspnt3, LineAndCircleOrder) {
   EXPECT_EQ(PRSPNT3(9, 2, l.b, 4, c.b, &mid, &n, pts, cond), 0);
   ASSERT_EQ(n, 2u);
   EXPECT_NEAR(pts[0].x, -2, 1e-12); // a tie, both ahead of the first end: the nearer to it first
-  Block l2 = line(-1, 0, 5, 0);       // opposite sides of the first end: the one ahead first
+  Block l2 = line(-1, 0, 5, 0);     // opposite sides of the first end: the one ahead first
   EXPECT_EQ(PRSPNT3(9, 2, l2.b, 4, c.b, &mid, &n, pts, cond), 0);
   EXPECT_NEAR(pts[0].x, 2, 1e-12);
   Block l3 = line(-9, 0, -8, 0); // both ahead of the first end: the nearer to it first
