@@ -147,3 +147,53 @@ TEST(Property, SegmentClip) {
     EXPECT_EQ(geo_segvis(rect, a.x, a.y, b.x, b.y), 0) << i;
   }
 }
+
+// Degenerate figures (coincident points, collinear points, radii not positive, huge or
+// non-finite values) give each routine's refusal code and never a NaN or infinity.
+TEST(Property, DegenerateInputGivesCodesNotNaN) {
+  auto finite = [](const GeoPoint &p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+  for (int i = 0; i < 2000; i++) {
+    GeoPoint a{uni(-10, 10), uni(-10, 10)}, q{uni(-10, 10), uni(-10, 10)};
+    GeoPoint same = a, near{a.x + uni(-4e-7, 4e-7), a.y + uni(-4e-7, 4e-7)};
+    double t = uni(-3, 3);
+    GeoPoint dir{uni(-1, 1), uni(-1, 1)};
+    GeoPoint onl{a.x + t * dir.x, a.y + t * dir.y}, onl2{a.x + 2 * t * dir.x, a.y + 2 * t * dir.y};
+    GeoPoint out{1, 2}, out2{3, 4};
+    double d = 5;
+    int32_t side = 7;
+    for (const GeoPoint *b : {&same, &near}) {
+      EXPECT_EQ(geo_mirror(&a, b, &q, &out), 1);
+      EXPECT_EQ(geo_perpft(&a, b, &q, &out, &d), -1);
+      EXPECT_EQ(geo_ftperp(&a, b, &q, &out), 1);
+      EXPECT_EQ(geo_side(&a, b, &q, &side), 1);
+      EXPECT_EQ(geo_parallel(&a, b, 2, 1, &out, &out2), 1);
+      EXPECT_EQ(geo_overrun(&a, b, &q, 0, 1, 0), -1);
+      EXPECT_EQ(geo_onseg(&a, b, &q), 1);
+      int rc = geo_lnln(&a, b, &q, &onl, &out); // a tiny line still has a direction
+      EXPECT_TRUE(b == &near || rc == 2);
+      geo_ptalong(&a, b, uni(-1, 1), &out);
+      geo_stepdir(&a, b, 1, &q, &out, &out2, &side);
+      EXPECT_EQ(geo_setback(&q, &onl, 1, &a, b, &out, &out2), 1);
+      EXPECT_TRUE(finite(out) && finite(out2));
+      EXPECT_EQ(side, 7);
+      EXPECT_EQ(d, 0);
+      d = 5;
+    }
+    GeoPoint c;
+    double r = 9;
+    AngleRange ang{7, 7};
+    EXPECT_EQ(geo_arc3p(&a, &onl, &onl2, &c, &r, &ang), 1);
+    EXPECT_EQ(geo_arc3p(&a, &q, &a, &c, &r, &ang), 1);
+    EXPECT_EQ(geo_semicirc(&a, &near, &c, &r), 1);
+    EXPECT_EQ(r, 9);
+    uint32_t n = 9;
+    AngleRange full{0, 360};
+    EXPECT_EQ(geo_segarc(&a, &q, &a, -uni(0, 5), &full, &out, &out2, &n), 1);
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(geo_arcarc(&a, &q, 0, 1, &full, &full, &out, &out2, &n), 1);
+    EXPECT_TRUE(finite(out) && finite(out2));
+    double big = uni(-1e300, 1e300), s = big, e = big + uni(0, 1e290);
+    EXPECT_EQ(geo_angnorm(1, &s, &e), 0);
+    EXPECT_TRUE(std::isfinite(s) && std::isfinite(e) && s <= e && e <= 360 && s > -360);
+  }
+}
