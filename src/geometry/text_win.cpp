@@ -1,0 +1,117 @@
+#include "geometry/text_win.h"
+
+#include <cstring>
+
+#include "display/view.h"
+#include "settings/params.h"
+
+namespace {
+bool is_lead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+} // namespace
+
+HDC chr_viewdc() { return GetDC(nullptr); }
+void chr_releasedc(HDC dc) { ReleaseDC(nullptr, dc); }
+int chr_outputkind() { return 0; }
+
+int chr_extentw(HDC dc, int face, double height, double width, const char *text, double *outh, double *outw) {
+  double sx = DrawXform.xscale, sy = DrawXform.yscale;
+  double cw = width * sx, ch = height * sy;
+  size_t len = std::strlen(text);
+  double most = chr_outputkind() == 1 ? 4000 : 9999999;
+  auto estimate = [&] {
+    *outh = height;
+    *outw = static_cast<double>(len) * width;
+    return 0;
+  };
+  if (!(cw >= 1 && ch >= 1 && cw <= most && ch <= most))
+    return estimate();
+  TypefaceEntry table[4];
+  sys_typeface('r', table);
+  if (face < 0 || face > 3)
+    face = 0;
+  char name[LF_FACESIZE];
+  std::memcpy(name, table[face].name, sizeof name - 1);
+  name[sizeof name - 1] = '\0';
+  uint8_t style = table[face].style;
+  HFONT font = CreateFontA(-static_cast<int>(ch), static_cast<int>(cw), 0, 0, (style & 2) ? 700 : 400, style & 1, FALSE,
+                           FALSE, 1, 0, 0, 0, 0, name);
+  if (!font) {
+    *outh = *outw = 0;
+    return 0;
+  }
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  BOOL ok = GetTextExtentPoint32A(dc, text, static_cast<int>(len), &size);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  if (!ok)
+    return estimate();
+  *outw = size.cx / sx;
+  *outh = size.cy / sy;
+  return 1;
+}
+
+int chr_layoutw(HDC dc, int face, uint16_t attr, double h, double w, double s, const char *text, ChrLayout *lay,
+                char *codes) {
+  bool own = !dc;
+  if (own)
+    dc = chr_viewdc();
+  ChrWalk walk(lay, h, s);
+  int result = 1, pos = 0, slotstart = 0;
+  double prev = 0;
+  for (int i = 0; i < CHR_TEXTMAX && text[i]; i++) {
+    uint8_t c = static_cast<uint8_t>(text[i]);
+    if (c == '[') {
+      if (!walk.open())
+        break;
+    } else if (c == ']') {
+      walk.close();
+    } else if (c == '_') {
+      if (!walk.brk())
+        break;
+    } else if (c == '|') {
+    } else {
+      char b[2];
+      int n = 1;
+      if (is_lead(c)) {
+        if (!text[i + 1])
+          break;
+        b[0] = static_cast<char>(c);
+        b[1] = text[++i];
+        n = 2;
+      } else if (c == 0x40 && face != 3) {
+        b[0] = static_cast<char>(0x83);
+        b[1] = static_cast<char>(0xD3);
+        n = 2;
+      } else if (c == 0x5E && face != 3) {
+        b[0] = static_cast<char>(0x81);
+        b[1] = static_cast<char>(0x7D);
+        n = 2;
+      } else {
+        b[0] = static_cast<char>(c);
+      }
+      bool full;
+      if (walk.begin_char(codes + pos, &full)) {
+        slotstart = pos;
+        prev = 0;
+      }
+      if (full)
+        break;
+      std::memcpy(codes + pos, b, n);
+      pos += n;
+      codes[pos] = '\0';
+      walk.count_char(n);
+      double mh, mw;
+      bool half = walk.half();
+      if (!chr_extentw(dc, face, half ? h / 2 : h, half ? w / 2 : w, codes + slotstart, &mh, &mw))
+        result = 0;
+      walk.advance(mw - prev);
+      prev = mw;
+    }
+  }
+  codes[pos] = '\0';
+  walk.finish(attr);
+  if (own)
+    chr_releasedc(dc);
+  return result;
+}
