@@ -682,10 +682,18 @@ const POINT *pln_octlist() { return PolyBatch.oct; }
 void pln_octfwd(HDC dc, int32_t cx, int32_t cy, POINT o, int q) {
   POINT m;
   switch (q & 3) {
-  case 0: m = POINT{cx + o.y, cy - o.x}; break;
-  case 1: m = POINT{cx - o.x, cy - o.y}; break;
-  case 2: m = POINT{cx - o.y, cy + o.x}; break;
-  default: m = POINT{cx + o.x, cy + o.y}; break;
+  case 0:
+    m = POINT{cx + o.y, cy - o.x};
+    break;
+  case 1:
+    m = POINT{cx - o.x, cy - o.y};
+    break;
+  case 2:
+    m = POINT{cx - o.y, cy + o.x};
+    break;
+  default:
+    m = POINT{cx + o.x, cy + o.y};
+    break;
   }
   pln_add(dc, &PolyBatch.slot[q & 3], &m);
   PolyBatch.slot[q & 3] = m;
@@ -694,10 +702,18 @@ void pln_octfwd(HDC dc, int32_t cx, int32_t cy, POINT o, int q) {
 void pln_octback(HDC dc, int32_t cx, int32_t cy, POINT o, int q) {
   POINT m;
   switch (q & 3) {
-  case 0: m = POINT{cx + o.x, cy - o.y}; break;
-  case 1: m = POINT{cx - o.y, cy - o.x}; break;
-  case 2: m = POINT{cx - o.x, cy + o.y}; break;
-  default: m = POINT{cx + o.y, cy + o.x}; break;
+  case 0:
+    m = POINT{cx + o.x, cy - o.y};
+    break;
+  case 1:
+    m = POINT{cx - o.y, cy - o.x};
+    break;
+  case 2:
+    m = POINT{cx - o.x, cy + o.y};
+    break;
+  default:
+    m = POINT{cx + o.y, cy + o.x};
+    break;
   }
   pln_add(dc, &PolyBatch.slot[q & 3], &m);
   PolyBatch.slot[q & 3] = m;
@@ -707,10 +723,30 @@ void pln_quadrant(HDC dc, int32_t cx, int32_t cy, int32_t, POINT s, POINT e, int
   PolyBatchRecord &b = PolyBatch;
   const int i = q & 3;
   switch (i) {
-  case 0: b.xmin = e.x; b.ymin = e.y - 1; b.xmax = s.x + 1; b.ymax = s.y; break;
-  case 1: b.xmin = e.x - 1; b.ymin = s.y - 1; b.xmax = s.x; b.ymax = e.y; break;
-  case 2: b.xmin = s.x - 1; b.ymin = s.y; b.xmax = e.x; b.ymax = e.y + 1; break;
-  default: b.xmin = s.x; b.ymin = e.y; b.xmax = e.x + 1; b.ymax = s.y + 1; break;
+  case 0:
+    b.xmin = e.x;
+    b.ymin = e.y - 1;
+    b.xmax = s.x + 1;
+    b.ymax = s.y;
+    break;
+  case 1:
+    b.xmin = e.x - 1;
+    b.ymin = s.y - 1;
+    b.xmax = s.x;
+    b.ymax = e.y;
+    break;
+  case 2:
+    b.xmin = s.x - 1;
+    b.ymin = s.y;
+    b.xmax = e.x;
+    b.ymax = e.y + 1;
+    break;
+  default:
+    b.xmin = s.x;
+    b.ymin = e.y;
+    b.xmax = e.x + 1;
+    b.ymax = s.y + 1;
+    break;
   }
   for (int k = 0; k < b.octcount; k++)
     pln_octfwd(dc, cx, cy, b.oct[k], i);

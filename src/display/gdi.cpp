@@ -29,10 +29,10 @@ const uint32_t DashStyleCounts[6][8] = {
 };
 
 const COLORREF DefaultPalette[20] = {
-    RGB(0, 255, 0),     RGB(0, 255, 255),  RGB(255, 255, 255), RGB(255, 0, 255),   RGB(0, 0, 255),
-    RGB(128, 0, 128),   RGB(128, 128, 0),  RGB(128, 128, 128), RGB(154, 205, 50),  RGB(255, 165, 0),
-    RGB(184, 136, 59),  RGB(255, 105, 180), RGB(255, 0, 255),  RGB(255, 0, 0),     RGB(255, 255, 0),
-    RGB(255, 255, 255), RGB(0, 0, 0),      RGB(255, 255, 255), RGB(0, 255, 255),   RGB(0, 0, 128),
+    RGB(0, 255, 0),     RGB(0, 255, 255),   RGB(255, 255, 255), RGB(255, 0, 255),  RGB(0, 0, 255),
+    RGB(128, 0, 128),   RGB(128, 128, 0),   RGB(128, 128, 128), RGB(154, 205, 50), RGB(255, 165, 0),
+    RGB(184, 136, 59),  RGB(255, 105, 180), RGB(255, 0, 255),   RGB(255, 0, 0),    RGB(255, 255, 0),
+    RGB(255, 255, 255), RGB(0, 0, 0),       RGB(255, 255, 255), RGB(0, 255, 255),  RGB(0, 0, 128),
 };
 
 struct LoadInit {
@@ -187,15 +187,27 @@ int text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, cons
 } // namespace
 
 void gdi_realcalls() {
-  gdi_calls = GdiCalls{::MoveToEx,         ::LineTo,       ::Polyline,           ::PolyPolyline, ::Arc,
-                       ::Ellipse,          ::SetPixel,     ::CreatePen,          ::CreatePenIndirect,
-                       ::ExtCreatePen,     ::CreateSolidBrush, ::CreateFontIndirectA, ::DeleteObject,
-                       ::SelectObject,     ::SetROP2,      ::TextOutA,           ::ExtTextOutA, ::FillRgn};
+  gdi_calls = GdiCalls{::MoveToEx,
+                       ::LineTo,
+                       ::Polyline,
+                       ::PolyPolyline,
+                       ::Arc,
+                       ::Ellipse,
+                       ::SetPixel,
+                       ::CreatePen,
+                       ::CreatePenIndirect,
+                       ::ExtCreatePen,
+                       ::CreateSolidBrush,
+                       ::CreateFontIndirectA,
+                       ::DeleteObject,
+                       ::SelectObject,
+                       ::SetROP2,
+                       ::TextOutA,
+                       ::ExtTextOutA,
+                       ::FillRgn};
 }
 
-COLORREF gdi_colour(int colour) {
-  return colour >= 0 && colour < 20 ? PenCache.PaletteSnapshot[colour] : RGB(0, 0, 0);
-}
+COLORREF gdi_colour(int colour) { return colour >= 0 && colour < 20 ? PenCache.PaletteSnapshot[colour] : RGB(0, 0, 0); }
 
 int gdi_init() {
   delete_pens(PenCache.screen);
@@ -409,8 +421,7 @@ int gdi_text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, 
   return text(x, y, height, width, angle, s, nullptr);
 }
 
-int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *s,
-                 const RECT *clip) {
+int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *s, const RECT *clip) {
   return text(x, y, height, width, angle, s, clip);
 }
 

@@ -14,7 +14,7 @@ struct PenCacheRecord {
   HPEN screen[PEN_KINDS][PEN_WIDTHS][PEN_COLOURS];
   HPEN output[PEN_KINDS][PEN_WIDTHS][PEN_COLOURS]; // off-screen and printed output
   COLORREF PaletteSnapshot[20];
-  HDC dc; // target DC of the current pen
+  HDC dc;                           // target DC of the current pen
   int32_t colour, kind, width, rop; // the current pen; -1 after gdi_target
   uint32_t target;                  // 1 while a caller has fixed the target DC
   int32_t platform;                 // 1 NT, 2 Win32s, 3 9x family, 0 other
@@ -70,8 +70,7 @@ int gdi_bigdot(int32_t x, int32_t y);
 int gdi_rect(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 int gdi_noop();
 int gdi_text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text);
-int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text,
-                 const RECT *clip);
+int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text, const RECT *clip);
 int gdi_fillrgn(int mode, int colour, int dwg, HDC dc, HRGN rgn);
 
 // Dash emulation, raster arcs and the polyline batch.

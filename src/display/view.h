@@ -11,18 +11,18 @@ constexpr int VIEW_COUNT = 16;
 // that callers keep in local copies.
 #pragma pack(push, 4)
 struct ViewXform {
-  int32_t left, top, right, bottom; // device rectangle, inset by the window border
+  int32_t left, top, right, bottom;  // device rectangle, inset by the window border
   double sxmin, symin, sxmax, symax; // shown world window (after the aspect fit)
   double rxmin, rymin, rxmax, rymax; // requested world window
-  double xscale;   // pixels per world unit along x
-  double yscale;   // and along y
-  double aperture; // pick aperture in world units
-  double arrowlen; // end-mark arrow length
-  double circler;  // end-mark circle radius
-  double arrowcos; // arrowlen * cos 15 degrees
-  double arrowsin; // arrowlen * sin 15 degrees
-  double dotsize;  // display dot size in world units
-  int32_t dwg;     // drawing the view belongs to
+  double xscale;                     // pixels per world unit along x
+  double yscale;                     // and along y
+  double aperture;                   // pick aperture in world units
+  double arrowlen;                   // end-mark arrow length
+  double circler;                    // end-mark circle radius
+  double arrowcos;                   // arrowlen * cos 15 degrees
+  double arrowsin;                   // arrowlen * sin 15 degrees
+  double dotsize;                    // display dot size in world units
+  int32_t dwg;                       // drawing the view belongs to
 };
 #pragma pack(pop)
 static_assert(sizeof(ViewXform) == 37 * 4);
@@ -54,7 +54,7 @@ int drw_d2w(int32_t px, int32_t py, double *x, double *y);
 // Device coordinates a double may safely become: far points and huge radii are
 // clamped here before the conversion (also keeps them inside what GDI accepts).
 constexpr double DEV_LIMIT = 134217727.0; // 2^27 - 1
-int32_t dev_trunc(double v); // toward zero
+int32_t dev_trunc(double v);              // toward zero
 int32_t dev_ceil(double v);
 
 // Transform arithmetic shared with the window side (no window handles involved).

@@ -105,10 +105,10 @@ TEST_F(Gdi, OffscreenDashedKindsGetUserStylePensOfWidthOne) {
   OffscreenOutput = 1;
   ASSERT_EQ(gdi_palette(PenCache.PaletteSnapshot), 1);
   EXPECT_EQ(rec.extpens, 5 * 21);
-  EXPECT_EQ(rec.extstyles[0], (std::vector<DWORD>{2, 2}));          // kind 1
-  EXPECT_EQ(rec.extstyles[1], (std::vector<DWORD>{2, 1, 1, 1}));    // kind 2
-  EXPECT_EQ(rec.extstyles[3], (std::vector<DWORD>{1, 2}));          // kind 4
-  EXPECT_EQ(PenCache.output[1][7][3], PenCache.output[1][0][3]);     // one pixel wide at every width
+  EXPECT_EQ(rec.extstyles[0], (std::vector<DWORD>{2, 2}));       // kind 1
+  EXPECT_EQ(rec.extstyles[1], (std::vector<DWORD>{2, 1, 1, 1})); // kind 2
+  EXPECT_EQ(rec.extstyles[3], (std::vector<DWORD>{1, 2}));       // kind 4
+  EXPECT_EQ(PenCache.output[1][7][3], PenCache.output[1][0][3]); // one pixel wide at every width
   gdi_setpen(c.dc(), 1, 7, 3, R2_COPYPEN);
   EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), PenCache.output[1][0][3]);
   union {
@@ -393,8 +393,9 @@ TEST_F(Gdi, PitchPatternRunsOnAcrossChords) {
     diff_chained += whole[x] != chained[x];
     diff_fresh += whole[x] != fresh[x];
   }
-  EXPECT_LE(diff_chained, 4);
-  EXPECT_GT(diff_fresh, diff_chained);
+  // Truncation may move a dash end by a pixel at each of the two joints.
+  EXPECT_LE(diff_chained, 8) << "fresh " << diff_fresh;
+  EXPECT_GT(diff_fresh, 2 * diff_chained) << "chained " << diff_chained;
   EXPECT_EQ(PatternPhase.continuous, 0u);
 }
 

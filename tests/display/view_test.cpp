@@ -36,7 +36,7 @@ TEST(ViewXform, FitWidensTheNarrowSideAboutTheCentre) {
   EXPECT_DOUBLE_EQ(xf.symax, 100);
   EXPECT_DOUBLE_EQ(xf.xscale, 1.0);
   EXPECT_DOUBLE_EQ(xf.yscale, 1.0);
-  EXPECT_DOUBLE_EQ(xf.rxmax, 100); // requested window as asked
+  EXPECT_DOUBLE_EQ(xf.rxmax, 100);     // requested window as asked
   EXPECT_DOUBLE_EQ(xf.aperture, 10.0); // RCOGAREA 10 pixels
   EXPECT_DOUBLE_EQ(xf.dotsize, 5.0);   // DISPDOT 5 pixels
   EXPECT_DOUBLE_EQ(xf.arrowlen, 5.0);  // DimAttrs f32 at byte 34
@@ -61,8 +61,8 @@ TEST(ViewXform, DegenerateRequestsLeaveTheRecord) {
     double x2, y2;
     int want;
   } cases[] = {
-      {100, 100, 0.0001, 1, -2},  {100, 100, 1, 0.0001, -2}, {100, 100, 0.00011, 1, 0},
-      {0, 100, 1, 1, -2},         {100, 0, 1, 1, -2},        {100, 100, std::nan(""), 1, -2},
+      {100, 100, 0.0001, 1, -2}, {100, 100, 1, 0.0001, -2}, {100, 100, 0.00011, 1, 0},
+      {0, 100, 1, 1, -2},        {100, 0, 1, 1, -2},        {100, 100, std::nan(""), 1, -2},
   };
   for (const Case &c : cases) {
     ViewXform xf = device(0, 0, c.r, c.b);

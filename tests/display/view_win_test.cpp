@@ -84,8 +84,8 @@ protected:
   // A drawing window in its own child frame, open as (dwg, view) on a w x h area showing the world window.
   Win &open(int dwg, int view, int w = 200, int h = 100, double x2 = 100, double y2 = 50) {
     auto win = std::make_unique<Win>();
-    win->frame = CreateMDIWindowA("InkTestChild", "old", WS_VISIBLE, 0, 0, w + 60, h + 60, client,
-                                  GetModuleHandleA(nullptr), 0);
+    win->frame =
+        CreateMDIWindowA("InkTestChild", "old", WS_VISIBLE, 0, 0, w + 60, h + 60, client, GetModuleHandleA(nullptr), 0);
     win->view = CreateWindowA("InkTestView", "view text", WS_CHILD | WS_VISIBLE, 0, 0, w, h, win->frame, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     win->id = ViewWinId{dwg, view, 0};
