@@ -250,7 +250,7 @@ void gdi_patcont(uint32_t on) {
 int gdi_dashunit(HDC dc) {
   if (OutputKind != 1)
     return 3;
-  const int size = GetDeviceCaps(dc, HORZSIZE), res = GetDeviceCaps(dc, HORZRES);
+  const int size = gdi_calls.GetDeviceCaps(dc, HORZSIZE), res = gdi_calls.GetDeviceCaps(dc, HORZRES);
   if (size <= 0 || res <= 0)
     return 3;
   const int u = res * 5 / size / 5;
@@ -335,7 +335,7 @@ int gdi_pitchline(HDC dc, int kind, int32_t x1, int32_t y1, int32_t x2, int32_t 
     ph.index = 0;
     ph.valid = 1;
   }
-  const int size = GetDeviceCaps(dc, HORZSIZE), res = GetDeviceCaps(dc, HORZRES);
+  const int size = gdi_calls.GetDeviceCaps(dc, HORZSIZE), res = gdi_calls.GetDeviceCaps(dc, HORZRES);
   const double period = size > 0 ? len * res / size : 0;
   if (P <= 0 || !(period > 0) || pat[0] == 0) {
     fallback_line(dc, kind, x1, y1, x2, y2);
@@ -435,7 +435,7 @@ int gdi_pitcharc(HDC dc, int kind, int32_t cx, int32_t cy, int32_t r, double sta
   int64_t P = 0;
   for (int i = 0; i < 8 && pat[i]; i++)
     P += pat[i];
-  const int size = GetDeviceCaps(dc, HORZSIZE), res = GetDeviceCaps(dc, HORZRES);
+  const int size = gdi_calls.GetDeviceCaps(dc, HORZSIZE), res = gdi_calls.GetDeviceCaps(dc, HORZRES);
   const double period = size > 0 ? len * res / size : 0;
   if (kind < 1 || kind > 5 || P <= 0 || !(period > 0)) {
     fallback_arc(dc, kind >= 1 && kind <= 5 ? kind : 1, cx, cy, r, start, end);

@@ -204,7 +204,8 @@ void gdi_realcalls() {
                        ::SetROP2,
                        ::TextOutA,
                        ::ExtTextOutA,
-                       ::FillRgn};
+                       ::FillRgn,
+                       ::GetDeviceCaps};
 }
 
 COLORREF gdi_colour(int colour) { return colour >= 0 && colour < 20 ? PenCache.PaletteSnapshot[colour] : RGB(0, 0, 0); }

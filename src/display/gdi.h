@@ -45,6 +45,7 @@ struct GdiCalls {
   BOOL(WINAPI *TextOutA)(HDC, int, int, LPCSTR, int);
   BOOL(WINAPI *ExtTextOutA)(HDC, int, int, UINT, const RECT *, LPCSTR, UINT, const INT *);
   BOOL(WINAPI *FillRgn)(HDC, HRGN, HBRUSH);
+  int(WINAPI *GetDeviceCaps)(HDC, int);
 };
 extern GdiCalls gdi_calls;
 void gdi_realcalls(); // puts the real functions back

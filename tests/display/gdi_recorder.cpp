@@ -90,6 +90,13 @@ int WINAPI r_SetROP2(HDC dc, int r) {
   rec.rops.push_back(r);
   return ::SetROP2(dc, r);
 }
+int WINAPI r_GetDeviceCaps(HDC dc, int what) {
+  if (what == HORZSIZE && rec.fakesize)
+    return rec.horzsize;
+  if (what == HORZRES && rec.fakesize)
+    return rec.horzres;
+  return ::GetDeviceCaps(dc, what);
+}
 } // namespace
 
 void rec_start() {
@@ -109,6 +116,7 @@ void rec_start() {
   gdi_calls.DeleteObject = r_DeleteObject;
   gdi_calls.SelectObject = r_SelectObject;
   gdi_calls.SetROP2 = r_SetROP2;
+  gdi_calls.GetDeviceCaps = r_GetDeviceCaps;
 }
 
 void rec_stop() { gdi_realcalls(); }

@@ -361,6 +361,42 @@ TEST_F(Gdi, ZeroPitchSetFallsBackToTheBuiltInPattern) {
   EXPECT_FALSE(rec.lines.empty());
 }
 
+TEST_F(Gdi, DegenerateDeviceSizesFallBackToThreePixelUnits) {
+  const Spans builtin = {{0, 8}, {16, 33}, {41, 50}, {50, 58}, {66, 83}, {91, 100}};
+  OutputKind = 1; // printer: the unit comes from the device size
+  gdi_palette(PenCache.PaletteSnapshot);
+  struct Case {
+    int size, res;
+  } cases[] = {{0, 1000}, {-5, 1000}, {400, 1}, {400, 0}};
+  rec.fakesize = true;
+  for (const Case &k : cases) {
+    rec.horzsize = k.size;
+    rec.horzres = k.res;
+    EXPECT_EQ(gdi_dashunit(c.dc()), 3) << k.size << " " << k.res;
+    gdi_setpen(c.dc(), 1, 0, 16, R2_COPYPEN);
+    rec.lines.clear();
+    gdi_line(0, 100, 100, 100);
+    EXPECT_EQ(xspans(), builtin) << k.size << " " << k.res;
+  }
+  rec.horzsize = 254; // 1000 pixels over 254 mm: 3 pixels a millimetre
+  rec.horzres = 762;
+  EXPECT_EQ(gdi_dashunit(c.dc()), 3);
+  rec.horzres = 2540;
+  EXPECT_EQ(gdi_dashunit(c.dc()), 10);
+  OutputKind = 0;
+  // The pitch set with a device width of 0 millimetres.
+  pitch_mode(3.0, 2.0);
+  rec.horzsize = 0;
+  gdi_setpen(c.dc(), 1, 0, 16, R2_COPYPEN);
+  rec.lines.clear();
+  gdi_line(0, 100, 100, 100);
+  EXPECT_EQ(xspans(), builtin);
+  rec.lines.clear();
+  gdi_arc(200, 150, 50, 0, 90);
+  EXPECT_FALSE(rec.lines.empty());
+  rec.fakesize = false;
+}
+
 TEST_F(Gdi, PitchPatternRunsOnAcrossChords) {
   pitch_mode(3.0, 2.0);
   const int res = GetDeviceCaps(c.dc(), HORZRES), size = GetDeviceCaps(c.dc(), HORZSIZE);
