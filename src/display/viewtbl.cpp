@@ -8,6 +8,7 @@
 #include "input/gcr.h"
 #include "ole/olestate.h"
 #include "settings/params.h"
+#include "settings/strutil.h"
 #include "shell/viewwin.h"
 
 ViewRecord vewtbl[2][VIEW_COUNT];
@@ -195,10 +196,18 @@ int vew_title(int op, int dwg, int view, char *text, int size) {
   if (is_read(op)) {
     if (!text || size < 1)
       return 0;
-    if (dwg == EmbeddedDrawing.dwg)
-      std::snprintf(text, size, "%sの図 [%s] View[%d]", EmbeddedDrawing.object, EmbeddedDrawing.host, view + 1);
-    else
+    if (dwg == EmbeddedDrawing.dwg) {
+      char full[600];
+      std::snprintf(full, sizeof full, "%sの図 [%s] View[%d]", EmbeddedDrawing.object, EmbeddedDrawing.host, view + 1);
+      // Whole characters only: a cut double-byte pair would garble the caption.
+      std::size_t n = 0;
+      for (std::size_t k; (k = sjis_charlen(full + n)) != 0 && n + k < static_cast<std::size_t>(size);)
+        n += k;
+      std::memcpy(text, full, n);
+      text[n] = '\0';
+    } else {
       GetWindowTextA(r.view, text, size);
+    }
   } else if (is_write(op)) {
     if (text) {
       SetWindowTextA(r.frame, text);

@@ -81,6 +81,9 @@ TEST_F(Gdi, ScreenCacheSharesSolidPens) {
   ASSERT_EQ(gdi_init(), 1);
   EXPECT_EQ(rec.created.size(), 14u * 21u); // dashed kinds use the solid pens on the screen
   EXPECT_EQ(PenCache.screen[3][5][7], PenCache.screen[0][5][7]);
+  gdi_setpen(c.dc(), 3, 5, 7, R2_COPYPEN); // a dashed kind on the screen: the solid pen, dashes emulated
+  EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), PenCache.screen[0][5][7]);
+  c.release_pen();
   LOGPEN lp;
   ASSERT_EQ(GetObjectA(PenCache.screen[0][0][20], sizeof lp, &lp), static_cast<int>(sizeof lp));
   EXPECT_EQ(lp.lopnColor, RGB(0, 0, 0));

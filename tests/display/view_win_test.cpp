@@ -214,6 +214,9 @@ TEST_F(ViewTable, Titles) {
   EXPECT_STREQ(buf, "Objの図 [Host] View[2]");
   EXPECT_EQ(vew_title('r', 0, 1, buf, 6), 0);
   EXPECT_STREQ(buf, "Objの");
+  EXPECT_EQ(vew_title('r', 0, 1, buf, 5), 0); // no half of a double-byte character
+  EXPECT_STREQ(buf, "Obj");
+  EXPECT_EQ(vew_title('r', 0, 1, buf, 0), 0);
   EXPECT_EQ(vew_title('W', 0, 1, nullptr, 0), 0);
   EXPECT_EQ(EmbeddedDrawing.dwg, -1);
   EXPECT_EQ(caption(w.frame), "印影図");
@@ -338,6 +341,10 @@ TEST_F(ViewTable, CountsAndFreeSlots) {
   EXPECT_EQ(vew_free(0), 1);
   EXPECT_EQ(vew_free(1), -1); // only drawing 0 offers views
   EXPECT_EQ(vew_mask(2), 0u);
+  for (int v = 0; v < VIEW_COUNT; v++)
+    vewtbl[0][v].view = mainframe;
+  EXPECT_EQ(vew_free(0), -1);
+  std::memset(vewtbl[0], 0, sizeof vewtbl[0]);
 }
 
 TEST_F(ViewTable, PixelSizesFollowTheSettings) {
