@@ -45,6 +45,23 @@ TEST(ViewXform, FitWidensTheNarrowSideAboutTheCentre) {
   EXPECT_NEAR(xf.arrowsin, 5.0 * std::sin(std::numbers::pi / 12), 1e-12);
 }
 
+TEST(ViewXform, EndMarkSizesComeFromTheViewsDrawing) {
+  prm_init();
+  dwg_setcur(1);
+  DimAttrs dim;
+  sys_dimatr('r', &dim);
+  dim.f30[1] = 7.0f;
+  sys_dimatr('w', &dim);
+  dwg_setcur(0);
+  ViewXform xf = device(0, 0, 100, 100);
+  ASSERT_EQ(vxf_setwin(xf, 1, 0, 0, 0, 10, 10), 0);
+  EXPECT_DOUBLE_EQ(xf.arrowlen, 7.0);
+  EXPECT_EQ(dwg_cur(), 0);
+  ASSERT_EQ(vxf_setwin(xf, 0, 0, 0, 0, 10, 10), 0);
+  EXPECT_DOUBLE_EQ(xf.arrowlen, 5.0);
+  prm_init();
+}
+
 TEST(ViewXform, ReversedCornersAndKeptRequest) {
   ViewXform xf = device(0, 0, 100, 100);
   ASSERT_EQ(vxf_setwin(xf, 0, 0, 10, 10, 0, 0), 0);

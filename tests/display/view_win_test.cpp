@@ -347,6 +347,17 @@ TEST_F(ViewTable, CountsAndFreeSlots) {
   std::memset(vewtbl[0], 0, sizeof vewtbl[0]);
 }
 
+TEST_F(ViewTable, IconicViewsAreNotShown) {
+  Win &w = open(0, 0);
+  ShowWindow(w.view, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(w.view));
+  EXPECT_EQ(vew_count(), -1); // the one open view is iconic
+  EXPECT_EQ(vew_shown(), -1);
+  open(0, 1);
+  EXPECT_EQ(vew_count(), 2);
+  EXPECT_EQ(vew_shown(), 2);
+}
+
 TEST_F(ViewTable, PixelSizesFollowTheSettings) {
   open(0, 0); // scale 2
   int16_t rcog = 20, dot = 8;
