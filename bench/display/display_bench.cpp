@@ -61,7 +61,7 @@ int main(int argc, char **argv) {
   vxf_setwin(xf, 0, 0, 0, 0, 192.0, 108.0); // 10 pixels per world unit
   vxf_tocurrent(xf);
 
-  // Lines of 10 to 210 world units (100 to 2100 pixels at most), inside the sheet.
+  // Lines between random points of the view (about 700 pixels long on average).
   std::vector<Line> lines(n);
   std::srand(1);
   auto rnd = [](double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; };
