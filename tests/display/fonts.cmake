@@ -14,6 +14,3 @@ if(NOT WIN32)
                    -DSECOND=${CMAKE_CURRENT_BINARY_DIR}/fonts-again -P ${CMAKE_CURRENT_LIST_DIR}/fontgen_repeat.cmake)
 endif()
 
-# Benchmark (not a test): fontbench <font folder> [cache blocks].
-add_executable(fontbench ${CMAKE_SOURCE_DIR}/bench/fontbench.cpp)
-target_link_libraries(fontbench PRIVATE strokefont)

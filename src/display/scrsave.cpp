@@ -1,0 +1,3 @@
+#include "display/scrsave.h"
+
+SavedBitmap SavedBitmaps[SAVED_BITMAPS];

@@ -1,0 +1,3 @@
+#include "input/gcr.h"
+
+int gcr_clrfb() { return -1; } // the input loop draws no feedback yet

@@ -1,0 +1,4 @@
+#include "ole/olestate.h"
+
+EmbeddedDrawingRecord EmbeddedDrawing = {-1, "", ""};
+uint32_t OffscreenOutput = 0;

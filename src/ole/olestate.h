@@ -1,0 +1,15 @@
+// State of the OLE layer that the display reads.
+#pragma once
+
+#include <cstdint>
+
+// The drawing an OLE container edits as an embedded object (-1 none) and its names.
+struct EmbeddedDrawingRecord {
+  int32_t dwg;
+  char object[262];
+  char host[262];
+};
+extern EmbeddedDrawingRecord EmbeddedDrawing;
+
+// 1 while a view is rendered into a metafile or bitmap (clipboard, OLE), else 0.
+extern uint32_t OffscreenOutput;
