@@ -3,15 +3,22 @@
 #include <cstring>
 
 #include "display/view.h"
+#include "display/viewtbl.h"
 #include "settings/params.h"
+#include "settings/strutil.h"
+#include "shell/viewwin.h"
 
 namespace {
-bool is_lead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool is_lead(uint8_t c) { return sjis_islead(c); }
+HWND measured = nullptr; // window whose DC chr_viewdc handed out
 } // namespace
 
-HDC chr_viewdc() { return GetDC(nullptr); }
-void chr_releasedc(HDC dc) { ReleaseDC(nullptr, dc); }
-int chr_outputkind() { return 0; }
+HDC chr_viewdc() {
+  measured = vew_hwnd(dwg_cur(), vew_cur()); // null: the screen
+  return GetDC(measured);
+}
+void chr_releasedc(HDC dc) { ReleaseDC(measured, dc); }
+int chr_outputkind() { return OutputKind; }
 
 int chr_extentw(HDC dc, int face, double height, double width, const char *text, double *outh, double *outw) {
   double sx = DrawXform.xscale, sy = DrawXform.yscale;

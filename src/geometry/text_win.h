@@ -15,9 +15,9 @@ int chr_layoutw(HDC dc, int face, uint16_t attr, double h, double w, double s, c
 int chr_extentw(HDC dc, int face, double height, double width, const char *text, double *outh, double *outw);
 
 // The device context chr_layoutw measures on when given none: the current view's
-// window once the view table knows it, else the screen. Release with chr_releasedc.
+// window, else the screen. Release with chr_releasedc.
 HDC chr_viewdc();
 void chr_releasedc(HDC dc);
 // The output kind the GDI layer reads (1 and 4 printers, anything else the screen
-// here); the screen until the GDI layer provides it.
+// here), as the shell sets it around drawing.
 int chr_outputkind();
