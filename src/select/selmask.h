@@ -1,0 +1,31 @@
+// The selection list and the fence collection as the hidden-line code uses them.
+// Stand-in until the selection subsystem arrives: the list is a plain global, and
+// the fence collection takes lines, arcs and groups of them by their geometry.
+#pragma once
+
+#include <cstdint>
+
+// One global list of element numbers (bit 31 a flag, -1 a hole / the end for the
+// hidden-line walks, -2 the end mark of an empty list).
+struct SelectionList {
+  uint32_t *entries;
+  int32_t capacity;
+  int32_t count;
+  int32_t drawing; // -1 none
+};
+extern SelectionList SelList;
+extern SelectionList FenceIdList; // drawing unused: the numbers belong to SelList.drawing
+
+// Second id list for up to n numbers (at most 10000); the static list of 100 when
+// it cannot be had. Never null.
+uint32_t *fnc_alloc(uint32_t n);
+int fnc_free(); // back to the static list; 0
+// Fence-walk mode: elements that touch or cross the fence line are taken too.
+// Off: only elements with a part strictly inside the fence.
+void fnc_modeon();
+void fnc_modeoff();
+// Collects into FenceIdList the live lines and arcs of drawing d (and groups whose
+// every live member is taken) lying under the n-vertex convex fence. start > 0
+// excludes that node and its children; beforestart != 0 walks only numbers below
+// start. The count; 0 for a bad drawing.
+int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, uint32_t beforestart);
