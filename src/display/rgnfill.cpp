@@ -1,0 +1,80 @@
+#include "display/rgnfill.h"
+
+#include <memory>
+#include <new>
+
+#include "database/store.h"
+#include "display/gdi.h"
+#include "display/view.h"
+#include "settings/params.h"
+
+int rgn_todev(int32_t count, const GeoPoint *world, POINT *dev) {
+  for (int32_t i = 0; i < count; ++i) {
+    int32_t x, y;
+    drw_w2d(world[i].x, world[i].y, &x, &y);
+    dev[i] = POINT{x, y};
+  }
+  return 0;
+}
+
+int rgn_op(int op, HRGN *rgn, int32_t count, const POINT *pts) {
+  if (op < 0 || op > 2 || count < 1)
+    return 1;
+  HRGN poly = CreatePolygonRgn(pts, int(count), WINDING);
+  if (!poly)
+    return 1;
+  if (op == 0) {
+    *rgn = poly;
+    return 0;
+  }
+  const int rc = *rgn ? CombineRgn(*rgn, *rgn, poly, op == 1 ? RGN_XOR : RGN_AND) : ERROR;
+  DeleteObject(poly);
+  return rc == ERROR ? 1 : 0;
+}
+
+int rgn_fill(HDC dc, int d, const ElementRecord *node, int32_t colour) {
+  const int32_t room = rgn_capacity();
+  if (room <= 0 || d < 0 || d >= DB_COUNT)
+    return 1;
+  std::unique_ptr<GeoPoint[]> world(new (std::nothrow) GeoPoint[std::size_t(room)]());
+  std::unique_ptr<POINT[]> dev(new (std::nothrow) POINT[std::size_t(room)]());
+  if (!world || !dev)
+    return 1;
+
+  uint16_t map[20] = {};
+  sys_colmap('r', map);
+  const bool override = colour == map[14] || colour == map[13] || colour == map[16];
+
+  int32_t list[RGN_CHAINS];
+  const int32_t nchains = rgn_chains(d, node, list);
+  if (nchains <= 0)
+    return 1;
+
+  HRGN rgn = nullptr;
+  int32_t pen = 1;
+  int rc = 0;
+  for (int32_t i = 0; i < nchains && rc == 0; ++i) {
+    const ElementRecord *ch = list[i] == 0 ? node : dtb_ptr(d, list[i]);
+    int32_t n = 0;
+    if (!ch || rgn_chain(d, ch, &n, world.get(), room, &pen) != 0) {
+      rc = 1;
+      break;
+    }
+    rgn_todev(n, world.get(), dev.get());
+    rc = rgn_op(i == 0 ? 0 : 1, &rgn, n, dev.get());
+  }
+  if (rc == 0) {
+    if (override) {
+      rc = gdi_fillrgn(1, colour, d, dc, rgn);
+    } else {
+      // The pen's own colour (pen 0 taken as pen 1).
+      uint32_t pens[20] = {};
+      sys_pencol('r', pens);
+      const int32_t p = pen >= 1 && pen <= 20 ? pen : 1;
+      rc = gdi_fillrgn(1, int(pens[p - 1]), d, dc, rgn);
+    }
+  }
+  if (rgn)
+    DeleteObject(rgn);
+  return rc ? 1 : 0;
+}

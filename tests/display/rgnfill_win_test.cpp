@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "../database/dbfixture.h"
+#include "canvas.h"
+#include "display/gdi.h"
+#include "display/rgnfill.h"
+#include "display/view.h"
+
+namespace {
+
+// A ring: two child nodes, each one full circle, about (50, 50) on a 100 x 100 DIB.
+struct RingFill : Store {
+  void SetUp() override {
+    Store::SetUp();
+    gdi_init();
+    DrawXform = DrawXformRecord{};
+    DrawXform.right = DrawXform.bottom = 100;
+    DrawXform.sxmax = DrawXform.symax = 100;
+    DrawXform.xscale = DrawXform.yscale = 1;
+    sys_colmap('r', map);
+    sys_pencol('r', pens);
+    saved = Palette[3];
+    Palette[3] = 0x0000FF; // red (COLORREF)
+    Palette[map[14]] = 0x00FF00;
+    ElementRecord n = nod(8);
+    node = elm_add(0, 0, -1, &n, nullptr);
+    grp_open(0, node);
+    for (double r : {40.0, 20.0}) {
+      ElementRecord c = nod(5);
+      grp_open(0, elm_add(0, 0, -1, &c, nullptr));
+      ElementRecord a = arc(r, 0, 360, uint16_t(0x10 | 4)); // pen 4
+      a.arc.cx = a.arc.cy = 50;
+      elm_add(0, 0, -1, &a, nullptr);
+      grp_close(0);
+    }
+    grp_close(0);
+  }
+  void TearDown() override {
+    sys_pencol('w', pens);
+    Palette[3] = saved;
+    gdi_term();
+    Store::TearDown();
+  }
+  uint16_t map[20] = {};
+  uint32_t pens[20] = {};
+  uint32_t saved = 0;
+  int32_t node = 0;
+};
+
+TEST_F(RingFill, HoleStaysUnpaintedInThePensColour) {
+  uint32_t p[20];
+  std::memcpy(p, pens, sizeof p);
+  p[3] = 3; // pen 4 draws in palette colour 3
+  sys_pencol('w', p);
+  Canvas c(100, 100);
+  ElementRecord nr = rec(0, node);
+  ASSERT_EQ(rgn_fill(c.dc(), 0, &nr, -1), 0);
+  EXPECT_EQ(c.at(50, 50), 0xFFFFFFu); // the hole
+  EXPECT_EQ(c.at(50, 80), 0xFF0000u); // the ring (DIB bytes are 0xRRGGBB)
+  EXPECT_EQ(c.at(50, 20), 0xFF0000u);
+  EXPECT_EQ(c.at(2, 2), 0xFFFFFFu); // outside
+}
+
+TEST_F(RingFill, HighlightColourOverrides) {
+  Canvas c(100, 100);
+  ElementRecord nr = rec(0, node);
+  ASSERT_EQ(rgn_fill(c.dc(), 0, &nr, map[14]), 0);
+  EXPECT_EQ(c.at(50, 80), 0x00FF00u);
+  EXPECT_EQ(c.at(50, 50), 0xFFFFFFu);
+}
+
+TEST_F(RingFill, BrokenChainFillsNothing) {
+  dtb_ptr(0, node)->nod.child = 999999;
+  Canvas c(100, 100);
+  ElementRecord nr = rec(0, node);
+  EXPECT_EQ(rgn_fill(c.dc(), 0, &nr, -1), 1);
+  EXPECT_EQ(c.at(50, 80), 0xFFFFFFu);
+}
+
+} // namespace
