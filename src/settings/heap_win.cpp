@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "settings/answers.h"
 #include "settings/heap.h"
 
 namespace {
@@ -29,7 +30,12 @@ int hep_free(void *block) {
     return 0;
   if (!HeapValidate(heap, 0, block)) {
     // A block of another heap is never freed here.
-    MessageBoxA(nullptr, "ヒープメモリを解放できません", "KIVO LANT", MB_OK);
+    UiQuestion q{};
+    q.kind = UI_MSGBOX;
+    q.heading = "KIVO LANT";
+    q.text = "ヒープメモリを解放できません";
+    q.flags = MB_OK;
+    ui_ask(q, [](const UiQuestion &u) { return MessageBoxA(nullptr, u.text, u.heading, u.flags); });
     return 0;
   }
   return HeapFree(heap, 0, block) ? 1 : 0;

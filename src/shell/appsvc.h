@@ -1,0 +1,10 @@
+// Application shell services the engine calls: instance and main windows.
+#pragma once
+
+#include <windows.h>
+
+HINSTANCE app_hinst(); // the program's instance handle
+HWND app_hmain();      // the main frame window, null before it exists
+HWND app_hmdi();       // the MDI client window, null before it exists
+// The shell records its windows here as it creates and destroys them.
+void app_setwindows(HWND mainframe, HWND mdiclient);

@@ -1,0 +1,15 @@
+// The message window: three text lines, each painted in the colour of its kind.
+#pragma once
+
+#include <windows.h>
+
+// Line accessor for line 0..2. 'R'/'r' copies the text (at most 128 bytes with its NUL)
+// and the stored colour kind, each only when given. 'W'/'w': a null text clears the
+// line; a text equal to the shown one (case ignored) changes nothing; otherwise the
+// colour kind (outside 0..7: 7) and the text are stored. 0; -1 without the message
+// window or for another line.
+int mesg_line(int op, int line, int *colour, char *text);
+// The shell tells the line store which window paints the lines (null when destroyed).
+void msgwin_attach(HWND window);
+// COLORREF of a colour kind 0..7.
+COLORREF msgwin_colour(int kind);
