@@ -438,8 +438,18 @@ int und_writ(int db, int op, int32_t elm, int piece, const ElementRecord *image)
   r.elm = uint32_t(elm);
   r.piece = uint32_t(piece);
   r.image = *image;
-  if (!writerecs(db, pos, &r, 1, "und_writ"))
+  if (!writerecs(db, pos, &r, 1, "und_writ")) {
+    // A change missing from the journal would make its step undo wrongly: nothing
+    // before it stays undoable, and the journal waits for the next step.
+    if (j.open) {
+      j.cur = pos;
+      if (und_rset(db) != 0)
+        shut(db);
+      j.recording = false;
+      j.resetpend = true;
+    }
     return 9;
+  }
   j.cur = pos;
   UndoRedoState &s = UndState[db];
   s.undo = 1;

@@ -427,13 +427,31 @@ TEST_F(Journal, FullDiskSwitchesTheJournalOffAndDeletesIt) {
 TEST_F(Journal, FailedWriteWithSpaceLeftKeepsTheJournal) {
   ASSERT_EQ(und_pend(0), 0);
   DbSysHooks &h = dbs_hooks();
-  h.write = [](const void *, std::size_t, std::size_t, FILE *) -> std::size_t { return 0; };
+  add(proto(PNT));
+  ASSERT_EQ(und_pend(0), 0);
+  add(proto(PNT));
+  static int fails;
+  fails = 1;
+  h.write = [](const void *b, std::size_t s, std::size_t n, FILE *fp) -> std::size_t {
+    return fails-- > 0 ? 0 : std::fwrite(b, s, n, fp);
+  };
   h.freespace = [](const char *) -> uint32_t { return 0x7fffffff; };
+  std::fflush(UndJrn[0].fp); // the next write reaches the hook at once
   ElementRecord p = proto(PNT);
-  EXPECT_EQ(und_writ(0, UND_ADD, 1, 1, &p), 9);
+  EXPECT_EQ(und_writ(0, UND_ADD, 3, 1, &p), 9);
   EXPECT_EQ(shown(), std::vector<int>{30131});
   EXPECT_TRUE(UndJrn[0].open);
   EXPECT_TRUE(wd.exists("ikfgundo.0ud"));
+  // The step lost a record: nothing before it can be undone, and the next step records again.
+  EXPECT_EQ(und_isrec(0), 0);
+  und_exec(0);
+  EXPECT_EQ((shown()), (std::vector<int>{30131, 30122}));
+  EXPECT_EQ(ctl(0).count1, 2u);
+  ASSERT_EQ(und_pend(0), 0);
+  add(proto(PNT));
+  ASSERT_EQ(und_pend(0), 0);
+  und_exec(0);
+  EXPECT_EQ(ctl(0).count1, 2u);
 }
 
 TEST_F(Journal, JournalHeldElsewhereIsLeftAloneAndUndoIsOff) {
