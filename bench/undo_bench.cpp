@@ -80,8 +80,7 @@ int main() {
   double t1 = now();
   rdo_exec(0);
   double t2 = now();
-  std::printf("undo of 10000 adds     %8.2f ms (count1 after undo/redo: %u)\n", (t1 - t0) * 1e3,
-              DbCtl[0].count1);
+  std::printf("undo of 10000 adds     %8.2f ms (count1 after undo/redo: %u)\n", (t1 - t0) * 1e3, DbCtl[0].count1);
   std::printf("redo of 10000 adds     %8.2f ms\n", (t2 - t1) * 1e3);
   und_pend(0);
   for (int i = 1; i <= 10000; ++i) {

@@ -50,5 +50,16 @@ int noescape() { return 0; }
 } // namespace
 
 DbSysHooks dbs_platform() {
-  return {openheld, createheld, fwrite_, fread_, freespace, workfolder, quiet, quiet, quiet0, quietline, quiet0, quiet0, noescape};
+  DbSysHooks h{};
+  h.openheld = openheld;
+  h.createheld = createheld;
+  h.write = fwrite_;
+  h.read = fread_;
+  h.freespace = freespace;
+  h.workfolder = workfolder;
+  h.warn = h.error = quiet;
+  h.startfail = h.waitcur = h.attrbox = quiet0;
+  h.line = quietline;
+  h.escape = noescape;
+  return h;
 }

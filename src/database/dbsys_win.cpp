@@ -47,5 +47,19 @@ int escape() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) ? 27 : 0; }
 } // namespace
 
 DbSysHooks dbs_platform() {
-  return {openheld, createheld, fwrite_, fread_, fil_freespc, workfolder, warn, error, startfail, line, waitcur, attrbox, escape};
+  DbSysHooks h{};
+  h.openheld = openheld;
+  h.createheld = createheld;
+  h.write = fwrite_;
+  h.read = fread_;
+  h.freespace = fil_freespc;
+  h.workfolder = workfolder;
+  h.warn = warn;
+  h.error = error;
+  h.startfail = startfail;
+  h.line = line;
+  h.waitcur = waitcur;
+  h.attrbox = attrbox;
+  h.escape = escape;
+  return h;
 }

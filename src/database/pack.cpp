@@ -41,16 +41,16 @@ void folder_file(const char *name, char *out) {
 
 struct Packer {
   int db;
-  uint32_t n;        // count1 of the source
+  uint32_t n; // count1 of the source
   int strategy = 0;
   int other = -1;    // strategy 1: the target database
   uint32_t half = 0; // strategy 2: output k is record k + half
   FILE *fp = nullptr;
   char path[262] = "";
-  long fpos = -1;     // work-file position as last left
-  int fdir = 0;       // 1 read, 2 write: the stream needs a seek between the two
-  uint32_t fend = 0;  // records in the work file
-  uint32_t out = 0;   // output numbers handed out
+  long fpos = -1;    // work-file position as last left
+  int fdir = 0;      // 1 read, 2 write: the stream needs a seek between the two
+  uint32_t fend = 0; // records in the work file
+  uint32_t out = 0;  // output numbers handed out
   std::vector<uint64_t> done;
   std::unique_ptr<char[]> str{new char[ELM_STRMAX + 1]};
   PackError err{};

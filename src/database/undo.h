@@ -52,8 +52,8 @@ struct UndoJournal {
   long fpos; // stream byte position as last left
   int dir;   // 1 read, 2 write: a seek is made when it changes
   bool enabled, open, recording, resetpend;
-  uint32_t cur;  // 1 .. ring: the last record written or reached
-  uint32_t ring; // R
+  uint32_t cur;              // 1 .. ring: the last record written or reached
+  uint32_t ring;             // R
   uint32_t stack[UND_STACK]; // positions of step boundaries, oldest first
   int32_t steps;             // boundaries in use
   char path[262];

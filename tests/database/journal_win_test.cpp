@@ -140,3 +140,27 @@ TEST_F(JournalWin, SecondProcessRunsWithoutUndo) {
 }
 
 } // namespace
+
+namespace {
+
+void key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+}
+
+// Esc is seen while no message is pumped, and behind a held Shift.
+TEST(PackEscape, PolledFromTheAsynchronousKeyState) {
+  const DbSysHooks h = dbs_platform();
+  EXPECT_EQ(h.escape(), 0);
+  key(VK_SHIFT, false);
+  key(VK_ESCAPE, false);
+  EXPECT_EQ(h.escape(), 27);
+  key(VK_ESCAPE, true);
+  key(VK_SHIFT, true);
+  EXPECT_EQ(h.escape(), 0);
+}
+
+} // namespace

@@ -277,9 +277,7 @@ TEST_F(Pack, InvalidKindFailsAndIsReported) {
   auto before = area1();
   static std::vector<int> line;
   line.clear();
-  dbs_hooks().line = [](int n, int colour, int a, int b, int c) {
-    line.insert(line.end(), {n, colour, a, b, c});
-  };
+  dbs_hooks().line = [](int n, int colour, int a, int b, int c) { line.insert(line.end(), {n, colour, a, b, c}); };
   PackReport = 1;
   EXPECT_EQ(dtb_pack(0), PCK_FAILED);
   EXPECT_EQ(dtb_packlast().code, 902);
@@ -379,7 +377,11 @@ TEST(TextCheck, BlanksBracketsAndUnmatchedClosers) {
                {"a]b", "ab", 0},
                {"[a]]", "[a]", 0},
                {"\x81\x40", "\x81\x40", 2},
-               {"\x83" "]", "\x83" "]", 0}}; // a trail byte that looks like a bracket
+               {"\x83"
+                "]",
+                "\x83"
+                "]",
+                0}}; // a trail byte that looks like a bracket
   for (const auto &c : cases) {
     char buf[32];
     std::strcpy(buf, c.in);
