@@ -120,6 +120,7 @@ struct Packer {
       const long off = long(k - 1) * RECSZ;
       if ((off != fpos || fdir != 2) && std::fseek(fp, off, SEEK_SET) != 0) {
         fpos = -1;
+        dbs_hooks().error(30043);
         return fail(k <= fend ? 803 : 804, elm, r.kind);
       }
       fdir = 2;
@@ -147,6 +148,7 @@ struct Packer {
       const long off = long(k - 1) * RECSZ;
       if ((off != fpos || fdir != 1) && std::fseek(fp, off, SEEK_SET) != 0) {
         fpos = -1;
+        dbs_hooks().error(30043);
         return fail(803, elm, 0);
       }
       fdir = 1;
@@ -521,7 +523,7 @@ int dtb_pack(int db) {
   int rc = p.run();
   p.finish();
   last_error = p.err;
-  if (rc == PCK_FAILED)
+  if (rc == PCK_FAILED && last_error.code)
     dtb_packerr();
   return rc;
 }

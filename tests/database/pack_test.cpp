@@ -363,6 +363,20 @@ TEST_F(Pack, CommandDeletesTheWorkFileAndResetsTheJournal) {
   EXPECT_FALSE(wd.exists("TVKDPRM0.WOK"));
   und_exec(0);
   EXPECT_EQ(shown(), std::vector<int>{30122});
+
+  // Esc: the drawing stays, the work file and the journal go all the same.
+  shown().clear();
+  ASSERT_EQ(und_pend(0), 0);
+  add(proto(PNT));
+  erase(add(proto(PNT)));
+  ASSERT_EQ(und_pend(0), 0);
+  std::fclose(std::fopen(wd.file("TVKDPRM0.WOK").c_str(), "wb"));
+  dbs_hooks().escape = [] { return 27; };
+  EXPECT_EQ(dtb_packcmd(), PCK_FAILED);
+  EXPECT_EQ(ctl(0).count1, 3u);
+  EXPECT_FALSE(wd.exists("TVKDPRM0.WOK"));
+  und_exec(0);
+  EXPECT_EQ(shown(), std::vector<int>{30122});
   und_clos(0);
 }
 
