@@ -10,6 +10,14 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <process.h>
+#define ink_getpid _getpid
+#else
+#include <unistd.h>
+#define ink_getpid getpid
+#endif
+
 #include "database/dbsys.h"
 #include "settings/syspath.h"
 
@@ -18,8 +26,7 @@ struct WorkDir {
   WorkDir() {
     static std::atomic<int> seq{0};
     dir = std::filesystem::temp_directory_path() /
-          ("inkwork_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-           std::to_string(reinterpret_cast<uintptr_t>(this) & 0xffff) + "_" + std::to_string(seq++));
+          ("inkwork_" + std::to_string(ink_getpid()) + "_" + std::to_string(seq++));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
   }
