@@ -26,12 +26,17 @@ function(ink_engine_library)
   endif()
 endfunction()
 
-# ink_test(<name> SOURCES <files...> [LIBS <libs...>]): one test program, run whole
+# ink_test(<name> [SERIAL] SOURCES <files...> [LIBS <libs...>]): one test program, run whole
 # (under Wine in the Windows configuration, through the crosscompiling emulator).
+# SERIAL: the program relies on what is on the screen (window positions, focus), so
+# no other test program may run beside it.
 function(ink_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} engine GTest::gtest_main ink_options)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  if(T_SERIAL)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+  endif()
 endfunction()

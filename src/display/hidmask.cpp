@@ -174,13 +174,13 @@ void hid_nodeoforig(int d, int32_t *n) {
 }
 
 int hid_selected(int d, int32_t n, const ElementRecord *rec) {
-  if (!SelList.entries || SelList.drawing != d)
+  if (!SelectionList.entries || SelectionList.drawing != d)
     return 0;
   int32_t node = 0;
   if (hid_findnode(d, rec, &node) != 0)
     node = 0;
-  for (int32_t i = 0; i < SelList.count && i < SelList.capacity; ++i) {
-    const uint32_t e = SelList.entries[i];
+  for (int32_t i = 0; i < SelectionList.count && i < SelectionList.capacity; ++i) {
+    const uint32_t e = SelectionList.entries[i];
     if (e == 0xFFFFFFFFu)
       break;
     const int32_t id = int32_t(e & 0x7FFFFFFFu);

@@ -104,10 +104,10 @@ bool box_body(int d, int32_t box, MaskBoxBody *b) {
 
 // The selection entries of drawing d up to the count or the first -1.
 template <class F> void each_selected(int d, F f) {
-  if (!SelList.entries || SelList.drawing != d)
+  if (!SelectionList.entries || SelectionList.drawing != d)
     return;
-  for (int32_t i = 0; i < SelList.count && i < SelList.capacity; ++i) {
-    const uint32_t e = SelList.entries[i];
+  for (int32_t i = 0; i < SelectionList.count && i < SelectionList.capacity; ++i) {
+    const uint32_t e = SelectionList.entries[i];
     if (e == 0xFFFFFFFFu)
       break;
     f(i, int32_t(e & 0x7FFFFFFFu));
@@ -679,7 +679,7 @@ void hid_remasksel(int d) {
       hid_release(d, n);
     } else if (readrec(d, n, &r) && live(r) && hid_isnode(d, n) == 0) {
       if (const int32_t m = restore_node(d, n, erase))
-        SelList.entries[i] = uint32_t(m);
+        SelectionList.entries[i] = uint32_t(m);
     }
   });
   if (hid_boxesclr() == 0)

@@ -89,6 +89,22 @@ bool ChrWalk::brk() {
   return true;
 }
 
+ChrWalk::Markup ChrWalk::markup(uint8_t c) {
+  switch (c) {
+  case '[':
+    return open() ? MARK_DONE : MARK_STOP;
+  case ']':
+    close();
+    return MARK_DONE;
+  case '_':
+    return brk() ? MARK_DONE : MARK_STOP;
+  case '|':
+    return MARK_DONE;
+  default:
+    return MARK_TEXT;
+  }
+}
+
 bool ChrWalk::begin_char(const char *start, bool *full) {
   *full = false;
   if (!newslot_)
@@ -137,16 +153,10 @@ int chr_layout(int mode, uint16_t attr, double h, double w, double s, const char
   int pos = 0;
   for (int i = 0; i < CHR_TEXTMAX && text[i]; i++) {
     uint8_t c = static_cast<uint8_t>(text[i]);
-    if (c == '[') {
-      if (!walk.open())
-        break;
-    } else if (c == ']') {
-      walk.close();
-    } else if (c == '_') {
-      if (!walk.brk())
-        break;
-    } else if (c == '|') {
-    } else {
+    ChrWalk::Markup m = walk.markup(c);
+    if (m == ChrWalk::MARK_STOP)
+      break;
+    if (m == ChrWalk::MARK_TEXT) {
       uint8_t lead, trail;
       if (is_lead(c)) {
         if (!text[i + 1]) // a lead byte without its trail ends the text

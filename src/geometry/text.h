@@ -37,6 +37,9 @@ public:
   bool open();  // "["; false when the level limit stops the text
   void close(); // "]"
   bool brk();   // "_"; false when the line limit stops the text
+  // Markup byte handling shared by both layouts.
+  enum Markup { MARK_TEXT, MARK_DONE, MARK_STOP };
+  Markup markup(uint8_t c); // MARK_TEXT: c is text; MARK_DONE: consumed; MARK_STOP: a limit ends the text
   // Before a character: starts a slot when one is due (text at start). True when a
   // slot was started; *full set when the slot limit stops the text.
   bool begin_char(const char *start, bool *full);

@@ -68,16 +68,10 @@ int chr_layoutw(HDC dc, int face, uint16_t attr, double h, double w, double s, c
   double prev = 0;
   for (int i = 0; i < CHR_TEXTMAX && text[i]; i++) {
     uint8_t c = static_cast<uint8_t>(text[i]);
-    if (c == '[') {
-      if (!walk.open())
-        break;
-    } else if (c == ']') {
-      walk.close();
-    } else if (c == '_') {
-      if (!walk.brk())
-        break;
-    } else if (c == '|') {
-    } else {
+    ChrWalk::Markup m = walk.markup(c);
+    if (m == ChrWalk::MARK_STOP)
+      break;
+    if (m == ChrWalk::MARK_TEXT) {
       char b[2];
       int n = 1;
       if (is_lead(c)) {

@@ -11,7 +11,6 @@
 
 namespace {
 
-uint32_t SelStatic[100] = {0xFFFFFFFEu};
 uint32_t FenceStatic[100] = {0xFFFFFFFEu};
 uint32_t *FenceHeap = nullptr;
 int32_t FenceWalk = 0;
@@ -127,8 +126,7 @@ bool skipped_sub(uint8_t s) { return s == 1 || s == 2 || s == 4 || s == 8; }
 
 } // namespace
 
-SelectionList SelList = {SelStatic, 100, 0, -1};
-SelectionList FenceIdList = {FenceStatic, 100, 0, -1};
+SelectionListRec FenceIdList = {FenceStatic, 100, 0, -1};
 
 uint32_t *fnc_alloc(uint32_t n) {
   fnc_free();
@@ -160,7 +158,7 @@ int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, u
   FenceIdList.count = 0;
   if (d < 0 || d >= DB_COUNT || n < 3 || !points)
     return 0;
-  SelList.drawing = d;
+  SelectionList.drawing = d;
   Fence f;
   for (int32_t i = 0; i < n; ++i)
     f.v.push_back(GeoPoint{points[2 * i], points[2 * i + 1]});

@@ -1,20 +1,15 @@
-// The selection list and the fence collection as the hidden-line code uses them.
-// Stand-in until the selection subsystem arrives: the list is a plain global, and
-// the fence collection takes lines, arcs and groups of them by their geometry.
+// The fence collection as the hidden-line code uses it. Stand-in until the
+// selection subsystem arrives: it takes lines, arcs and groups of them by their
+// geometry.
 #pragma once
 
 #include <cstdint>
 
-// One global list of element numbers (bit 31 a flag, -1 a hole / the end for the
-// hidden-line walks, -2 the end mark of an empty list).
-struct SelectionList {
-  uint32_t *entries;
-  int32_t capacity;
-  int32_t count;
-  int32_t drawing; // -1 none
-};
-extern SelectionList SelList;
-extern SelectionList FenceIdList; // drawing unused: the numbers belong to SelList.drawing
+#include "select/sellist.h"
+
+// The second id list, laid out as the selection list; its numbers belong to the
+// drawing of SelectionList.
+extern SelectionListRec FenceIdList;
 
 // Second id list for up to n numbers (at most 10000); the static list of 100 when
 // it cannot be had. Never null.

@@ -262,27 +262,27 @@ void render(const char *format, const MsgArgs &args, Out &out) {
     } else if (!kind || k >= args.n || args.v[k].kind != kind) {
       out.put(pct, n); // takes no argument: shown as it stands
     } else {
-      std::string spec;
+      std::string conv;
       for (std::size_t i = 0; i < n; i++)
         if (pct[i] != 'l')
-          spec += pct[i];
+          conv += pct[i];
       const MsgArgs::Arg &a = args.v[k++];
       std::string chunk;
       int need;
       if (kind == 'f')
-        need = std::snprintf(nullptr, 0, spec.c_str(), a.d);
+        need = std::snprintf(nullptr, 0, conv.c_str(), a.d);
       else if (kind == 's')
-        need = std::snprintf(nullptr, 0, spec.c_str(), a.s ? a.s : "(null)");
+        need = std::snprintf(nullptr, 0, conv.c_str(), a.s ? a.s : "(null)");
       else
-        need = std::snprintf(nullptr, 0, spec.c_str(), static_cast<int>(a.i));
+        need = std::snprintf(nullptr, 0, conv.c_str(), static_cast<int>(a.i));
       if (need > 0) {
         chunk.resize(static_cast<std::size_t>(need) + 1);
         if (kind == 'f')
-          std::snprintf(chunk.data(), chunk.size(), spec.c_str(), a.d);
+          std::snprintf(chunk.data(), chunk.size(), conv.c_str(), a.d);
         else if (kind == 's')
-          std::snprintf(chunk.data(), chunk.size(), spec.c_str(), a.s ? a.s : "(null)");
+          std::snprintf(chunk.data(), chunk.size(), conv.c_str(), a.s ? a.s : "(null)");
         else
-          std::snprintf(chunk.data(), chunk.size(), spec.c_str(), static_cast<int>(a.i));
+          std::snprintf(chunk.data(), chunk.size(), conv.c_str(), static_cast<int>(a.i));
         out.put(chunk.data(), static_cast<std::size_t>(need));
       }
     }

@@ -21,8 +21,9 @@ struct SavedLine {
   char text[128] = {};
 } saved;
 
-// Text of n formatted printf-style into dst; empty when there is no format.
-void format_text(char *dst, std::size_t size, int n, va_list ap) {
+// Text of n formatted printf-style into dst (for MSG_LITERAL the first value is the
+// format); without a format, fallback formatted with n, or an empty text.
+void format_text(char *dst, std::size_t size, int n, va_list ap, const char *fallback = nullptr) {
   const char *format = nullptr;
   if (n >= 1)
     format = msg_text(n);
@@ -30,6 +31,8 @@ void format_text(char *dst, std::size_t size, int n, va_list ap) {
     format = va_arg(ap, const char *);
   if (format)
     msg_vformat(dst, size, format, ap);
+  else if (fallback)
+    msg_format(dst, size, fallback, n);
   else
     dst[0] = '\0';
 }
@@ -104,15 +107,7 @@ int msg_disp(int place, int colour, int reserved1, int reserved2, int n, ...) {
 
 int msg_verr(int n, va_list ap) {
   char text[128];
-  const char *format = nullptr;
-  if (n >= 1)
-    format = msg_text(n);
-  else if (n == MSG_LITERAL)
-    format = va_arg(ap, const char *);
-  if (format)
-    msg_vformat(text, sizeof text, format, ap);
-  else
-    msg_format(text, sizeof text, NOT_REGISTERED, n);
+  format_text(text, sizeof text, n, ap, NOT_REGISTERED);
   board(0, unmarked(text));
   return 0;
 }
@@ -210,17 +205,9 @@ int msg_prompt(int word, int n, const char *keys, ...) {
   if (n == 0)
     n = 56;
   char text[256];
-  const char *format = nullptr;
   va_list ap;
   va_start(ap, keys);
-  if (n >= 1)
-    format = msg_text(n);
-  else if (n == MSG_LITERAL)
-    format = va_arg(ap, const char *);
-  if (format)
-    msg_vformat(text, sizeof text, format, ap);
-  else
-    msg_format(text, sizeof text, "(Message No=%05d)", n);
+  format_text(text, sizeof text, n, ap, "(Message No=%05d)");
   va_end(ap);
   return selm_popup(word, unmarked(text), 0, 0, keys, 0);
 }

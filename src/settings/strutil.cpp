@@ -19,26 +19,26 @@ int put(char *dst, std::size_t dstsize, const char *src, std::size_t n) {
   return 0;
 }
 
-// End of the folder part as the shell's "remove file spec" leaves it.
+// End of the folder part as the shell's "remove file name" leaves it.
 std::size_t dir_end(const char *path) {
   const char *p = path;
-  const char *spec = path;
+  const char *cut = path;
   if (*p == '\\')
-    spec = ++p;
+    cut = ++p;
   if (*p == '\\')
-    spec = ++p;
+    cut = ++p;
   while (*p) {
     if (*p == '\\') {
-      spec = p;
+      cut = p;
     } else if (*p == ':') {
-      spec = ++p;
+      cut = ++p;
       if (*p == '\\')
-        spec++;
+        cut++;
       continue;
     }
     p += sjis_charlen(p);
   }
-  return static_cast<std::size_t>(spec - path);
+  return static_cast<std::size_t>(cut - path);
 }
 
 bool has_drive(const char *path) {

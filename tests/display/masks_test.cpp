@@ -25,8 +25,8 @@ struct Masks : Store {
   void SetUp() override {
     Store::SetUp();
     ASSERT_EQ(hid_init(), 0);
-    SelList.count = 0;
-    SelList.drawing = -1;
+    SelectionList.count = 0;
+    SelectionList.drawing = -1;
   }
   void TearDown() override {
     hid_term();
@@ -176,11 +176,12 @@ TEST_F(Masks, OriginalAndMaskCountLookups) {
 
   // Selected through its node.
   uint32_t sel[3] = {5, uint32_t(node) | 0x80000000u, 0xFFFFFFFFu};
-  SelList = SelectionList{sel, 3, 3, 0};
+  const SelectionListRec kept = SelectionList;
+  SelectionList = SelectionListRec{sel, 3, 3, 0};
   EXPECT_EQ(hid_selected(0, pieces[0], &pr), 1);
   sel[1] = 0xFFFFFFFFu;
   EXPECT_EQ(hid_selected(0, pieces[0], &pr), 0);
-  SelList = SelectionList{nullptr, 0, 0, -1};
+  SelectionList = kept;
 
   // A child chain that runs in a circle ends the walks.
   dtb_ptr(0, pieces[3])->next = pieces[0];

@@ -1,0 +1,41 @@
+#include "commands/txtcheck.h"
+
+#include <cstring>
+
+namespace {
+bool lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+} // namespace
+
+int txt_check(char *str) {
+  if (!str)
+    return 1;
+  int open = 0;
+  bool usable = false;
+  char *out = str;
+  for (const char *in = str; *in;) {
+    const unsigned char c = static_cast<unsigned char>(*in);
+    if (lead(c) && in[1]) {
+      // The full-width blank counts as a blank.
+      if (!(c == 0x81 && static_cast<unsigned char>(in[1]) == 0x40))
+        usable = true;
+      *out++ = *in++;
+      *out++ = *in++;
+      continue;
+    }
+    if (c == ']' && open == 0) {
+      ++in;
+      continue;
+    }
+    if (c == '[')
+      ++open;
+    else if (c == ']')
+      --open;
+    else if (c != ' ')
+      usable = true;
+    *out++ = *in++;
+  }
+  *out = 0;
+  if (!*str)
+    return 1;
+  return usable ? 0 : 2;
+}
