@@ -504,4 +504,52 @@ TEST_F(Masks, RejoinBoxReleasesOnlyItsHiddenPieces) {
   EXPECT_DOUBLE_EQ(rec(0, lines[0]).lin.x2, 50);
 }
 
+TEST_F(Masks, ArcCutAndReleaseThroughTheSelection) {
+  const int32_t node = text(body(10, 10, 20, 10));
+  ElementRecord a = arc(8, 0, 180);
+  a.arc.cx = 20;
+  a.arc.cy = 5;
+  hid_setstate(a, 1);
+  const int32_t an = add(a);
+  const ElementRecord before = rec(0, an);
+  hid_maskone(0, node);
+  auto nodes = hidenodes();
+  ASSERT_EQ(nodes.size(), 1u);
+  auto ch = children(nodes[0]);
+  ASSERT_EQ(ch.size(), 4u);
+  EXPECT_EQ(+ch[0].kind, HID_ORIGARC);
+  EXPECT_EQ(hid_owner(ch[2]), uint32_t(node));
+  EXPECT_EQ(hid_pieceno(ch[3]), 3u);
+
+  uint32_t sel[2] = {uint32_t(node), 0xFFFFFFFFu};
+  const SelectionListRec kept = SelectionList;
+  SelectionList = SelectionListRec{sel, 2, 2, 0};
+  hid_remask(0);
+  SelectionList = kept;
+  EXPECT_TRUE(hidenodes().empty());
+  auto arcs = live(ARC, true);
+  ASSERT_EQ(arcs.size(), 1u);
+  const ElementRecord after = rec(0, arcs[0]);
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+}
+
+TEST_F(Masks, SelectedNodeIsRestoredAndCutAgain) {
+  const int32_t node = text(body(10, 10, 20, 10));
+  add(line(0, 15, 50, 15, 1));
+  hid_maskone(0, node);
+  const int32_t hn = hidenodes().at(0);
+  uint32_t sel[2] = {uint32_t(hn), 0xFFFFFFFFu};
+  const SelectionListRec kept = SelectionList;
+  SelectionList = SelectionListRec{sel, 2, 1, 0};
+  hid_remasksel(0);
+  const uint32_t restored = sel[0];
+  SelectionList = kept;
+  EXPECT_NE(restored, uint32_t(hn));
+  EXPECT_EQ(+rec(0, int32_t(restored)).kind, LIN); // the entry names the restored line
+  EXPECT_TRUE(rec(0, hn).flags & ELM_ERASED);
+  auto nodes = hidenodes();
+  ASSERT_EQ(nodes.size(), 1u); // cut again under the registered box
+  EXPECT_EQ(hid_nodepieces(rec(0, nodes[0])), 3u);
+}
+
 } // namespace
