@@ -30,16 +30,25 @@ void esc_clear() {
 
 } // namespace
 
-int grd_drawdc(HDC dc, const GridRecord &g, const ViewXform &xf) {
+int grd_drawdc(HDC dc, const GridRecord &g, const ViewXform &xf, const double *clip) {
   GridPlan plan;
-  if (grd_plan(g, xf, nullptr, &plan) != 0)
+  if (grd_plan(g, xf, clip, &plan) != 0)
     return 1;
   uint16_t map[20] = {};
   sys_colmap('r', map);
   DotCtx ctx{dc, {map[12], map[15]}};
   if (g.mode == 0)
     ctx.colour[0] = ctx.colour[1] = map[16];
-  const int32_t bounds[4] = {xf.left, xf.top, xf.right, xf.bottom};
+  int32_t bounds[4] = {xf.left, xf.top, xf.right, xf.bottom};
+  if (clip) {
+    int32_t x1, y1, x2, y2;
+    vxf_w2dev(xf, clip[0], clip[1], &x1, &y1);
+    vxf_w2dev(xf, clip[2], clip[3], &x2, &y2);
+    bounds[0] = x1 < x2 ? x1 : x2;
+    bounds[2] = x1 < x2 ? x2 : x1;
+    bounds[1] = y1 < y2 ? y1 : y2;
+    bounds[3] = y1 < y2 ? y2 : y1;
+  }
   esc_clear();
   grd_walk(plan, bounds, set_dot, esc_down, &ctx);
   esc_clear();
@@ -57,7 +66,7 @@ int grd_draw(uint32_t view) {
   HDC dc = wnd ? GetDC(wnd) : nullptr;
   if (!dc)
     return 1;
-  const int rc = grd_drawdc(dc, GridTable[xf.dwg], xf);
+  const int rc = grd_drawdc(dc, GridTable[xf.dwg], xf, nullptr);
   ReleaseDC(wnd, dc);
   return rc;
 }

@@ -32,7 +32,7 @@ TEST(GridDib, IsometricDots) {
   xf.sxmax = xf.symax = 199;
   xf.xscale = xf.yscale = 1;
   Canvas c(200, 200);
-  ASSERT_EQ(grd_drawdc(c.dc(), g, xf), 0);
+  ASSERT_EQ(grd_drawdc(c.dc(), g, xf, nullptr), 0);
 
   // Lattice point i a1 + j a2 at device (x, 199 - y), give or take the integer stepping.
   auto dot_near = [&](double wx, double wy, uint32_t colour) {
@@ -59,14 +59,31 @@ TEST(GridDib, IsometricDots) {
   g.mode = 0;
   Palette[map[16]] = 0xFFFFFF;
   gdi_palette(reinterpret_cast<const COLORREF *>(Palette));
-  ASSERT_EQ(grd_drawdc(c.dc(), g, xf), 0);
+  ASSERT_EQ(grd_drawdc(c.dc(), g, xf, nullptr), 0);
   coloured = 0;
   for (uint32_t px : c.pixels())
     coloured += (px & 0xFFFFFF) != 0xFFFFFF;
   EXPECT_EQ(coloured, 0);
 
+  // A clip rectangle bounds the dots.
+  GridRecord std = GridTable[0];
+  grd_reset(0);
+  GridRecord s = GridTable[0];
+  GridTable[0] = std;
+  s.mode = 1;
+  Canvas c2(200, 200);
+  const double clip[4] = {0, 0, 50, 50};
+  ASSERT_EQ(grd_drawdc(c2.dc(), s, xf, clip), 0);
+  int inside = 0, outside = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (c2.at(x, y) != 0xFFFFFFu)
+        (x <= 50 && y >= 149 ? inside : outside)++;
+  EXPECT_EQ(inside, 36);
+  EXPECT_EQ(outside, 0);
+
   g.pitchx = 0;
-  EXPECT_EQ(grd_drawdc(c.dc(), g, xf), 1);
+  EXPECT_EQ(grd_drawdc(c.dc(), g, xf, nullptr), 1);
   Palette[map[12]] = p12;
   Palette[map[15]] = p15;
   gdi_term();
