@@ -33,3 +33,7 @@ int snp_point(int32_t dwg, int32_t view, int32_t devx, int32_t devy, double x, d
 int snp_last(double *x, double *y);
 int snp_level(int32_t off);
 int snp_shape(int32_t shape, double x, double y);
+// Draws the snap mark (XOR: a second call removes it) in one view of the mask. 0
+// drawn, 1 marks off, 2 no mark, 3 negative view, 4 view not in the mask, 5 (x, y)
+// is the mark point itself.
+int snp_showmrk(uint32_t mask, int32_t view, double x, double y);
