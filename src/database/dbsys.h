@@ -23,6 +23,7 @@ struct DbSysHooks {
   void (*workfolder)(char *out);
   void (*warn)(int n);  // message n on the board, warning heading
   void (*error)(int n); // message n on the board, error heading
+  void (*board)(int kind, const char *text); // a fixed text on the board (kind as msg_board)
   void (*startfail)();  // the journal could not be had at start-up
   // Message n on the message line in colour kind colour with up to three integer
   // values; n 0 clears the line.
