@@ -1,0 +1,3 @@
+#include "select/sellist.h"
+
+SelectionListRecord SelList = {nullptr, 0, -1};
