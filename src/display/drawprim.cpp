@@ -18,6 +18,25 @@ namespace {
 constexpr double COS15 = 0.965925826;
 constexpr double SIN15 = 0.258819045;
 
+struct PenMemo {
+  bool on;
+  HDC dc;
+  int kind, width, colour, rop;
+};
+PenMemo Memo;
+
+// Within a walk the pen of the last figure is often the pen of the next: the
+// selection is skipped when nothing has selected another pen since.
+void setpen(HDC dc, int kind, int width, int colour, int rop) {
+  const HDC eff = PenCache.target ? PenCache.dc : dc;
+  if (Memo.on && Memo.dc == eff && Memo.kind == kind && Memo.width == width && Memo.colour == colour &&
+      Memo.rop == rop && PenCache.dc == eff && PenCache.kind == kind && PenCache.width == width &&
+      PenCache.colour == colour && PenCache.rop == rop)
+    return;
+  gdi_setpen(dc, kind, width, colour, rop);
+  Memo = {Memo.on, eff, kind, width, colour, rop};
+}
+
 int pen_kind(int32_t style) {
   const int k = (style & 15) - 1;
   return k < 0 || k > 5 ? 0 : k;
@@ -29,12 +48,12 @@ template <class F> void with_pen(HDC dc, int kind, int32_t width, int32_t colour
   if (colour & DRW_XOR) {
     uint16_t cm[20];
     sys_colmap('r', cm);
-    gdi_setpen(dc, kind, width, cm[16], R2_XORPEN);
+    setpen(dc, kind, width, cm[16], R2_XORPEN);
     draw();
-    gdi_setpen(dc, kind, width, colour & 31, R2_XORPEN);
+    setpen(dc, kind, width, colour & 31, R2_XORPEN);
     draw();
   } else {
-    gdi_setpen(dc, kind, width, colour & 31, R2_COPYPEN);
+    setpen(dc, kind, width, colour & 31, R2_COPYPEN);
     draw();
   }
 }
@@ -140,6 +159,8 @@ double crossing(uint32_t bit, int i, double cx, double cy, double r, double star
 }
 
 } // namespace
+
+void drw_penmemo(bool on) { Memo = PenMemo{on, nullptr, -1, -1, -1, -1}; }
 
 int drw_point(HDC dc, double x, double y, int32_t style, int32_t width, int32_t colour) {
   return point_figure(dc, x, y, style, width, colour, [](int32_t px, int32_t py) { gdi_mark(px, py); });

@@ -15,6 +15,9 @@ constexpr double DRW_CHORD_PIXELS = 4000; // arcs this large on the screen are d
 
 extern int16_t DrwArrowPixels; // size of the fixed-size arrow (code 7)
 
+// On while one walk owns the device context: a pen still selected is not selected again.
+void drw_penmemo(bool on);
+
 int drw_point(HDC dc, double x, double y, int32_t style, int32_t width, int32_t colour);
 int drw_shape(HDC dc, double x, double y, int32_t style, int32_t width, int32_t colour);
 int drw_bigdot(HDC dc, double x, double y, int32_t style, int32_t width, int32_t colour);

@@ -150,10 +150,9 @@ bool skipped(int32_t n) {
 }
 
 void pass1(Walk &w, int32_t n, const ElementRecord &r) {
-  vew_select(vew_cur());
-  if (r.kind == NOD && r.subkind == 8 && r.encsub != 8 && layer_shown(w, r.layer) && !PlotterMode) {
-    if (RgnFillProc)
-      RgnFillProc(w.dc, w.db, &r, w.colour);
+  if (r.kind == NOD && r.subkind == 8 && r.encsub != 8 && layer_shown(w, r.layer) && !PlotterMode && RgnFillProc) {
+    vew_select(vew_cur()); // a fill may have left another transform current
+    RgnFillProc(w.dc, w.db, &r, w.colour);
   }
   if (TextPartHilite && (r.kind == LIN || r.kind == ARC) && r.encsub == 8) {
     int32_t root = 0;
@@ -237,7 +236,10 @@ void draw_one(Walk &w, int32_t n, int depth) {
 bool poll(Walk &w, int32_t n, const ElementRecord &r) {
   DbControl before;
   std::memcpy(&before, &DbCtl[w.db], sizeof before);
-  if (dsp_escpoll(w.wnd))
+  drw_penmemo(false); // key handlers may draw or change the palette
+  const bool esc = dsp_escpoll(w.wnd) != 0;
+  drw_penmemo(true);
+  if (esc)
     return false;
   const ElementRecord *p = dtb_ptr(w.db, n);
   return p && std::memcmp(p, &r, sizeof r) == 0 && std::memcmp(&before, &DbCtl[w.db], sizeof before) == 0;
@@ -333,7 +335,9 @@ int dsp_elms(uint32_t mask, uint16_t cellfilter, int32_t colour, uint32_t first,
     w.dc = GetDC(wnd);
     if (!w.dc)
       continue;
+    drw_penmemo(true);
     walk_view(w, en);
+    drw_penmemo(false);
     ReleaseDC(wnd, w.dc);
     w.dc = nullptr;
   }

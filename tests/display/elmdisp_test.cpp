@@ -11,6 +11,7 @@
 #include "display/fontfile.h"
 #include "display/strdraw.h"
 #include "drawfix.h"
+#include "select/sellist.h"
 
 namespace {
 
@@ -319,6 +320,40 @@ TEST_F(Elms, ArcStyleBitsOfDspArc) {
   rec_start();
   dsp_arc(1, 1 | 0x4000, 0, 50, 25, 10, 0, 90, 3); // angles exchanged: 270 degrees drawn
   EXPECT_TRUE(ink_near(100, 70, 1));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Elms, HighlightRedrawDrawsTheSelection) {
+  rung(10);
+  rung(20);
+  rung(30);
+  uint32_t ids[3] = {3, 0xFFFFFFFFu, 1 | 0x80000000u};
+  SelList = {ids, 3, 0};
+  EXPECT_EQ(hil_redraw(1, 14), -1); // the list belongs to drawing 0
+  EXPECT_EQ(hil_redraw(0, 14), 0);
+  EXPECT_EQ(canvas.at(100, 40), colour_px(14));
+  EXPECT_EQ(canvas.at(100, 80), colour_px(14));
+  EXPECT_FALSE(row_inked(20));
+  EXPECT_EQ(hil_redrawvw(0, -5), 0); // below -1: the highlight colour
+  EXPECT_EQ(hil_redrawvw(4, 3), -1); // not open
+  SelList = {nullptr, 0, -1};
+}
+
+TEST_F(Elms, MetafileOfAView) {
+  rung(10);
+  gdi_target(nullptr, 0);
+  EXPECT_EQ(dsp_metarec(0, 5, 0xFFFF, -1), -1);
+  EXPECT_EQ(dsp_metarec(2, 0, 0xFFFF, -1), -1);
+  EXPECT_EQ(dsp_metarec(0, 0, 0xFFFF, -1), 0);
+  EXPECT_NE(ViewMetafiles[0][0], nullptr);
+  EXPECT_EQ(dsp_metarec(0, 0, 0xFFFF, -1), 0); // played again
+  EXPECT_EQ(dsp_metadel(0, 16), -1);
+  EXPECT_EQ(dsp_metadel(0, 0), 0);
+  EXPECT_EQ(ViewMetafiles[0][0], nullptr);
+  EXPECT_EQ(dsp_metadel(-1, -1), 0);
 }
 
 } // namespace
