@@ -138,9 +138,9 @@ int main(int argc, char **argv) {
       if (kind == 2)
         add_text(x, y, rnd(1, 3), i % 2 ? "山田" : "ABC");
       else if (kind == 0)
-        add_line(x, y, x + rnd(-5, 5), y + rnd(-5, 5), 1 + i % 15);
+        add_line(x, y, x + rnd(-5, 5), y + rnd(-5, 5), 1 + (i / 500) % 15);
       else
-        add_arc(x, y, rnd(0.2, 5), rnd(0, 360), rnd(0, 360), 1 + i % 15);
+        add_arc(x, y, rnd(0.2, 5), rnd(0, 360), rnd(0, 360), 1 + (i / 500) % 15);
     }
     std::printf("10,000 %s: %.1f ms\n", kind == 0 ? "lines" : kind == 1 ? "arcs" : "texts", redraw());
   }

@@ -107,8 +107,8 @@ uint16_t cel_arc(int db, double cx, double cy, double r, double start, double en
   return m;
 }
 
-uint16_t cel_chr(int db, double x, double y, uint16_t attr, double height, double width, double spacing,
-                 double angle, const char *str) {
+uint16_t cel_chr(int db, double x, double y, uint16_t attr, double height, double width, double spacing, double angle,
+                 const char *str) {
   if (!str || !sheet_of(db).ok())
     return 0;
   static ChrLayout lay;

@@ -19,8 +19,8 @@ int elm_cell(int db, ElementRecord *rec, const char *str);
 uint16_t cel_pnt(int db, double x, double y);
 uint16_t cel_seg(int db, double x1, double y1, double x2, double y2);
 uint16_t cel_arc(int db, double cx, double cy, double r, double start, double end);
-uint16_t cel_chr(int db, double x, double y, uint16_t attr, double height, double width, double spacing,
-                 double angle, const char *str);
+uint16_t cel_chr(int db, double x, double y, uint16_t attr, double height, double width, double spacing, double angle,
+                 const char *str);
 uint16_t cel_rect(int db, double x1, double y1, double x2, double y2);
 
 // 1 when the radius is not positive; else 0 with result 0 on the circle (within

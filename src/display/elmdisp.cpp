@@ -136,8 +136,8 @@ void hidline(Walk &w, int mode, const ElementRecord &rec) {
     if (!p)
       break;
     const ElementRecord r = *p;
-    if ((r.kind == LIN || r.kind == ARC) && !(r.flags & ELM_SKIP) && !hidden_piece(r) &&
-        layer_shown(w, r.layer) && !kind6_off(w, attr_of(r)))
+    if ((r.kind == LIN || r.kind == ARC) && !(r.flags & ELM_SKIP) && !hidden_piece(r) && layer_shown(w, r.layer) &&
+        !kind6_off(w, attr_of(r)))
       draw_linarc(w, r, false);
     PieceSkipRange.last = uint32_t(n);
     n = r.next;
@@ -442,8 +442,7 @@ int dsp_point(uint32_t mask, int32_t kind, int32_t width, double x, double y, in
   return each_view(mask, [&](HDC dc) { drw_point(dc, x, y, kind, width, colour); });
 }
 
-int dsp_line(uint32_t mask, int32_t style, int32_t width, double x1, double y1, double x2, double y2,
-             int32_t colour) {
+int dsp_line(uint32_t mask, int32_t style, int32_t width, double x1, double y1, double x2, double y2, int32_t colour) {
   return each_view(mask, [&](HDC dc) { drw_line(dc, x1, y1, x2, y2, style, width, colour); });
 }
 
@@ -458,8 +457,7 @@ int dsp_arc(uint32_t mask, int32_t style, int32_t width, double cx, double cy, d
   return each_view(mask, [&](HDC dc) { drw_arc(dc, cx, cy, r, start, end, style, width, colour); });
 }
 
-int dsp_rect(uint32_t mask, int32_t style, int32_t width, double x1, double y1, double x2, double y2,
-             int32_t colour) {
+int dsp_rect(uint32_t mask, int32_t style, int32_t width, double x1, double y1, double x2, double y2, int32_t colour) {
   return each_view(mask, [&](HDC dc) { drw_rect(dc, x1, y1, x2, y2, style, width, colour); });
 }
 
@@ -531,8 +529,7 @@ int dsp_metadel(int dwg, int view) {
 }
 
 int dsp_metarec(int dwg, int view, uint16_t cellfilter, int32_t colour) {
-  if (dwg < 0 || dwg > 1 || view < 0 || view >= VIEW_COUNT || !(vew_mask(dwg) & (1u << view)) ||
-      !vew_hwnd(dwg, view))
+  if (dwg < 0 || dwg > 1 || view < 0 || view >= VIEW_COUNT || !(vew_mask(dwg) & (1u << view)) || !vew_hwnd(dwg, view))
     return -1;
   HMETAFILE &slot = ViewMetafiles[dwg][view];
   if (!slot) {
@@ -547,17 +544,18 @@ int dsp_metarec(int dwg, int view, uint16_t cellfilter, int32_t colour) {
     w.colour = colour;
     w.dc = mf;
     static char text[TEXT_BUF];
-    const uint32_t ranges[3][2] = {{DbCtl[w.db].base1, dtb_end1(w.db)},
-                                   {DbCtl[w.db].base3, dtb_end3(w.db)},
-                                   {dtb_end1(w.db), dtb_end2(w.db)}};
+    const uint32_t ranges[3][2] = {
+        {DbCtl[w.db].base1, dtb_end1(w.db)}, {DbCtl[w.db].base3, dtb_end3(w.db)}, {dtb_end1(w.db), dtb_end2(w.db)}};
     for (const auto &rg : ranges)
       for (uint32_t n = rg[0]; n < rg[1]; n++) {
         const ElementRecord *p = dtb_ptr(w.db, int32_t(n));
         if (!p || !passes(w, *p))
           continue;
         const ElementRecord r = *p;
-        const int32_t c = colour >= 0 ? colour : w.cm[pen_of(r.kind == PNT ? r.pnt.attr : r.kind == CHR ? r.chr.attr
-                                                                                                       : attr_of(r))];
+        const int32_t c = colour >= 0 ? colour
+                                      : w.cm[pen_of(r.kind == PNT   ? r.pnt.attr
+                                                    : r.kind == CHR ? r.chr.attr
+                                                                    : attr_of(r))];
         if (r.kind == PNT) {
           drw_point(mf, r.pnt.x, r.pnt.y, (r.pnt.attr >> 4) & 0xFF, 13, c);
         } else if (r.kind == LIN || r.kind == ARC) {

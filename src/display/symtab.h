@@ -20,12 +20,12 @@ static_assert(sizeof(SymShapeTable) == 82);
 extern SymShapeTable *SymTables[2];
 
 struct SymIter {
-  int32_t op;     // 0 start, 1 next
-  int32_t table;  // 0 start-end table, 1 end-end table
-  double x, y;    // base point
-  double sn, cs;  // direction sine and cosine
-  int32_t kind;   // out: 0 line, 1 circle
-  double v[4];    // out: line x1, y1, x2, y2; circle centre x, centre y, radius
+  int32_t op;    // 0 start, 1 next
+  int32_t table; // 0 start-end table, 1 end-end table
+  double x, y;   // base point
+  double sn, cs; // direction sine and cosine
+  int32_t kind;  // out: 0 line, 1 circle
+  double v[4];   // out: line x1, y1, x2, y2; circle centre x, centre y, radius
 };
 
 // 0; 1 the block cannot be allocated; 2 a file cannot be opened (reading stops there).

@@ -117,7 +117,6 @@ TEST_F(Prims, ArcBelow4000PixelsIsClippedAbove4000IsChords) {
   EXPECT_TRUE(rec.arcs.empty());
   for (auto &l : clipped)
     EXPECT_NE(l.size(), 2u);
-  
 }
 
 TEST_F(Prims, FullCircleCutByTheLeftEdgeIsOneRunOf16Chords) {

@@ -85,9 +85,9 @@ TEST_F(Elms, ListWalkDrawsUntilTheEndMark) {
 }
 
 TEST_F(Elms, RangeWalkCullsFiltersAndColours) {
-  add(line(10, 10, 90, 10));               // pen 3
-  add(line(10, 20, 90, 20, 0x10));          // pen 0: drawn as pen 1
-  add(line(200, 30, 300, 30));              // outside the view
+  add(line(10, 10, 90, 10));       // pen 3
+  add(line(10, 20, 90, 20, 0x10)); // pen 0: drawn as pen 1
+  add(line(200, 30, 300, 30));     // outside the view
   ElementRecord off = line(10, 30, 90, 30);
   off.layer = 7;
   add(off);

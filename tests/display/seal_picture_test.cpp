@@ -149,8 +149,8 @@ TEST_F(Seal, SamplePicture) {
     return n;
   };
   EXPECT_GT(inked_in(80, 80, 220, 145), 100); // the name
-  EXPECT_GT(inked_in(60, 200, 240, 225), 20);  // the date
-  EXPECT_GT(inked_in(145, 0, 155, 15), 2);     // the ring at the top
+  EXPECT_GT(inked_in(60, 200, 240, 225), 20); // the date
+  EXPECT_GT(inked_in(145, 0, 155, 15), 2);    // the ring at the top
   const std::string path = std::string(INK_PICTURE_DIR) + "/sample_seal.png";
   EXPECT_TRUE(write_png(path.c_str(), pic.width(), pic.height(), pic.pixels()));
   pic.release_pen();

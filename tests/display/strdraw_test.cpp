@@ -92,10 +92,10 @@ protected:
   }
 };
 
-#define EXPECT_PT(ax, ay, bx, by)                                                                                    \
-  do {                                                                                                               \
-    EXPECT_NEAR(ax, bx, 1e-9);                                                                                       \
-    EXPECT_NEAR(ay, by, 1e-9);                                                                                       \
+#define EXPECT_PT(ax, ay, bx, by)                                                                                      \
+  do {                                                                                                                 \
+    EXPECT_NEAR(ax, bx, 1e-9);                                                                                         \
+    EXPECT_NEAR(ay, by, 1e-9);                                                                                         \
   } while (0)
 
 TEST_F(Strings, ParametersAreClamped) {
@@ -219,6 +219,35 @@ TEST_F(Strings, BoxVisibility) {
   EXPECT_EQ(chr_boxvis(-6, 10, 5, 5, 0), 0);
   EXPECT_EQ(chr_boxvis(-3, 10, 5, 5, 0), 1);
   EXPECT_EQ(chr_boxvis(102, 10, 5, 5, 90), 1); // turned back into the view
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Strings, EmptyTypefaceEntryDrawsFromTheStrokeFont) {
+  TypefaceEntry faces[4];
+  sys_typeface('r', faces);
+  faces[2].name[0] = 0;
+  sys_typeface('w', faces);
+  chr_param(0, 0, 7, 10, 2, 0, 0);
+  const uint32_t before = dtb_end1(0);
+  ChrExpand = 1;
+  chr_draw(canvas.dc(), 2, 0, 0, "亜", 0, 3);
+  chr_draw(canvas.dc(), 9, 0, 0, "亜", 0, 3); // outside 0..3: index 0
+  ChrExpand = 0;
+  EXPECT_EQ(dtb_end1(0) - before, 4u);
+}
+
+TEST_F(Strings, EmphasisedColourDrawsEachStrokeTwice) {
+  chr_param(0, 0, 20, 20, 0, 0, 0);
+  rec_start();
+  chr_draw(canvas.dc(), 0, 10, 10, "亜", 0, 0x4003);
+  EXPECT_EQ(rec.lines.size(), 4u);
+  EXPECT_EQ(canvas.at(40, 80), colour_px(3));
+  rec.clear();
+  chr_draw(canvas.dc(), 0, 10, 10, "亜", 0, 3);
+  EXPECT_EQ(rec.lines.size(), 2u);
 }
 
 } // namespace
