@@ -425,15 +425,16 @@ int hil_redraw(int dwg, int32_t colour) {
 
 int hil_redrawvw(int view, int32_t colour) {
   const int dwg = dwg_cur();
-  if (!SelectionList.entries || SelectionList.count < 1 || SelectionList.drawing != dwg || view < 0 || view >= VIEW_COUNT ||
-      !(vew_mask(dwg) & (1u << view)))
+  if (!SelectionList.entries || SelectionList.count < 1 || SelectionList.drawing != dwg || view < 0 ||
+      view >= VIEW_COUNT || !(vew_mask(dwg) & (1u << view)))
     return -1;
   if (colour < -1) {
     uint16_t cm[20];
     sys_colmap('r', cm);
     colour = cm[14];
   }
-  dsp_elms(1u << view, 0xFFFF, colour, 0, SelectionList.count, reinterpret_cast<const int32_t *>(SelectionList.entries));
+  dsp_elms(1u << view, 0xFFFF, colour, 0, SelectionList.count,
+           reinterpret_cast<const int32_t *>(SelectionList.entries));
   hil_flush(1u << view, colour);
   return 0;
 }
