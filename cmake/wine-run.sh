@@ -4,6 +4,7 @@
 # they must not inherit the caller's pipes, or the caller waits for them forever.
 # So the program writes to a file, which is then copied to our output.
 export WINEDEBUG=-all
+export INK_NO_MODAL=1 # a question no test scripted is answered, never shown
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -21,9 +21,10 @@ struct DbSysHooks {
   uint32_t (*freespace)(const char *path); // free bytes on the path's drive, capped at 0x7fffffff
   // The work folder: system path 4, else 6 (262 bytes).
   void (*workfolder)(char *out);
-  void (*warn)(int n);  // message n on the board, warning heading
-  void (*error)(int n); // message n on the board, error heading
-  void (*startfail)();  // the journal could not be had at start-up
+  void (*warn)(int n);                       // message n on the board, warning heading
+  void (*error)(int n);                      // message n on the board, error heading
+  void (*board)(int kind, const char *text); // a fixed text on the board (kind as msg_board)
+  void (*startfail)();                       // the journal could not be had at start-up
   // Message n on the message line in colour kind colour with up to three integer
   // values; n 0 clears the line.
   void (*line)(int n, int colour, int a, int b, int c);

@@ -44,6 +44,7 @@ void workfolder(char *out) {
 }
 void quiet(int) {}
 void quiet0() {}
+void quietboard(int, const char *) {}
 void quietline(int, int, int, int, int) {}
 int noescape() { return 0; }
 
@@ -58,6 +59,7 @@ DbSysHooks dbs_platform() {
   h.freespace = freespace;
   h.workfolder = workfolder;
   h.warn = h.error = quiet;
+  h.board = quietboard;
   h.startfail = h.waitcur = h.attrbox = quiet0;
   h.line = quietline;
   h.escape = noescape;

@@ -30,6 +30,7 @@ void workfolder(char *out) {
 }
 void warn(int n) { msg_disp(4, 0, 0, 0, n); }
 void error(int n) { msg_err(n); }
+void board(int kind, const char *text) { msg_board(kind, "%s", text); }
 void startfail() { msg_board(0, "ＵＮＤＯ領域が確保できません。"); }
 
 void line(int n, int colour, int a, int b, int c) {
@@ -56,6 +57,7 @@ DbSysHooks dbs_platform() {
   h.workfolder = workfolder;
   h.warn = warn;
   h.error = error;
+  h.board = board;
   h.startfail = startfail;
   h.line = line;
   h.waitcur = waitcur;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "database/cells.h"
+#include "database/dbsys.h"
 #include "database/groups.h"
 #include "database/store.h"
 #include "database/undo.h"
@@ -37,9 +38,8 @@ void area_grow(int db, int area, uint32_t k) {
 
 uint32_t area_end(int db, int area) { return area == 1 ? dtb_end1(db) : area == 2 ? dtb_end2(db) : dtb_end3(db); }
 
-// Every add that ends with 0 passes here: the one place for the board warning
-// "最大要素数を越えました。" of the message output.
-void warn_full() {}
+// Every add that ends with 0 passes here.
+void warn_full() { dbs_hooks().board(1, "最大要素数を越えました。"); }
 
 int draw_colour(int colour) { return colour == -1 || (colour >= 0 && colour <= 19) ? colour : 0; }
 

@@ -1,5 +1,7 @@
 #include "display/grid_win.h"
 
+#include "display/cliprect.h"
+#include "display/elmdisp_win.h"
 #include "display/gdi.h"
 #include "display/viewtbl.h"
 #include "settings/params.h"
@@ -19,14 +21,6 @@ void set_dot(void *ctx, int32_t x, int32_t y, int emph) {
 }
 
 int esc_down(void *) { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0; }
-
-void esc_clear() {
-  BYTE keys[256];
-  if (GetKeyboardState(keys)) {
-    keys[VK_ESCAPE] = 0;
-    SetKeyboardState(keys);
-  }
-}
 
 } // namespace
 
@@ -49,9 +43,9 @@ int grd_drawdc(HDC dc, const GridRecord &g, const ViewXform &xf, const double *c
     bounds[1] = y1 < y2 ? y1 : y2;
     bounds[3] = y1 < y2 ? y2 : y1;
   }
-  esc_clear();
+  dsp_escclr();
   grd_walk(plan, bounds, set_dot, esc_down, &ctx);
-  esc_clear();
+  dsp_escclr();
   return 0;
 }
 
@@ -66,7 +60,9 @@ int grd_draw(uint32_t view) {
   HDC dc = wnd ? GetDC(wnd) : nullptr;
   if (!dc)
     return 1;
-  const int rc = grd_drawdc(dc, GridTable[xf.dwg], xf, nullptr);
+  double clip[4];
+  const bool clipped = dsp_clipget(&clip[0], &clip[1], &clip[2], &clip[3]) != 0;
+  const int rc = grd_drawdc(dc, GridTable[xf.dwg], xf, clipped ? clip : nullptr);
   ReleaseDC(wnd, dc);
   return rc;
 }

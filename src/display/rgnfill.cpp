@@ -1,12 +1,16 @@
 #include "display/rgnfill.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "database/store.h"
+#include "display/cliprect.h"
 #include "display/gdi.h"
 #include "display/view.h"
+#include "ole/olestate.h"
 #include "settings/params.h"
+#include "shell/viewwin.h"
 
 int rgn_todev(int32_t count, const GeoPoint *world, POINT *dev) {
   for (int32_t i = 0; i < count; ++i) {
@@ -62,6 +66,17 @@ int rgn_fill(HDC dc, int d, const ElementRecord *node, int32_t colour) {
     }
     rgn_todev(n, world.get(), dev.get());
     rc = rgn_op(i == 0 ? 0 : 1, &rgn, n, dev.get());
+  }
+  // Printed and off-screen output keeps inside the world clip rectangle.
+  double c[4];
+  if (rc == 0 && (OutputKind == 1 || OutputKind == 4 || OffscreenOutput == 1) &&
+      dsp_clipget(&c[0], &c[1], &c[2], &c[3])) {
+    const double x0 = std::min(c[0], c[2]), x1 = std::max(c[0], c[2]);
+    const double y0 = std::min(c[1], c[3]), y1 = std::max(c[1], c[3]);
+    const GeoPoint corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    POINT d4[4];
+    rgn_todev(4, corners, d4);
+    rc = rgn_op(2, &rgn, 4, d4);
   }
   if (rc == 0) {
     if (override) {

@@ -145,7 +145,8 @@ int geo_overrun(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *q, int m
   GeoPoint u = unit(p0, p1);
   GeoPoint m{q->x + dist * u.x, q->y + dist * u.y};
   GeoPoint r;
-  geo_rotate(p1, p0, &r, 90);
+  if (geo_rotate(p1, p0, &r, 90) != 0)
+    return -1;
   int32_t side = 0;
   if (geo_side(p1, &r, &m, &side) != 0)
     return -1;
@@ -249,8 +250,8 @@ int geo_alnbox(const GuideBox *g, const GeoPoint *corner, GeoPoint box[4], GeoPo
   *label = lab;
   double rot = (120 <= t + 1e-8 && t + 1e-8 < 300) ? -90 : 90;
   GeoPoint e1 = ray(corner, t, g->dist1), e2 = ray(corner, t, g->dist1 + g->dist2), r1, r2;
-  geo_rotate(corner, &e1, &r1, rot);
-  geo_rotate(corner, &e2, &r2, rot);
+  if (geo_rotate(corner, &e1, &r1, rot) != 0 || geo_rotate(corner, &e2, &r2, rot) != 0)
+    return 1;
   *anchor = r1;
   double ux = deg_cos(lab) * g->width1 * sign / 2, uy = deg_sin(lab) * g->width1 * sign / 2;
   box[0] = {r1.x - ux, r1.y - uy};
@@ -263,7 +264,8 @@ int geo_alnbox(const GuideBox *g, const GeoPoint *corner, GeoPoint box[4], GeoPo
 int geo_inband(const GeoPoint *q, const GeoPoint *x, const GeoPoint *p, const GeoPoint *qq, double angle,
                double width) {
   GeoPoint r, o1, o2;
-  geo_rotate(p, x, &r, angle);
+  if (geo_rotate(p, x, &r, angle) != 0)
+    return 1;
   int32_t s1 = 0, s2 = 0;
   if (geo_side(p, &r, qq, &s1) != 0)
     return 1;

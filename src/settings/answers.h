@@ -1,6 +1,8 @@
 // Every modal question of the engine (message boxes, the message board, the
 // choice pop-up) is asked through here. With a responder installed (tests, scripted
-// runs) the responder answers and no window is shown; otherwise the real modal runs.
+// runs) the responder answers and no window is shown; otherwise the real modal runs,
+// except under the test runner (INK_NO_MODAL set), where an unscripted question is
+// logged and answered cautiously (OK or No or Cancel, Esc, board closed).
 #pragma once
 
 #include <cstdint>

@@ -409,8 +409,10 @@ uint32_t sys_dwgmax(int dwg) {
 }
 
 int sys_ltdflt(int set, LinePitchSet *rec) {
-  static const LinePitchSet display = {{{3.0, 7.0, 5.0, 2.0, 0.4}, {2.0, 1.0, 1.0, 0.5, 2.6}, {0.0, 1.0, 1.0, 0.0, 0.0}}};
-  static const LinePitchSet printer = {{{4.0, 4.0, 4.0, 2.0, 1.0}, {2.0, 1.0, 1.0, 2.0, 3.0}, {0.0, 1.0, 1.0, 0.0, 0.0}}};
+  static const LinePitchSet display = {
+      {{3.0, 7.0, 5.0, 2.0, 0.4}, {2.0, 1.0, 1.0, 0.5, 2.6}, {0.0, 1.0, 1.0, 0.0, 0.0}}};
+  static const LinePitchSet printer = {
+      {{4.0, 4.0, 4.0, 2.0, 1.0}, {2.0, 1.0, 1.0, 2.0, 3.0}, {0.0, 1.0, 1.0, 0.0, 0.0}}};
   if (set < 0 || set > 2)
     return 1;
   *rec = set == 1 ? printer : display;

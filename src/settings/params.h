@@ -22,7 +22,7 @@ constexpr int RECENT_COUNT = 5;
 #pragma pack(push, 1)
 
 struct SheetRecord {
-  double width;  // sheet size in drawing units
+  double width; // sheet size in drawing units
   double height;
   double originx; // coordinate origin
   double originy;

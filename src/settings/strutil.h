@@ -62,8 +62,8 @@ bool pth_endsbs(const char *path);
 
 // --- std::string helpers for the shell ---------------------------------------
 
-bool pth_exists(const std::string &path);    // not empty and the file system finds it
-std::string pth_addbs(const std::string &s); // trailing '\' unless empty or present
-std::string str_trimjs(const std::string &s); // without ' ' and 0x81 0x40 at both ends
+bool pth_exists(const std::string &path);                 // not empty and the file system finds it
+std::string pth_addbs(const std::string &s);              // trailing '\' unless empty or present
+std::string str_trimjs(const std::string &s);             // without ' ' and 0x81 0x40 at both ends
 std::vector<std::string> str_split(const std::string &s); // at ';'
 std::string pth_chgext(const std::string &path, const std::string &ext);

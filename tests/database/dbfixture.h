@@ -5,7 +5,9 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "database/dbsys.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -24,9 +26,22 @@ inline void db_start(uint32_t elm, uint32_t wrk) {
   dtb_ctrl('i', nullptr);
 }
 
+// Board texts the store showed, as "<kind><text>".
+inline std::vector<std::string> &boards_shown() {
+  static std::vector<std::string> v;
+  return v;
+}
+
 struct Store : ::testing::Test {
-  void SetUp() override { db_start(10000, 500); }
-  void TearDown() override { dtb_term(); }
+  void SetUp() override {
+    db_start(10000, 500);
+    boards_shown().clear();
+    dbs_hooks().board = [](int kind, const char *text) { boards_shown().push_back(std::to_string(kind) + text); };
+  }
+  void TearDown() override {
+    dbs_reset();
+    dtb_term();
+  }
 };
 
 inline ElementRecord proto(uint16_t kind) {

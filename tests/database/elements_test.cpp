@@ -180,11 +180,12 @@ TEST_F(Store, AreasAndTheirCapacities) {
   EXPECT_EQ(add(p), 1); // area 1 grows over the previews, as commands expect
   for (int i = 2; i <= 298; ++i)
     ASSERT_EQ(add(p), i);
-  // count1 + count2 + 1 would pass max12: nothing is written.
+  // count1 + count2 + 1 would pass max12: nothing is written, the board warns.
   ElementRecord before = rec(0, 299);
   EXPECT_EQ(add(p), 0);
   EXPECT_EQ(std::memcmp(&before, dtb_ptr(0, 299), 80), 0);
   EXPECT_EQ(add(p, nullptr, ELM_AREA2), 0);
+  EXPECT_EQ(boards_shown(), (std::vector<std::string>{"1最大要素数を越えました。", "1最大要素数を越えました。"}));
   EXPECT_EQ(ctl(0).count1, 298u);
   EXPECT_EQ(add(p, nullptr, ELM_AREA3), 301);
   EXPECT_EQ(elm_valid(0, 298), 0);
@@ -207,6 +208,7 @@ TEST_F(Store, TheTenThousandthRecordFitsTheNextDoesNot) {
   dtb_ctrl('w', c);
   EXPECT_EQ(add(chr(s), s.c_str()), 0); // two records do not fit
   EXPECT_EQ(ctl(0).count1, 9999u);
+  EXPECT_EQ(boards_shown().size(), 2u);
 }
 
 TEST_F(Store, UnreachableRecordLeavesNoLink) {

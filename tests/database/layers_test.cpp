@@ -29,9 +29,8 @@ TEST(Layers, CheckRepairsNames) {
     int entry;
     const char *name, *want;
   } cases[] = {
-      {5, "a:b", "LAYER006"},    {6, " 0\t", "LAYER007"}, {7, "x=y", "LAYER008"},
-      {8, "`q", "LAYER009"},     {9, "ok", "ok"},         {10, "表示", "表示"},
-      {11, "ソ", "ソ"},           // trail byte 0x5C is no backslash
+      {5, "a:b", "LAYER006"}, {6, " 0\t", "LAYER007"}, {7, "x=y", "LAYER008"}, {8, "`q", "LAYER009"},
+      {9, "ok", "ok"},        {10, "表示", "表示"},    {11, "ソ", "ソ"}, // trail byte 0x5C is no backslash
       {12, "00", "00"},
   };
   auto tb = std::make_unique<Table>();
@@ -89,7 +88,8 @@ TEST(Layers, FindAndIsFree) {
 }
 
 TEST(Layers, Trim) {
-  char a[] = "  \x81\x40" "AB\x81\x40 ";
+  char a[] = "  \x81\x40"
+             "AB\x81\x40 ";
   EXPECT_EQ(lay_trim(std::strlen(a), a), 2u);
   EXPECT_STREQ(a, "AB");
   char b[] = "\x81\x40\x81\x40";

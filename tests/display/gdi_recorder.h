@@ -20,7 +20,7 @@ struct GdiRecord {
   std::vector<int> rops;
   int extpens = 0;
   std::vector<std::vector<DWORD>> extstyles;
-  int calls = 0;                   // drawing calls
+  int calls = 0;         // drawing calls
   bool fakesize = false; // report horzsize and horzres instead of the real device sizes
   int horzsize = 0, horzres = 0;
   POINT cur = {0, 0};

@@ -90,3 +90,24 @@ TEST(GridDib, IsometricDots) {
 }
 
 } // namespace
+
+#include "display/snapmark.h"
+
+namespace {
+
+TEST(SnapMarkShow, Results) {
+  snp_init();
+  EXPECT_EQ(snp_showmrk(1, 0, 1, 1), 1); // off
+  SnapMark.off = 0;
+  SnapMark.shape = 0;
+  EXPECT_EQ(snp_showmrk(1, 0, 1, 1), 2);
+  snp_shape(4, 5, 5);
+  SnapMark.shape = 4;
+  EXPECT_EQ(snp_showmrk(1, -1, 1, 1), 3);
+  EXPECT_EQ(snp_showmrk(2, 0, 1, 1), 4);
+  EXPECT_EQ(snp_showmrk(1, 0, 5, 5), 5);
+  EXPECT_EQ(snp_showmrk(1, 0, 1, 1), 0);
+  snp_init();
+}
+
+} // namespace

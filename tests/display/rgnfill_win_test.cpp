@@ -2,9 +2,11 @@
 
 #include "../database/dbfixture.h"
 #include "canvas.h"
+#include "display/cliprect.h"
 #include "display/gdi.h"
 #include "display/rgnfill.h"
 #include "display/view.h"
+#include "shell/viewwin.h"
 
 namespace {
 
@@ -67,6 +69,22 @@ TEST_F(RingFill, HighlightColourOverrides) {
   ASSERT_EQ(rgn_fill(c.dc(), 0, &nr, map[14]), 0);
   EXPECT_EQ(c.at(50, 80), 0x00FF00u);
   EXPECT_EQ(c.at(50, 50), 0xFFFFFFu);
+}
+
+TEST_F(RingFill, PrintingKeepsInsideTheClipRectangle) {
+  const uint16_t kind = OutputKind;
+  dsp_clipset(50, 100, 0, 0); // corners in any order
+  Canvas c(100, 100);
+  ElementRecord nr = rec(0, node);
+  EXPECT_EQ(rgn_fill(c.dc(), 0, &nr, map[14]), 0); // on the screen: unclipped
+  EXPECT_EQ(c.at(80, 50), 0x00FF00u);
+  OutputKind = 1;
+  Canvas p(100, 100);
+  EXPECT_EQ(rgn_fill(p.dc(), 0, &nr, map[14]), 0);
+  OutputKind = kind;
+  dsp_clipoff();
+  EXPECT_EQ(p.at(20, 50), 0x00FF00u);
+  EXPECT_EQ(p.at(80, 50), 0xFFFFFFu);
 }
 
 TEST_F(RingFill, BrokenChainFillsNothing) {

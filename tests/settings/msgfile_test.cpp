@@ -174,8 +174,13 @@ TEST(MsgFormat, PlainFormatterIsBounded) {
   EXPECT_EQ(msg_format(buf, sizeof buf, "%*d", 5, 1), 3u); // '*' reads nothing
   EXPECT_STREQ(buf, "%*d");
   // A double-byte character after '%' whose trail byte looks like 'd' is text, not a conversion.
-  EXPECT_EQ(msg_format(buf, sizeof buf, "%\x82" "d%d", 4), 4u);
-  EXPECT_STREQ(buf, "%\x82" "d4");
+  EXPECT_EQ(msg_format(buf, sizeof buf,
+                       "%\x82"
+                       "d%d",
+                       4),
+            4u);
+  EXPECT_STREQ(buf, "%\x82"
+                    "d4");
 }
 
 // --- the message files against their registers ------------------------------

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <windows.h>
 
 #include <string>
@@ -160,7 +162,12 @@ TEST_F(MsgOut, PromptsAskThePopUp) {
   msg_prompt(0, 12, "YyNn");
   EXPECT_EQ(texts[2], "(Message No=00012)");
   ui_setresponder(nullptr);
-  EXPECT_EQ(msg_prompt(0, 12, "YyNn"), -1); // no MDI client: the pop-up cannot open
+  // The real pop-up, which has no MDI client to open in (the runner's unattended
+  // answers are switched off for this one call).
+  std::string unattended = std::getenv("INK_NO_MODAL") ? "INK_NO_MODAL=1" : "INK_NO_MODAL=";
+  _putenv("INK_NO_MODAL=");
+  EXPECT_EQ(msg_prompt(0, 12, "YyNn"), -1);
+  _putenv(unattended.c_str());
 }
 
 TEST_F(MsgOut, SaveAndRestoreTheLine) {

@@ -21,21 +21,31 @@ TEST(StrTrim, Flags) {
     int flags;
     const char *in, *out;
   } cases[] = {
-      {7, "  AB\tCD", "AB"},      {1, "  AB ", "AB "},   {2, "  AB \t", "  AB"},
-      {3, " \t AB CD \t", "AB CD"}, {4, "  AB CD", "AB"}, {3, "   ", ""},
-      {3, "", ""},                 {2, "表 ", "表"},       {4, "表示 x", "表示"},
+      {7, "  AB\tCD", "AB"},
+      {1, "  AB ", "AB "},
+      {2, "  AB \t", "  AB"},
+      {3, " \t AB CD \t", "AB CD"},
+      {4, "  AB CD", "AB"},
+      {3, "   ", ""},
+      {3, "", ""},
+      {2, "表 ", "表"},
+      {4, "表示 x", "表示"},
   };
   for (const auto &c : cases)
     EXPECT_EQ(trimmed(c.flags, c.in), c.out) << c.in << " flags " << c.flags;
 }
 
 TEST(StrCase, DoubleByteCharactersStayWhole) {
-  char text[] = "ab\x82\x61" "cd"; // 0x82 0x61 is a full-width letter, not "a"
+  char text[] = "ab\x82\x61"
+                "cd"; // 0x82 0x61 is a full-width letter, not "a"
   str_upper(text);
-  EXPECT_STREQ(text, "AB\x82\x61" "CD");
-  char up[] = "AB\x82\x41" "Z"; // trail byte 0x41 is not "A"
+  EXPECT_STREQ(text, "AB\x82\x61"
+                     "CD");
+  char up[] = "AB\x82\x41"
+              "Z"; // trail byte 0x41 is not "A"
   str_lower(up);
-  EXPECT_STREQ(up, "ab\x82\x41" "z");
+  EXPECT_STREQ(up, "ab\x82\x41"
+                   "z");
 }
 
 TEST(StrDblamp, DoublesAmpersandsWithinSize) {
@@ -62,11 +72,11 @@ TEST(StrDblamp, Cases) {
       {"", 0, 1, ""},
       {"&&", 4, 1, "&&&&"},
       {"&&", 3, 0, "&&&"},
-      {"ABCDE", 3, 0, "ABC"},       // source longer than size: cut, 0
-      {"表&", 4, 1, "表&&"},         // 0x95 0x5C then &
-      {"\x82&x", 8, 1, "\x82&&x"},  // 0x26 is no trail byte, so no pair
-      {"ソ&", 2, 0, "ソ"},            // the pair is kept whole
-      {"ソ", 1, 0, ""},               // never half a pair
+      {"ABCDE", 3, 0, "ABC"},      // source longer than size: cut, 0
+      {"表&", 4, 1, "表&&"},       // 0x95 0x5C then &
+      {"\x82&x", 8, 1, "\x82&&x"}, // 0x26 is no trail byte, so no pair
+      {"ソ&", 2, 0, "ソ"},         // the pair is kept whole
+      {"ソ", 1, 0, ""},            // never half a pair
   };
   for (const auto &c : cases) {
     char buf[32];
