@@ -7,6 +7,7 @@
 #include "display/drawprim.h"
 #include "display/elmdisp_win.h"
 #include "display/gdi.h"
+#include "display/rgnfill.h"
 #include "display/strdraw.h"
 #include "display/viewtbl.h"
 #include "select/sellist.h"
@@ -18,7 +19,6 @@ PieceSkipRangeRecord PieceSkipRange;
 uint32_t TextPartHilite;
 uint32_t LayerHiliteMode;
 HMETAFILE ViewMetafiles[2][16];
-int (*RgnFillProc)(HDC dc, int dwg, const ElementRecord *node, int colour);
 
 namespace {
 
@@ -150,9 +150,9 @@ bool skipped(int32_t n) {
 }
 
 void pass1(Walk &w, int32_t n, const ElementRecord &r) {
-  if (r.kind == NOD && r.subkind == 8 && r.encsub != 8 && layer_shown(w, r.layer) && !PlotterMode && RgnFillProc) {
+  if (r.kind == NOD && r.subkind == 8 && r.encsub != 8 && layer_shown(w, r.layer) && !PlotterMode) {
     vew_select(vew_cur()); // a fill may have left another transform current
-    RgnFillProc(w.dc, w.db, &r, w.colour);
+    rgn_fill(w.dc, w.db, &r, w.colour);
   }
   if (TextPartHilite && (r.kind == LIN || r.kind == ARC) && r.encsub == 8) {
     int32_t root = 0;
@@ -471,10 +471,10 @@ int dsp_frame(uint32_t mask, int32_t colour) {
 }
 
 int dsp_fill(uint32_t mask, const ElementRecord *node, int32_t colour) {
-  if (!node || !RgnFillProc)
+  if (!node)
     return 0;
   const int dwg = dwg_cur();
-  return each_view(mask, [&](HDC dc) { RgnFillProc(dc, dwg, node, colour); });
+  return each_view(mask, [&](HDC dc) { rgn_fill(dc, dwg, node, colour); });
 }
 
 int dsp_mark(uint32_t mask, int32_t kind, int32_t width, double x, double y, int32_t colour) {

@@ -25,10 +25,6 @@ int dsp_setplot(uint32_t flag);
 int dsp_metadel(int dwg, int view);
 int dsp_chrparam(uint16_t attr, double height, double width, double spacing, double angle, double slant);
 
-// The region fill of a filled node; null until the region fill is built, and
-// then nothing is filled.
-extern int (*RgnFillProc)(HDC dc, int dwg, const ElementRecord *node, int colour);
-
 extern HMETAFILE ViewMetafiles[2][16];
 
 int dsp_point(uint32_t mask, int32_t kind, int32_t width, double x, double y, int32_t colour);

@@ -157,6 +157,22 @@ TEST_F(Elms, GroupsAreDescendedOnlyForOneElementWalks) {
   EXPECT_TRUE(row_inked(30));
 }
 
+TEST_F(Elms, FilledNodeIsFilledInItsPensColour) {
+  const int32_t g = add(node(8)); // a filled region: one closed chain
+  ASSERT_EQ(grp_open(0, g), 0);
+  ASSERT_EQ(grp_open(0, add(node(5))), 0);
+  add(arc(50, 25, 15, 0, 360)); // pen 3
+  grp_close(0);
+  grp_close(0);
+  EXPECT_EQ(inked(), 0);
+  const uint32_t saved = Palette[2];
+  Palette[2] = RGB(0, 25, 0); // the fill reads the settings palette
+  dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0);
+  Palette[2] = saved;
+  EXPECT_EQ(canvas.at(100, 50), colour_px(2)); // the centre, inside the circle
+  EXPECT_EQ(canvas.at(10, 10), 0xFFFFFFu);     // outside stays paper
+}
+
 TEST_F(Elms, CycleInASiblingChainEnds) {
   const int32_t g = add(node(1));
   ASSERT_EQ(grp_open(0, g), 0);
