@@ -9,9 +9,12 @@
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
+#include "database/undo.h"
 #include "display/fontfile.h"
 #include "drawfix.h"
 #include "fonttest_util.h"
+#include "../database/workdir.h"
+#include "shell/appsvc_pending.h"
 
 namespace {
 
@@ -199,6 +202,29 @@ TEST_F(Strings, ConversionModeAddsMarkedRecords) {
   const ElementRecord r = *dtb_ptr(0, int32_t(before));
   EXPECT_EQ(r.lin.attr, 0x15);
   EXPECT_EQ(inked(), 0);
+}
+
+TEST_F(Strings, OneUndoRemovesTheExpandedText) {
+  WorkDir wd;
+  quiet_hooks(wd.folder());
+  SystemBlock sb, saved;
+  sys_sysprm('R', &saved);
+  sb = saved;
+  sb.undo = 1;
+  sys_sysprm('W', &sb);
+  und_lock(0);
+  ASSERT_EQ(und_open(0, wd.folder().c_str(), 200), 0);
+  ASSERT_EQ(und_strt(0), 0);
+  const DbControl before = DbCtl[0];
+  ASSERT_EQ(und_pend(0), 0);
+  EXPECT_EQ(expand("亜亜").size(), 4u);
+  EXPECT_EQ(DbCtl[0].count1, before.count1 + 4);
+  ASSERT_EQ(und_pend(0), 0);
+  EXPECT_EQ(und_exec(0), UND_RESULT);
+  EXPECT_EQ(DbCtl[0].count1, before.count1);
+  und_clos(0);
+  dbs_reset();
+  sys_sysprm('W', &saved);
 }
 
 TEST_F(Strings, GlyphsAreDrawnAsStrokes) {
