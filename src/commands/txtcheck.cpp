@@ -1,9 +1,10 @@
 #include "commands/txtcheck.h"
+#include "settings/strutil.h"
 
 #include <cstring>
 
 namespace {
-bool lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool lead(unsigned char c) { return sjis_islead(c); }
 } // namespace
 
 int txt_check(char *str) {

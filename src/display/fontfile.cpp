@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "display/fontcache.h"
+#include "settings/strutil.h"
 
 const char *const FntNames[FNT_FILES] = {"ikfrgstd.idx", "ikfrgstd.knj", "inkfrghq.idx", "inkfrghq.kj1",
                                          "inkfrghq.kj2"};
@@ -40,8 +41,8 @@ GlyphPt Points[1024];
 
 } // namespace
 
-int fnt_islead(int c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-int fnt_istrail(int c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+int fnt_islead(int c) { return c >= 0 && c <= 255 && sjis_islead(static_cast<unsigned char>(c)); }
+int fnt_istrail(int c) { return c >= 0 && c <= 255 && sjis_istrail(static_cast<unsigned char>(c)); }
 
 uint16_t fnt_sjis2jis(uint16_t code) {
   int lead = code >> 8, trail = code & 0xFF;

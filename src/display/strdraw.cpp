@@ -14,6 +14,7 @@
 #include "geometry/text_win.h"
 #include "ole/olestate.h"
 #include "settings/params.h"
+#include "settings/strutil.h"
 
 TextParamsRecord TextParams;
 uint32_t ChrExpand;
@@ -241,7 +242,7 @@ void chr_box(double x, double y, double w, double h, double angle, int32_t colou
     drw_line(Ctx.dc, p[i].x, p[i].y, p[(i + 1) % 4].x, p[(i + 1) % 4].y, 8, Ctx.width, colour & 0x801F);
 }
 
-bool is_lead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool is_lead(uint8_t c) { return sjis_islead(c); }
 
 // Copies text, cut after CHR_DRAWMAX characters (markup does not count), into out.
 void cut_text(const char *text, char *out, size_t size) {

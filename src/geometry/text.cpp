@@ -1,4 +1,5 @@
 #include "geometry/text.h"
+#include "settings/strutil.h"
 
 #include <cstring>
 
@@ -33,7 +34,7 @@ int chr_tofull(uint8_t byte, uint8_t *lead, uint8_t *trail) {
 }
 
 namespace {
-bool is_lead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool is_lead(uint8_t c) { return sjis_islead(c); }
 double larger(double a, double b) { return a > b ? a : b; }
 } // namespace
 

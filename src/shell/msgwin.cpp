@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "settings/msgfile.h"
+#include "settings/strutil.h"
 
 namespace {
 
@@ -19,8 +20,7 @@ char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A
 // Equal without regard to the case of single-byte letters.
 bool same_text(const char *a, const char *b) {
   while (*a && *b) {
-    bool pair = (static_cast<unsigned char>(*a) >= 0x81 && static_cast<unsigned char>(*a) <= 0x9F) ||
-                static_cast<unsigned char>(*a) >= 0xE0;
+    bool pair = sjis_islead(static_cast<unsigned char>(*a));
     if (pair) {
       if (a[0] != b[0] || a[1] != b[1])
         return false;
