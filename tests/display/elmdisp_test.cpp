@@ -12,6 +12,7 @@
 #include "display/strdraw.h"
 #include "drawfix.h"
 #include "select/sellist.h"
+#include "../database/dbstart.h"
 
 namespace {
 
@@ -44,13 +45,7 @@ class Elms : public DrawView {
 protected:
   void SetUp() override {
     DrawView::SetUp();
-    dtb_term();
-    for (int d = 0; d < 2; ++d)
-      ElmMax[d] = 20000, WrkMax[d] = 500;
-    ASSERT_EQ(dtb_init(), 0);
-    grp_reset(0);
-    grp_reset(1);
-    dtb_ctrl('i', nullptr);
+    db_start(20000, 500);
     LayerHiliteMode = 0;
     PieceSkipRange = {0, 0};
   }

@@ -11,6 +11,7 @@
 #include "display/elmdisp_win.h"
 #include "display/fontfile.h"
 #include "drawfix.h"
+#include "../database/dbstart.h"
 
 namespace {
 
@@ -76,12 +77,7 @@ class Seal : public DrawView {
 protected:
   void SetUp() override {
     DrawView::SetUp();
-    dtb_term();
-    for (int d = 0; d < 2; ++d)
-      ElmMax[d] = 2000, WrkMax[d] = 500;
-    ASSERT_EQ(dtb_init(), 0);
-    grp_reset(0);
-    dtb_ctrl('i', nullptr);
+    db_start(2000, 500);
     ASSERT_EQ(fnt_open(2, INK_FONT_DIR, 50), 0);
   }
   void TearDown() override {

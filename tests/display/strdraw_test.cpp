@@ -15,6 +15,7 @@
 #include "fonttest_util.h"
 #include "../database/workdir.h"
 #include "shell/appsvc_pending.h"
+#include "../database/dbstart.h"
 
 namespace {
 
@@ -65,13 +66,7 @@ class Strings : public DrawView {
 protected:
   void SetUp() override {
     DrawView::SetUp();
-    dtb_term();
-    for (int d = 0; d < 2; ++d)
-      ElmMax[d] = 20000, WrkMax[d] = 500;
-    ASSERT_EQ(dtb_init(), 0);
-    grp_reset(0);
-    grp_reset(1);
-    dtb_ctrl('i', nullptr);
+    db_start(20000, 500);
     HqFont().write("fx_strhq");
     ASSERT_EQ(fnt_open(2, "fx_strhq", 50), 0);
     ChrExpand = 0;
