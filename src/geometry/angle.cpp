@@ -25,7 +25,7 @@ double deg_atan2(double dy, double dx) {
 
 // Into [0, 360] as repeated +-360 would (360 itself stays, positive multiples become 360),
 // in one step so that huge values cannot stall.
-double ang_wrap360(double v) {
+double ang_wrap360_far(double v) {
   if (v < 0) {
     double r = std::fmod(v, 360.0);
     return r < 0 ? r + 360.0 : 0.0;
@@ -38,11 +38,7 @@ double ang_wrap360(double v) {
 }
 
 // v - k * 360 with k the truncation of v / 360, one less for a negative v.
-double ang_reduce(double v) {
-  if (v >= 0 && v < 360)
-    return v;
-  if (v > -360 && v < 0)
-    return v + 360.0;
+double ang_reduce_far(double v) {
   double r = std::fmod(v, 360.0);
   return v < 0 ? r + 360.0 : r;
 }
@@ -56,28 +52,9 @@ double ang_reduce0(double v) {
 }
 
 int geo_angnorm(int, double *start, double *end) {
-  double s = *start, e = *end;
-  if (!std::isfinite(s) || !std::isfinite(e))
+  if (!std::isfinite(*start) || !std::isfinite(*end))
     return 1;
-  if (std::fabs(e - s) > 359.999999) {
-    *start = 0.0;
-    *end = 360.0;
-    return 0;
-  }
-  s = ang_wrap360(s);
-  e = ang_wrap360(e);
-  if (s > e)
-    e += 360.0;
-  if (e > 360.0) {
-    s -= 360.0;
-    e -= 360.0;
-  }
-  if (std::fabs(e - s) > 359.999999) {
-    s = 0.0;
-    e = 360.0;
-  }
-  *start = s;
-  *end = e;
+  ang_norm_finite(start, end);
   return 0;
 }
 
