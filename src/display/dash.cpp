@@ -32,6 +32,8 @@ struct PolyBatchRecord {
   uint32_t ready;
 } PolyBatch = {nullptr, 0, nullptr, 0, {-1, -1}, 0, 0, 0, 0, 0, {}, 0};
 
+inline void batch_add(HDC dc, POINT a, POINT c);
+
 // MoveToEx/LineTo sequences of one figure, sent as one PolyPolyline: the same
 // pixels as the single calls (each polyline leaves out its last point) in one GDI call.
 class DashPath {
@@ -570,7 +572,14 @@ void pln_add(HDC dc, const POINT *p, const POINT *q) {
     b.last = POINT{-1, -1};
     return;
   }
-  POINT a = *p, c = *q;
+  batch_add(dc, *p, *q);
+}
+
+namespace {
+
+// One segment into the batch; inline, as the raster arc adds every corner.
+inline void batch_add(HDC dc, POINT a, POINT c) {
+  PolyBatchRecord &b = PolyBatch;
   if (b.clip && pln_clip(&a, &c) != 0)
     return;
   if (!b.ready) { // no buffers: one segment at a time
@@ -588,6 +597,8 @@ void pln_add(HDC dc, const POINT *p, const POINT *q) {
   b.buf[b.count++] = c;
   b.last = c;
 }
+
+} // namespace
 
 int pln_clip(POINT *p, POINT *q) {
   const PolyBatchRecord &b = PolyBatch;
@@ -748,9 +759,28 @@ void pln_quadrant(HDC dc, int32_t cx, int32_t cy, int32_t, POINT s, POINT e, int
     b.ymax = s.y + 1;
     break;
   }
+  // The octant's corners mapped into the quadrant (as pln_octfwd and pln_octback
+  // do) and added in turn. A short clipped arc runs past most of them: a run whose
+  // ends lie beyond one side of the box is passed over here, as pln_clip would.
+  static const int Fwd[4][4] = {{0, 1, -1, 0}, {-1, 0, 0, -1}, {0, -1, 1, 0}, {1, 0, 0, 1}};
+  static const int Back[4][4] = {{1, 0, 0, -1}, {0, -1, -1, 0}, {-1, 0, 0, 1}, {0, 1, 1, 0}};
+  auto code = [&b](POINT v) {
+    return (v.x < b.xmin ? 1 : v.x > b.xmax ? 2 : 0) | (v.y < b.ymin ? 4 : v.y > b.ymax ? 8 : 0);
+  };
+  POINT cur = b.slot[i];
+  int curcode = code(cur);
+  auto step = [&](const int *f, POINT o) {
+    POINT m = {cx + f[0] * o.x + f[1] * o.y, cy + f[2] * o.x + f[3] * o.y};
+    const int mcode = code(m);
+    if (!b.clip || !(curcode & mcode))
+      batch_add(dc, cur, m);
+    cur = m;
+    curcode = mcode;
+  };
   for (int k = 0; k < b.octcount; k++)
-    pln_octfwd(dc, cx, cy, b.oct[k], i);
+    step(Fwd[i], b.oct[k]);
   for (int k = b.octcount - 1; k >= 0; k--)
-    pln_octback(dc, cx, cy, b.oct[k], i);
+    step(Back[i], b.oct[k]);
+  b.slot[i] = cur;
   pln_add(dc, &b.slot[i], &b.slot[(i + 1) % 4]);
 }

@@ -43,6 +43,17 @@ struct LoadInit {
   }
 } load_init;
 
+// Strokes held by gdi_strokes: two points each.
+struct StrokeBatch {
+  static constexpr int CAP = 256;
+  bool on;
+  int count;
+  HDC dc;
+  POINT pts[2 * CAP];
+  DWORD counts[CAP];
+  StrokeBatch() : on(false), count(0), dc(nullptr), pts{} { std::fill(counts, counts + CAP, 2); }
+} Strokes;
+
 typedef HPEN PenTable[PEN_KINDS][PEN_WIDTHS][PEN_COLOURS];
 
 // Entries share pens: each distinct one is deleted once.
@@ -147,6 +158,7 @@ int32_t clamp32(int64_t v) {
 }
 
 int text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *s, const RECT *clip) {
+  gdi_strokeflush();
   if (!std::isfinite(angle))
     angle = 0;
   angle = std::fmod(angle, 360.0);
@@ -185,6 +197,17 @@ int text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, cons
 }
 
 } // namespace
+
+void gdi_strokes(bool on) {
+  gdi_strokeflush();
+  Strokes.on = on;
+}
+
+void gdi_strokeflush() {
+  if (Strokes.count > 0)
+    gdi_calls.PolyPolyline(Strokes.dc, Strokes.pts, Strokes.counts, static_cast<DWORD>(Strokes.count));
+  Strokes.count = 0;
+}
 
 void gdi_realcalls() {
   gdi_calls = GdiCalls{::MoveToEx,
@@ -248,6 +271,7 @@ int gdi_palette(const COLORREF colours[20]) {
 void gdi_freepen2() { delete_pens(PenCache.output); }
 
 int gdi_target(HDC dc, int mode) {
+  gdi_strokeflush();
   if (mode == 1) {
     PenCache.dc = dc;
     PenCache.target = 1;
@@ -259,6 +283,7 @@ int gdi_target(HDC dc, int mode) {
 }
 
 int gdi_setpen(HDC dc, int kind, int width, int colour, int rop) {
+  gdi_strokeflush();
   if (kind < 0 || kind >= PEN_KINDS)
     kind = 0;
   if (width < 0 || width >= PEN_WIDTHS)
@@ -305,11 +330,13 @@ int gdi_emumode() {
 }
 
 int gdi_pixel(int32_t x, int32_t y) {
+  gdi_strokeflush();
   gdi_calls.SetPixel(PenCache.dc, x, y, gdi_colour(PenCache.colour));
   return 1;
 }
 
 int gdi_mark(int32_t x, int32_t y) {
+  gdi_strokeflush();
   switch (PenCache.kind) {
   case 0:
     filled_ellipse(x - 2, y - 2, x + 2, y + 2);
@@ -348,6 +375,16 @@ int gdi_mark(int32_t x, int32_t y) {
 }
 
 int gdi_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  if (Strokes.on && PenCache.kind == 0 && PenCache.rop == R2_COPYPEN) {
+    if (Strokes.count == StrokeBatch::CAP || Strokes.dc != PenCache.dc)
+      gdi_strokeflush();
+    Strokes.dc = PenCache.dc;
+    Strokes.pts[2 * Strokes.count] = POINT{x1, y1};
+    Strokes.pts[2 * Strokes.count + 1] = POINT{x2, y2};
+    Strokes.count++;
+    return 1;
+  }
+  gdi_strokeflush();
   if (PenCache.kind > 0 && gdi_emumode() != 0)
     return gdi_dashline(PenCache.dc, PenCache.kind, x1, y1, x2, y2), 1;
   gdi_calls.MoveToEx(PenCache.dc, x1, y1, nullptr);
@@ -356,6 +393,7 @@ int gdi_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 }
 
 int gdi_arc(int32_t cx, int32_t cy, int32_t r, double start, double end) {
+  gdi_strokeflush();
   HDC dc = PenCache.dc;
   if (r > ARC_LIMIT) {
     gdi_hugearc(dc, cx, cy, r, start, end);
@@ -389,6 +427,7 @@ int gdi_arc(int32_t cx, int32_t cy, int32_t r, double start, double end) {
 }
 
 int gdi_shape(int32_t x, int32_t y) {
+  gdi_strokeflush();
   for (const MarkShapePart &p : MarkShapeTable) {
     if (static_cast<int32_t>(p.type) <= 0)
       break;
@@ -406,11 +445,13 @@ int gdi_shape(int32_t x, int32_t y) {
 }
 
 int gdi_bigdot(int32_t x, int32_t y) {
+  gdi_strokeflush();
   filled_ellipse(x - 5, y - 5, x + 5, y + 5);
   return 1;
 }
 
 int gdi_rect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  gdi_strokeflush();
   const POINT p[5] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
   gdi_calls.Polyline(PenCache.dc, p, 5);
   return 1;
@@ -427,6 +468,7 @@ int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double ang
 }
 
 int gdi_fillrgn(int mode, int colour, int dwg, HDC dc, HRGN rgn) {
+  gdi_strokeflush();
   if (PenCache.target)
     dc = PenCache.dc;
   COLORREF c;

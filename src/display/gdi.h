@@ -73,6 +73,11 @@ int gdi_noop();
 int gdi_text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text);
 int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text, const RECT *clip);
 int gdi_fillrgn(int mode, int colour, int dwg, HDC dc, HRGN rgn);
+// While on, solid copy-pen lines are held and sent together as one PolyPolyline
+// (the same pixels as their MoveToEx/LineTo pairs); any other drawing or pen
+// change sends what is held first. Texts draw many short strokes this way.
+void gdi_strokes(bool on);
+void gdi_strokeflush();
 
 // Dash emulation, raster arcs and the polyline batch.
 struct PatternPhaseRecord {

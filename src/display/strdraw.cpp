@@ -306,6 +306,12 @@ int chr_draw(HDC dc, int face, double x, double y, const char *text, int32_t wid
   TypefaceEntry faces[4];
   sys_typeface('r', faces);
   const bool stroke = face == 0 || faces[face].name[0] == 0;
+  // A stroke text is many short solid lines: sent together, unless strokes
+  // become elements (adding one may draw in between).
+  struct Batch {
+    explicit Batch(bool on) { gdi_strokes(on); }
+    ~Batch() { gdi_strokes(false); }
+  } batch(stroke && t.mode != 1 && !ChrExpand);
 
   char buf[4 * CHR_DRAWMAX + 64];
   cut_text(text, buf, sizeof buf);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -189,6 +190,43 @@ TEST_F(Gdi, XorFiguresDrawnTwiceLeaveEveryPixel) {
     draw(kind, kind == 0 ? 13 : 0);
     EXPECT_EQ(c.pixels(), before) << kind;
   }
+}
+
+// Held strokes go out as one PolyPolyline when the pen changes or other figures
+// are drawn: the picture and the recorded lines are those of single lines.
+TEST_F(Gdi, HeldStrokesDrawTheSamePicture) {
+  DisplayBlock b;
+  sys_dspprm('r', &b);
+  b.width[2] = 4;
+  sys_dspprm('w', &b);
+  ASSERT_EQ(gdi_palette(PenCache.PaletteSnapshot), 1);
+  auto draw = [&](bool held) {
+    Canvas pic(400, 300);
+    rec.clear();
+    gdi_strokes(held);
+    for (int width : {0, 2}) {
+      gdi_setpen(pic.dc(), 0, width, 3, R2_COPYPEN);
+      for (int i = 0; i < 300; i++) // more than one batch, crossing and touching
+        gdi_line(10 + i % 37 * 10, 10 + i % 23 * 12, 390 - i % 29 * 13, 20 + i % 31 * 9);
+      gdi_pixel(5, 5);
+      gdi_setpen(pic.dc(), 0, width, 4, R2_COPYPEN);
+      gdi_line(10, 150, 390, 150);
+      gdi_arc(200, 150, 60, 0, 360);
+      gdi_line(200, 10, 200, 290);
+    }
+    gdi_strokes(false);
+    SelectObject(pic.dc(), GetStockObject(BLACK_PEN));
+    std::vector<std::pair<int, int>> ends; // every recorded point
+    for (const auto &l : rec.lines)
+      for (POINT q : l)
+        ends.emplace_back(q.x, q.y);
+    return std::make_tuple(pic.pixels(), rec.lines.size(), ends);
+  };
+  const auto single = draw(false), held = draw(true);
+  EXPECT_NE(std::get<0>(single), Canvas(400, 300).pixels());
+  EXPECT_EQ(std::get<0>(held), std::get<0>(single));
+  EXPECT_EQ(std::get<1>(held), std::get<1>(single));
+  EXPECT_EQ(std::get<2>(held), std::get<2>(single));
 }
 
 TEST_F(Gdi, AfterTargetMarksArePixels) {
