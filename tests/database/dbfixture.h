@@ -15,7 +15,6 @@
 #include "settings/params.h"
 #include "shell/appsvc_pending.h"
 
-
 // Board texts the store showed, as "<kind><text>".
 inline std::vector<std::string> &boards_shown() {
   static std::vector<std::string> v;
