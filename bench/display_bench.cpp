@@ -9,6 +9,7 @@
 
 #include "display/gdi.h"
 #include "display/view.h"
+#include "benchdib.h"
 
 namespace {
 
@@ -41,16 +42,8 @@ double run(HDC dc, const std::vector<Line> &lines, int kind) {
 
 int main(int argc, char **argv) {
   const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = 1920;
-  bi.bmiHeader.biHeight = -1080;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void *bits;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bmp);
+  BenchDib dib;
+  HDC dc = dib.dc;
   if (!gdi_init()) {
     std::puts("gdi_init failed");
     return 1;
@@ -86,9 +79,7 @@ int main(int argc, char **argv) {
               solid / dashed);
   std::printf("short lines (<= 70 px):    solid %.0f lines/s, dashed %.0f lines/s (%.2fx)\n", ssolid, sdashed,
               ssolid / sdashed);
-  SelectObject(dc, old);
+  dib.release();
   gdi_term();
-  DeleteDC(dc);
-  DeleteObject(bmp);
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "display/gdi.h"
 #include "display/viewtbl.h"
 #include "settings/params.h"
+#include "benchdib.h"
 
 namespace {
 
@@ -96,16 +97,8 @@ int main(int argc, char **argv) {
   vew_setdev(wnd, 0, 0, -bx, -by, 1920 + bx, 1080 + by);
   vew_setwin(0, 0, 0, 0, 0, 192, 108);
   vew_select(0);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = 1920;
-  bi.bmiHeader.biHeight = -1080;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void *bits;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bmp);
+  BenchDib dib;
+  HDC dc = dib.dc;
   gdi_target(dc, 1);
   if (argc > 2) { // the engine's own share: GDI drawing calls do nothing
     gdi_calls.MoveToEx = [](HDC, int, int, LPPOINT) -> BOOL { return 1; };
@@ -161,10 +154,8 @@ int main(int argc, char **argv) {
   std::printf("100,000 mixed elements: %.1f ms (goal 150 ms)\n", mixed);
   std::printf("10,000-element seal:    %.1f ms (goal 16 ms)\n", seal);
   gdi_target(nullptr, 0);
-  SelectObject(dc, old);
+  dib.release();
   gdi_term();
-  DeleteDC(dc);
-  DeleteObject(bmp);
   DestroyWindow(wnd);
   fnt_close();
   dtb_term();

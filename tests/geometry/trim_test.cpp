@@ -9,6 +9,7 @@
 
 #include "geometry/trim.h"
 #include "settings/dbgtrace.h"
+#include "../common/tracedir.h"
 
 namespace fs = std::filesystem;
 
@@ -52,35 +53,16 @@ Block arc(double cx, double cy, double r, double a, double b, uint16_t word = 0)
 GeoPoint at(double deg, double r = 1) { return {r * std::cos(deg * DEG2RAD), r * std::sin(deg * DEG2RAD)}; }
 
 // Runs in a fresh directory with the trace on, for the trace texts.
-class Traced : public ::testing::Test {
+class Traced : public TraceDir {
 protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("ink-geo-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    dbg_close();
-    dbg_mode = 0;
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
   static std::string file() {
     dbg_close();
-    std::ifstream in("debug.lst", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::string t = s.str(); // the trace file is written in text mode: CR LF on Windows
     std::string out;
-    for (char c : t)
+    for (char c : trace_bytes())
       if (c != '\r')
         out += c;
     return out;
   }
-  fs::path old_, dir_;
 };
 
 } // namespace

@@ -6,42 +6,21 @@
 #include <string>
 
 #include "settings/dbgtrace.h"
+#include "../common/tracedir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Runs each test in a fresh current directory, since the trace file is relative to it.
-class DbgTrace : public ::testing::Test {
+class DbgTrace : public TraceDir {
 protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ =
-        fs::temp_directory_path() / ("ink-trace-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                     "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    dbg_close();
-    dbg_mode = 0;
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  static std::string file() {
-    std::ifstream in("debug.lst", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  static std::string file() { return trace_bytes(); }
   static int count(const std::string &hay, const std::string &needle) {
     int n = 0;
     for (auto p = hay.find(needle); p != std::string::npos; p = hay.find(needle, p + 1))
       n++;
     return n;
   }
-  fs::path old_, dir_;
 };
 
 } // namespace
