@@ -23,6 +23,10 @@ int32_t input_mode = 0;
 int win_pump(HWND window) {
   MSG msg;
   while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) { // stays for the program's own loop
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -1,0 +1,14 @@
+#include "commands/cmdlevel.h"
+
+// No command requests can be recorded yet, so none is ever pending.
+void cmd_pump() {}
+
+// There is no shortcut menu yet: a right click always reaches the command.
+int cmd_rmenuon() { return 0; }
+
+uint32_t CmdRclickForced = 0;
+
+// The partial-erase pick does not exist yet: nothing is ever highlighted.
+uint32_t SegHoverOff = 1;
+int seg_hover(int32_t, int32_t, int32_t, int32_t, double, double) { return 0; }
+int seg_hvend(int32_t, uint32_t, int32_t) { return 2; }
