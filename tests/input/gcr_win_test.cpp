@@ -37,6 +37,7 @@ protected:
     return g;
   }
   testwin::Windows win_;
+  testwin::Watchdog dog_;
   Drawing *view_ = nullptr;
 };
 
@@ -147,6 +148,19 @@ TEST_F(InputWait, ClosingTheMainWindowWaitsForTheCommand) {
   // Other system commands go through.
   PostMessageA(win_.frame, WM_SYSCOMMAND, SC_KEYMENU, 0);
   EXPECT_EQ(wait().code, 0);
+}
+
+TEST_F(InputWait, ClosingTheOnlyViewWaitsClosingOneOfTwoDoesNot) {
+  vew_select(2);
+  PostMessageA(view_->child, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(wait().code, 800);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, view_->child, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
+  Drawing &other = win_.open(0, 3);
+  vew_select(3);
+  PostMessageA(other.child, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(wait().code, 0);
+  EXPECT_FALSE(IsWindow(other.child));
 }
 
 TEST_F(InputWait, KeysInAViewAndModifiers) {

@@ -66,6 +66,7 @@ protected:
     return gcr_getpnt(0, masks, &x, &y, &dwg, &view);
   }
   testwin::Windows win_;
+  testwin::Watchdog dog_;
   std::vector<std::string> asked;
   double x = -1, y = -1;
   int32_t dwg = -9, view = -9;

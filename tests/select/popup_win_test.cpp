@@ -159,6 +159,23 @@ TEST_F(Choice, ScriptedAnswersForTheBar) {
   EXPECT_EQ(selm_menu(31906, ITEMS, "1239"), '3');
 }
 
+TEST_F(Choice, UndefinedItemTextIsReportedAndOffersUndefinedItems) {
+  std::vector<int> kinds;
+  std::vector<std::string> texts, items;
+  ui_setresponder([&](const UiQuestion &q) {
+    kinds.push_back(q.kind);
+    texts.push_back(q.text);
+    if (q.kind == UI_BAR)
+      for (int i = 0; i < q.count; i++)
+        items.push_back(q.items[i]);
+    return q.kind == UI_BAR ? '2' : 0;
+  });
+  EXPECT_EQ(selm_menu(31906, "<<未定義ﾒｯｾｰｼﾞ 77>>", "12"), '2');
+  EXPECT_EQ(kinds, (std::vector<int>{UI_BOARD, UI_BAR}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"<<未定義ﾒｯｾｰｼﾞ 77>>", "(Error=31906)"}));
+  EXPECT_EQ(items, (std::vector<std::string>{"未定義", "未定義"}));
+}
+
 TEST(Composition, AskedOnce) {
   const int on = selm_dwmon();
   EXPECT_TRUE(on == 0 || on == 1);
