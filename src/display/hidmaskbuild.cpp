@@ -1,14 +1,17 @@
 // Building and releasing hidden-line masks: the box table, cutting elements under
 // a box into "HIDELINE" nodes, and joining their pieces again when a box goes.
 // New records are always added before the old ones are deleted, so a failed add
-// leaves the drawing as it was.
+// leaves the drawing as it was. The old picture is rubbed out before the new
+// records draw themselves, so the erase colour never lands on the new pieces.
 #include <cstdlib>
 #include <cstring>
 
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
+#include "display/elmdisp.h"
 #include "display/hidmask.h"
+#include "display/view.h"
 #include "select/selmask.h"
 #include "settings/params.h"
 
@@ -39,6 +42,14 @@ uint16_t erase_colour() {
   uint16_t map[20] = {};
   sys_colmap('r', map);
   return map[16];
+}
+
+// Draws element n (a node with its members) of drawing d in colour in every open
+// view; the record stays as it is.
+void show(int d, int32_t n, int32_t colour) {
+  const int old = dwg_setcur(d);
+  dsp_elms(0xFFFF, 0, colour, uint32_t(n) | DSP_ONE, 0);
+  dwg_setcur(old);
 }
 
 uint32_t area1_end(int d) {
@@ -130,10 +141,13 @@ int32_t restore_node(int d, int32_t node, uint16_t colour) {
   if (!orig)
     return 0;
   o.kind = uint16_t(o.kind & ~MSKBOX);
+  show(d, node, colour);
   const int32_t n = elm_add(d, 0, -1, &o, nullptr);
-  if (n <= 0)
+  if (n <= 0) {
+    show(d, node, -1);
     return 0;
-  elm_delete(d, node, colour);
+  }
+  elm_delete(d, node, ELM_NODRAW);
   return n;
 }
 
@@ -314,6 +328,9 @@ int hid_cutbox(int d, int32_t node, int32_t box, uint32_t flag) {
   hid_corners(&b, &HidCurBox);
   const int32_t count = collect(HidCurBox, d, node, flag);
   hid_cutlist(d, node, count);
+  // Rubbing the cut elements out took their crossings with the text along.
+  if (count > 0 && node > 0)
+    show(d, node, -1);
   return 0;
 }
 
@@ -424,6 +441,8 @@ int hid_write(int d, CutJob *job, CutResult *res) {
   const uint32_t p = hadnode ? hid_pieceno(job->rec) : 0;
   const uint32_t before = p >= 1 && p - 1 <= uint32_t(hid_npieces) ? p - 1 : 0;
   const bool makenode = res->state != 3;
+  const int32_t old = hadnode ? int32_t(job->node) : int32_t(job->elm);
+  show(d, old, erase);
 
   int32_t node = 0;
   int32_t added[HID_MAXCUT]; // plain pieces, for taking them back
@@ -432,20 +451,24 @@ int hid_write(int d, CutJob *job, CutResult *res) {
     grp_reset(d);
     const ElementRecord proto = hid_nodeproto(masks + 1, res->count + uint32_t(hid_npieces));
     node = elm_add(d, 0, ELM_NODRAW, &proto, nullptr);
-    if (node <= 0)
+    if (node <= 0) {
+      show(d, old, -1);
       return 1;
+    }
     if (grp_open(d, node) != 0) {
       elm_delete(d, node, ELM_NODRAW);
+      show(d, old, -1);
       return 1;
     }
   }
   auto fail = [&]() {
     if (makenode) {
       grp_close(d);
-      elm_delete(d, node, ELM_NODRAW);
+      elm_delete(d, node, erase);
     }
     for (int i = 0; i < nadded; ++i)
-      elm_delete(d, added[i], ELM_NODRAW);
+      elm_delete(d, added[i], erase);
+    show(d, old, -1);
     return 1010;
   };
   auto add = [&](const ElementRecord &r) {
@@ -485,7 +508,7 @@ int hid_write(int d, CutJob *job, CutResult *res) {
   }
   if (makenode)
     grp_close(d);
-  elm_delete(d, hadnode ? int32_t(job->node) : int32_t(job->elm), erase);
+  elm_delete(d, old, ELM_NODRAW);
   return 0;
 }
 
@@ -587,27 +610,33 @@ int hid_rejoin(int d, int32_t piecen) {
   if (rejoinpieces(d, piece, piecen, node, &c, &orig) != 0)
     return 1;
   const uint16_t erase = erase_colour();
+  show(d, nodenum, erase);
   if (c == 1) {
     orig.kind = uint16_t(orig.kind & ~MSKBOX);
-    if (elm_add(d, 0, -1, &orig, nullptr) <= 0)
+    if (elm_add(d, 0, -1, &orig, nullptr) <= 0) {
+      show(d, nodenum, -1);
       return 1;
-    elm_delete(d, nodenum, erase);
+    }
+    elm_delete(d, nodenum, ELM_NODRAW);
     return 0;
   }
   grp_reset(d);
   const ElementRecord proto = hid_nodeproto(uint32_t(c - 1), uint32_t(hid_npieces));
   const int32_t nn = elm_add(d, 0, ELM_NODRAW, &proto, nullptr);
-  if (nn <= 0)
+  if (nn <= 0) {
+    show(d, nodenum, -1);
     return 1;
+  }
   bool ok = grp_open(d, nn) == 0 && elm_add(d, 0, -1, &orig, nullptr) > 0;
   for (int32_t i = 0; ok && i < hid_npieces; ++i)
     ok = elm_add(d, 0, -1, &hid_pieces[i], nullptr) > 0;
   grp_close(d);
   if (!ok) {
-    elm_delete(d, nn, ELM_NODRAW);
+    elm_delete(d, nn, erase);
+    show(d, nodenum, -1);
     return 1;
   }
-  elm_delete(d, nodenum, erase);
+  elm_delete(d, nodenum, ELM_NODRAW);
   return 0;
 }
 
