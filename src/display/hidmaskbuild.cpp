@@ -52,6 +52,46 @@ void show(int d, int32_t n, int32_t colour) {
   dwg_setcur(old);
 }
 
+// The area cells rubbed out during one operation: rubbing an element out takes
+// the crossings of everything drawn over or under it along, so when the
+// outermost operation ends the elements of those cells are drawn again, in
+// record order as a redraw draws them.
+struct Touched {
+  int depth = 0;
+  int d = -1;
+  uint16_t cells = 0;
+  bool any = false, everywhere = false;
+} Touch;
+
+struct Repaint {
+  explicit Repaint(int d) {
+    if (Touch.depth++ == 0)
+      Touch = Touched{1, d, 0, false, false};
+  }
+  ~Repaint() {
+    if (--Touch.depth > 0 || !Touch.any)
+      return;
+    const int d = Touch.d;
+    DbControl c[DB_COUNT];
+    if (d < 0 || d >= DB_COUNT || dtb_ctrl('r', c) != 0 || c[d].count1 == 0)
+      return;
+    const int old = dwg_setcur(d);
+    dsp_elms(0xFFFF, Touch.everywhere ? 0 : Touch.cells, -1, c[d].base1, int32_t(c[d].count1));
+    dwg_setcur(old);
+  }
+};
+
+// Rubs the picture of element n out; geom is a record with the geometry it
+// covers (for a node of pieces, its original).
+void rub_out(int d, int32_t n, const ElementRecord &geom, uint16_t erase) {
+  show(d, n, erase);
+  Touch.any = true;
+  if (geom.cells)
+    Touch.cells = uint16_t(Touch.cells | geom.cells);
+  else
+    Touch.everywhere = true; // not wholly on the sheet: its cells say nothing
+}
+
 uint32_t area1_end(int d) {
   DbControl c[DB_COUNT];
   if (dtb_ctrl('r', c) != 0)
@@ -141,7 +181,8 @@ int32_t restore_node(int d, int32_t node, uint16_t colour) {
   if (!orig)
     return 0;
   o.kind = uint16_t(o.kind & ~MSKBOX);
-  show(d, node, colour);
+  Repaint repaint(d);
+  rub_out(d, node, o, colour);
   const int32_t n = elm_add(d, 0, -1, &o, nullptr);
   if (n <= 0) {
     show(d, node, -1);
@@ -215,10 +256,12 @@ static void remask_one(int d, int32_t n, bool needlive) {
 void hid_remask(int d) {
   if (!dok(d))
     return;
+  Repaint repaint(d);
   each_selected(d, [&](int32_t, int32_t n) { remask_one(d, n, true); });
 }
 
 void hid_remask1(int d, int32_t elm) {
+  Repaint repaint(d);
   if (dok(d))
     remask_one(d, elm, false);
 }
@@ -278,6 +321,7 @@ int hid_unmark(int d, int32_t node) {
 int hid_maskone(int d, int32_t node) {
   if (!dok(d) || node < 1)
     return 1;
+  Repaint repaint(d);
   int32_t box;
   if (hid_boxof(d, node, &box) == 0 && hid_overlapother(d, box, node) == 0)
     hid_cutbox(d, node, box, 0);
@@ -285,6 +329,7 @@ int hid_maskone(int d, int32_t node) {
 }
 
 int hid_mask(int d, int32_t node) {
+  Repaint repaint(d);
   int32_t box;
   if (dok(d) && hid_boxof(d, node, &box) == 0 && hid_overlapprev(d, box, node - 1) == 0) {
     hid_cutbox(d, node, box, 1);
@@ -322,15 +367,13 @@ int hid_markbox(int d, int32_t node, int mode) {
 }
 
 int hid_cutbox(int d, int32_t node, int32_t box, uint32_t flag) {
+  Repaint repaint(d);
   MaskBoxBody b;
   if (!dok(d) || !box_body(d, box, &b))
     return 0;
   hid_corners(&b, &HidCurBox);
   const int32_t count = collect(HidCurBox, d, node, flag);
   hid_cutlist(d, node, count);
-  // Rubbing the cut elements out took their crossings with the text along.
-  if (count > 0 && node > 0)
-    show(d, node, -1);
   return 0;
 }
 
@@ -442,7 +485,8 @@ int hid_write(int d, CutJob *job, CutResult *res) {
   const uint32_t before = p >= 1 && p - 1 <= uint32_t(hid_npieces) ? p - 1 : 0;
   const bool makenode = res->state != 3;
   const int32_t old = hadnode ? int32_t(job->node) : int32_t(job->elm);
-  show(d, old, erase);
+  Repaint repaint(d);
+  rub_out(d, old, hadnode ? job->origrec : job->rec, erase);
 
   int32_t node = 0;
   int32_t added[HID_MAXCUT]; // plain pieces, for taking them back
@@ -531,6 +575,7 @@ int hid_eligible(int d, int32_t id) {
 int hid_release(int d, int32_t node) {
   if (!dok(d) || !hid_boxes)
     return 0;
+  Repaint repaint(d);
   for (int32_t b = 0; b < hid_nboxes; ++b) {
     RelBox = hid_boxes[b].quad;
     const int32_t count = collect(RelBox, d, node, 0);
@@ -610,7 +655,8 @@ int hid_rejoin(int d, int32_t piecen) {
   if (rejoinpieces(d, piece, piecen, node, &c, &orig) != 0)
     return 1;
   const uint16_t erase = erase_colour();
-  show(d, nodenum, erase);
+  Repaint repaint(d);
+  rub_out(d, nodenum, orig, erase);
   if (c == 1) {
     orig.kind = uint16_t(orig.kind & ~MSKBOX);
     if (elm_add(d, 0, -1, &orig, nullptr) <= 0) {
@@ -644,6 +690,7 @@ int hid_rejoinbox(int d, int32_t node) {
   MaskQuad q;
   if (!dok(d) || node < 1 || !node_quad(d, node, &q))
     return 1;
+  Repaint repaint(d);
   fnc_modeon();
   const int32_t count = collect(q, d, node, 0);
   fnc_modeoff();
@@ -683,6 +730,7 @@ static int recut(int d) {
 int hid_remaskall(int d) {
   if (!dok(d))
     return 1;
+  Repaint repaint(d);
   const uint16_t erase = erase_colour();
   const uint32_t end = area1_end(d);
   if (end <= 1)
@@ -700,6 +748,7 @@ int hid_remaskall(int d) {
 void hid_remasksel(int d) {
   if (!dok(d))
     return;
+  Repaint repaint(d);
   const uint16_t erase = erase_colour();
   each_selected(d, [&](int32_t i, int32_t n) {
     int32_t box;
