@@ -121,7 +121,7 @@ struct DrawSink : GlyphSink {
   bool std_set;
   GlyphPt pen{0, 0};
   int px(GlyphPt p) const { return x0 + (std_set ? p.x * (cell - 1) / 14 : p.x * (cell - 1) / FNT_HQ_CELL); }
-  int py(GlyphPt p) const { return cell - 1 - (std_set ? p.y * (cell - 1) / 15 : p.y * (cell - 1) / FNT_HQ_CELL); }
+  int py(GlyphPt p) const { return cell - 1 - (std_set ? p.y * (cell - 1) / 16 : p.y * (cell - 1) / FNT_HQ_CELL); }
   void seg(GlyphPt a, GlyphPt b) { bm->line(px(a), py(a), px(b), py(b)); }
   int line(GlyphPt a, GlyphPt b) override {
     seg(a, b);
