@@ -2,6 +2,9 @@
 // character of the symbol rows 1, 2 and 8 and a few kana and kanji, kept as a picture
 // (font_std_rows.bmp) beside the test results for people to look at.
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,14 @@ protected:
     DrawView::SetUp();
     ASSERT_EQ(fnt_open(1, INK_FONT_DIR, 50), 0);
   }
+  void TearDown() override {
+    fnt_close();
+    DrawView::TearDown();
+  }
+};
+
+class ReviewedPictures : public DrawView {
+protected:
   void TearDown() override {
     fnt_close();
     DrawView::TearDown();
@@ -88,6 +99,55 @@ TEST_F(StandardFontPicture, RowsOneTwoEightAndSampleText) {
   const std::string path = std::string(INK_PICTURE_DIR) + "/font_std_rows.bmp";
   EXPECT_TRUE(pic.save_bmp(path.c_str()));
   pic.release_pen();
+}
+
+// Short texts in both sets drawn by the program into one-bit pictures, compared with the
+// reviewed ones in tests/display/fontrefs (INK_UPDATE_FONTREFS=1 rewrites them; a differing
+// picture is left in the test folder).
+TEST_F(ReviewedPictures, TextInBothSets) {
+  struct Case {
+    const char *name, *text;
+  } cases[] = {{"yamada", "山田"}, {"inei", "印影"}, {"abc123", "ＡＢＣ１２３"}};
+  const bool update = std::getenv("INK_UPDATE_FONTREFS") != nullptr;
+  COLORREF pal[20];
+  for (int i = 0; i < 20; i++)
+    pal[i] = i == 16 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+  for (int set : {2, 1}) {
+    fnt_close();
+    ASSERT_EQ(fnt_open(set, INK_FONT_DIR, 50), 0);
+    const int cell = set == 2 ? 32 : 16;
+    for (const auto &c : cases) {
+      const int n = static_cast<int>(std::string(c.text).size() / 2), w = n * cell + 4, h = cell + 4;
+      Canvas pic(w, h);
+      HWND win = make_window(w, h);
+      extra.push_back(win);
+      open_view(0, 0, win, w, h, w, h);
+      ASSERT_EQ(vew_select(0), 0);
+      gdi_palette(pal);
+      gdi_target(pic.dc(), 1);
+      chr_param(0, 1, cell, cell, 0, 0, 0);
+      chr_draw(pic.dc(), 0, 2, 2, c.text, 0, 3);
+      gdi_target(nullptr, 0);
+      pic.release_pen();
+      std::string got = "P1\n" + std::to_string(w) + " " + std::to_string(h) + "\n";
+      for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++)
+          got += pic.at(x, y) != 0xFFFFFFu ? '1' : '0';
+        got += '\n';
+      }
+      const std::string file = std::string(set == 2 ? "hq_" : "std_") + c.name + ".pbm";
+      const std::string ref = std::string(INK_FONT_REFS) + "/" + file;
+      if (update) {
+        std::ofstream(ref, std::ios::binary) << got;
+        continue;
+      }
+      std::ifstream in(ref, std::ios::binary);
+      const std::string want((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_EQ(got, want) << file << " differs; this run's picture is in the test folder";
+      if (got != want)
+        std::ofstream(std::string(INK_PICTURE_DIR) + "/" + file, std::ios::binary) << got;
+    }
+  }
 }
 
 } // namespace
