@@ -7,6 +7,7 @@
 
 #include "settings/answers.h"
 #include "settings/dbgtrace.h"
+#include "settings/msgreg.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
 #ifdef _WIN32
@@ -172,8 +173,16 @@ const char *lookup(const Table &t, int n) {
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Length of the conversion at p ('%' first) and what it takes: 'f' a double,
-// 'i' an integer word, 's' a text, 0 nothing.
+// What a conversion letter takes: 'f' a double, 'i' an integer word, 's' a text, 0 nothing.
+char letter_kind(char c) {
+  if (c && std::strchr("EGefg", c))
+    return 'f';
+  if (c && std::strchr("Xdouxc", c))
+    return 'i';
+  return c == 's' ? 's' : 0;
+}
+
+// Length of the conversion at p ('%' first) and what it takes (as letter_kind).
 std::size_t conversion(const char *p, char &kind, bool &longarg) {
   std::size_t n = 1;
   kind = 0;
@@ -187,12 +196,7 @@ std::size_t conversion(const char *p, char &kind, bool &longarg) {
       continue;
     }
     if (is_letter(c)) {
-      if (std::strchr("EGefg", c))
-        kind = 'f';
-      else if (std::strchr("Xdouxc", c))
-        kind = 'i';
-      else if (c == 's')
-        kind = 's';
+      kind = letter_kind(c);
       break;
     }
   }
@@ -213,6 +217,32 @@ void take(char kind, bool longarg, va_list *ap, MsgArgs::Arg &a) {
   else
     a.i = longarg ? static_cast<long long>(va_arg(*ap, long)) : va_arg(*ap, int);
 }
+
+// The arguments by position: as the registered letters say (the caller passed exactly
+// those), or, without a register, as the format's own conversions ask.
+void gather(const char *format, const char *registered, va_list ap, MsgArgs &args) {
+  va_list cur;
+  va_copy(cur, ap);
+  args.n = 0;
+  if (registered) {
+    for (const char *r = registered; *r && args.n < 32; r++)
+      if (char kind = letter_kind(*r))
+        take(kind, false, &cur, args.v[args.n++]);
+  } else {
+    for (const char *p = std::strchr(format, '%'); p; p = std::strchr(p, '%')) {
+      char kind;
+      bool longarg;
+      std::size_t n = conversion(p, kind, longarg);
+      if (kind && args.n < 32)
+        take(kind, longarg, &cur, args.v[args.n++]);
+      p += n;
+    }
+  }
+  va_end(cur);
+}
+
+// Whether the conversion at position k (of kind) has its argument.
+bool bound(const MsgArgs &args, int k, char kind) { return k < args.n && args.v[k].kind == kind; }
 
 // Output with a fixed capacity that only ever ends on a character boundary.
 struct Out {
@@ -243,8 +273,42 @@ struct Out {
   void put(const char *s) { put(s, std::strlen(s)); }
 };
 
-// Formats format with the collected arguments, one conversion at a time.
+// The conversion of n bytes at pct as printf gets it: without 'l' (the argument was
+// taken as its kind already) and with a width or precision above cap cut to cap, so
+// no field asks for more than the output can hold.
+std::string bounded(const char *pct, std::size_t n, std::size_t cap) {
+  std::string conv;
+  for (std::size_t i = 0; i < n;) {
+    char c = pct[i];
+    if (c == 'l') {
+      i++;
+      continue;
+    }
+    if (c < '0' || c > '9' || i == 0) {
+      conv += c;
+      i++;
+      continue;
+    }
+    std::size_t j = i;
+    std::size_t value = 0;
+    while (j < n && pct[j] >= '0' && pct[j] <= '9') {
+      if (value <= cap)
+        value = value * 10 + static_cast<std::size_t>(pct[j] - '0');
+      j++;
+    }
+    if (value > cap)
+      conv += (pct[i] == '0' ? "0" : "") + std::to_string(cap);
+    else
+      conv.append(pct + i, j - i);
+    i = j;
+  }
+  return conv;
+}
+
+// Formats format with the arguments by position; a conversion without its argument
+// (none at its position, or one of another kind) is shown as it stands.
 void render(const char *format, const MsgArgs &args, Out &out) {
+  const std::size_t cap = out.size < 65536 ? out.size : 65536;
   int k = 0;
   const char *p = format;
   while (*p) {
@@ -259,51 +323,41 @@ void render(const char *format, const MsgArgs &args, Out &out) {
     std::size_t n = conversion(pct, kind, longarg);
     if (n == 2 && pct[1] == '%') {
       out.put("%", 1);
-    } else if (!kind || k >= args.n || args.v[k].kind != kind) {
+    } else if (!kind || !bound(args, k, kind)) {
       out.put(pct, n); // takes no argument: shown as it stands
     } else {
-      std::string conv;
-      for (std::size_t i = 0; i < n; i++)
-        if (pct[i] != 'l')
-          conv += pct[i];
-      const MsgArgs::Arg &a = args.v[k++];
-      std::string chunk;
-      int need;
-      if (kind == 'f')
-        need = std::snprintf(nullptr, 0, conv.c_str(), a.d);
-      else if (kind == 's')
-        need = std::snprintf(nullptr, 0, conv.c_str(), a.s ? a.s : "(null)");
-      else
-        need = std::snprintf(nullptr, 0, conv.c_str(), static_cast<int>(a.i));
-      if (need > 0) {
-        chunk.resize(static_cast<std::size_t>(need) + 1);
+      const std::string conv = bounded(pct, n, cap);
+      const MsgArgs::Arg &a = args.v[k];
+      auto print = [&](char *buf, std::size_t size) {
         if (kind == 'f')
-          std::snprintf(chunk.data(), chunk.size(), conv.c_str(), a.d);
-        else if (kind == 's')
-          std::snprintf(chunk.data(), chunk.size(), conv.c_str(), a.s ? a.s : "(null)");
-        else
-          std::snprintf(chunk.data(), chunk.size(), conv.c_str(), static_cast<int>(a.i));
+          return std::snprintf(buf, size, conv.c_str(), a.d);
+        if (kind == 's')
+          return std::snprintf(buf, size, conv.c_str(), a.s ? a.s : "(null)");
+        return std::snprintf(buf, size, conv.c_str(), static_cast<int>(a.i));
+      };
+      const int need = print(nullptr, 0);
+      if (need > 0) {
+        std::string chunk(static_cast<std::size_t>(need) + 1, '\0');
+        print(chunk.data(), chunk.size());
         out.put(chunk.data(), static_cast<std::size_t>(need));
       }
     }
+    if (kind)
+      k++;
     p = pct + n;
   }
 }
 
-// Takes the arguments of every conversion of format from ap.
-void collect(const char *format, va_list ap, MsgArgs &args) {
-  va_list cur;
-  va_copy(cur, ap);
-  args.n = 0;
-  for (const char *p = std::strchr(format, '%'); p; p = std::strchr(p, '%')) {
-    char kind;
-    bool longarg;
-    std::size_t n = conversion(p, kind, longarg);
-    if (kind && args.n < 32)
-      take(kind, longarg, &cur, args.v[args.n++]);
-    p += n;
+const char *regconv(const MsgRegEntry *table, std::size_t count, int n) {
+  std::size_t lo = 0, hi = count;
+  while (lo < hi) {
+    std::size_t mid = (lo + hi) / 2;
+    if (table[mid].number < n)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
-  va_end(cur);
+  return lo < count && table[lo].number == n ? table[lo].conversions : "";
 }
 
 } // namespace
@@ -313,6 +367,8 @@ const char *msg_text(int n) { return lookup(msgtab, n); }
 const char *msg_oldtext(int n) { return msg_text(n + 20000); }
 int16_t dmp_msgload(int mode, const char *path) { return load(dmptab, mode, path, true); }
 const char *dmp_msgtext(int n) { return lookup(dmptab, n); }
+const char *msg_regconv(int n) { return regconv(msg_register, msg_register_count, n); }
+const char *dmp_regconv(int n) { return regconv(dmp_register, dmp_register_count, n); }
 
 int msg_count() {
   int i = 0;
@@ -328,14 +384,19 @@ std::size_t msg_copy(char *dst, std::size_t dstsize, const char *src) {
   return out.len;
 }
 
-std::size_t msg_vformat(char *dst, std::size_t dstsize, const char *format, va_list ap) {
+std::size_t msg_vformatreg(char *dst, std::size_t dstsize, const char *format, const char *registered,
+                           va_list ap) {
   Out out(dst, dstsize);
   if (!format)
     return 0;
   MsgArgs args;
-  collect(format, ap, args);
+  gather(format, registered, ap, args);
   render(format, args, out);
   return out.len;
+}
+
+std::size_t msg_vformat(char *dst, std::size_t dstsize, const char *format, va_list ap) {
+  return msg_vformatreg(dst, dstsize, format, nullptr, ap);
 }
 
 std::size_t msg_format(char *dst, std::size_t dstsize, const char *format, ...) {
@@ -346,16 +407,17 @@ std::size_t msg_format(char *dst, std::size_t dstsize, const char *format, ...) 
   return n;
 }
 
-int msg_expand(const char *format, char *outbuf, std::size_t outsize, va_list ap, MsgArgs *args) {
+int msg_expand(const char *format, const char *registered, char *outbuf, std::size_t outsize, va_list ap,
+               MsgArgs *args) {
   Out out(outbuf, outsize);
   SystemBlock sb;
   sys_sysprm('R', &sb);
   const bool inch = sb.inch != 0;
-  bool divide_next = false;
+  gather(format, registered, ap, *args);
+  bool divide[32] = {};
+  int taken = 0;
   int code = 0;
-  va_list cur;
-  va_copy(cur, ap);
-  args->n = 0;
+  int k = 0; // the argument cursor: position of the next conversion
   const char *p = format;
   while (*p) {
     if (*p == '%') {
@@ -363,20 +425,22 @@ int msg_expand(const char *format, char *outbuf, std::size_t outsize, va_list ap
       bool longarg;
       std::size_t n = conversion(p, kind, longarg);
       out.put(p, n);
-      if (kind && args->n < 32) {
-        MsgArgs::Arg &a = args->v[args->n++];
-        take(kind, longarg, &cur, a);
-        if (kind == 'f') {
-          uint64_t bits;
-          std::memcpy(&bits, &a.d, sizeof bits);
-          if ((bits >> 56) == 0xFF) {
-            a.d = 0.0;
-            code = -1;
-          } else if (divide_next) {
-            a.d /= 25.39998628;
+      if (kind) {
+        if (bound(*args, k, kind)) {
+          MsgArgs::Arg &a = args->v[k];
+          taken++;
+          if (kind == 'f') {
+            uint64_t bits;
+            std::memcpy(&bits, &a.d, sizeof bits);
+            if ((bits >> 56) == 0xFF) {
+              a.d = 0.0;
+              code = -1;
+            } else if (divide[k]) {
+              a.d /= 25.39998628;
+            }
           }
-          divide_next = false;
         }
+        k++;
       }
       p += n;
       continue;
@@ -388,7 +452,8 @@ int msg_expand(const char *format, char *outbuf, std::size_t outsize, va_list ap
       continue;
     }
     char e = p[1];
-    if (e == '\0') {
+    if (e == '\0' || e == '%') {
+      // A '%' after '#' still starts a conversion, as the formatting pass will see it.
       out.put("#", 1);
       p++;
       continue;
@@ -401,7 +466,8 @@ int msg_expand(const char *format, char *outbuf, std::size_t outsize, va_list ap
     case 'D':
       break;
     case 'L':
-      divide_next = inch;
+      if (inch && k < 32 && k < args->n && args->v[k].kind == 'f')
+        divide[k] = true;
       break;
     case 'M':
       out.put(inch ? "inch" : "mm");
@@ -409,41 +475,40 @@ int msg_expand(const char *format, char *outbuf, std::size_t outsize, va_list ap
     case 'N':
       out.put("\xDF", 1);
       break;
-    case 'S': {
-      va_list peek;
-      va_copy(peek, cur);
-      int v = va_arg(peek, int);
-      va_end(peek);
-      out.put(v == 1 ? "st" : v == 2 ? "nd" : v == 3 ? "rd" : "th");
+    case 'S':
+      // The suffix of the integer at the cursor; nothing when no integer was passed there.
+      if (k < args->n && args->v[k].kind == 'i') {
+        const long long v = args->v[k].i;
+        out.put(v == 1 ? "st" : v == 2 ? "nd" : v == 3 ? "rd" : "th");
+      }
       break;
-    }
     default: {
       char pair[2] = {'#', e};
       out.put(pair, 2);
     }
     }
   }
-  va_end(cur);
-  if (args->n == 0)
-    return -2;
-  return code;
+  return taken == 0 ? -2 : code;
 }
 
 int msg_vfmtbuf(char *dst, std::size_t dstsize, int n, va_list ap) {
   if (dstsize)
     dst[0] = '\0';
   const char *format = nullptr;
-  if (n >= 0)
+  const char *registered = nullptr;
+  if (n >= 0) {
     format = msg_text(n);
-  else if (n == MSG_LITERAL)
+    registered = msg_regconv(n);
+  } else if (n == MSG_LITERAL) {
     format = va_arg(ap, const char *);
+  }
   if (!format) {
     msg_format(dst, dstsize, "メッセージが登録されていません (No.=%05d)", n);
     return 1;
   }
   char work[256];
   MsgArgs args;
-  if (msg_expand(format, work, sizeof work, ap, &args) == -2) {
+  if (msg_expand(format, registered, work, sizeof work, ap, &args) == -2) {
     msg_copy(dst, dstsize, work);
   } else {
     Out out(dst, dstsize);
