@@ -73,7 +73,43 @@ bool parse_line(const char *line, unsigned &number, const char *&text, std::size
   return true;
 }
 
-int16_t load(Table &t, int mode, const char *path, bool dump) {
+// Where the loader's lines come from: pieces of at most LINE_READ - 1 bytes, as fgets
+// gives them (a longer line is read as several pieces).
+struct LineSource {
+  virtual bool next(char *line, int size) = 0;
+  virtual void rewind() = 0;
+  virtual ~LineSource() = default;
+};
+
+struct FileLines : LineSource {
+  FILE *f;
+  explicit FileLines(FILE *fp) : f(fp) {}
+  bool next(char *line, int size) override { return std::fgets(line, size, f) != nullptr; }
+  void rewind() override { std::rewind(f); }
+};
+
+struct BufferLines : LineSource {
+  const char *data;
+  std::size_t size, pos = 0;
+  BufferLines(const char *d, std::size_t n) : data(d), size(n) {}
+  bool next(char *line, int cap) override {
+    if (pos >= size)
+      return false;
+    int n = 0;
+    while (n < cap - 1 && pos < size) {
+      char c = data[pos++];
+      line[n++] = c;
+      if (c == '\n')
+        break;
+    }
+    line[n] = '\0';
+    return true;
+  }
+  void rewind() override { pos = 0; }
+};
+
+// src null: the file could not be opened.
+int16_t load(Table &t, int mode, LineSource *src, bool dump) {
   int16_t rc = MSG_OK;
   int count = 0;
   std::size_t used = 0;
@@ -84,8 +120,6 @@ int16_t load(Table &t, int mode, const char *path, bool dump) {
     return 0;
   }
   const bool append = mode == 1 && t.num;
-  if (dump && append && !path)
-    return 0;
   if (append) {
     while (count < t.cap && t.num[count] != END_MARK)
       count++;
@@ -93,22 +127,21 @@ int16_t load(Table &t, int mode, const char *path, bool dump) {
   } else {
     release(t);
   }
-  FILE *f = path ? std::fopen(path, "r") : nullptr;
   char line[LINE_READ];
-  if (!f) {
+  if (!src) {
     rc = MSG_NOFILE;
   } else {
     if (!append) {
       int lines = 0;
       std::size_t sum = 0;
-      while (std::fgets(line, sizeof line, f)) {
+      while (src->next(line, sizeof line)) {
         const char *q = line[0] >= '0' && line[0] <= '9' ? std::strchr(line, '"') : nullptr;
         if (q && std::strchr(q + 1, '"')) {
           lines++;
           sum += std::strlen(line) + 1;
         }
       }
-      std::rewind(f);
+      src->rewind();
       t.cap = lines + 100;
       t.poolcap = sum + 8003;
       if (t.poolcap > POOL_LIMIT)
@@ -125,7 +158,7 @@ int16_t load(Table &t, int mode, const char *path, bool dump) {
       }
     }
     if (t.num) {
-      while (std::fgets(line, sizeof line, f)) {
+      while (src->next(line, sizeof line)) {
         unsigned number;
         const char *text;
         std::size_t len;
@@ -150,11 +183,24 @@ int16_t load(Table &t, int mode, const char *path, bool dump) {
   }
   if (rc != MSG_OK && !append)
     release(t);
-  if (f)
-    std::fclose(f);
   if (!dump)
     dbg_trace("<msg_load> Ret(%d), cadmesno=%08lX, cnt=%d\n", rc,
               static_cast<unsigned long>(reinterpret_cast<uintptr_t>(t.num)), t.num ? count : 0);
+  return rc;
+}
+
+// The loader over the file at path (text mode).
+int16_t load_file(Table &t, int mode, const char *path, bool dump) {
+  if (mode == 2)
+    return load(t, mode, nullptr, dump);
+  if (dump && mode == 1 && t.num && !path)
+    return 0;
+  FILE *f = path ? std::fopen(path, "r") : nullptr;
+  if (!f)
+    return load(t, mode, nullptr, dump);
+  FileLines lines(f);
+  int16_t rc = load(t, mode, &lines, dump);
+  std::fclose(f);
   return rc;
 }
 
@@ -362,10 +408,18 @@ const char *regconv(const MsgRegEntry *table, std::size_t count, int n) {
 
 } // namespace
 
-int16_t msg_load(int mode, const char *path) { return load(msgtab, mode, path, false); }
+int16_t msg_load(int mode, const char *path) { return load_file(msgtab, mode, path, false); }
+int16_t msg_loadbuf(int mode, const char *data, std::size_t size) {
+  BufferLines lines(data, size);
+  return load(msgtab, mode, mode == 2 ? nullptr : &lines, false);
+}
 const char *msg_text(int n) { return lookup(msgtab, n); }
 const char *msg_oldtext(int n) { return msg_text(n + 20000); }
-int16_t dmp_msgload(int mode, const char *path) { return load(dmptab, mode, path, true); }
+int16_t dmp_msgload(int mode, const char *path) { return load_file(dmptab, mode, path, true); }
+int16_t dmp_msgloadbuf(int mode, const char *data, std::size_t size) {
+  BufferLines lines(data, size);
+  return load(dmptab, mode, mode == 2 ? nullptr : &lines, true);
+}
 const char *dmp_msgtext(int n) { return lookup(dmptab, n); }
 const char *msg_regconv(int n) { return regconv(msg_register, msg_register_count, n); }
 const char *dmp_regconv(int n) { return regconv(dmp_register, dmp_register_count, n); }
@@ -384,8 +438,7 @@ std::size_t msg_copy(char *dst, std::size_t dstsize, const char *src) {
   return out.len;
 }
 
-std::size_t msg_vformatreg(char *dst, std::size_t dstsize, const char *format, const char *registered,
-                           va_list ap) {
+std::size_t msg_vformatreg(char *dst, std::size_t dstsize, const char *format, const char *registered, va_list ap) {
   Out out(dst, dstsize);
   if (!format)
     return 0;

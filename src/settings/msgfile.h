@@ -20,6 +20,9 @@ const char *msg_oldtext(int n); // msg_text(n + 20000)
 
 int16_t dmp_msgload(int mode, const char *path);
 const char *dmp_msgtext(int n);
+// The same loaders over the bytes of a message file in memory.
+int16_t msg_loadbuf(int mode, const char *data, std::size_t size);
+int16_t dmp_msgloadbuf(int mode, const char *data, std::size_t size);
 
 // Formats message n (or, with MSG_LITERAL, the first argument) with its '#' escapes
 // into dst of dstsize bytes, cut at a character boundary when it does not fit. The
@@ -38,8 +41,7 @@ std::size_t msg_format(char *dst, std::size_t dstsize, const char *format, ...);
 // ap holds exactly the arguments the letters of registered name, in order; the i-th
 // conversion of format takes the i-th of them when its kind (integer, text, double)
 // agrees, and is shown as text otherwise. Null registered: the format's own conversions.
-std::size_t msg_vformatreg(char *dst, std::size_t dstsize, const char *format, const char *registered,
-                           va_list ap);
+std::size_t msg_vformatreg(char *dst, std::size_t dstsize, const char *format, const char *registered, va_list ap);
 
 // The arguments of one format by position (the argument cursor counts the conversions
 // that take one).
@@ -56,8 +58,7 @@ struct MsgArgs {
 // from ap into args: the registered ones (as msg_vformatreg), or with null registered
 // those the conversions ask for. -2 when no conversion takes an argument, -1 when a
 // double whose top byte is 0xFF was replaced by 0.0, else 0.
-int msg_expand(const char *format, const char *registered, char *out, std::size_t outsize, va_list ap,
-               MsgArgs *args);
+int msg_expand(const char *format, const char *registered, char *out, std::size_t outsize, va_list ap, MsgArgs *args);
 
 // Copies src into dst (dstsize bytes), cut at a Shift-JIS character boundary. Gives the length.
 std::size_t msg_copy(char *dst, std::size_t dstsize, const char *src);

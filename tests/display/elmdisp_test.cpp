@@ -281,7 +281,7 @@ TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
     EXPECT_EQ(dsp_elms(1, 0, -1, 1, 600), 0);
     EXPECT_EQ(keys_seen, 1);
     EXPECT_EQ(lines_drawn, 255) << change; // positions 0..254 of the second pass
-    sys_setkeydown(nullptr); // Esc up again
+    sys_setkeydown(nullptr);               // Esc up again
     lines_drawn = 0, post_to = nullptr;
     dsp_elms(1, 0, -1, 1, 600); // no key: everything
     EXPECT_EQ(lines_drawn, 600);

@@ -59,6 +59,16 @@ TEST_F(MsgTable, LoaderTakesOnlyWellFormedEntryLines) {
   // 70000 would wrap to 4464 in 16 bits: skipped, as is the end-mark number.
   EXPECT_STREQ(msg_text(4464), "<<未定義ﾒｯｾｰｼﾞ 4464>>");
   EXPECT_EQ(msg_count(), 5);
+  // The same bytes from memory give the same table.
+  std::vector<std::string> texts;
+  for (int n : {12, 16, 42, 100, 41})
+    texts.push_back(msg_text(n));
+  const std::string bytes = f.read();
+  ASSERT_EQ(msg_loadbuf(0, bytes.data(), bytes.size()), 0);
+  EXPECT_EQ(msg_count(), 5);
+  int i = 0;
+  for (int n : {12, 16, 42, 100, 41})
+    EXPECT_EQ(msg_text(n), texts[i++]) << n;
 }
 
 TEST_F(MsgTable, MissingFileAndNoTable) {
