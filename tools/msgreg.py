@@ -57,8 +57,8 @@ def main():
         "",
     ]
     errors = []
-    for spec in args.tables:
-        name, _, path = spec.partition("=")
+    for table in args.tables:
+        name, _, path = table.partition("=")
         entries, errs = read_register(path)
         errors += errs
         out.append(f"const MsgRegEntry {name}[] = {{")
