@@ -390,10 +390,7 @@ int dsp_escpoll(HWND wnd) {
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
-  BYTE keys[256];
-  if (!GetKeyboardState(keys))
-    return 0;
-  return keys[VK_ESCAPE] != 0 ? 1 : 0;
+  return sys_escpoll() != 0 ? 1 : 0;
 }
 
 int dsp_setplot(uint32_t flag) {

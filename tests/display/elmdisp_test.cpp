@@ -12,6 +12,7 @@
 #include "display/strdraw.h"
 #include "drawfix.h"
 #include "select/sellist.h"
+#include "settings/winutil.h"
 #include "../database/dbstart.h"
 
 namespace {
@@ -327,10 +328,7 @@ LRESULT CALLBACK key_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       ElementRecord r = line(1, 1, 2, 2);
       elm_add(0, 0, ELM_NODRAW, &r, nullptr);
     } else {
-      BYTE k[256];
-      GetKeyboardState(k);
-      k[VK_ESCAPE] = 0x80;
-      SetKeyboardState(k);
+      sys_setkeydown([](int vk) { return vk == VK_ESCAPE; });
     }
     return 0;
   }
@@ -354,9 +352,7 @@ TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
     EXPECT_EQ(dsp_elms(1, 0, -1, 1, 600), 0);
     EXPECT_EQ(keys_seen, 1);
     EXPECT_EQ(lines_drawn, 255) << change; // positions 0..254 of the second pass
-    BYTE k[256];
-    GetKeyboardState(k);
-    EXPECT_EQ(k[VK_ESCAPE], 0); // cleared at the end
+    sys_setkeydown(nullptr);               // Esc up again
     lines_drawn = 0, post_to = nullptr;
     dsp_elms(1, 0, -1, 1, 600); // no key: everything
     EXPECT_EQ(lines_drawn, 600);
