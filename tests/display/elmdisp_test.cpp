@@ -376,6 +376,7 @@ TEST_F(Elms, EscEndsALongGroupWalk) {
   EXPECT_EQ(dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0), 0);
   EXPECT_EQ(keys_seen, 1);
   EXPECT_EQ(lines_drawn, 254); // members 0..253 below the inner node: the 256th member polls
+  sys_setkeydown(nullptr);      // Esc up again
   lines_drawn = 0, post_to = nullptr;
   dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0);
   EXPECT_EQ(lines_drawn, 600);
