@@ -40,3 +40,23 @@ function(ink_test name)
     set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
   endif()
 endfunction()
+
+# ink_fuzz(<name> SOURCES <files...> [LIBS <libs...>]): a libFuzzer target over the native
+# engine (fuzz configuration only). Its test runs it for INK_FUZZ_SECONDS over the seed
+# corpus tests/fuzz/corpus/<name>; what it finds is written to the build folder, never
+# into the kept corpus.
+function(ink_fuzz name)
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS" ${ARGN})
+  set(target ${name}_fuzz)
+  add_executable(${target} ${F_SOURCES})
+  target_link_libraries(${target} PRIVATE ${F_LIBS} engine ink_options)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name})
+  if(NOT IS_DIRECTORY ${corpus})
+    message(FATAL_ERROR "fuzz target ${name} has no seed corpus in ${corpus}")
+  endif()
+  add_test(NAME ${target}
+           COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/fuzz-run.sh $<TARGET_FILE:${target}> ${corpus}
+                   ${CMAKE_CURRENT_BINARY_DIR}/${name} ${INK_FUZZ_SECONDS})
+  set_tests_properties(${target} PROPERTIES TIMEOUT 600)
+endfunction()

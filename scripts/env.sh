@@ -15,7 +15,7 @@ INK_LOG=$INK_CACHE/helpers.log
 
 ink_packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   mingw-w64-x86-64-dev wine64 xvfb xauth locales fonts-ipafont-gothic googletest
-  python3 npm hershey-fonts-data)
+  python3 npm hershey-fonts-data clang libclang-rt-dev)
 INK_FONT_DEPS=${INK_FONT_DEPS:-$INK_CACHE/fontdeps}
 export INK_FONT_DEPS
 
