@@ -58,11 +58,14 @@ int64_t slf_rd64start(int16_t c1, int16_t c2, int embed, const Rd64Embed *rec) {
 
 int slf_rd64buf(const uint8_t *file, std::size_t len, int fmt, int64_t start, int32_t *remain, int32_t maxrecs,
                 Rd64Embed *embed, Rd64Result *out) {
+  if (!out || !remain)
+    return R64_SEEK;
   out->recs.clear();
   out->count = 0;
   out->head = 0;
   if (!file)
     len = 0;
+  maxrecs = std::max(maxrecs, 0);
   if (fmt == 20 || fmt == R64_PACKED) {
     if (start < 64 || uint64_t(start) > len)
       return R64_SEEK;

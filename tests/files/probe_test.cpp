@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
