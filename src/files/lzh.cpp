@@ -1,5 +1,6 @@
 #include "files/lzh.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -102,9 +103,9 @@ struct Huff {
       unsigned k = ++freq[c];
       int l = c + 1;
       if (k > freq[l]) {
-        while (k > freq[++l]) {
-        }
-        l--;
+        // Frequencies never decrease along the node order: the last node below k
+        // is found by bisection, the same node a scan would reach.
+        l = int(std::lower_bound(freq + l + 1, freq + T + 1, k) - freq) - 1;
         freq[c] = freq[l];
         freq[l] = k;
         int i = son[c];
