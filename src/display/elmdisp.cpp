@@ -387,6 +387,10 @@ int dsp_escclr() {
 int dsp_escpoll(HWND wnd) {
   MSG m;
   while (PeekMessageA(&m, wnd, WM_KEYFIRST, 0x109, PM_REMOVE)) {
+    if (m.message == WM_QUIT) { // taken whatever the filter; it belongs to the main loop
+      PostQuitMessage(int(m.wParam));
+      break;
+    }
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }

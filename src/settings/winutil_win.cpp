@@ -23,6 +23,11 @@ int32_t input_mode = 0;
 int win_pump(HWND window) {
   MSG msg;
   while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Not ours to end on: the main loop must still see it.
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

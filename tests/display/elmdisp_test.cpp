@@ -460,3 +460,13 @@ TEST_F(Elms, MetafileOfAView) {
 }
 
 } // namespace
+
+TEST(EscPoll, LeavesAQuitForTheMainLoop) {
+  HWND w = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  PostQuitMessage(3);
+  dsp_escpoll(w);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 3u);
+  DestroyWindow(w);
+}

@@ -16,6 +16,17 @@ HWND make_window(const char *cls, DWORD style, int w, int h) {
   return CreateWindowA(cls, "", style, 0, 0, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
+TEST(WinPump, LeavesAQuitForTheMainLoop) {
+  PostQuitMessage(7);
+  PostMessageA(nullptr, WM_USER + 1, 0, 0);
+  EXPECT_EQ(win_pump(nullptr), 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 7u);
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) // the rest
+    ;
+}
+
 TEST(WinCenter, CentresAndKeepsTheWindowVisible) {
   HWND w = make_window("STATIC", WS_POPUP | WS_VISIBLE, 200, 100);
   ASSERT_NE(w, nullptr);
