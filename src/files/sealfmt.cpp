@@ -234,3 +234,17 @@ int slf_fixattr(int db, int32_t first) {
       slf_fixrec(r);
   return 0;
 }
+
+int slf_fixenv(DrawingEnvRecord *env) {
+  reinterpret_cast<uint8_t *>(env)[26] = 0;
+  env->pntatr = fixpen(env->pntatr);
+  env->chr.attr = fixpen(env->chr.attr);
+  env->linatr = fixline(env->linatr);
+  DimAttrs &d = env->dim;
+  d.txtattr = fixpen(d.txtattr);
+  d.linattr = fixstyle(fixstyle(fixkind(fixpen(d.linattr), false), 8), 11);
+  d.u24 = 0;
+  d.u74 = uint16_t(d.u74 & ~0x0F00);
+  std::memset(d.text, 0, sizeof d.text);
+  return 0;
+}

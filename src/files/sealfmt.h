@@ -104,3 +104,8 @@ int slf_reloc(ElementRecord *rec, int32_t base, double dx, double dy);
 int slf_fixattr(int db, int32_t first);
 // The same repair on one record.
 void slf_fixrec(ElementRecord *rec);
+
+struct DrawingEnvRecord;
+// Repairs a drawing environment read from a file: the attribute words as above, the
+// dimension line word and its neighbours, the dimension texts emptied. 0.
+int slf_fixenv(DrawingEnvRecord *env);

@@ -142,3 +142,26 @@ TEST_F(Seal, SealNameQuestion) {
   EXPECT_STREQ(reinterpret_cast<char *>(hdr + 56), "NEW");
   ui_setresponder({});
 }
+
+TEST(SealHeader, EnvironmentRepair) {
+  DrawingEnvRecord env{};
+  reinterpret_cast<uint8_t *>(&env)[26] = 9;
+  env.pntatr = 0x0050;
+  env.linatr = 0x3F9F;
+  env.chr.attr = 0x0E0F;
+  env.dim.txtattr = 0x0000;
+  env.dim.linattr = 0x0900; // pen 0, kind 0 stays 0, start style 1, end style 1
+  env.dim.u24 = 77;
+  env.dim.u74 = 0xFFFF;
+  std::strcpy(env.dim.text[1], "mm");
+  EXPECT_EQ(slf_fixenv(&env), 0);
+  EXPECT_EQ(reinterpret_cast<uint8_t *>(&env)[26], 0);
+  EXPECT_EQ(+env.pntatr, 0x0051);
+  EXPECT_EQ(+env.linatr, 0x006C);
+  EXPECT_EQ(+env.chr.attr, 0x0E0C); // only the pen is repaired here
+  EXPECT_EQ(+env.dim.txtattr, 0x0001);
+  EXPECT_EQ(+env.dim.linattr, 0x0901);
+  EXPECT_EQ(+env.dim.u24, 0);
+  EXPECT_EQ(+env.dim.u74, 0xF0FF);
+  EXPECT_EQ(env.dim.text[1][0], '\0');
+}

@@ -121,6 +121,8 @@ TEST_F(Seal, LinksOutsideTheFileAreRefused) {
       {3, 66, 70000},
   };
   add(1, line(0, 0, 1, 1));
+  uint8_t before[256];
+  sys_sealhdr('R', before);
   for (const Case &c : cases) {
     SCOPED_TRACE(c.off);
     Bytes bad = good;
@@ -129,6 +131,9 @@ TEST_F(Seal, LinksOutsideTheFileAreRefused) {
     EXPECT_EQ(load(1, bad), -2);
     EXPECT_EQ(DbCtl[1].count1, 1u);
     EXPECT_EQ(fil_shown(), std::vector<int>{30150});
+    uint8_t now[256];
+    sys_sealhdr('R', now);
+    EXPECT_EQ(std::memcmp(now, before, 256), 0); // a refused file never becomes the current seal
   }
   // Links below 1 all mean none.
   Bytes zero = good;
