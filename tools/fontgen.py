@@ -3,7 +3,10 @@
 
   kanji, kana and the symbols KanjiVG covers: KanjiVG centre lines (cubic Beziers,
   109 x 109 box, y down), flattened into polylines;
-  Latin, full-width alphanumerics, Greek, Cyrillic, punctuation: Hershey .jhf fonts.
+  Latin, full-width alphanumerics, Greek, Cyrillic, punctuation, mathematical, musical and
+  other signs: Hershey .jhf fonts;
+  box drawing, filled and plain shapes, arrows and a few signs: drawn here from geometry.
+Every assigned JIS X 0208 cell gets a glyph in both sets (main fails otherwise).
 
 Writes the high-quality set (inkfrghq.idx/.kj1/.kj2, 350-unit cell, y up) and the
 standard set (ikfrgstd.idx/.knj, 16 x 16 grid) plus NOTICE into the output folder.
@@ -273,8 +276,119 @@ SYMBOLS['\u00a5'] = SYMBOLS['\uffe5']
 SYMBOLS['\u2016'] = SYMBOLS['\u2225']
 
 
+def arc_pts(cx, cy, r, a0, a1, n=12):
+    """Points of a circular arc from a0 to a1 degrees."""
+    angles = (math.radians(a0 + (a1 - a0) * k / n) for k in range(n + 1))
+    return [(cx + r * math.cos(a), cy + r * math.sin(a)) for a in angles]
+
+
+def ellipse(cx, cy, rx, ry, tilt, n=12):
+    """Closed outline of an ellipse turned by tilt degrees."""
+    c, s = math.cos(math.radians(tilt)), math.sin(math.radians(tilt))
+    pts = [(rx * math.cos(2 * math.pi * k / n), ry * math.sin(2 * math.pi * k / n)) for k in range(n + 1)]
+    return [(cx + x * c - y * s, cy + x * s + y * c) for x, y in pts]
+
+
+def hatch(outline, step=14):
+    """A closed outline and the horizontal chords that fill it (stroke fonts cannot fill)."""
+    strokes = [outline]
+    ys = [y for _, y in outline]
+    y = min(ys) + step / 2
+    while y < max(ys):
+        xs = []
+        for (x0, y0), (x1, y1) in zip(outline, outline[1:]):
+            if (y0 <= y < y1) or (y1 <= y < y0):
+                xs.append(x0 + (y - y0) * (x1 - x0) / (y1 - y0))
+        xs.sort()
+        for a, b in zip(xs[0::2], xs[1::2]):
+            strokes.append([(a, y), (b, y)])
+        y += step
+    return strokes
+
+
+def rect(x0, y0, x1, y1):
+    return [(x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0)]
+
+
+def box_drawing(up, right, down, left):
+    """Box-drawing cell: arms from the centre to the cell's edges, 0 none, 1 light, 2 heavy
+    (three strokes side by side). Arms reach the edges so that neighbours join."""
+    c, w, out = CELL / 2, 14, []
+    for weight, vertical, lo, hi in ((up, True, c, CELL), (down, True, 0, c), (right, False, c, CELL),
+                                     (left, False, 0, c)):
+        if not weight:
+            continue
+        for off in ((0,) if weight == 1 else (-w, 0, w)):
+            # Heavy arms run on over the centre so that corners close.
+            a, b = (lo - (w if weight == 2 and lo == c else 0)), (hi + (w if weight == 2 and hi == c else 0))
+            out.append([(c + off, a), (c + off, b)] if vertical else [(a, c + off), (b, c + off)])
+    return out
+
+
+# Arms (up, right, down, left) of the box-drawing characters of row 8.
+BOX = {
+    '\u2500': (0, 1, 0, 1), '\u2502': (1, 0, 1, 0), '\u250c': (0, 1, 1, 0), '\u2510': (0, 0, 1, 1),
+    '\u2518': (1, 0, 0, 1), '\u2514': (1, 1, 0, 0), '\u251c': (1, 1, 1, 0), '\u252c': (0, 1, 1, 1),
+    '\u2524': (1, 0, 1, 1), '\u2534': (1, 1, 0, 1), '\u253c': (1, 1, 1, 1), '\u2501': (0, 2, 0, 2),
+    '\u2503': (2, 0, 2, 0), '\u250f': (0, 2, 2, 0), '\u2513': (0, 0, 2, 2), '\u251b': (2, 0, 0, 2),
+    '\u2517': (2, 2, 0, 0), '\u2523': (2, 2, 2, 0), '\u2533': (0, 2, 2, 2), '\u252b': (2, 0, 2, 2),
+    '\u253b': (2, 2, 0, 2), '\u254b': (2, 2, 2, 2), '\u2520': (2, 1, 2, 0), '\u252f': (0, 2, 1, 2),
+    '\u2528': (2, 0, 2, 1), '\u2537': (1, 2, 0, 2), '\u253f': (1, 2, 1, 2), '\u251d': (1, 2, 1, 0),
+    '\u2530': (0, 1, 2, 1), '\u2525': (1, 0, 1, 2), '\u2538': (2, 1, 0, 1), '\u2542': (2, 1, 2, 1),
+}
+
+SYMBOLS.update({
+    '\u00b4': [[(150, 250), (215, 325)]],  # acute accent
+    '\u00a8': [dot(130, 290), dot(220, 290)],  # diaeresis
+    '\uffe3': [[(10, 335), (340, 335)]],  # overline
+    '\u25cf': hatch(ring(175, 175, 140, 36)),  # black circle
+    '\u25a0': hatch(rect(50, 50, 300, 300)),  # black square
+    '\u25b2': hatch([(175, 320), (30, 50), (320, 50), (175, 320)]),
+    '\u25bc': hatch([(175, 30), (30, 300), (320, 300), (175, 30)]),
+    '\u25c6': hatch([(175, 330), (320, 175), (175, 20), (30, 175), (175, 330)]),
+    '\u2605': hatch(star()[0]),  # black star
+    '\u3013': hatch(rect(40, 205, 310, 265)) + hatch(rect(40, 85, 310, 145)),  # geta mark
+    '\u2227': [[(80, 60), (175, 300), (270, 60)]],
+    '\u2228': [[(80, 300), (175, 60), (270, 300)]],
+    '\uffe2': [[(60, 200), (290, 200), (290, 110)]],  # not sign
+    '\u21d2': [[(40, 215), (250, 215)], [(40, 135), (250, 135)], [(200, 280), (310, 175), (200, 70)]],
+    '\u21d4': [[(100, 215), (250, 215)], [(100, 135), (250, 135)], [(200, 280), (310, 175), (200, 70)],
+               [(150, 280), (40, 175), (150, 70)]],
+    '\u2200': [[(70, 320), (175, 40), (280, 320)], [(115, 200), (235, 200)]],
+    '\u2312': [arc_pts(175, 100, 150, 30, 150)],  # arc
+    '\u2252': [[(70, 205), (280, 205)], [(70, 145), (280, 145)], dot(90, 255), dot(260, 80)],
+    '\u226a': [[(200, 290), (60, 175), (200, 60)], [(290, 290), (150, 175), (290, 60)]],
+    '\u2234': [dot(175, 240), dot(95, 100), dot(255, 100)],  # therefore
+    '\u2235': [dot(95, 240), dot(255, 240), dot(175, 100)],  # because
+    '\u3007': circles(150),  # ideographic zero
+    '\u00b6': hatch([(190, 320)] + arc_pts(190, 250, 70, 90, 270)[1:] + [(190, 320)]) +
+              [[(190, 320), (250, 320)], [(190, 320), (190, 40)], [(250, 320), (250, 40)]],  # pilcrow
+    '\u266a': hatch(ellipse(130, 90, 45, 30, 23)) +
+              [[(172, 110), (172, 320), (215, 290), (250, 240), (245, 190)]],  # eighth note
+    '\u00a3': [[(265, 290), (245, 315), (210, 325), (180, 315), (160, 290), (155, 250), (155, 150), (145, 110),
+                (115, 85), (95, 80)], [(95, 80), (275, 80)], [(100, 200), (230, 200)]],  # pound
+})
+SYMBOLS['\u226b'] = mirrored(SYMBOLS['\u226a'])
+SYMBOLS['\u00ac'] = SYMBOLS['\uffe2']
+for _u, _arms in BOX.items():
+    SYMBOLS[_u] = box_drawing(*_arms)
+
+# Signs from the other Hershey fonts of the same package: (font, character).
+HERSHEY_SIGNS = {
+    '\u2266': ('mathlow', '&'), '\u2267': ('mathlow', "'"), '\u221e': ('mathlow', '_'),
+    '\u2208': ('mathlow', 'h'), '\u2282': ('mathlow', 'd'), '\u2283': ('mathlow', 'f'),
+    '\u222a': ('mathlow', 'e'), '\u2229': ('mathlow', 'g'), '\u2203': ('mathlow', 'v'),
+    '\u2220': ('mathlow', '|'), '\u22a5': ('mathlow', 'z'), '\u2202': ('mathlow', 'm'),
+    '\u2207': ('mathlow', 'n'), '\u2261': ('mathlow', '@'), '\u221a': ('mathlow', 'c'),
+    '\u221d': ('mathlow', '^'), '\u222b': ('mathlow', 'p'),
+    '\u2642': ('astrology', "'"), '\u2640': ('astrology', '%'),
+    '\u00a7': ('symbolic', 'i'), '\u2020': ('symbolic', 'j'), '\u2021': ('symbolic', 'k'),
+    '\u266f': ('music', "'"), '\u266d': ('music', ')'),
+}
+
+
 def synth(u):
-    """Symbols drawn here: brackets, quotes, a few signs, the yen sign and circles."""
+    """Symbols drawn here: brackets, quotes, signs, plain and filled shapes, box drawing."""
     if u in SYMBOLS:
         return SYMBOLS[u]
     if u in OPEN_BRACKETS:
@@ -289,6 +403,51 @@ def synth(u):
         return circles(140, 80)
     if u == '\u25ef':
         return circles(165)
+    return None
+
+
+def moved(strokes, dx=0.0, dy=0.0, sx=1.0, sy=1.0, ox=CELL / 2, oy=0.0):
+    """Strokes scaled about (ox, oy), then moved."""
+    return [[(ox + (x - ox) * sx + dx, oy + (y - oy) * sy + dy) for x, y in st] for st in strokes]
+
+
+def fit_cell(strokes, lo=30.0, hi=330.0):
+    """Strokes reaching out of lo..hi shrunk (never grown) and centred to fit it."""
+    ys = [y for st in strokes for _, y in st]
+    if not ys or (min(ys) >= lo and max(ys) <= hi):
+        return strokes
+    k = min(1.0, (hi - lo) / (max(ys) - min(ys)))
+    mid = (max(ys) + min(ys)) / 2
+    return [[(CELL / 2 + (x - CELL / 2) * k, (lo + hi) / 2 + (y - mid) * k) for x, y in st] for st in strokes]
+
+
+def composed(u, latin, extra, kvg_dir):
+    """Signs made of pieces of the public stroke sources."""
+    def sign(u2):
+        font, ch = HERSHEY_SIGNS[u2]
+        return fit_cell(hershey_cell(extra[font][ch]))
+    if u in HERSHEY_SIGNS:
+        return sign(u)
+    if u == '\u220b':  # contains as member: the member sign turned over
+        return mirrored(sign('\u2208'))
+    if u in ('\u2286', '\u2287'):  # subset or equal: the subset sign raised, a bar beneath
+        return moved(sign('\u2282' if u == '\u2286' else '\u2283'), dy=35) + [[(95, 90), (255, 90)]]
+    if u == '\u222c':  # double integral
+        return moved(sign('\u222b'), dx=-45) + moved(sign('\u222b'), dx=45)
+    if u == '\u223d':  # reversed tilde
+        return mirrored(hershey_cell(latin['~']))
+    if u == '\u212b':  # angstrom: A under a ring
+        return moved(hershey_cell(latin['A']), sy=0.85, oy=H_BASE) + [ring(175, 318, 22)]
+    if u == '\u2030':  # per mille: the per cent sign and one more ring
+        return moved(hershey_cell(latin['%']), dx=-35, sx=0.85) + [ring(285, 105, 24)]
+    if u == '\u2103':  # degree Celsius
+        return [ring(85, 290, 28)] + moved(hershey_cell(latin['C']), dx=35, sx=0.85)
+    if u in ('\uffe0', '\u00a2'):  # cent: c with a stroke
+        return hershey_cell(latin['c']) + [[(180, 40), (180, 280)]]
+    if u == '\u4edd':  # 仝: 人 over 工
+        top, bottom = (kvg_strokes(open(os.path.join(kvg_dir, '%05x.svg' % ord(k)), encoding='utf-8').read())
+                       for k in '\u4eba\u5de5')
+        return moved(top, sy=0.5, dy=175, sx=0.9) + moved(bottom, sy=0.45, dy=5, sx=0.8)
     return None
 
 
@@ -343,8 +502,16 @@ def rdp(pts, tol):
     return rdp(pts[:idx + 1], tol)[:-1] + rdp(pts[idx:], tol)
 
 
+STD_TOL = 0.6  # grid units: how far a simplified stroke may leave the flattened one
+
+
 def std_bytes(glyph):
-    """Standard glyph bytes: grid x 0..14 across the width, y 0..15; 0x0F never a point."""
+    """Standard glyph bytes: grid x 0..14 across the width, y 0..15; 0x0F never a point.
+
+    The display takes a grid unit as 1/16 of the text height, so row 15 stands at 15/16 of it:
+    y maps with 16/350 like the high-quality set's units and the two sets are the same height.
+    Strokes are simplified in grid units before rounding, so curves and diagonals round to a
+    few long straight pieces instead of a staircase of one-unit steps."""
     if isinstance(glyph, dict):
         strokes = []
         for cx, cy, r in glyph['circles']:
@@ -353,25 +520,36 @@ def std_bytes(glyph):
     else:
         strokes = glyph
 
-    def grid(x, y):
-        return (min(14, max(0, int(round(x * 14 / CELL)))), min(15, max(0, int(round(y * 15 / CELL)))))
-    for tol in (0.0, 0.5, 0.8, 1.2, 2.0, 4.0):
-        out = bytearray()
-        for s in strokes:
+    def grid(p):
+        return (min(14, max(0, int(round(p[0])))), min(15, max(0, int(round(p[1])))))
+    fine = [[(x * 14 / CELL, y * 16 / CELL) for x, y in s] for s in strokes]
+    for tol in (STD_TOL, 0.8, 1.2, 2.0, 4.0):
+        out, seen = bytearray(), set()
+        for s in fine:
             pts = []
-            for x, y in s:
-                p = grid(x, y)
-                if not pts or pts[-1] != p:
-                    pts.append(p)
-            if len(pts) == 1:
-                pts.append(pts[0])
-            pts = rdp(pts, tol) if tol else pts
+            for p in rdp(s, tol):
+                q = grid(p)
+                if not pts or pts[-1] != q:
+                    pts.append(q)
+            if len(pts) == 1:  # a dot: one grid unit long, or it would draw a lone pixel
+                x, y = pts[0]
+                pts.append((x, y + 1 if y < 15 else y - 1))
+            key = tuple(pts)
+            if key in seen or key[::-1] in seen:
+                continue  # hatching lines that round onto one row
+            seen.add(key)
             if out:
                 out.append(0x0F)
             out += bytes(y << 4 | x for x, y in pts)
+        if not out:
+            return b'\x00'  # a lone move: a glyph that draws nothing (the ideographic space)
         if len(out) <= 255:
             return bytes(out)
     raise ValueError('standard glyph too long')
+
+
+# Other Hershey fonts of the package, loaded by main.
+EXTRA = {}
 
 
 # --- character set ------------------------------------------------------------
@@ -383,6 +561,15 @@ def jis_to_sjis(r, c):
     else:
         trail = c + 0x7E
     return lead, trail
+
+
+def assigned(r, c):
+    """Whether JIS X 0208 assigns a character to row r, cell c (both 0x21..0x7E)."""
+    try:
+        bytes((r | 0x80, c | 0x80)).decode('euc_jp')
+        return True
+    except UnicodeDecodeError:
+        return False
 
 
 def unicode_of(lead, trail):
@@ -417,6 +604,10 @@ def pick_glyph(r, c, us, kvg_dir, latin, greek, cyr, cyr_extra):
         if s is not None:
             return s, 'own'
     for u in us:
+        s = composed(u, latin, EXTRA, kvg_dir)
+        if s is not None:
+            return s, 'hershey'
+    for u in us:
         a = unicodedata.normalize('NFKC', u)
         if len(a) == 1 and 0x21 <= ord(a) <= 0x7E:
             return hershey_cell(latin[a]), 'hershey'
@@ -446,12 +637,15 @@ def main():
     greek = load_jhf(os.path.join(a.hershey, 'greek.jhf'))
     cyr = load_jhf(os.path.join(a.hershey, 'cyrillic.jhf'))
     cyr_extra = compose_cyrillic(cyr)
+    for name in ('mathlow', 'symbolic', 'music', 'astrology'):
+        EXTRA[name] = load_jhf(os.path.join(a.hershey, name + '.jhf'))
 
     hq_idx = bytearray(b'\xff' * (6 * 94 * 94))
     std_idx = bytearray(4 * 60 * 192)
     kj = [bytearray(), bytearray()]
     knj = bytearray()
     counts = {}
+    missing = []
     for r in range(0x21, 0x7F):
         for c in range(0x21, 0x7F):
             lead, trail = jis_to_sjis(r, c)
@@ -460,6 +654,8 @@ def main():
                 continue
             glyph, src = pick_glyph(r, c, us, a.kanjivg, latin, greek, cyr, cyr_extra)
             if glyph is None:
+                if assigned(r, c):
+                    missing.append('%d-%d %s' % (r - 0x20, c - 0x20, us[0]))
                 continue
             counts[src] = counts.get(src, 0) + 1
             prog = hq_program(glyph)
@@ -472,6 +668,8 @@ def main():
             srec = (lead - (0x81 if lead < 0xE0 else 0xC1)) * 192 + (trail - 0x40)
             struct.pack_into('<I', std_idx, srec * 4, len(knj) | len(sb) << 24)
             knj += sb
+    if missing:
+        sys.exit('fontgen: no glyph for %d assigned JIS X 0208 cells: %s' % (len(missing), ', '.join(missing)))
     os.makedirs(a.out, exist_ok=True)
     files = {'inkfrghq.idx': hq_idx, 'inkfrghq.kj1': kj[0], 'inkfrghq.kj2': kj[1], 'ikfrgstd.idx': std_idx,
              'ikfrgstd.knj': knj}

@@ -5,9 +5,6 @@
 
 extern int32_t CmdLevel; // 0..4; negative while no command runs
 
-// Runs the first pending command request to its end (nested inside the caller's wait);
-// nothing when no request is pending.
-void cmd_pump();
 // Non-zero when a right click in a drawing window opens the shortcut menu, 0 when it
 // reaches the command as a right click.
 int cmd_rmenuon();

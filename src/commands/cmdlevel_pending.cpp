@@ -1,8 +1,5 @@
 #include "commands/cmdlevel.h"
 
-// No command requests can be recorded yet, so none is ever pending.
-void cmd_pump() {}
-
 // There is no shortcut menu yet: a right click always reaches the command.
 int cmd_rmenuon() { return 0; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "database/elements.h"
 #include "display/symtab.h"
@@ -22,10 +23,18 @@ Sheet sheet_of(int db) {
   return {s.width, s.height, s.width * 0.25, s.height * 0.25};
 }
 
-// Cell index of a coordinate: truncated toward zero, kept within what an int holds.
+// Cell index of a coordinate: truncated toward zero, kept within what an int holds
+// (callers pass finite values; a quotient that is no number is off the sheet).
 int cell_ix(double v, double size) {
   const double q = std::trunc(v / size);
-  return q < -8 ? -8 : q > 8 ? 8 : int(q);
+  return q != q ? -8 : q < -8 ? -8 : q > 8 ? 8 : int(q);
+}
+
+bool finite(std::initializer_list<double> vs) {
+  for (double v : vs)
+    if (!std::isfinite(v))
+      return false;
+  return true;
 }
 
 void clamp_range(int *lo, int *hi) {
@@ -61,7 +70,7 @@ uint16_t cel_pnt(int db, double x, double y) {
 
 uint16_t cel_seg(int db, double x1, double y1, double x2, double y2) {
   const Sheet s = sheet_of(db);
-  if (!s.ok() || !on_sheet(s, x1, y1, x2, y2))
+  if (!s.ok() || !finite({x1, y1, x2, y2}) || !on_sheet(s, x1, y1, x2, y2))
     return 0;
   int ix0 = cell_ix(x1, s.cw), ix1 = cell_ix(x2, s.cw), iy0 = cell_ix(y1, s.ch), iy1 = cell_ix(y2, s.ch);
   if (ix0 > ix1)
@@ -83,8 +92,7 @@ uint16_t cel_seg(int db, double x1, double y1, double x2, double y2) {
 
 uint16_t cel_arc(int db, double cx, double cy, double r, double start, double end) {
   const Sheet s = sheet_of(db);
-  if (!s.ok() || !std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(r) || !std::isfinite(start) ||
-      !std::isfinite(end))
+  if (!s.ok() || !finite({cx, cy, r, start, end}))
     return 0;
   GeoPoint lo, hi;
   geo_arcbox(cx, cy, r, start, end, &lo, &hi);
@@ -109,7 +117,7 @@ uint16_t cel_arc(int db, double cx, double cy, double r, double start, double en
 
 uint16_t cel_chr(int db, double x, double y, uint16_t attr, double height, double width, double spacing, double angle,
                  const char *str) {
-  if (!str || !sheet_of(db).ok())
+  if (!str || !sheet_of(db).ok() || !finite({x, y, height, width, spacing, angle}))
     return 0;
   static ChrLayout lay;
   chr_layout(0, attr, height, width, spacing, str, &lay, nullptr);
@@ -131,7 +139,8 @@ uint16_t cel_chr(int db, double x, double y, uint16_t attr, double height, doubl
 
 uint16_t cel_rect(int db, double x1, double y1, double x2, double y2) {
   const Sheet s = sheet_of(db);
-  if (!s.ok())
+  // A rectangle may reach to infinity, but a corner that is no number covers nothing.
+  if (!s.ok() || std::isnan(x1) || std::isnan(y1) || std::isnan(x2) || std::isnan(y2))
     return 0;
   if (x1 > x2)
     std::swap(x1, x2);

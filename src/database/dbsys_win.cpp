@@ -42,8 +42,7 @@ void line(int n, int colour, int a, int b, int c) {
 
 void waitcur() { win_waitcur(); }
 void attrbox() { inp_updall(); }
-// The asynchronous state sees Esc even while no messages are pumped, and only Esc.
-int escape() { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) ? 27 : 0; }
+int escape() { return sys_escpoll(); }
 
 } // namespace
 

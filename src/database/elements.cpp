@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "database/cells.h"
 #include "database/dbsys.h"
@@ -426,30 +427,36 @@ int elm_update(int db, int32_t n, int mode, int colour, const ElementRecord *pro
 
 namespace {
 
-// Erases the chain from first and, for nested nodes, their chains. budget bounds
-// the records visited (an honest tree visits each used record once).
-int delete_chain(int db, int32_t first, int level, uint32_t &budget) {
-  for (int32_t n = first; elm_islink(n);) {
-    if (budget == 0 || elm_valid(db, n))
-      return 1;
-    --budget;
-    ElementRecord *p = dtb_ptr(db, n);
-    if (!p)
-      return 9;
-    if (uint32_t(n) < dtb_end1(db))
-      journal(db, UND_DELETE, n, 1, p);
-    p->flags |= ELM_ERASED;
-    if (p->kind == NOD) {
-      if (level >= GRP_LEVELS)
+// The records a node delete erases, gathered before anything changes so that a
+// damaged tree is refused whole. Each record is visited at most once: meeting one
+// again is a cycle. Members lie at most GRP_LEVELS levels below the deleted node,
+// so a node at that level may exist but holds nothing.
+struct DeleteWalk {
+  int db;
+  std::vector<bool> seen;
+  std::vector<int32_t> order; // chain order, each node followed by its members and attributes
+
+  // 0; 1 a link outside the areas, a cycle, too deep a nesting or a failing nested
+  // chain; 9 a missing record.
+  int chain(int32_t first, int level) {
+    for (int32_t n = first; elm_islink(n);) {
+      if (elm_valid(db, n) || uint32_t(n) >= seen.size() || seen[uint32_t(n)] || level > GRP_LEVELS)
         return 1;
-      int32_t child = p->nod.child, attr = p->nod.attr;
-      if (delete_chain(db, child, level + 1, budget) || delete_chain(db, attr, level + 1, budget))
-        return 1;
+      seen[uint32_t(n)] = true;
+      const ElementRecord *p = dtb_ptr(db, n);
+      if (!p)
+        return 9;
+      order.push_back(n);
+      if (p->kind == NOD) {
+        const int32_t child = p->nod.child, attr = p->nod.attr;
+        if (chain(child, level + 1) || chain(attr, level + 1))
+          return 1;
+      }
+      n = p->next;
     }
-    n = p->next;
+    return 0;
   }
-  return 0;
-}
+};
 
 } // namespace
 
@@ -461,20 +468,30 @@ int elm_delete(int db, int32_t n, int colour) {
   ElementRecord *p = dtb_ptr(db, n);
   if (!p)
     return 9;
-  if (uint32_t(n) < dtb_end1(db))
-    journal(db, UND_DELETE, n, 1, p);
   const bool show = colour == -1 || (colour >= 0 && colour <= 19);
   if (p->kind == NOD) {
+    DeleteWalk w{db, std::vector<bool>(std::max(dtb_end2(db), dtb_end3(db)) + 1), {}};
+    w.seen[uint32_t(n)] = true;
+    const int32_t child = p->nod.child, attr = p->nod.attr;
+    const int m = w.chain(child, 1);
+    const int a = w.chain(attr, 1);
+    if (m || a)
+      return 15 | m << 4 | a << 8;
+    if (uint32_t(n) < dtb_end1(db))
+      journal(db, UND_DELETE, n, 1, p);
     if (show)
       draw(db, colour, uint32_t(n));
     p->flags |= ELM_ERASED;
-    int32_t child = p->nod.child, attr = p->nod.attr;
-    uint32_t budget = dtb_used(db);
-    int m = delete_chain(db, child, 1, budget);
-    budget = dtb_used(db);
-    int a = delete_chain(db, attr, 1, budget);
-    return m || a ? 15 | m << 4 | a << 8 : 0;
+    for (int32_t k : w.order) {
+      ElementRecord *q = dtb_ptr(db, k);
+      if (uint32_t(k) < dtb_end1(db))
+        journal(db, UND_DELETE, k, 1, q);
+      q->flags |= ELM_ERASED;
+    }
+    return 0;
   }
+  if (uint32_t(n) < dtb_end1(db))
+    journal(db, UND_DELETE, n, 1, p);
   if ((p->kind & 0xF) && show)
     draw(db, colour, uint32_t(n) | DSP_ONE);
   p->flags |= ELM_ERASED;

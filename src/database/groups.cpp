@@ -31,6 +31,11 @@ int grp_open(int db, int32_t node) {
   GroupStack &g = GrpStack[db];
   if (g.level >= GRP_LEVELS || r->depth >= GRP_LEVELS)
     return 2;
+  // A second level on the same node would leave the outer one's chain ends stale,
+  // and the next add there would cut members out of the chain.
+  for (uint32_t l = 1; l <= g.level; ++l)
+    if (g.slot[l].node == node)
+      return 6;
   GroupSlot s;
   slot_clear(s);
   s.depth = r->depth + 1u;

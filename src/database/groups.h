@@ -28,8 +28,9 @@ extern GroupStack GrpStack[2];
 
 int grp_reset(int db); // 0; 1 bad database
 // Opens a node as the innermost level. 0; 1 bad database; 9 no record; 3 not a
-// live NOD; 2 ten levels open or the node's depth is 10 or more; 4 / 5 the member /
-// attribute chain cannot be followed (the level is not opened).
+// live NOD; 2 ten levels open or the node's depth is 10 or more; 6 the node is
+// open already; 4 / 5 the member / attribute chain cannot be followed (the level
+// is not opened).
 int grp_open(int db, int32_t node);
 int grp_close(int db); // 0; 2 no level open; 1 bad database
 // Last element of the chain from first along the next links; -9 when a record on

@@ -29,6 +29,21 @@ constexpr uint32_t RUN = 64; // records per read of the work file
 
 enum Read { LIVE, ERASED, INVALID, ABSENT };
 
+// A text angle into -360 .. 360 as repeated +-360 would bring it, in one step so
+// that a huge angle cannot stall the pack; false for one that is not a number.
+bool text_angle(float &a) {
+  if (!std::isfinite(a))
+    return false;
+  if (a < -360.000001f) {
+    const double r = std::fmod(double(a), 360.0);
+    a = float(r == 0 ? -360.0 : r);
+  } else if (a > 360.000001f) {
+    const double r = std::fmod(double(a), 360.0);
+    a = float(r == 0 ? 360.0 : r);
+  }
+  return true;
+}
+
 void folder_file(const char *name, char *out) {
   char dir[262] = "";
   dbs_hooks().workfolder(dir);
@@ -52,6 +67,9 @@ struct Packer {
   uint32_t fend = 0; // records in the work file
   uint32_t out = 0;  // output numbers handed out
   std::vector<uint64_t> done;
+  // Per source number: looked at by a node decision, decided, dropped.
+  enum : uint8_t { SEEN = 1, DECIDED = 2, DROP = 4 };
+  std::vector<uint8_t> decided;
   std::unique_ptr<char[]> str{new char[ELM_STRMAX + 1]};
   PackError err{};
   bool escaped = false;
@@ -97,13 +115,8 @@ struct Packer {
     case CHR: {
       if (r.chr.count <= 0)
         return ERASED;
-      float &a = r.chr.angle;
-      if (a < -360.000001f)
-        while (a < -360.0f)
-          a += 360.0f;
-      if (a > 360.000001f)
-        while (a > 360.0f)
-          a -= 360.0f;
+      if (!text_angle(r.chr.angle))
+        return INVALID;
       ElementRecord tmp;
       if (elm_read(db, i, &tmp, str.get(), ELM_STRMAX + 1) == 1)
         return INVALID;
@@ -226,25 +239,50 @@ struct Packer {
     return k;
   }
 
-  // Whether a node holds nothing worth keeping.
-  bool dropped(const ElementRecord &node, int level) {
+  // Whether a node holds nothing worth keeping. Decided once per node; every record
+  // is looked at by these decisions at most once per pack, so a chain that loops or
+  // names a node inside itself ends where it comes round, as if it ended there.
+  bool dropped(int32_t i, const ElementRecord &node, int level) {
     if (level >= PCK_DEPTH)
       return false; // kept, so that the copy fails on its depth
+    if (i >= 1 && uint32_t(i) <= n) {
+      if (decided[uint32_t(i)] & DECIDED)
+        return decided[uint32_t(i)] & DROP;
+      decided[uint32_t(i)] |= SEEN;
+    }
+    const bool drop = decide(node, level);
+    if (i >= 1 && uint32_t(i) <= n)
+      decided[uint32_t(i)] |= DECIDED | (drop ? DROP : 0);
+    return drop;
+  }
+
+  // The first look at a record in a decision; false when it was looked at before.
+  bool firstlook(int32_t m) {
+    if (m < 1 || uint32_t(m) > n)
+      return true; // read() finds it absent
+    uint8_t &d = decided[uint32_t(m)];
+    if (d & SEEN)
+      return false;
+    d |= SEEN;
+    return true;
+  }
+
+  bool decide(const ElementRecord &node, int level) {
     bool first = true;
-    uint32_t guard = n + 1;
-    for (int32_t m = node.nod.child; elm_islink(m) && guard--; first = false) {
+    for (int32_t m = node.nod.child; elm_islink(m) && firstlook(m); first = false) {
       ElementRecord r;
       Read rd = read(m, r);
       if (rd == ABSENT || (rd == INVALID && first))
         break;
       if (rd == INVALID || (rd == LIVE && r.kind == ATR) || (rd == ERASED && r.kind == ATR))
         return true;
-      if (rd == LIVE && !(r.flags & ELM_CONT) && !(r.kind == NOD && dropped(r, level + 1)))
+      if (rd == LIVE && !(r.flags & ELM_CONT) && !(r.kind == NOD && dropped(m, r, level + 1)))
         return false;
       m = r.next;
     }
-    guard = n + 1;
-    for (int32_t a = node.nod.attr; elm_islink(a) && guard--;) {
+    for (int32_t a = node.nod.attr; elm_islink(a);) {
+      if (!firstlook(a))
+        return true;
       ElementRecord r;
       Read rd = read(a, r);
       if (rd == ABSENT || rd == INVALID || r.kind != ATR)
@@ -260,7 +298,7 @@ struct Packer {
   int64_t tree(int32_t i, ElementRecord r, int32_t parent, bool top, int level) {
     if (level >= PCK_DEPTH)
       return fail(301, i, r.kind), -1;
-    if (dropped(r, level)) {
+    if (dropped(i, r, level)) {
       mark(i);
       return 0;
     }
@@ -478,6 +516,7 @@ struct Packer {
     dtb_ctrl('r', c);
     n = c[db].count1;
     done.assign(n / 64 + 1, 0);
+    decided.assign(std::size_t(n) + 1, 0);
     if (!choose(c))
       return PCK_FAILED;
     used = strategy;

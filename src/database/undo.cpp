@@ -24,6 +24,7 @@ namespace {
 constexpr long RECSZ = sizeof(UndoRecord);
 constexpr uint32_t CHUNK = 256; // records read at once by the undo and redo walks
 int undo_lock = 0;
+bool write_warned = false; // und_fwrite showed why a write failed
 
 bool dbok(int db) { return db == 0 || db == 1; }
 bool usable(const UndoJournal &j) { return j.enabled && j.open && j.fp; }
@@ -228,6 +229,7 @@ std::size_t und_fwrite(const void *buf, std::size_t size, std::size_t count, FIL
   if (tr)
     dbg_trace("w <%s> PREPOINT = %d, AFTERPOINT = %d", caller, int(before), int(std::ftell(fp)));
   if (n < count) {
+    write_warned = true;
     char work[262] = "";
     dbs_hooks().workfolder(work);
     const uint64_t asked = uint64_t(size) * count;
@@ -394,15 +396,28 @@ int und_pend(int db) {
   }
   if (!usable(j) || !j.recording)
     return 1;
+  // Without its boundary the next command would join the step before it and one
+  // undo would revert both: the journal starts afresh instead, its first boundary
+  // opening the next step, and is given up when even that cannot be written.
+  auto lost = [&]() {
+    if (j.open) {
+      if (!write_warned)
+        dbs_hooks().warn(30131); // a failed seek or read says nothing of its own
+      if (und_rset(db) != 0)
+        shut(db);
+    }
+    return 9;
+  };
+  write_warned = false;
   UndoRecord r;
   if (!readrecs(db, j.cur, &r, 1, "und_pend"))
-    return 9;
+    return lost();
   if (r.op == UND_STEP)
     return 0;
   const uint32_t pos = und_next(j.cur, j.ring);
   dropbound(j, pos);
   if (!writebound(db, pos, "und_pend"))
-    return 9;
+    return lost();
   j.cur = pos;
   if (j.steps >= UND_STACK) {
     std::memmove(j.stack, j.stack + 1, sizeof(uint32_t) * (UND_STACK - 1));
@@ -675,11 +690,15 @@ int rdo_exec(int db) {
       continue;
     switch (u.op) {
     case UND_ADD:
+      // The slot lay beyond area 1 since the undo (a preview may have used it): the
+      // record comes back as it was journalled.
+      *p = u.image;
       if (p->encsub != 8)
         draw(db, -1, u.elm | DSP_ONE);
       ++DbCtl[db].count1;
       break;
     case UND_ADDCONT:
+      *p = u.image;
       ++DbCtl[db].count1;
       break;
     case UND_CHANGE: {

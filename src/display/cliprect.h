@@ -11,7 +11,8 @@ struct ClipRectRecord {
 extern ClipRectRecord ClipRect;
 
 int dsp_clipset(double x1, double y1, double x2, double y2); // 0
-// 0 when none is set (outputs untouched), else 1 with the rectangle.
+// 0 when none is set (outputs untouched), else 1 with the rectangle, corners
+// sorted (x1 <= x2, y1 <= y2).
 int dsp_clipget(double *x1, double *y1, double *x2, double *y2);
 int dsp_clipoff(); // 0
 uint32_t dsp_clipon();

@@ -34,7 +34,7 @@ struct PolyBatchRecord {
 
 inline void batch_add(HDC dc, POINT a, POINT c);
 
-// MoveToEx/LineTo sequences of one figure, sent as one PolyPolyline: the same
+// MoveToEx/LineTo sequences of one figure, sent together (gdi_polys): the same
 // pixels as the single calls (each polyline leaves out its last point) in one GDI call.
 class DashPath {
 public:
@@ -58,7 +58,7 @@ public:
   }
   void flush() {
     if (npoly_)
-      gdi_calls.PolyPolyline(dc_, pts_, counts_, npoly_);
+      gdi_polys(dc_, pts_, counts_, static_cast<DWORD>(npoly_));
     npts_ = npoly_ = 0;
     open_ = false;
   }

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <unordered_set>
 #include <utility>
 
 #include "database/elements.h"
@@ -40,6 +41,11 @@ struct Walk {
   HWND wnd;
   bool descend;
   bool stop; // Esc, or the database changed under the walk
+  // Group descent: nodes and members met in this view's pass, so that a member
+  // chain read from a file that loops back (a node inside itself, a cycle of
+  // siblings) draws each record once; and the members drawn, for the Esc poll.
+  std::unordered_set<int32_t> met;
+  uint32_t members;
 };
 
 void load_tables(Walk &w) {
@@ -163,6 +169,7 @@ void pass1(Walk &w, int32_t n, const ElementRecord &r) {
 }
 
 void draw_one(Walk &w, int32_t n, int depth);
+bool poll(Walk &w, int32_t n, const ElementRecord &r);
 
 void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
   switch (r.kind) {
@@ -179,13 +186,22 @@ void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
     }
     if (depth >= GRP_LEVELS)
       return;
+    w.met.insert(n);
     int32_t left = chain_limit(w.db);
     for (int32_t c = r.nod.child; elm_islink(c) && left-- > 0 && !w.stop;) {
-      if (!dtb_ptr(w.db, c))
+      const ElementRecord *p = dtb_ptr(w.db, c);
+      if (!p || !w.met.insert(c).second)
         break;
+      if (w.members++ % 256 == 255) {
+        const ElementRecord m = *p;
+        if (!poll(w, c, m)) {
+          w.stop = true;
+          break;
+        }
+      }
       draw_one(w, c, depth + 1);
       PieceSkipRange = {0, 0};
-      const ElementRecord *p = dtb_ptr(w.db, c); // read again: the member drawn may be a node
+      p = dtb_ptr(w.db, c); // read again: the member drawn may be a node
       if (!p)
         break;
       c = p->next;
@@ -263,6 +279,8 @@ struct Entries {
 };
 
 void walk_view(Walk &w, const Entries &en) {
+  w.met.clear();
+  w.members = 0;
   for (int pass = 1; pass <= 2 && !w.stop; pass++) {
     for (int32_t i = 0; i < en.count && !w.stop; i++) {
       const int32_t n = en.at(i);
@@ -369,13 +387,14 @@ int dsp_escclr() {
 int dsp_escpoll(HWND wnd) {
   MSG m;
   while (PeekMessageA(&m, wnd, WM_KEYFIRST, 0x109, PM_REMOVE)) {
+    if (m.message == WM_QUIT) { // taken whatever the filter; it belongs to the main loop
+      PostQuitMessage(int(m.wParam));
+      break;
+    }
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
-  BYTE keys[256];
-  if (!GetKeyboardState(keys))
-    return 0;
-  return keys[VK_ESCAPE] != 0 ? 1 : 0;
+  return sys_escpoll() != 0 ? 1 : 0;
 }
 
 int dsp_setplot(uint32_t flag) {

@@ -128,11 +128,15 @@ int fnt_stdwalk(const uint8_t *bytes, int len, GlyphSink &sink) {
   return 0;
 }
 
-int fnt_hqrun(const uint8_t *prog, int len, GlyphSink &sink) {
+int fnt_hqrun(const uint8_t *prog, int len, GlyphSink &sink) { return fnt_hqrun(prog, len, len, sink); }
+
+int fnt_hqrun(const uint8_t *prog, int len, int have, GlyphSink &sink) {
   GlyphPt cur{0, 0};
   int at = 0;
+  if (have > len)
+    have = len;
   while (at < len) {
-    if (len - at < 2)
+    if (have - at < 2)
       return 1;
     unsigned word = static_cast<uint16_t>(le16(prog + at));
     at += 2;
@@ -141,7 +145,7 @@ int fnt_hqrun(const uint8_t *prog, int len, GlyphSink &sink) {
       int n = word & 0x3FF;
       if (n == 0)
         n = 1;
-      if (len - at < 4 * n)
+      if (have - at < 4 * n)
         return 2;
       for (int i = 0; i < n; i++, at += 4)
         Points[i] = {le16(prog + at), le16(prog + at + 2)};
@@ -154,14 +158,14 @@ int fnt_hqrun(const uint8_t *prog, int len, GlyphSink &sink) {
         rc = sink.hqmove(cur);
       }
     } else if (op <= 3) {
-      if (len - at < 8)
+      if (have - at < 8)
         return 2;
       GlyphPt to{le16(prog + at + 4), le16(prog + at + 6)};
       rc = sink.arc(op, word & 0x1FFF, le16(prog + at), le16(prog + at + 2), cur, to);
       cur = to;
       at += 8;
     } else if (op <= 5) {
-      if (len - at < 2)
+      if (have - at < 2)
         return 2;
       rc = sink.circle(word & 0x1FFF, le16(prog + at), cur);
       at += 2;
@@ -224,7 +228,8 @@ int fnt_hqglyph(int lead, int trail, GlyphSink &sink) {
   int len = 2 * le16(r);
   if (len <= 0)
     return 0;
-  if (fch_read(fd, Program, len) != len)
-    return 2; // the glyph file is cut short
-  return fnt_hqrun(Program, len, sink);
+  // A file cut inside the program: the command word that cannot be read ends
+  // the glyph as "no glyph", an operand cut short as damaged.
+  const int got = fch_read(fd, Program, len);
+  return fnt_hqrun(Program, len, got < 0 ? 0 : got, sink);
 }

@@ -78,6 +78,8 @@ int fnt_stdwalk(const uint8_t *bytes, int len, GlyphSink &sink);
 // Runs a stroke program of len bytes: 0 done, 1 a command word is cut short,
 // 2 an operand is cut short or the sink stopped.
 int fnt_hqrun(const uint8_t *prog, int len, GlyphSink &sink);
+// The same for a program of len bytes of which only the first have could be read.
+int fnt_hqrun(const uint8_t *prog, int len, int have, GlyphSink &sink);
 
 // Standard glyph bytes of a character into glyph (256 bytes at least): *len is the
 // byte count, 0 when the character has no glyph, -1 when a seek or read failed or the

@@ -205,8 +205,17 @@ void gdi_strokes(bool on) {
 
 void gdi_strokeflush() {
   if (Strokes.count > 0)
-    gdi_calls.PolyPolyline(Strokes.dc, Strokes.pts, Strokes.counts, static_cast<DWORD>(Strokes.count));
+    gdi_polys(Strokes.dc, Strokes.pts, Strokes.counts, static_cast<DWORD>(Strokes.count));
   Strokes.count = 0;
+}
+
+void gdi_polys(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
+  if (GetObjectType(dc) != OBJ_METADC) {
+    gdi_calls.PolyPolyline(dc, pts, counts, n);
+    return;
+  }
+  for (DWORD i = 0; i < n; pts += counts[i], i++)
+    gdi_calls.Polyline(dc, pts, static_cast<int>(counts[i]));
 }
 
 void gdi_realcalls() {

@@ -78,6 +78,9 @@ int gdi_fillrgn(int mode, int colour, int dwg, HDC dc, HRGN rgn);
 // change sends what is held first. Texts draw many short strokes this way.
 void gdi_strokes(bool on);
 void gdi_strokeflush();
+// n polylines of counts[i] points each, as one PolyPolyline; on a 16-bit metafile
+// device context, which cannot record that call, one Polyline each.
+void gdi_polys(HDC dc, const POINT *pts, const DWORD *counts, DWORD n);
 
 // Dash emulation, raster arcs and the polyline batch.
 struct PatternPhaseRecord {

@@ -5,6 +5,7 @@
 #include "display/gdi.h"
 #include "display/viewtbl.h"
 #include "settings/params.h"
+#include "settings/winutil.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void set_dot(void *ctx, int32_t x, int32_t y, int emph) {
   gdi_pixel(x, y);
 }
 
-int esc_down(void *) { return (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0; }
+int esc_down(void *) { return sys_escpoll() != 0; }
 
 } // namespace
 

@@ -1,14 +1,17 @@
 // Building and releasing hidden-line masks: the box table, cutting elements under
 // a box into "HIDELINE" nodes, and joining their pieces again when a box goes.
 // New records are always added before the old ones are deleted, so a failed add
-// leaves the drawing as it was.
+// leaves the drawing as it was. The old picture is rubbed out before the new
+// records draw themselves, so the erase colour never lands on the new pieces.
 #include <cstdlib>
 #include <cstring>
 
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
+#include "display/elmdisp.h"
 #include "display/hidmask.h"
+#include "display/view.h"
 #include "select/selmask.h"
 #include "settings/params.h"
 
@@ -39,6 +42,54 @@ uint16_t erase_colour() {
   uint16_t map[20] = {};
   sys_colmap('r', map);
   return map[16];
+}
+
+// Draws element n (a node with its members) of drawing d in colour in every open
+// view; the record stays as it is.
+void show(int d, int32_t n, int32_t colour) {
+  const int old = dwg_setcur(d);
+  dsp_elms(0xFFFF, 0, colour, uint32_t(n) | DSP_ONE, 0);
+  dwg_setcur(old);
+}
+
+// The area cells rubbed out during one operation: rubbing an element out takes
+// the crossings of everything drawn over or under it along, so when the
+// outermost operation ends the elements of those cells are drawn again, in
+// record order as a redraw draws them.
+struct Touched {
+  int depth = 0;
+  int d = -1;
+  uint16_t cells = 0;
+  bool any = false, everywhere = false;
+} Touch;
+
+struct Repaint {
+  explicit Repaint(int d) {
+    if (Touch.depth++ == 0)
+      Touch = Touched{1, d, 0, false, false};
+  }
+  ~Repaint() {
+    if (--Touch.depth > 0 || !Touch.any)
+      return;
+    const int d = Touch.d;
+    DbControl c[DB_COUNT];
+    if (d < 0 || d >= DB_COUNT || dtb_ctrl('r', c) != 0 || c[d].count1 == 0)
+      return;
+    const int old = dwg_setcur(d);
+    dsp_elms(0xFFFF, Touch.everywhere ? 0 : Touch.cells, -1, c[d].base1, int32_t(c[d].count1));
+    dwg_setcur(old);
+  }
+};
+
+// Rubs the picture of element n out; geom is a record with the geometry it
+// covers (for a node of pieces, its original).
+void rub_out(int d, int32_t n, const ElementRecord &geom, uint16_t erase) {
+  show(d, n, erase);
+  Touch.any = true;
+  if (geom.cells)
+    Touch.cells = uint16_t(Touch.cells | geom.cells);
+  else
+    Touch.everywhere = true; // not wholly on the sheet: its cells say nothing
 }
 
 uint32_t area1_end(int d) {
@@ -130,10 +181,14 @@ int32_t restore_node(int d, int32_t node, uint16_t colour) {
   if (!orig)
     return 0;
   o.kind = uint16_t(o.kind & ~MSKBOX);
+  Repaint repaint(d);
+  rub_out(d, node, o, colour);
   const int32_t n = elm_add(d, 0, -1, &o, nullptr);
-  if (n <= 0)
+  if (n <= 0) {
+    show(d, node, -1);
     return 0;
-  elm_delete(d, node, colour);
+  }
+  elm_delete(d, node, ELM_NODRAW);
   return n;
 }
 
@@ -201,10 +256,12 @@ static void remask_one(int d, int32_t n, bool needlive) {
 void hid_remask(int d) {
   if (!dok(d))
     return;
+  Repaint repaint(d);
   each_selected(d, [&](int32_t, int32_t n) { remask_one(d, n, true); });
 }
 
 void hid_remask1(int d, int32_t elm) {
+  Repaint repaint(d);
   if (dok(d))
     remask_one(d, elm, false);
 }
@@ -264,6 +321,7 @@ int hid_unmark(int d, int32_t node) {
 int hid_maskone(int d, int32_t node) {
   if (!dok(d) || node < 1)
     return 1;
+  Repaint repaint(d);
   int32_t box;
   if (hid_boxof(d, node, &box) == 0 && hid_overlapother(d, box, node) == 0)
     hid_cutbox(d, node, box, 0);
@@ -271,6 +329,7 @@ int hid_maskone(int d, int32_t node) {
 }
 
 int hid_mask(int d, int32_t node) {
+  Repaint repaint(d);
   int32_t box;
   if (dok(d) && hid_boxof(d, node, &box) == 0 && hid_overlapprev(d, box, node - 1) == 0) {
     hid_cutbox(d, node, box, 1);
@@ -308,6 +367,7 @@ int hid_markbox(int d, int32_t node, int mode) {
 }
 
 int hid_cutbox(int d, int32_t node, int32_t box, uint32_t flag) {
+  Repaint repaint(d);
   MaskBoxBody b;
   if (!dok(d) || !box_body(d, box, &b))
     return 0;
@@ -424,6 +484,9 @@ int hid_write(int d, CutJob *job, CutResult *res) {
   const uint32_t p = hadnode ? hid_pieceno(job->rec) : 0;
   const uint32_t before = p >= 1 && p - 1 <= uint32_t(hid_npieces) ? p - 1 : 0;
   const bool makenode = res->state != 3;
+  const int32_t old = hadnode ? int32_t(job->node) : int32_t(job->elm);
+  Repaint repaint(d);
+  rub_out(d, old, hadnode ? job->origrec : job->rec, erase);
 
   int32_t node = 0;
   int32_t added[HID_MAXCUT]; // plain pieces, for taking them back
@@ -432,20 +495,24 @@ int hid_write(int d, CutJob *job, CutResult *res) {
     grp_reset(d);
     const ElementRecord proto = hid_nodeproto(masks + 1, res->count + uint32_t(hid_npieces));
     node = elm_add(d, 0, ELM_NODRAW, &proto, nullptr);
-    if (node <= 0)
+    if (node <= 0) {
+      show(d, old, -1);
       return 1;
+    }
     if (grp_open(d, node) != 0) {
       elm_delete(d, node, ELM_NODRAW);
+      show(d, old, -1);
       return 1;
     }
   }
   auto fail = [&]() {
     if (makenode) {
       grp_close(d);
-      elm_delete(d, node, ELM_NODRAW);
+      elm_delete(d, node, erase);
     }
     for (int i = 0; i < nadded; ++i)
-      elm_delete(d, added[i], ELM_NODRAW);
+      elm_delete(d, added[i], erase);
+    show(d, old, -1);
     return 1010;
   };
   auto add = [&](const ElementRecord &r) {
@@ -485,7 +552,7 @@ int hid_write(int d, CutJob *job, CutResult *res) {
   }
   if (makenode)
     grp_close(d);
-  elm_delete(d, hadnode ? int32_t(job->node) : int32_t(job->elm), erase);
+  elm_delete(d, old, ELM_NODRAW);
   return 0;
 }
 
@@ -508,6 +575,7 @@ int hid_eligible(int d, int32_t id) {
 int hid_release(int d, int32_t node) {
   if (!dok(d) || !hid_boxes)
     return 0;
+  Repaint repaint(d);
   for (int32_t b = 0; b < hid_nboxes; ++b) {
     RelBox = hid_boxes[b].quad;
     const int32_t count = collect(RelBox, d, node, 0);
@@ -587,27 +655,34 @@ int hid_rejoin(int d, int32_t piecen) {
   if (rejoinpieces(d, piece, piecen, node, &c, &orig) != 0)
     return 1;
   const uint16_t erase = erase_colour();
+  Repaint repaint(d);
+  rub_out(d, nodenum, orig, erase);
   if (c == 1) {
     orig.kind = uint16_t(orig.kind & ~MSKBOX);
-    if (elm_add(d, 0, -1, &orig, nullptr) <= 0)
+    if (elm_add(d, 0, -1, &orig, nullptr) <= 0) {
+      show(d, nodenum, -1);
       return 1;
-    elm_delete(d, nodenum, erase);
+    }
+    elm_delete(d, nodenum, ELM_NODRAW);
     return 0;
   }
   grp_reset(d);
   const ElementRecord proto = hid_nodeproto(uint32_t(c - 1), uint32_t(hid_npieces));
   const int32_t nn = elm_add(d, 0, ELM_NODRAW, &proto, nullptr);
-  if (nn <= 0)
+  if (nn <= 0) {
+    show(d, nodenum, -1);
     return 1;
+  }
   bool ok = grp_open(d, nn) == 0 && elm_add(d, 0, -1, &orig, nullptr) > 0;
   for (int32_t i = 0; ok && i < hid_npieces; ++i)
     ok = elm_add(d, 0, -1, &hid_pieces[i], nullptr) > 0;
   grp_close(d);
   if (!ok) {
-    elm_delete(d, nn, ELM_NODRAW);
+    elm_delete(d, nn, erase);
+    show(d, nodenum, -1);
     return 1;
   }
-  elm_delete(d, nodenum, erase);
+  elm_delete(d, nodenum, ELM_NODRAW);
   return 0;
 }
 
@@ -615,6 +690,7 @@ int hid_rejoinbox(int d, int32_t node) {
   MaskQuad q;
   if (!dok(d) || node < 1 || !node_quad(d, node, &q))
     return 1;
+  Repaint repaint(d);
   fnc_modeon();
   const int32_t count = collect(q, d, node, 0);
   fnc_modeoff();
@@ -654,6 +730,7 @@ static int recut(int d) {
 int hid_remaskall(int d) {
   if (!dok(d))
     return 1;
+  Repaint repaint(d);
   const uint16_t erase = erase_colour();
   const uint32_t end = area1_end(d);
   if (end <= 1)
@@ -671,6 +748,7 @@ int hid_remaskall(int d) {
 void hid_remasksel(int d) {
   if (!dok(d))
     return;
+  Repaint repaint(d);
   const uint16_t erase = erase_colour();
   each_selected(d, [&](int32_t i, int32_t n) {
     int32_t box;

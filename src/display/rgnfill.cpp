@@ -71,9 +71,7 @@ int rgn_fill(HDC dc, int d, const ElementRecord *node, int32_t colour) {
   double c[4];
   if (rc == 0 && (OutputKind == 1 || OutputKind == 4 || OffscreenOutput == 1) &&
       dsp_clipget(&c[0], &c[1], &c[2], &c[3])) {
-    const double x0 = std::min(c[0], c[2]), x1 = std::max(c[0], c[2]);
-    const double y0 = std::min(c[1], c[3]), y1 = std::max(c[1], c[3]);
-    const GeoPoint corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+    const GeoPoint corners[4] = {{c[0], c[1]}, {c[2], c[1]}, {c[2], c[3]}, {c[0], c[3]}};
     POINT d4[4];
     rgn_todev(4, corners, d4);
     rc = rgn_op(2, &rgn, 4, d4);
@@ -82,11 +80,10 @@ int rgn_fill(HDC dc, int d, const ElementRecord *node, int32_t colour) {
     if (override) {
       rc = gdi_fillrgn(1, colour, d, dc, rgn);
     } else {
-      // The pen's own colour (pen 0 taken as pen 1).
-      uint32_t pens[20] = {};
-      sys_pencol('r', pens);
-      const int32_t p = pen >= 1 && pen <= 20 ? pen : 1;
-      rc = gdi_fillrgn(1, int(pens[p - 1]), d, dc, rgn);
+      // The drawing's fill colour of the chain's pen; the fill block has eight,
+      // so pens outside 1..8 take the nearest.
+      const int32_t p = pen < 1 ? 1 : pen > 8 ? 8 : pen;
+      rc = gdi_fillrgn(0, int(p), d, dc, rgn);
     }
   }
   if (rgn)

@@ -371,9 +371,18 @@ int chr_draw(HDC dc, int face, double x, double y, const char *text, int32_t wid
       const int32_t cw = dev_trunc((half ? t.width / 2 : t.width) * k * sxs);
       gdi_setpen(dc, face, 13, colour, R2_COPYPEN);
       char slot[160];
-      const int n = Lay.nchar[j] < int(sizeof slot) ? Lay.nchar[j] : int(sizeof slot) - 1;
-      std::memcpy(slot, Lay.text[j], size_t(n < 0 ? 0 : n));
-      slot[n < 0 ? 0 : n] = 0;
+      // A slot longer than the buffer is cut before the character that does not
+      // fit, never between a lead byte and its trail byte.
+      const char *src = Lay.text[j];
+      int n = 0;
+      while (n < Lay.nchar[j]) {
+        const int step = is_lead(uint8_t(src[n])) && n + 1 < Lay.nchar[j] ? 2 : 1;
+        if (n + step > int(sizeof slot) - 1)
+          break;
+        n += step;
+      }
+      std::memcpy(slot, src, size_t(n));
+      slot[n] = 0;
       int32_t px, py;
       drw_w2d(ox, oy, &px, &py);
       px -= dev_trunc(ch * t.sina);

@@ -62,12 +62,11 @@ int vxf_setwin(ViewXform &xf, int dwg, uint32_t flags, double x1, double y1, dou
   double dx = x2 - x1, dy = y2 - y1;
   if (w < 1 || h < 1 || !(dx > 0.0001) || !(dy > 0.0001))
     return -2;
-  if (!(flags & 1)) {
-    xf.rxmin = x1;
-    xf.rymin = y1;
-    xf.rxmax = x2;
-    xf.rymax = y2;
-  }
+  // An extent that overflows, or one that does once widened to the device's
+  // aspect, would make every later conversion infinite or NaN.
+  if (!std::isfinite(dx) || !std::isfinite(dy))
+    return -2;
+  const double rx1 = x1, ry1 = y1, rx2 = x2, ry2 = y2;
   if (dx / w > dy / h) {
     const double cy = (y1 + y2) / 2;
     dy = h * dx / w;
@@ -78,6 +77,15 @@ int vxf_setwin(ViewXform &xf, int dwg, uint32_t flags, double x1, double y1, dou
     dx = w * dy / h;
     x1 = cx - dx / 2;
     x2 = cx + dx / 2;
+  }
+  if (!std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(y1) || !std::isfinite(y2) || !(w / dx > 0) ||
+      !(h / dy > 0) || !std::isfinite(w / dx) || !std::isfinite(h / dy))
+    return -2;
+  if (!(flags & 1)) {
+    xf.rxmin = rx1;
+    xf.rymin = ry1;
+    xf.rxmax = rx2;
+    xf.rymax = ry2;
   }
   xf.sxmin = x1;
   xf.symin = y1;

@@ -26,10 +26,15 @@ inline double ang_reduce(double v) {
   return ang_reduce_far(v);
 }
 
+// The one full-circle rule of the arc routines (normalising, clipping, boxes): a pair a
+// turn or more apart is a full circle, whatever its turn count, so a stored (-360, 0) is a
+// circle and not a zero sweep. Only start == end exactly is a zero sweep.
+inline bool ang_fullturn(double s, double e) { return std::fabs(e - s) > 359.999999; }
+
 // geo_angnorm for finite angles.
 inline void ang_norm_finite(double *start, double *end) {
   double s = *start, e = *end;
-  if (std::fabs(e - s) > 359.999999) {
+  if (ang_fullturn(s, e)) {
     *start = 0.0;
     *end = 360.0;
     return;
@@ -42,7 +47,7 @@ inline void ang_norm_finite(double *start, double *end) {
     s -= 360.0;
     e -= 360.0;
   }
-  if (std::fabs(e - s) > 359.999999) {
+  if (ang_fullturn(s, e)) {
     s = 0.0;
     e = 360.0;
   }

@@ -40,22 +40,31 @@ GeoPoint axis_point(double cx, double cy, double r, int k) {
 
 void clip_end(uint32_t code, double xmin, double ymin, double xmax, double ymax, double dx, double dy, double *x,
               double *y) {
+  // Dividing first keeps the fraction of the segment near 1; the product of two
+  // coordinate differences overflows above 1e154.
   if (code & 1) {
-    *y += (xmin - *x) * dy / dx;
+    *y += (xmin - *x) / dx * dy;
     *x = xmin;
   } else if (code & 2) {
-    *y += (xmax - *x) * dy / dx;
+    *y += (xmax - *x) / dx * dy;
     *x = xmax;
   }
   if (ymin < *y && *y < ymax)
     code &= ~12u;
   if (code & 4) {
-    *x += (ymin - *y) * dx / dy;
+    *x += (ymin - *y) / dy * dx;
     *y = ymin;
   } else if (code & 8) {
-    *x += (ymax - *y) * dx / dy;
+    *x += (ymax - *y) / dy * dx;
     *y = ymax;
   }
+}
+
+bool finite_all(std::initializer_list<double> v) {
+  for (double d : v)
+    if (!std::isfinite(d))
+      return false;
+  return true;
 }
 
 // The outcode of the point at angle a (degrees, 0 to 720) of the circle, as the library's sine
@@ -120,8 +129,13 @@ double read_f64(const uint8_t *p) {
 
 uint16_t read_u16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-// Adds the axis points of the circle that lie inside the sweep.
+// Adds the axis points of the circle that lie inside the sweep. A full turn by the arc
+// routines' common rule is the whole circle, and so, for a box, is a zero sweep.
 void add_axis_points(double cx, double cy, double r, double start, double end, GeoPoint *min, GeoPoint *max) {
+  if (ang_fullturn(start, end) || start == end) {
+    start = 0;
+    end = 360;
+  }
   start = ang_wrap360(start);
   end = ang_wrap360(end);
   if (start >= end)
@@ -138,10 +152,17 @@ void add_axis_points(double cx, double cy, double r, double start, double end, G
 } // namespace
 
 int geo_segclip(double xmin, double ymin, double xmax, double ymax, double *x1, double *y1, double *x2, double *y2) {
-  for (double v : {*x1, *y1, *x2, *y2})
-    if (!std::isfinite(v))
-      return 1; // nothing sensible to draw
+  if (!finite_all({*x1, *y1, *x2, *y2}))
+    return 1; // nothing sensible to draw
   double dx = *x2 - *x1, dy = *y2 - *y1;
+  if (!finite_all({dx, dy, xmax - xmin, ymax - ymin}) && finite_all({xmin, ymin, xmax, ymax})) {
+    // Differences beyond the largest double: clip the figure at half size, which is exact,
+    // and bring the ends back (they lie within the inputs' span, so doubling stays finite).
+    double h[4] = {*x1 * 0.5, *y1 * 0.5, *x2 * 0.5, *y2 * 0.5};
+    int rc = geo_segclip(xmin * 0.5, ymin * 0.5, xmax * 0.5, ymax * 0.5, &h[0], &h[1], &h[2], &h[3]);
+    *x1 = h[0] * 2, *y1 = h[1] * 2, *x2 = h[2] * 2, *y2 = h[3] * 2;
+    return rc;
+  }
   uint32_t c1 = strict_code(xmin, ymin, xmax, ymax, *x1, *y1);
   uint32_t c2 = strict_code(xmin, ymin, xmax, ymax, *x2, *y2);
   if (c1 & c2)
@@ -165,11 +186,18 @@ int geo_arcclip(double xmin, double ymin, double xmax, double ymax, double cx, d
              (start - start) + (end - end);
   if (z != 0)
     return 1001;
-  if (start != end) {
+  if (ang_fullturn(start, end)) {
+    start = 0;
+    end = 360;
+  } else if (start != end) {
     start = ang_reduce(start);
     end = ang_reduce(end);
     if (start >= end)
       end += 360;
+    if (ang_fullturn(start, end)) {
+      start = 0;
+      end = 360;
+    }
   } else {
     start = end = ang_reduce(start); // a zero sweep stays one; only its turn count goes
   }
@@ -311,6 +339,11 @@ int geo_segvis(const double *rect, double x1, double y1, double x2, double y2) {
   if (c1 & c2)
     return 1;
   double dx = x2 - x1, dy = y2 - y1;
+  if (!finite_all({dx, dy})) {
+    // Beyond the largest double apart: the same test at half size, which is exact.
+    const double half[4] = {rect[0] * 0.5, rect[1] * 0.5, rect[2] * 0.5, rect[3] * 0.5};
+    return geo_segvis(half, x1 * 0.5, y1 * 0.5, x2 * 0.5, y2 * 0.5);
+  }
   for (uint32_t bit : {1u, 2u, 4u, 8u}) {
     if (!(c1 & bit))
       continue;
@@ -319,12 +352,12 @@ int geo_segvis(const double *rect, double x1, double y1, double x2, double y2) {
       if (dx == 0)
         continue;
       x = bit == 1 ? rect[0] : rect[2];
-      y = y1 + (x - x1) * dy / dx;
+      y = y1 + (x - x1) / dx * dy; // divided first: no overflow above 1e154
     } else {
       if (dy == 0)
         continue;
       y = bit == 4 ? rect[1] : rect[3];
-      x = x1 + (y - y1) * dx / dy;
+      x = x1 + (y - y1) / dy * dx;
     }
     if (geo_outcd(rect, x, y) == 0)
       return 0;

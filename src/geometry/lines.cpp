@@ -15,8 +15,6 @@ GeoPoint unit(const GeoPoint *p0, const GeoPoint *p1) {
   return {dx / len, dy / len};
 }
 
-double clean(double v) { return std::fabs(v) < 1e-6 ? 0.0 : v; }
-
 // Crossing of the lines p0-p1 and p2-p3; false when parallel (or the crossing is not finite).
 bool crossing(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *p2, const GeoPoint *p3, GeoPoint *out) {
   double a1 = p1->y - p0->y, b1 = p0->x - p1->x, c1 = a1 * p0->x + b1 * p0->y;
@@ -96,14 +94,22 @@ int geo_side(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *q, int32_t 
 }
 
 int geo_onseg(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *q) {
+  // Every tolerance is a part of the segment's length: rounding grows with the coordinates,
+  // so fixed ones decide differently at 1e-3 and at 1e5 of the same figure. q may lie a
+  // millionth of the length off the line or beyond an end; the cross product is that
+  // distance times the length, the dot product the overrun times the length.
+  const double len = std::hypot(p1->x - p0->x, p1->y - p0->y), eps = 1e-6 * len;
+  auto clean = [eps](double v) { return std::fabs(v) < eps ? 0.0 : v; };
   double dx = clean(p1->x - p0->x), dy = clean(p1->y - p0->y);
   double vx = clean(q->x - p0->x), vy = clean(q->y - p0->y);
   double wx = clean(q->x - p1->x), wy = clean(q->y - p1->y);
-  if (!(dx * dx + dy * dy >= 1e-6))
+  double l2 = dx * dx + dy * dy;
+  if (!(l2 >= 1e-6))
     return 1;
-  if (!(std::fabs(dx * vy - dy * vx) < 1e-6))
+  double tol = eps * len;
+  if (!(std::fabs(dx * vy - dy * vx) < tol))
     return 1;
-  return vx * wx + vy * wy <= 1e-6 ? 0 : 1;
+  return vx * wx + vy * wy <= tol ? 0 : 1;
 }
 
 int geo_lnln(const GeoPoint *p0, const GeoPoint *p1, const GeoPoint *p2, const GeoPoint *p3, GeoPoint *cross) {

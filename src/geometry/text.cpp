@@ -49,16 +49,14 @@ ChrWalk::ChrWalk(ChrLayout *lay, double h, double s) : lay_(lay), h_(h), pitch_(
   }
 }
 
-bool ChrWalk::open() {
-  if (level_ + 1 >= CHR_LEVELS)
-    return false;
+void ChrWalk::open() {
   widest_ = 0;
   newslot_ = true;
-  level_++;
+  if (level_ + 1 < CHR_LEVELS) // deeper brackets stay at the last level
+    level_++;
   x_[level_] = x_[level_ - 1];
   y_[level_] = y_[level_ - 1] + h_ / 2;
   half_ = true;
-  return true;
 }
 
 void ChrWalk::close() {
@@ -93,7 +91,8 @@ bool ChrWalk::brk() {
 ChrWalk::Markup ChrWalk::markup(uint8_t c) {
   switch (c) {
   case '[':
-    return open() ? MARK_DONE : MARK_STOP;
+    open();
+    return MARK_DONE;
   case ']':
     close();
     return MARK_DONE;
@@ -160,7 +159,7 @@ int chr_layout(int mode, uint16_t attr, double h, double w, double s, const char
     if (m == ChrWalk::MARK_TEXT) {
       uint8_t lead, trail;
       if (is_lead(c)) {
-        if (!text[i + 1]) // a lead byte without its trail ends the text
+        if (i + 1 >= CHR_TEXTMAX || !text[i + 1]) // a lead byte without its trail ends the text
           break;
         lead = c;
         trail = static_cast<uint8_t>(text[++i]);

@@ -23,9 +23,10 @@ struct ChrLayout {
 
 extern const uint32_t SbcsToDbcs[256];
 
-// Lays a text out in fixed cells (height h, width w, spacing s). Mode 1 also writes two
-// code bytes per character into codes (CHR_CODEMAX bytes). A text needing more than
-// CHR_SLOTS slots or lines is cut there. 0.
+// Lays a text out in fixed cells (height h, width w, spacing s). The text ends at its
+// terminating zero or after CHR_TEXTMAX bytes, whichever comes first; no byte past
+// either is read. Mode 1 also writes two code bytes per character into codes
+// (CHR_CODEMAX bytes). A text needing more than CHR_SLOTS slots or lines is cut there. 0.
 int chr_layout(int mode, uint16_t attr, double h, double w, double s, const char *text, ChrLayout *lay, char *codes);
 // The two bytes of SbcsToDbcs[byte]; 0.
 int chr_tofull(uint8_t byte, uint8_t *lead, uint8_t *trail);
@@ -34,7 +35,7 @@ int chr_tofull(uint8_t byte, uint8_t *lead, uint8_t *trail);
 class ChrWalk {
 public:
   ChrWalk(ChrLayout *lay, double h, double s);
-  bool open();  // "["; false when the level limit stops the text
+  void open(); // "["; past the last level the level stays there
   void close(); // "]"
   bool brk();   // "_"; false when the line limit stops the text
   // Markup byte handling shared by both layouts.

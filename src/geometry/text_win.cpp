@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "display/gdi.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "settings/params.h"
@@ -40,8 +41,14 @@ int chr_extentw(HDC dc, int face, double height, double width, const char *text,
   std::memcpy(name, table[face].name, sizeof name - 1);
   name[sizeof name - 1] = '\0';
   uint8_t style = table[face].style;
-  HFONT font = CreateFontA(-static_cast<int>(ch), static_cast<int>(cw), 0, 0, (style & 2) ? 700 : 400, style & 1, FALSE,
-                           FALSE, 1, 0, 0, 0, 0, name);
+  LOGFONTA lf{};
+  lf.lfHeight = -static_cast<int>(ch);
+  lf.lfWidth = static_cast<int>(cw);
+  lf.lfWeight = (style & 2) ? 700 : 400;
+  lf.lfItalic = style & 1;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  std::memcpy(lf.lfFaceName, name, sizeof name);
+  HFONT font = gdi_calls.CreateFontIndirectA(&lf);
   if (!font) {
     *outh = *outw = 0;
     return 0;
@@ -75,7 +82,7 @@ int chr_layoutw(HDC dc, int face, uint16_t attr, double h, double w, double s, c
       char b[2];
       int n = 1;
       if (is_lead(c)) {
-        if (!text[i + 1])
+        if (i + 1 >= CHR_TEXTMAX || !text[i + 1])
           break;
         b[0] = static_cast<char>(c);
         b[1] = text[++i];

@@ -195,7 +195,12 @@ int offsub_arc(uint32_t mode, uint8_t *block, const GeoPoint *pt) {
   }
   start = ang_reduce0(start);
   end = ang_reduce0(end);
-  if (std::fabs(end - start) <= 0.001 || std::fabs(end - start - 360) <= 0.001) {
+  // The sweep modulo 360: ends meeting across 0/360 (359.9995 and 0) are as degenerate
+  // as ends meeting elsewhere.
+  double sweep = std::fmod(end - start, 360.0);
+  if (sweep < 0)
+    sweep += 360.0;
+  if (sweep <= 0.001 || sweep >= 360 - 0.001) {
     result = 2;
     end = start + 360;
   }

@@ -5,7 +5,7 @@
 #include "input/modal.h"
 #include "settings/answers.h"
 #include "shell/appsvc.h"
-#include "shell/keyassign.h"
+#include "shell/scmenu.h"
 #include "shell/msgwin.h"
 
 int32_t BrdFontNo = SYSTEM_FONT;

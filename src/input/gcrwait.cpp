@@ -3,11 +3,13 @@
 #include <windowsx.h>
 
 #include "commands/cmdlevel.h"
+#include "commands/cmdtable.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "input/gcr.h"
 #include "shell/appsvc.h"
-#include "shell/keyassign.h"
+#include "shell/keytable.h"
+#include "shell/scmenu.h"
 #include "shell/viewwin.h"
 
 namespace {

@@ -13,3 +13,6 @@ extern EmbeddedDrawingRecord EmbeddedDrawing;
 
 // 1 while a view is rendered into a metafile or bitmap (clipboard, OLE), else 0.
 extern uint32_t OffscreenOutput;
+
+// Message of an OLE status that the status table does not list.
+constexpr int OLE_MSG_UNKNOWN = 30698;

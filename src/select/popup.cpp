@@ -14,7 +14,7 @@
 #include "settings/prefs.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
-#include "shell/keyassign.h"
+#include "shell/scmenu.h"
 #include "shell/viewwin.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <unordered_set>
 #include <vector>
 
 #include "database/record.h"
@@ -101,18 +102,22 @@ int elmtest(const Fence &f, const ElementRecord &r) {
   return part_in || (FenceWalk && touch) ? 0 : 1;
 }
 
-int grptest(int32_t d, const Fence &f, const ElementRecord &g, int depth) {
+// met: the nodes and members of this test so far. A chain from a file that loops
+// back into itself or into an enclosing node ends where it meets one again, as
+// element display ends it.
+int grptest(int32_t d, const Fence &f, const ElementRecord &g, int depth, std::unordered_set<int32_t> &met) {
   if (depth > 10)
     return 1;
   int32_t m = g.nod.child;
-  uint32_t budget = dtb_used(d) + 1;
   bool any = false;
-  while (elm_islink(m) && budget--) {
+  while (elm_islink(m)) {
     const ElementRecord *p = dtb_ptr(d, m);
     if (!p)
       return 1;
+    if (!met.insert(m).second)
+      break;
     if (!(p->flags & ELM_SKIP)) {
-      int rc = p->kind & NOD ? grptest(d, f, *p, depth + 1) : elmtest(f, *p);
+      int rc = p->kind & NOD ? grptest(d, f, *p, depth + 1, met) : elmtest(f, *p);
       if (rc)
         return 1;
       any = true;
@@ -120,6 +125,11 @@ int grptest(int32_t d, const Fence &f, const ElementRecord &g, int depth) {
     m = p->next;
   }
   return any ? 0 : 1;
+}
+
+int grptest(int32_t d, const Fence &f, int32_t n, const ElementRecord &g) {
+  std::unordered_set<int32_t> met{n};
+  return grptest(d, f, g, 0, met);
 }
 
 bool skipped_sub(uint8_t s) { return s == 1 || s == 2 || s == 4 || s == 8; }
@@ -201,7 +211,7 @@ int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, u
       continue;
     if (skipped_sub(p->subkind) || skipped_sub(p->encsub))
       continue;
-    const int rc = p->kind & NOD ? grptest(d, f, *p, 0) : elmtest(f, *p);
+    const int rc = p->kind & NOD ? grptest(d, f, e, *p) : elmtest(f, *p);
     if (rc == 0)
       FenceIdList.entries[FenceIdList.count++] = uint32_t(e);
   }

@@ -21,6 +21,8 @@ int unattended(const UiQuestion &q) {
   case UI_POPUP:
   case UI_BAR:
     return 27; // Esc
+  case UI_DIALOG:
+    return -1; // cancelled
   default:
     return 0;
   }

@@ -26,10 +26,10 @@ void *hep_alloc(std::size_t size) {
 }
 
 int hep_free(void *block) {
-  if (!block || !heap)
+  if (!block)
     return 0;
-  if (!HeapValidate(heap, 0, block)) {
-    // A block of another heap is never freed here.
+  // A block of another heap is never freed here, also before this heap exists.
+  if (!heap || !HeapValidate(heap, 0, block)) {
     UiQuestion q{};
     q.kind = UI_MSGBOX;
     q.heading = "KIVO LANT";

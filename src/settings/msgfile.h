@@ -20,20 +20,31 @@ const char *msg_oldtext(int n); // msg_text(n + 20000)
 
 int16_t dmp_msgload(int mode, const char *path);
 const char *dmp_msgtext(int n);
+// The same loaders over the bytes of a message file in memory.
+int16_t msg_loadbuf(int mode, const char *data, std::size_t size);
+int16_t dmp_msgloadbuf(int mode, const char *data, std::size_t size);
 
 // Formats message n (or, with MSG_LITERAL, the first argument) with its '#' escapes
-// into dst of dstsize bytes, cut at a character boundary when it does not fit.
-// 0 when a text was found, 1 when not.
+// into dst of dstsize bytes, cut at a character boundary when it does not fit. The
+// text of n takes only the arguments registered for n (msg_regconv), whatever an
+// edited message file says. 0 when a text was found, 1 when not.
 int msg_fmtbuf(char *dst, std::size_t dstsize, int n, ...);
 int msg_vfmtbuf(char *dst, std::size_t dstsize, int n, va_list ap);
 
 // Formats printf-style (no '#' escapes) into dst of dstsize bytes, cut at a character
 // boundary. Only d i o u x X c s e E f g G and %% take part; %n, '*' widths and any other
-// conversion are copied as text and read no argument. Gives the length written.
+// conversion are copied as text and read no argument; a width or precision larger than
+// dst is cut to its size. Gives the length written.
 std::size_t msg_vformat(char *dst, std::size_t dstsize, const char *format, va_list ap);
 std::size_t msg_format(char *dst, std::size_t dstsize, const char *format, ...);
+// The same for a text whose arguments are registered elsewhere (a message of the file):
+// ap holds exactly the arguments the letters of registered name, in order; the i-th
+// conversion of format takes the i-th of them when its kind (integer, text, double)
+// agrees, and is shown as text otherwise. Null registered: the format's own conversions.
+std::size_t msg_vformatreg(char *dst, std::size_t dstsize, const char *format, const char *registered, va_list ap);
 
-// The arguments one expanded format takes, in order.
+// The arguments of one format by position (the argument cursor counts the conversions
+// that take one).
 struct MsgArgs {
   struct Arg {
     char kind; // 'i' integer word, 's' text, 'f' double
@@ -44,9 +55,10 @@ struct MsgArgs {
   int n;
 };
 // Expands the '#' escapes of format into out (outsize bytes) and takes the arguments
-// its conversions need from ap into args. -2 when no conversion takes an argument,
-// -1 when a double whose top byte is 0xFF was replaced by 0.0, else 0.
-int msg_expand(const char *format, char *out, std::size_t outsize, va_list ap, MsgArgs *args);
+// from ap into args: the registered ones (as msg_vformatreg), or with null registered
+// those the conversions ask for. -2 when no conversion takes an argument, -1 when a
+// double whose top byte is 0xFF was replaced by 0.0, else 0.
+int msg_expand(const char *format, const char *registered, char *out, std::size_t outsize, va_list ap, MsgArgs *args);
 
 // Copies src into dst (dstsize bytes), cut at a Shift-JIS character boundary. Gives the length.
 std::size_t msg_copy(char *dst, std::size_t dstsize, const char *src);

@@ -8,6 +8,7 @@
 #include "select/popup.h"
 #include "settings/answers.h"
 #include "settings/msgfile.h"
+#include "settings/msgreg.h"
 #include "settings/prefs.h"
 #include "settings/winutil.h"
 #include "shell/msgwin.h"
@@ -25,12 +26,15 @@ struct SavedLine {
 // format); without a format, fallback formatted with n, or an empty text.
 void format_text(char *dst, std::size_t size, int n, va_list ap, const char *fallback = nullptr) {
   const char *format = nullptr;
-  if (n >= 1)
+  const char *registered = nullptr; // a literal format's own conversions
+  if (n >= 1) {
     format = msg_text(n);
-  else if (n == MSG_LITERAL)
+    registered = msg_regconv(n);
+  } else if (n == MSG_LITERAL) {
     format = va_arg(ap, const char *);
+  }
   if (format)
-    msg_vformat(dst, size, format, ap);
+    msg_vformatreg(dst, size, format, registered, ap);
   else if (fallback)
     msg_format(dst, size, fallback, n);
   else

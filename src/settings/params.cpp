@@ -38,7 +38,7 @@ SystemBlock sysblk;
 int32_t rcog_aperture, rcog_dotsize; // stored as 32-bit words
 int16_t rcog_third;
 double dblprm;
-uint32_t pntmode[2];
+uint32_t pickmode[2]; // pick mode, snap-off switch
 double alngprm;
 DisplayBlock dspblk;
 TypefaceEntry typefaces[4];
@@ -155,7 +155,8 @@ void prm_init() {
   rcog_dotsize = 5;
   rcog_third = 5; // MSRUNDER
   dblprm = 0.0;
-  pntmode[0] = pntmode[1] = 1;
+  pickmode[0] = 1;
+  pickmode[1] = 0;
   alngprm = 0.0;
   for (int i = 0; i < 20; i++)
     dspblk.pencol[i] = static_cast<uint32_t>(i);
@@ -293,13 +294,13 @@ int sys_envcnt(int op, uint16_t *count1, uint16_t *count2) {
   return 0;
 }
 
-int sys_pntmode(int op, uint32_t *mode, uint32_t *second) {
+int sys_pickmode(int op, uint32_t *mode, uint32_t *snapoff) {
   if (!(is_read(op) || is_write(op)))
     return 1;
   if (mode)
-    copy(op, pntmode[0], mode);
-  if (second)
-    copy(op, pntmode[1], second);
+    copy(op, pickmode[0], mode);
+  if (snapoff)
+    copy(op, pickmode[1], snapoff);
   return 0;
 }
 

@@ -240,7 +240,9 @@ int sys_sysprm(int op, SystemBlock *rec);
 int sys_rcogprm(int op, int16_t *aperture, int16_t *dotsize, int16_t *third);
 int sys_dblprm(int op, double *value);
 int sys_envcnt(int op, uint16_t *count1, uint16_t *count2);
-int sys_pntmode(int op, uint32_t *mode, uint32_t *second);
+// The point-pick pair: the pick mode (0..4, POINTMODE, 1 after start-up) and the
+// snap-off switch (1 no snapping, 0 after start-up); either may be null.
+int sys_pickmode(int op, uint32_t *mode, uint32_t *snapoff);
 int sys_dwgstat(int op, int dwg, uint32_t *word);
 // Ratio of scale n to scale 0 of a drawing: 1 bad drawing, 2 bad scale number or
 // a zero numerator or denominator (result untouched), else 0.

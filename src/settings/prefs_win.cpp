@@ -92,7 +92,7 @@ void read_systemu() {
   sys_dspstep('W', steps);
   if (get(SYSTEMU, "POINTMODE", PRF_LONG)) {
     uint32_t m = static_cast<uint32_t>(prf_valslot.l);
-    sys_pntmode('W', &m, &m);
+    sys_pickmode('W', &m, nullptr); // the snap-off switch is not a setting
   }
   if (get(SYSTEMU, "EXCLUSIVE", PRF_LONG))
     sb.exclusive = static_cast<uint16_t>(prf_valslot.l);
@@ -271,9 +271,9 @@ int prf_writ(int part) {
     put_double(SYSTEMU, "DSPMOVE", steps[0]);
     put_double(SYSTEMU, "DSPZOOMIN", steps[1]);
     put_double(SYSTEMU, "DSPZOOMOUT", steps[2]);
-    uint32_t second;
-    sys_pntmode('R', nullptr, &second);
-    put_long(SYSTEMU, "POINTMODE", static_cast<int32_t>(second));
+    uint32_t mode;
+    sys_pickmode('R', &mode, nullptr);
+    put_long(SYSTEMU, "POINTMODE", static_cast<int32_t>(mode));
     SystemBlock sb;
     sys_sysprm('R', &sb);
     put_long(SYSTEMU, "EXCLUSIVE", sb.exclusive);

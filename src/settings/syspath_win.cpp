@@ -273,12 +273,13 @@ int sys_stup() {
 
   for (const DriveCheck &c : drive_checks) {
     char path[PATH_BUF];
-    sys_path('R', c.entry, path);
-    if (c.entry == 4 && !path[0]) {
+    // An entry too long to expand comes back empty: that is a bad entry, not an empty one.
+    const bool overlong = sys_path('R', c.entry, path) != 0;
+    if (c.entry == 4 && !path[0] && !overlong) {
       sys_path('R', 6, path);
       sys_pathset(4, path);
     }
-    int r = pth_chkdir(path);
+    int r = overlong ? 2 : pth_chkdir(path);
     if (r == 0)
       continue;
     const char *what = r == 1 ? "ドライブ名が不正です。" : "ディレクトリ名が不正です";

@@ -13,6 +13,9 @@ int win_pump(HWND window);             // dispatches every waiting message (a qu
 int win_center(HWND window, int mode); // 1 moved, 0 not (it would leave the desktop)
 int win_edge(HWND window, int left, int top, int right, int bottom, int sunken, int edges);
 int win_edges(HWND window, int left, int top, int right, int bottom, int sunken, int edges, int depth);
+// The painting of win_edges into a DC: for each edge of edges (1 top, 2 bottom, 4 left,
+// 8 right) a black band and depth bevel bands; edges 0 paints nothing.
+void win_edgesdc(HDC dc, int left, int top, int right, int bottom, int sunken, int edges, int depth);
 intptr_t win_waitcur(); // toggles the wait cursor
 int win_rectmap(HWND from, HWND to, RECT *rect);
 int win_ptmap(HWND from, HWND to, int *x, int *y);
@@ -25,7 +28,16 @@ int pth_browse(OPENFILENAMEA *ofn); // 1 chosen, 2 cancelled or too small, 0 no 
 int pth_netpath(NETRESOURCEA *resource, char *out /*[262]*/);
 #endif
 
-int sys_anykey();           // lowest virtual-key code that is down, 0 when none
+// Whether key vk is down now, from the asynchronous key state: it sees a key while no
+// messages are pumped. Tests put their own reader in place (null puts it back).
+bool sys_keydown(int vk);
+void sys_setkeydown(bool (*reader)(int vk));
+// The one Esc poll of long work (packing, the grid, element display): 27 while Esc is
+// down, else 0.
+int sys_escpoll();
+// VK_ESCAPE while Esc is down, whatever else is held; otherwise the lowest virtual-key
+// code that is down; 0 when none.
+int sys_anykey();
 int sys_clrkeys();          // all keys up; 0
 int sys_modkeys();          // 1 Shift, 2 Caps Lock, 8 Alt, 16 Ctrl
 int sys_delay(uint32_t ms); // busy-waits; 0

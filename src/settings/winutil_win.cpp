@@ -23,8 +23,9 @@ int32_t input_mode = 0;
 int win_pump(HWND window) {
   MSG msg;
   while (PeekMessageA(&msg, window, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) { // stays for the program's own loop
-      PostQuitMessage(static_cast<int>(msg.wParam));
+    if (msg.message == WM_QUIT) {
+      // Not ours to end on: the main loop must still see it.
+      PostQuitMessage(int(msg.wParam));
       break;
     }
     TranslateMessage(&msg);
@@ -47,8 +48,7 @@ int win_center(HWND window, int mode) {
   return 1;
 }
 
-int win_edges(HWND window, int left, int top, int right, int bottom, int sunken, int edges, int depth) {
-  HDC dc = GetDC(window);
+void win_edgesdc(HDC dc, int left, int top, int right, int bottom, int sunken, int edges, int depth) {
   RECT r = {left, top, right, bottom};
   const int bx = GetSystemMetrics(SM_CXBORDER), by = GetSystemMetrics(SM_CYBORDER);
   HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -72,16 +72,26 @@ int win_edges(HWND window, int left, int top, int right, int bottom, int sunken,
     band(RECT{r.right - bx, r.top, r.right, r.bottom}, black);
     r.right -= bx;
   }
+  // The bevel too only on the selected edges: callers pass 0 for "no border".
   HBRUSH shadow = GetSysColorBrush(COLOR_BTNSHADOW);
   HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   HBRUSH tl = sunken ? shadow : white, br = sunken ? white : shadow;
   for (int i = 0; i < depth; i++) {
     RECT b = {r.left + i * bx, r.top + i * by, r.right - i * bx, r.bottom - i * by};
-    band(RECT{b.left, b.top, b.right, b.top + by}, tl);
-    band(RECT{b.left, b.top, b.left + bx, b.bottom}, tl);
-    band(RECT{b.left, b.bottom - by, b.right, b.bottom}, br);
-    band(RECT{b.right - bx, b.top, b.right, b.bottom}, br);
+    if (edges & 1)
+      band(RECT{b.left, b.top, b.right, b.top + by}, tl);
+    if (edges & 4)
+      band(RECT{b.left, b.top, b.left + bx, b.bottom}, tl);
+    if (edges & 2)
+      band(RECT{b.left, b.bottom - by, b.right, b.bottom}, br);
+    if (edges & 8)
+      band(RECT{b.right - bx, b.top, b.right, b.bottom}, br);
   }
+}
+
+int win_edges(HWND window, int left, int top, int right, int bottom, int sunken, int edges, int depth) {
+  HDC dc = GetDC(window);
+  win_edgesdc(dc, left, top, right, bottom, sunken, edges, depth);
   return ReleaseDC(window, dc);
 }
 
@@ -328,13 +338,24 @@ int pth_netpath(NETRESOURCEA *resource, char *out) {
   return ok;
 }
 
+namespace {
+bool async_down(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+bool (*key_reader)(int) = async_down;
+} // namespace
+
+bool sys_keydown(int vk) { return key_reader(vk); }
+
+void sys_setkeydown(bool (*reader)(int vk)) { key_reader = reader ? reader : async_down; }
+
+int sys_escpoll() { return sys_keydown(VK_ESCAPE) ? 27 : 0; }
+
 int sys_anykey() {
-  BYTE keys[256];
-  if (!GetKeyboardState(keys))
-    return 0;
-  for (int i = 0; i < 256; i++)
-    if (keys[i] & 0x80)
-      return i;
+  // Esc first: a held Shift or Ctrl must not hide the key that stops long work.
+  if (sys_escpoll())
+    return VK_ESCAPE;
+  for (int vk = 1; vk < 256; vk++)
+    if (sys_keydown(vk))
+      return vk;
   return 0;
 }
 

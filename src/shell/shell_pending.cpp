@@ -1,7 +1,7 @@
 // Shell services the engine calls before the shell's own windows exist.
 #include "shell/abox.h"
 #include "shell/appsvc.h"
-#include "shell/keyassign.h"
+#include "shell/scmenu.h"
 #include "shell/msgwin.h"
 #include "shell/viewwin.h"
 
@@ -31,9 +31,7 @@ int vwin_curkind(int kind) {
 
 uint32_t MesgSuppress = 0;
 
-// No key-assignment table is loaded yet: nothing is consumed.
-int key_xlate(MSG *) { return 0; }
-void scm_off() {}
+void scm_off() {} // the drawing windows have no shortcut menu yet
 
 uint32_t AboxPenRule = 0;
 void abox_refresh() {} // the attribute box does not exist yet

@@ -1,5 +1,6 @@
 // Area cells of elements and their end marks from the end-mark symbols.
 #include <cstring>
+#include <limits>
 
 #include "database/cells.h"
 #include "dbfixture.h"
@@ -55,6 +56,55 @@ TEST_F(Cells, RectanglesAndPointsOnCircles) {
   EXPECT_EQ(r, -1);
   geo_ptcirc(&c, 5, &out, &r);
   EXPECT_EQ(r, 1);
+}
+
+TEST_F(Cells, NonFiniteElementsGetNoCells) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const float fnan = std::numeric_limits<float>::quiet_NaN(), finf = std::numeric_limits<float>::infinity();
+  auto node = [](double x2) {
+    ElementRecord r = nod(1);
+    const uint16_t cls = 100;
+    const double v[4] = {10, 10, x2, 10};
+    std::memcpy(r.nod.data, &cls, 2);
+    std::memcpy(r.nod.data + 2, v, sizeof v);
+    return r;
+  };
+  auto text = [](float angle, float h) {
+    ElementRecord r = chr("AB");
+    r.chr.angle = angle;
+    r.chr.height = h;
+    return r;
+  };
+  ElementRecord pt = proto(PNT);
+  pt.pnt.x = nan;
+  pt.pnt.y = 10;
+  struct Case {
+    const char *name;
+    ElementRecord r;
+  } cases[] = {
+      {"point NaN", pt},
+      {"line end x NaN", lin(10, 10, nan, 10)},
+      {"line start y NaN", lin(10, nan, 10, 10)},
+      {"line end inf", lin(10, 10, inf, 10)},
+      {"line end -inf", lin(10, 10, -inf, 10)},
+      {"arc radius NaN", arc(nan, 0, 90)},
+      {"arc radius inf", arc(inf, 0, 360)},
+      {"arc start NaN", arc(5, nan, 90)},
+      {"arc end inf", arc(5, 0, inf)},
+      {"text angle NaN", text(fnan, 5)},
+      {"text angle inf", text(finf, 5)},
+      {"text height inf", text(0, finf)},
+      {"class node NaN", node(nan)},
+  };
+  for (auto &c : cases) {
+    c.r.cells = 0x1234;
+    EXPECT_EQ(elm_cell(0, &c.r, "AB"), 0) << c.name;
+    EXPECT_EQ(+c.r.cells, 0) << c.name;
+  }
+  EXPECT_EQ(cel_rect(0, nan, 10, 20, 20), 0);
+  EXPECT_EQ(cel_rect(0, -inf, -inf, inf, inf), 0xFFFF);
+  EXPECT_EQ(cel_seg(0, 10, 10, nan, nan), 0);
+  EXPECT_EQ(cel_pnt(0, inf, 10), 0);
 }
 
 TEST_F(Cells, ZeroSheetGivesMaskZero) {

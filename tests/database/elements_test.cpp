@@ -379,10 +379,18 @@ TEST_F(Store, DeletingADamagedNodeEndsWithAnError) {
       {&dtb_ptr(0, a)->next, a, 15 | 1 << 8},      // cyclic attribute chain
       {&dtb_ptr(0, g)->nod.child, g, 15 | 1 << 4}, // the node is its own member
   };
+  auto area = [] {
+    std::vector<unsigned char> v;
+    for (uint32_t k = 1; k < dtb_end2(0); ++k)
+      v.insert(v.end(), dtb_addr(0, int32_t(k)), dtb_addr(0, int32_t(k)) + 80);
+    return v;
+  };
   for (const auto &c : cases) {
     int32_t keep = *c.field;
     *c.field = c.value;
+    auto before = area();
     EXPECT_EQ(elm_delete(0, g, ELM_NODRAW), c.rc) << c.value;
+    EXPECT_EQ(area(), before) << c.value; // refused whole
     *c.field = keep;
   }
   // Nesting deeper than the group levels is refused, not followed.
@@ -394,7 +402,9 @@ TEST_F(Store, DeletingADamagedNodeEndsWithAnError) {
     dtb_ptr(0, prev)->nod.child = n;
     prev = n;
   }
+  auto before = area();
   EXPECT_EQ(elm_delete(0, top, ELM_NODRAW), 15 | 1 << 4);
+  EXPECT_EQ(area(), before);
 }
 
 TEST_F(Store, RecellSetsMasksAndStopsAtABrokenText) {

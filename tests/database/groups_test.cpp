@@ -1,3 +1,4 @@
+#include "database/pack.h"
 #include "dbfixture.h"
 
 namespace {
@@ -149,4 +150,98 @@ TEST_F(Store, TextRootIsTheOutermostTextNode) {
   EXPECT_EQ(elm_txtroot(0, dtb_ptr(0, stroke), &root), 1);
   dtb_ptr(0, part)->parent = 20000;
   EXPECT_EQ(elm_txtroot(0, dtb_ptr(0, stroke), &root), 1);
+}
+
+namespace {
+
+std::vector<unsigned char> used_bytes() {
+  std::vector<unsigned char> v;
+  for (uint32_t k = 1; k < dtb_end2(0); ++k) {
+    const unsigned char *p = dtb_addr(0, int32_t(k));
+    v.insert(v.end(), p, p + 80);
+  }
+  return v;
+}
+
+} // namespace
+
+TEST_F(Store, TenLevelTreeIsDeletedWhole) {
+  std::vector<int32_t> tree;
+  int32_t top = 0;
+  for (int i = 0; i < GRP_LEVELS; ++i) {
+    int32_t g = add(nod());
+    if (!top)
+      top = g;
+    tree.push_back(g);
+    ASSERT_EQ(grp_open(0, g), 0) << i;
+    tree.push_back(add(proto(PNT)));
+  }
+  // The tenth level: a node there exists but holds nothing; a member follows it.
+  int32_t last = add(nod());
+  tree.push_back(last);
+  EXPECT_EQ(+rec(0, last).depth, GRP_LEVELS);
+  tree.push_back(add(lin(0, 0, 1, 1)));
+  tree.push_back(add(proto(ATR), "tenth"));
+
+  // An eleventh level is refused with nothing changed.
+  auto before = used_bytes();
+  EXPECT_EQ(grp_open(0, last), 2);
+  EXPECT_EQ(level(), uint32_t(GRP_LEVELS));
+  EXPECT_EQ(used_bytes(), before);
+  grp_reset(0);
+  int32_t outside = add(proto(PNT));
+
+  EXPECT_EQ(elm_delete(0, top, ELM_NODRAW), 0);
+  for (int32_t n : tree)
+    EXPECT_TRUE(rec(0, n).flags & ELM_ERASED) << n;
+  EXPECT_FALSE(rec(0, outside).flags & ELM_ERASED);
+}
+
+TEST_F(Store, TreeDeeperThanTheLevelsIsRefusedWhole) {
+  int32_t top = 0, last = 0;
+  for (int i = 0; i < GRP_LEVELS; ++i) {
+    int32_t g = add(nod());
+    top = top ? top : g;
+    ASSERT_EQ(grp_open(0, g), 0);
+    add(proto(PNT));
+  }
+  last = add(nod());
+  int32_t after = add(proto(PNT));
+  grp_reset(0);
+  // A damaged file gives the tenth-level node a member: an eleventh level.
+  ElementRecord m = proto(PNT);
+  m.parent = last;
+  m.depth = GRP_LEVELS + 1;
+  m.next = -1;
+  int32_t deep = add(m);
+  dtb_ptr(0, deep)->parent = last;
+  dtb_ptr(0, last)->nod.child = deep;
+  auto before = used_bytes();
+  EXPECT_EQ(elm_delete(0, top, ELM_NODRAW), 15 | 1 << 4);
+  EXPECT_EQ(used_bytes(), before);
+  EXPECT_FALSE(rec(0, after).flags & ELM_ERASED);
+}
+
+TEST_F(Store, SecondOpenOfANodeIsRefused) {
+  int32_t g = add(nod());
+  ASSERT_EQ(grp_open(0, g), 0);
+  int32_t a = add(proto(PNT));
+  int32_t inner = add(nod());
+  ASSERT_EQ(grp_open(0, inner), 0);
+  auto before = used_bytes();
+  GroupStack levels = GrpStack[0];
+  EXPECT_EQ(grp_open(0, g), 6);
+  EXPECT_EQ(grp_open(0, inner), 6);
+  EXPECT_EQ(used_bytes(), before);
+  EXPECT_EQ(std::memcmp(&levels, &GrpStack[0], sizeof levels), 0);
+  ASSERT_EQ(grp_close(0), 0);
+  int32_t b = add(proto(PNT));
+  ASSERT_EQ(grp_close(0), 0);
+  EXPECT_EQ(rec(0, a).next, inner);
+  EXPECT_EQ(rec(0, inner).next, b);
+  // Nothing reachable is lost by a pack: the inner node is empty and goes.
+  EXPECT_EQ(dtb_pack(0), PCK_DONE);
+  EXPECT_EQ(ctl(0).count1, 3u);
+  EXPECT_EQ(+rec(0, 1).nod.child, 2);
+  EXPECT_EQ(rec(0, 2).next, 3);
 }

@@ -1,6 +1,8 @@
 #include "database/pack.h"
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "commands/txtcheck.h"
 #include "database/undo.h"
@@ -342,6 +344,115 @@ TEST_F(Pack, CyclicMemberChainEnds) {
   EXPECT_EQ(dtb_pack(0), PCK_DONE);
   EXPECT_EQ(ctl(0).count1, 3u);
   expect_links_inside();
+}
+
+// Records written straight into area 1, as a damaged file would leave them.
+void put_area1(const std::vector<ElementRecord> &recs) {
+  for (std::size_t k = 0; k < recs.size(); ++k)
+    *dtb_ptr(0, int32_t(k + 1)) = recs[k];
+  DbControl c[2];
+  dtb_ctrl('r', c);
+  c[0].count1 = uint32_t(recs.size());
+  dtb_ctrl('w', c);
+}
+
+// k group nodes, each the only member of the one before, each its own next
+// sibling and the innermost its own member; then a point at top level.
+std::vector<ElementRecord> selflinked_nodes(int k) {
+  std::vector<ElementRecord> v;
+  for (int i = 1; i <= k; ++i) {
+    ElementRecord r = nod();
+    r.depth = uint8_t(i - 1);
+    r.parent = i == 1 ? -1 : i - 1;
+    r.next = i == 1 ? -1 : i;
+    r.nod.child = i < k ? i + 1 : i;
+    r.nod.attr = -1;
+    v.push_back(r);
+  }
+  ElementRecord p = proto(PNT);
+  p.parent = p.next = -1;
+  v.push_back(p);
+  return v;
+}
+
+std::vector<ElementRecord> text_at(float angle) {
+  ElementRecord t = chr("ab");
+  t.parent = t.next = -1;
+  t.chr.count = 2;
+  t.chr.text[0] = 'a';
+  t.chr.text[1] = 'b';
+  t.chr.cont = -1;
+  t.chr.angle = angle;
+  ElementRecord p = proto(PNT);
+  p.parent = p.next = -1;
+  return {p, t};
+}
+
+std::vector<ElementRecord> cyclic_members() {
+  ElementRecord g = nod();
+  g.parent = g.next = -1;
+  g.nod.child = 2;
+  g.nod.attr = -1;
+  ElementRecord a = proto(PNT), b = proto(PNT);
+  a.parent = b.parent = 1;
+  a.depth = b.depth = 1;
+  a.next = 3;
+  b.next = 2;
+  return {g, a, b};
+}
+
+TEST_F(Pack, DamagedDrawings) {
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    const char *name;
+    std::vector<ElementRecord> recs;
+    int rc;
+    uint32_t count; // records kept when packed
+    int code;       // the error when not
+    int32_t elm;
+  } cases[] = {
+      {"angle 1e10", text_at(1e10f), PCK_DONE, 2, 0, 0},
+      {"angle -1e10", text_at(-1e10f), PCK_DONE, 2, 0, 0},
+      {"angle inf", text_at(inf), PCK_FAILED, 0, 902, 2},
+      {"angle -inf", text_at(-inf), PCK_FAILED, 0, 902, 2},
+      {"angle NaN", text_at(std::numeric_limits<float>::quiet_NaN()), PCK_FAILED, 0, 902, 2},
+      {"four self-linked nodes", selflinked_nodes(4), PCK_DONE, 1, 0, 0},
+      {"six self-linked nodes", selflinked_nodes(6), PCK_DONE, 1, 0, 0},
+      {"forty self-linked nodes", selflinked_nodes(40), PCK_FAILED, 0, 301, 16}, // deeper than the copy goes
+      {"cyclic member chain", cyclic_members(), PCK_DONE, 3, 0, 0},
+  };
+  for (const auto &c : cases) {
+    for (int s = PCK_OTHERDB; s <= PCK_WORKFILE; ++s) {
+      db_start(10000, 500);
+      put_area1(c.recs);
+      auto before = area1();
+      dtb_packforce(s);
+      EXPECT_EQ(dtb_pack(0), c.rc) << c.name << " strategy " << s;
+      if (c.rc == PCK_DONE) {
+        EXPECT_EQ(ctl(0).count1, c.count) << c.name;
+        expect_links_inside();
+      } else {
+        EXPECT_EQ(dtb_packlast().code, c.code) << c.name;
+        EXPECT_EQ(dtb_packlast().elm, c.elm) << c.name;
+        EXPECT_EQ(ctl(0).count1, c.recs.size()) << c.name;
+        EXPECT_EQ(area1(), before) << c.name;
+      }
+      EXPECT_FALSE(wd.exists("inkforge.pck"));
+    }
+  }
+}
+
+TEST_F(Pack, TextAnglesComeIntoOneTurn) {
+  struct Case {
+    float in, out;
+  } cases[] = {{725.5f, 5.5f},  {720, 360},   {360, 360}, {-360, -360}, {-720, -360},
+               {-400, -40},     {1e10f, std::fmod(1e10f, 360.0f)}, {30, 30}};
+  for (const auto &c : cases) {
+    db_start(10000, 500);
+    put_area1(text_at(c.in));
+    ASSERT_EQ(dtb_pack(0), PCK_DONE) << c.in;
+    EXPECT_EQ(rec(0, 2).chr.angle, c.out) << c.in;
+  }
 }
 
 TEST_F(Pack, CommandDeletesTheWorkFileAndResetsTheJournal) {

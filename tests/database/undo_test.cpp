@@ -454,6 +454,77 @@ TEST_F(Journal, FailedWriteWithSpaceLeftKeepsTheJournal) {
   EXPECT_EQ(ctl(0).count1, 2u);
 }
 
+TEST_F(Journal, RedoBringsBackTheJournalledRecordsNotAPreviewInTheirSlots) {
+  int32_t g = add(nod());
+  ASSERT_EQ(grp_open(0, g), 0);
+  add(proto(PNT));
+  ASSERT_EQ(und_pend(0), 0);
+  std::string s = bytes(70, 4); // a text of three records, linked behind the point
+  add(chr(s), s.c_str());
+  add(lin(1, 2, 3, 4));
+  ASSERT_EQ(grp_close(0), 0);
+  ASSERT_EQ(und_pend(0), 0);
+  Snapshot before = Snapshot::take();
+  und_exec(0);
+  ASSERT_EQ(ctl(0).count1, 2u);
+  // A preview in area 2 over the slots the undo gave up, then declined.
+  for (int i = 0; i < 4; ++i) {
+    ElementRecord p = lin(i, 0, i + 5, 5);
+    ASSERT_EQ(elm_add(0, ELM_AREA2, ELM_NODRAW, &p, nullptr), 3 + i);
+  }
+  DbControl c[2];
+  dtb_ctrl('r', c);
+  c[0].count2 = 0;
+  ASSERT_EQ(dtb_ctrl('w', c), 0);
+  rdo_exec(0);
+  EXPECT_TRUE(Snapshot::take() == before);
+  EXPECT_TRUE(shown().empty());
+}
+
+TEST_F(Journal, FailedBoundaryWriteNeverJoinsTwoCommands) {
+  ASSERT_EQ(und_pend(0), 0);
+  add(proto(PNT));
+  ASSERT_EQ(und_pend(0), 0);
+  add(proto(PNT));
+  DbSysHooks &h = dbs_hooks();
+  static int fails;
+  fails = 1;
+  h.write = [](const void *b, std::size_t s, std::size_t n, FILE *fp) -> std::size_t {
+    return fails-- > 0 ? 0 : std::fwrite(b, s, n, fp);
+  };
+  h.freespace = [](const char *) -> uint32_t { return 0x7fffffff; };
+  EXPECT_EQ(und_pend(0), 9);
+  EXPECT_EQ(shown(), std::vector<int>{30131});
+  EXPECT_TRUE(UndJrn[0].open);
+  // The next command is a step of its own: one undo reverts it only.
+  add(proto(LIN));
+  ASSERT_EQ(und_pend(0), 0);
+  und_exec(0);
+  EXPECT_EQ(ctl(0).count1, 2u);
+  EXPECT_EQ(shown(), std::vector<int>{30131});
+  rdo_exec(0);
+  EXPECT_EQ(ctl(0).count1, 3u);
+  // What came before the failure can no longer be undone.
+  und_exec(0);
+  und_exec(0);
+  EXPECT_EQ(ctl(0).count1, 2u);
+  EXPECT_EQ((shown()), (std::vector<int>{30131, 30122}));
+}
+
+TEST_F(Journal, BoundaryLostAndTheResetFailingToo) {
+  ASSERT_EQ(und_pend(0), 0);
+  add(proto(PNT));
+  dbs_hooks().write = [](const void *, std::size_t, std::size_t, FILE *) -> std::size_t { return 0; };
+  dbs_hooks().freespace = [](const char *) -> uint32_t { return 0x7fffffff; };
+  EXPECT_EQ(und_pend(0), 9);
+  // Given up: nothing is journalled or undone from here on, and the file is gone.
+  EXPECT_FALSE(UndJrn[0].open);
+  EXPECT_FALSE(wd.exists("ikfgundo.0ud"));
+  add(proto(PNT));
+  und_exec(0);
+  EXPECT_EQ(ctl(0).count1, 2u);
+}
+
 TEST_F(Journal, JournalHeldElsewhereIsLeftAloneAndUndoIsOff) {
   und_clos(0);
   ASSERT_EQ(und_open(0, wd.folder().c_str(), 300), 0);

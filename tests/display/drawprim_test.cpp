@@ -2,7 +2,9 @@
 #include "display/drawprim.h"
 
 #include <cmath>
+#include <vector>
 
+#include "display/strdraw.h"
 #include "drawfix.h"
 
 namespace {
@@ -61,6 +63,35 @@ TEST_F(Prims, ClipRectangleReplacesTheShownWindow) {
   EXPECT_FALSE(ink_near(120, 50, 3));
   dsp_clipoff();
   EXPECT_EQ(dsp_clipon(), 0u);
+}
+
+// Corners in any order mean the same rectangle to every reader: lines, points,
+// texts, the fill and the grid all get it sorted.
+TEST_F(Prims, ClipRectangleCornersInAnyOrder) {
+  const double orders[4][4] = {{20, 0, 40, 50}, {40, 50, 20, 0}, {40, 0, 20, 50}, {20, 50, 40, 0}};
+  std::vector<uint32_t> first;
+  for (const auto &o : orders) {
+    PatBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), WHITENESS);
+    dsp_clipset(o[0], o[1], o[2], o[3]);
+    double r[4];
+    ASSERT_EQ(dsp_clipget(&r[0], &r[1], &r[2], &r[3]), 1);
+    EXPECT_EQ(r[0], 20.0);
+    EXPECT_EQ(r[1], 0.0);
+    EXPECT_EQ(r[2], 40.0);
+    EXPECT_EQ(r[3], 50.0);
+    drw_line(canvas.dc(), 0, 25, 100, 25, 1, 0, 5);
+    drw_point(canvas.dc(), 30, 10, 1, 0, 4);
+    EXPECT_TRUE(ink_at(60, 50)) << o[0] << "," << o[1];
+    EXPECT_FALSE(ink_at(30, 50));
+    EXPECT_TRUE(ink_near(60, 80, 2));
+    EXPECT_EQ(chr_boxvis(25, 10, 5, 5, 0), 1);
+    EXPECT_EQ(chr_boxvis(60, 10, 5, 5, 0), 0);
+    if (first.empty())
+      first = canvas.pixels();
+    else
+      EXPECT_EQ(canvas.pixels(), first);
+  }
+  dsp_clipoff();
 }
 
 int count_lines(int32_t style, double len = 20) {

@@ -12,6 +12,7 @@
 #include "display/strdraw.h"
 #include "drawfix.h"
 #include "select/sellist.h"
+#include "settings/winutil.h"
 #include "../database/dbstart.h"
 
 namespace {
@@ -152,7 +153,7 @@ TEST_F(Elms, GroupsAreDescendedOnlyForOneElementWalks) {
   EXPECT_TRUE(row_inked(30));
 }
 
-TEST_F(Elms, FilledNodeIsFilledInItsPensColour) {
+TEST_F(Elms, FilledNodeIsFilledInTheFillColourOfItsPen) {
   const int32_t g = add(node(8)); // a filled region: one closed chain
   ASSERT_EQ(grp_open(0, g), 0);
   ASSERT_EQ(grp_open(0, add(node(5))), 0);
@@ -160,12 +161,15 @@ TEST_F(Elms, FilledNodeIsFilledInItsPensColour) {
   grp_close(0);
   grp_close(0);
   EXPECT_EQ(inked(), 0);
-  const uint32_t saved = Palette[2];
-  Palette[2] = RGB(0, 25, 0); // the fill reads the settings palette
+  FillBlock saved, fb;
+  sys_paint('r', 0, &saved);
+  fb = saved;
+  fb.colour[2] = RGB(0, 0, 200); // the drawing's fill colour 3
+  sys_paint('w', 0, &fb);
   dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0);
-  Palette[2] = saved;
-  EXPECT_EQ(canvas.at(100, 50), colour_px(2)); // the centre, inside the circle
-  EXPECT_EQ(canvas.at(10, 10), 0xFFFFFFu);     // outside stays paper
+  sys_paint('w', 0, &saved);
+  EXPECT_EQ(canvas.at(100, 50), 200u);     // the centre, inside the circle
+  EXPECT_EQ(canvas.at(10, 10), 0xFFFFFFu); // outside stays paper
 }
 
 TEST_F(Elms, CycleInASiblingChainEnds) {
@@ -178,9 +182,77 @@ TEST_F(Elms, CycleInASiblingChainEnds) {
   dsp_elms(1, 0, -1, uint32_t(g), 0);
   EXPECT_TRUE(row_inked(10));
   EXPECT_TRUE(row_inked(20));
-  // A node that is its own member: the nesting stops at the group-level limit.
+  // A node that is its own member: its chain ends where it meets itself.
   dtb_ptr(0, g)->nod.child = g;
+  rec_start();
   dsp_elms(1, 0, -1, uint32_t(g), 0);
+  EXPECT_TRUE(rec.lines.empty());
+}
+
+// Member chains as a damaged or crafted seal file may hold them: every walk that
+// descends (drawing, highlight, an XOR preview) draws each record once and ends.
+struct Crafted {
+  int32_t self = 0;  // a node whose chain runs through two lines back into itself
+  int32_t first = 0; // ten nodes each holding one line whose next is the next node
+};
+Crafted crafted(Elms *t, int32_t (Elms::*add)(const ElementRecord &, const char *)) {
+  Crafted c;
+  c.self = (t->*add)(node(1), nullptr);
+  const int32_t a = (t->*add)(line(10, 2, 90, 2), nullptr), b = (t->*add)(line(10, 4, 90, 4), nullptr);
+  int32_t n[10], l[10];
+  for (int i = 0; i < 10; i++) {
+    n[i] = (t->*add)(node(1), nullptr);
+    l[i] = (t->*add)(line(10, 10 + 3 * i, 90, 10 + 3 * i), nullptr);
+  }
+  dtb_ptr(0, c.self)->nod.child = c.self; // its own first member ...
+  dtb_ptr(0, c.self)->next = a;           // ... followed by the lines, then itself again
+  dtb_ptr(0, a)->next = b;
+  dtb_ptr(0, b)->next = c.self;
+  for (int i = 0; i < 10; i++) {
+    dtb_ptr(0, n[i])->nod.child = l[i];
+    dtb_ptr(0, n[i])->next = n[0];
+    dtb_ptr(0, l[i])->next = n[(i + 1) % 10];
+  }
+  c.first = n[0];
+  return c;
+}
+
+TEST_F(Elms, CraftedGroupsDrawEachRecordOnce) {
+  const Crafted c = crafted(this, &Elms::add);
+  struct Case {
+    const char *what;
+    int32_t colour;
+    size_t per_line; // polylines per line drawn: an XOR colour draws twice
+  } cases[] = {{"draw", -1, 1}, {"erase", 16, 1}, {"preview", 5 | DRW_XOR, 2}};
+  for (const Case &k : cases) {
+    rec_start();
+    dsp_elms(1, 0, k.colour, uint32_t(c.self) | DSP_ONE, 0);
+    EXPECT_EQ(rec.lines.size(), 0u) << k.what; // the node meets itself first: its chain ends there
+    rec.clear();
+    dsp_elms(1, 0, k.colour, uint32_t(c.first) | DSP_ONE, 0);
+    EXPECT_EQ(rec.lines.size(), 10 * k.per_line) << k.what;
+    rec.clear();
+    const int32_t list[3] = {c.first, c.self, -2}; // both in one walk
+    dsp_elms(1, 0, k.colour, 0, 3, list);
+    EXPECT_EQ(rec.lines.size(), 10 * k.per_line) << k.what;
+    rec_stop();
+  }
+  // The highlight of a selection holding them.
+  uint32_t ids[2] = {uint32_t(c.first), uint32_t(c.self)};
+  SelectionListRec saved = SelectionList;
+  SelectionList.entries = ids;
+  SelectionList.count = 2;
+  SelectionList.drawing = 0;
+  rec_start();
+  EXPECT_EQ(hil_redraw(0, 14), 0);
+  EXPECT_EQ(rec.lines.size(), 10u);
+  EXPECT_EQ(canvas.at(100, 100 - 2 * 10), colour_px(14));
+  SelectionList = saved;
+  // A chain that loops back into its own member through the next links.
+  dtb_ptr(0, c.self)->nod.child = dtb_ptr(0, c.self)->next;
+  rec.clear();
+  dsp_elms(1, 0, -1, uint32_t(c.self) | DSP_ONE, 0);
+  EXPECT_EQ(rec.lines.size(), 2u);
 }
 
 TEST_F(Elms, CloudformParentGivesWidth12) {
@@ -256,10 +328,7 @@ LRESULT CALLBACK key_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       ElementRecord r = line(1, 1, 2, 2);
       elm_add(0, 0, ELM_NODRAW, &r, nullptr);
     } else {
-      BYTE k[256];
-      GetKeyboardState(k);
-      k[VK_ESCAPE] = 0x80;
-      SetKeyboardState(k);
+      sys_setkeydown([](int vk) { return vk == VK_ESCAPE; });
     }
     return 0;
   }
@@ -283,15 +352,35 @@ TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
     EXPECT_EQ(dsp_elms(1, 0, -1, 1, 600), 0);
     EXPECT_EQ(keys_seen, 1);
     EXPECT_EQ(lines_drawn, 255) << change; // positions 0..254 of the second pass
-    BYTE k[256];
-    GetKeyboardState(k);
-    EXPECT_EQ(k[VK_ESCAPE], 0); // cleared at the end
+    sys_setkeydown(nullptr);               // Esc up again
     lines_drawn = 0, post_to = nullptr;
     dsp_elms(1, 0, -1, 1, 600); // no key: everything
     EXPECT_EQ(lines_drawn, 600);
     gdi_realcalls();
     dtb_ctrl('i', nullptr);
   }
+}
+
+TEST_F(Elms, EscEndsALongGroupWalk) {
+  SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(key_proc));
+  const int32_t g = add(node(1));
+  ASSERT_EQ(grp_open(0, g), 0);
+  const int32_t inner = add(node(1)); // the members one level down
+  ASSERT_EQ(grp_open(0, inner), 0);
+  for (int i = 0; i < 600; i++)
+    add(line(10, 1 + i % 40, 90, 1 + i % 40));
+  grp_close(0);
+  grp_close(0);
+  keys_seen = 0, lines_drawn = 0, post_to = wnd, db_change = false;
+  gdi_calls.LineTo = counting_lineto;
+  EXPECT_EQ(dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0), 0);
+  EXPECT_EQ(keys_seen, 1);
+  EXPECT_EQ(lines_drawn, 254); // members 0..253 below the inner node: the 256th member polls
+  sys_setkeydown(nullptr);      // Esc up again
+  lines_drawn = 0, post_to = nullptr;
+  dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0);
+  EXPECT_EQ(lines_drawn, 600);
+  gdi_realcalls();
 }
 
 TEST_F(Elms, DrawsIntoEveryOpenViewOfTheMask) {
@@ -371,3 +460,13 @@ TEST_F(Elms, MetafileOfAView) {
 }
 
 } // namespace
+
+TEST(EscPoll, LeavesAQuitForTheMainLoop) {
+  HWND w = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  PostQuitMessage(3);
+  dsp_escpoll(w);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 3u);
+  DestroyWindow(w);
+}

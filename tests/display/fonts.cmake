@@ -2,8 +2,7 @@
 ink_test(fonts_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/fontcache_test.cpp ${CMAKE_CURRENT_LIST_DIR}/fontfile_test.cpp
          ${CMAKE_CURRENT_LIST_DIR}/fontgen_test.cpp ${CMAKE_CURRENT_LIST_DIR}/fonttest_util.cpp)
 add_dependencies(fonts_test fonts)
-target_compile_definitions(fonts_test PRIVATE INK_FONT_DIR="${INK_FONT_DIR}"
-                                              INK_FONT_REFS="${CMAKE_CURRENT_LIST_DIR}/fontrefs")
+target_compile_definitions(fonts_test PRIVATE INK_FONT_DIR="${INK_FONT_DIR}")
 
 # Two generator runs give the same bytes.
 if(NOT WIN32)

@@ -1,5 +1,5 @@
 // Helpers of the stroke-font tests: fixture files, counted file I/O, a sink that
-// records strokes, and a small rasteriser.
+// records strokes.
 #pragma once
 
 #include <cstdint>
@@ -38,16 +38,3 @@ struct RecordSink : GlyphSink {
   int circle(int r, int a, GlyphPt at) override;
   int add(std::string s);
 };
-
-// One-bit picture; strokes drawn with integer coordinates only, so every build gives the same pixels.
-struct Bitmap {
-  int w, h;
-  std::vector<uint8_t> px;
-  Bitmap(int w_, int h_) : w(w_), h(h_), px(w_ * h_) {}
-  void line(int x0, int y0, int x1, int y1);
-  std::string pbm() const; // plain PBM ("P1")
-};
-
-// Draws characters (Shift-JIS pairs) of the loaded set into cells of cell x cell pixels
-// side by side. Circles and arcs are not drawn (the test strings have none).
-Bitmap render(const std::string &sjis, int cell);

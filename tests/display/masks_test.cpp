@@ -553,3 +553,66 @@ TEST_F(Masks, SelectedNodeIsRestoredAndCutAgain) {
 }
 
 } // namespace
+
+namespace {
+
+// The fence collection the masks use: a group is taken when all its members are.
+struct Fence : Store {
+  int32_t add(const ElementRecord &r) { return elm_add(0, 0, ELM_NODRAW, &r, nullptr); }
+  int32_t collect() {
+    const double square[8] = {0, 0, 100, 0, 100, 100, 0, 100};
+    return fnc_collect(4, square, 0, 0, 0);
+  }
+  bool taken(int32_t n) const {
+    for (int32_t i = 0; i < FenceIdList.count; ++i)
+      if (FenceIdList.entries[i] == uint32_t(n))
+        return true;
+    return false;
+  }
+  void TearDown() override {
+    fnc_free();
+    Store::TearDown();
+  }
+};
+
+TEST_F(Fence, GroupIsTakenWhenEveryMemberIs) {
+  const int32_t g = add(nod(5));
+  grp_open(0, g);
+  const int32_t a = add(lin(10, 10, 20, 20));
+  const int32_t b = add(lin(30, 30, 40, 40));
+  grp_close(0);
+  const int32_t h = add(nod(5));
+  grp_open(0, h);
+  add(lin(10, 50, 20, 50));
+  add(lin(150, 50, 200, 50)); // outside the fence
+  grp_close(0);
+  collect();
+  EXPECT_TRUE(taken(g));
+  EXPECT_TRUE(taken(a));
+  EXPECT_TRUE(taken(b));
+  EXPECT_FALSE(taken(h));
+}
+
+// Ten nodes each holding a line whose next link is the next node, the last back to
+// the first: each group test walks the ring once.
+TEST_F(Fence, CraftedMemberRingIsWalkedOnce) {
+  int32_t n[10], l[10];
+  for (int i = 0; i < 10; ++i) {
+    n[i] = add(nod(5));
+    l[i] = add(lin(10, 10 + i, 20, 10 + i));
+  }
+  for (int i = 0; i < 10; ++i) {
+    dtb_ptr(0, n[i])->nod.child = l[i];
+    dtb_ptr(0, n[i])->next = n[0];
+    dtb_ptr(0, l[i])->next = n[(i + 1) % 10];
+  }
+  EXPECT_EQ(collect(), 20);
+  // A node that is its own first member has no members to take, so no group
+  // holding it is taken either: only the lines remain.
+  dtb_ptr(0, n[3])->nod.child = n[3];
+  EXPECT_EQ(collect(), 10);
+  for (int i = 0; i < 10; ++i)
+    EXPECT_FALSE(taken(n[i])) << i;
+}
+
+} // namespace

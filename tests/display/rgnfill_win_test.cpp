@@ -49,18 +49,36 @@ struct RingFill : Store {
   int32_t node = 0;
 };
 
-TEST_F(RingFill, HoleStaysUnpaintedInThePensColour) {
+// An ordinary fill takes the drawing's fill colour of the chain's pen, not the
+// colour the pen draws lines in: the tables differ here so the test tells them apart.
+TEST_F(RingFill, HoleStaysUnpaintedInTheFillColourOfThePen) {
   uint32_t p[20];
   std::memcpy(p, pens, sizeof p);
-  p[3] = 3; // pen 4 draws in palette colour 3
+  p[3] = 3; // pen 4 draws lines in palette colour 3 (red)
   sys_pencol('w', p);
-  Canvas c(100, 100);
-  ElementRecord nr = rec(0, node);
-  ASSERT_EQ(rgn_fill(c.dc(), 0, &nr, -1), 0);
-  EXPECT_EQ(c.at(50, 50), 0xFFFFFFu); // the hole
-  EXPECT_EQ(c.at(50, 80), 0xFF0000u); // the ring (DIB bytes are 0xRRGGBB)
-  EXPECT_EQ(c.at(50, 20), 0xFF0000u);
-  EXPECT_EQ(c.at(2, 2), 0xFFFFFFu); // outside
+  FillBlock saved_fill, fb;
+  ASSERT_EQ(sys_paint('r', 0, &saved_fill), 0);
+  fb = saved_fill;
+  for (int i = 0; i < 8; i++)
+    fb.colour[i] = RGB(0, 0, 10 * i + 100); // blue shades, DIB 0x0000bb
+  ASSERT_EQ(sys_paint('w', 0, &fb), 0);
+  struct Case {
+    uint16_t pen;
+    uint32_t want; // 0xRRGGBB
+  } cases[] = {{4, 130}, {1, 100}, {8, 170}, {0, 100}, {12, 170}, {15, 170}};
+  for (const Case &k : cases) {
+    for (int32_t n = 1; n < int32_t(dtb_end1(0)); n++)
+      if (ElementRecord *r = dtb_ptr(0, n); r->kind == ARC)
+        r->arc.attr = uint16_t(0x10 | k.pen);
+    Canvas c(100, 100);
+    ElementRecord nr = rec(0, node);
+    ASSERT_EQ(rgn_fill(c.dc(), 0, &nr, -1), 0) << k.pen;
+    EXPECT_EQ(c.at(50, 50), 0xFFFFFFu) << k.pen; // the hole
+    EXPECT_EQ(c.at(50, 80), k.want) << k.pen;    // the ring
+    EXPECT_EQ(c.at(50, 20), k.want) << k.pen;
+    EXPECT_EQ(c.at(2, 2), 0xFFFFFFu) << k.pen; // outside
+  }
+  sys_paint('w', 0, &saved_fill);
 }
 
 TEST_F(RingFill, HighlightColourOverrides) {

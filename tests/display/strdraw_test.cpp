@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "database/cells.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -258,6 +259,69 @@ TEST_F(Strings, EmptyTypefaceEntryDrawsFromTheStrokeFont) {
   chr_draw(canvas.dc(), 9, 0, 0, "亜", 0, 3); // outside 0..3: index 0
   ChrExpand = 0;
   EXPECT_EQ(dtb_end1(0) - before, 4u);
+}
+
+std::string typeface_text;
+BOOL WINAPI keep_text(HDC dc, int x, int y, UINT o, const RECT *r, LPCSTR s, UINT n, const INT *dx) {
+  typeface_text.append(s, n).push_back('|');
+  return ExtTextOutA(dc, x, y, o, r, s, n, dx);
+}
+
+// A slot of 80 double-byte characters is 160 bytes, one more than the slot buffer
+// holds: it is cut before the last character, not between its two bytes.
+TEST_F(Strings, LongTypefaceSlotIsCutAtACharacter) {
+  TypefaceEntry faces[4], saved[4];
+  sys_typeface('r', saved);
+  std::memcpy(faces, saved, sizeof faces);
+  std::strcpy(faces[1].name, "IPAGothic");
+  sys_typeface('w', faces);
+  chr_param(0, 0, 7, 0.5, 0, 0, 0);
+  struct Case {
+    std::string text, want;
+  } cases[] = {
+      {std::string(80 * 2, 'x'), ""}, // filled below
+      {"A" + std::string(79 * 2, 'x'), ""},
+      {"AB", "AB|"},
+  };
+  for (int i = 0; i < 80; i++)
+    cases[0].text.replace(size_t(2 * i), 2, "亜");
+  cases[0].want = cases[0].text.substr(0, 158) + "|";
+  for (int i = 0; i < 79; i++)
+    cases[1].text.replace(size_t(1 + 2 * i), 2, "亜");
+  cases[1].want = cases[1].text.substr(0, 159) + "|"; // one single byte first: 79 whole characters fit
+  for (const Case &c : cases) {
+    typeface_text.clear();
+    gdi_calls.ExtTextOutA = keep_text;
+    chr_draw(canvas.dc(), 1, 0, 0, c.text.c_str(), 0, 3);
+    gdi_realcalls();
+    EXPECT_EQ(typeface_text, c.want) << c.text.size();
+  }
+  sys_typeface('w', saved);
+}
+
+HFONT WINAPI no_font(const LOGFONTA *) { return nullptr; }
+
+// The area cells of a typeface text: measured in the typeface, or, when no width
+// can be measured (the font cannot be made), from the stroke layout.
+TEST_F(Strings, TypefaceTextCellsFallBackToTheStrokeLayout) {
+  TypefaceEntry faces[4], saved[4];
+  sys_typeface('r', saved);
+  std::memcpy(faces, saved, sizeof faces);
+  std::strcpy(faces[1].name, "IPAGothic");
+  sys_typeface('w', faces);
+  SheetRecord sh, kept;
+  sys_sheet('r', 0, &kept);
+  sh = kept;
+  sh.width = 200, sh.height = 100;
+  sys_sheet('w', 0, &sh);
+  const char *text = "ABCDEFGHIJKLMNOPQR"; // 180 units wide from x 10: cells 0..3 of row 0
+  EXPECT_EQ(cel_chr(0, 10, 20, 0, 5, 10, 0, 0, text), 0x000F);
+  EXPECT_EQ(cel_chr(0, 10, 20, 1 << 9, 5, 10, 0, 0, text), 0x000F);
+  gdi_calls.CreateFontIndirectA = no_font;
+  EXPECT_EQ(cel_chr(0, 10, 20, 1 << 9, 5, 10, 0, 0, text), 0x000F);
+  gdi_realcalls();
+  sys_sheet('w', 0, &kept);
+  sys_typeface('w', saved);
 }
 
 TEST_F(Strings, EmphasisedColourDrawsEachStrokeTwice) {

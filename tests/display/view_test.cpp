@@ -91,6 +91,40 @@ TEST(ViewXform, DegenerateRequestsLeaveTheRecord) {
   }
 }
 
+// Extents past the largest double, directly or once widened to the device's
+// aspect, are refused: every later conversion would be infinite or NaN.
+TEST(ViewXform, NonFiniteExtentsAreRefused) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    int32_t r, b;
+    double x1, y1, x2, y2;
+    int want;
+  } cases[] = {
+      {200, 100, -1e308, 0, 1e308, 10, -2},     // x extent overflows
+      {200, 100, 0, -1e308, 10, 1e308, -2},     // y extent overflows
+      {200, 100, 0, 0, inf, 10, -2},            // an infinite corner
+      {200, 100, -inf, 0, 10, 10, -2},
+      {200, 100, 0, 0, 10, std::nan(""), -2},
+      {100, 200, 0, 0, 1.5e308, 1, -2},         // finite, but widening y doubles it past the largest double
+      {200, 100, 0, 0, 1e305, 1e305, 0},        // large and finite
+  };
+  for (const Case &c : cases) {
+    ViewXform xf = device(0, 0, c.r, c.b);
+    xf.sxmin = 7;
+    xf.rxmin = 9;
+    EXPECT_EQ(vxf_setwin(xf, 0, 0, c.x1, c.y1, c.x2, c.y2), c.want) << c.x1 << " " << c.x2;
+    if (c.want) {
+      EXPECT_EQ(xf.sxmin, 7); // the record is unchanged, the requested window too
+      EXPECT_EQ(xf.rxmin, 9);
+    } else {
+      EXPECT_TRUE(std::isfinite(xf.sxmin) && std::isfinite(xf.sxmax) && std::isfinite(xf.symin) &&
+                  std::isfinite(xf.symax));
+      EXPECT_GT(xf.xscale, 0);
+      EXPECT_GT(xf.yscale, 0);
+    }
+  }
+}
+
 TEST(ViewXform, TwoRoundingRules) {
   ViewXform xf = device(0, 0, 200, 100);
   ASSERT_EQ(vxf_setwin(xf, 0, 0, 0, 0, 100, 50), 0);

@@ -107,11 +107,18 @@ int arcclip(double xmin, double ymin, double xmax, double ymax, double cx, doubl
   for (double v : {xmin, ymin, xmax, ymax, cx, cy, r, start, end})
     if (!std::isfinite(v))
       return 1001;
-  if (start != end) {
+  if (std::fabs(end - start) > 359.999999) {
+    start = 0;
+    end = 360;
+  } else if (start != end) {
     start = reduce(start);
     end = reduce(end);
     if (start >= end)
       end += 360;
+    if (end - start > 359.999999) {
+      start = 0;
+      end = 360;
+    }
   } else {
     start = end = reduce(start);
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -130,11 +131,17 @@ TEST(ChrLayout, LimitsCutTheText) {
   EXPECT_EQ(k->lay.count, CHR_SLOTS);
   EXPECT_EQ(k->lay.height, 10 + 39 * 12);
 
-  // Eleven bracket levels: the text stops at the level that does not exist.
-  auto d = layout("[[[[[[[[[[[AB]]]]]]]]]]]C");
-  EXPECT_EQ(d->lay.count, 0);
+  // Brackets past the last level keep it and the text goes on.
   auto nine = layout("[[[[[[[[[AB]]]]]]]]]C");
   EXPECT_EQ(nine->lay.count, 2);
+  for (const char *deep : {"[[[[[[[[[[AB]]]]]]]]]]C", "[[[[[[[[[[[[AB]]]]]]]]]]]]C"}) {
+    auto d = layout(deep);
+    ASSERT_EQ(d->lay.count, 2) << deep;
+    EXPECT_EQ(d->lay.nchar[0], 2);
+    EXPECT_EQ(d->lay.half[0], 1);
+    EXPECT_EQ(d->lay.nchar[1], 1);
+    EXPECT_EQ(d->lay.half[1], 0); // back at level 0 after as many "]"
+  }
 
   // A lead byte without its trail ends the text; the terminator is never taken as a trail.
   auto cut = layout("A\x88");
@@ -145,6 +152,14 @@ TEST(ChrLayout, LimitsCutTheText) {
   std::string longtext(20000, 'A');
   auto big = layout(longtext);
   EXPECT_EQ(big->lay.nchar[0], CHR_TEXTMAX);
+  // Exactly that many bytes without a terminator, the last a lead byte: nothing
+  // past the block is read (the sanitizer watches its end).
+  std::unique_ptr<char[]> exact(new char[CHR_TEXTMAX]);
+  std::memset(exact.get(), 'A', CHR_TEXTMAX);
+  exact[CHR_TEXTMAX - 1] = '\x88';
+  Laid ex;
+  chr_layout(1, 0, 10, 8, 2, exact.get(), &ex.lay, ex.codes.get());
+  EXPECT_EQ(ex.lay.nchar[0], CHR_TEXTMAX - 1);
   ChrLayout plain;
   EXPECT_EQ(chr_layout(0, 0, 10, 8, 2, "AB", &plain, nullptr), 0); // mode 0 writes no codes
   EXPECT_EQ(plain.text[0], nullptr);

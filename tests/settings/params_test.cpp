@@ -51,10 +51,10 @@ std::vector<Accessor> accessors() {
          auto *w = reinterpret_cast<uint16_t *>(b);
          return sys_envcnt(op, w, w + 1);
        }},
-      {"sys_pntmode", 8, 0, 0,
+      {"sys_pickmode", 8, 0, 0,
        [](int op, int, uint8_t *b) {
          auto *w = reinterpret_cast<uint32_t *>(b);
-         return sys_pntmode(op, w, w + 1);
+         return sys_pickmode(op, w, w + 1);
        }},
       {"sys_dwgstat", 4, 0, 1, indexed(sys_dwgstat)},
       {"sys_alngprm", 8, 0, 0, global(sys_alngprm)},
@@ -164,6 +164,12 @@ TEST_F(Params, StartValues) {
   sys_sheet('r', 1, &s1);
   EXPECT_EQ(+s1.width, 0.0);
   EXPECT_EQ(+s1.scale, 0.0);
+
+  // The point-pick pair: automatic point, snapping on.
+  uint32_t pick[2] = {9, 9};
+  EXPECT_EQ(sys_pickmode('r', pick, pick + 1), 0);
+  EXPECT_EQ(pick[0], 1u);
+  EXPECT_EQ(pick[1], 0u);
 
   uint16_t w;
   sys_pntatr('R', &w);

@@ -72,10 +72,10 @@ TEST_F(Prefs, ReadsTheKeysOfEverySection) {
   EXPECT_EQ(WrkMax[0], 500u); // missing: the reader's own default
   EXPECT_EQ(WrkMax[1], 256u);
   EXPECT_STREQ(sys_pathraw(1), "%TMP%DATA\\");
-  uint32_t mode, second;
-  sys_pntmode('R', &mode, &second);
+  uint32_t mode, snapoff;
+  sys_pickmode('R', &mode, &snapoff);
   EXPECT_EQ(mode, 3u);
-  EXPECT_EQ(second, 3u);
+  EXPECT_EQ(snapoff, 0u); // POINTMODE is the pick mode; snapping stays on
   double steps[3];
   sys_dspstep('R', steps);
   EXPECT_EQ(+steps[1], 4.0);
@@ -223,7 +223,10 @@ TEST_F(Prefs, WriteAllThenReadBack) {
   sys_sealinf('R', &ri);
   ri.areax = 30.0;
   sys_sealinf('W', &ri);
+  uint32_t pick[2] = {4, 1}; // grid point, snapping off
+  sys_pickmode('W', pick, pick + 1);
   prf_writ(0);
+  EXPECT_EQ(value("SYSTEMU", "POINTMODE"), "4");
   EXPECT_EQ(value("SYSTEMU", "WORKDRV"), "%TMP%WORK\\");
   EXPECT_EQ(value("SYSTEMU", "RCOGAREA"), "-4");
   EXPECT_EQ(value("SYSTEMU", "UNDOSIZE"), "<none>");

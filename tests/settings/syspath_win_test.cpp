@@ -176,6 +176,18 @@ TEST(StartUp, RunsOnDefaultsAndReportsBadDrives) {
     DeleteFileA(settings.c_str());
   }
   {
+    // A work drive too long to expand is reported and kept, not taken for an empty one.
+    const std::string overlong = "%TMP%\\" + std::string(240, 'W') + "\\";
+    WritePrivateProfileStringA("SYSTEMU", "WORKDRV", overlong.c_str(), settings.c_str());
+    BoardLog boards;
+    EXPECT_EQ(sys_stup(), 0);
+    ASSERT_EQ(boards.texts.size(), 1u);
+    EXPECT_EQ(boards.texts[0], "エラー|ワークドライブのディレクトリ名が不正です\nシステム設定で設定してください。");
+    EXPECT_EQ(std::string(sys_pathraw(4)), overlong);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings.c_str());
+    DeleteFileA(settings.c_str());
+  }
+  {
     sys_pathset(2, "C:\\ink-no-such-macro\\");
     // The check runs on a fresh start-up only; check the message form directly.
     BoardLog boards;

@@ -1,0 +1,63 @@
+// The main loop and the MDI client.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "commands/cmdtable.h"
+#include "shell/apploop.h"
+#include "shell/appsvc.h"
+
+namespace {
+
+std::vector<std::string> seen;
+
+LRESULT CALLBACK probe_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_USER + 5) {
+    seen.push_back("message");
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+TEST(MainLoop, APendingCommandStartsBeforeTheMessageIsDispatched) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = probe_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "InkLoopProbe";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowA("InkLoopProbe", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  cmd_reset();
+  seen.clear();
+  cmd_request(
+      0, [] { return seen.push_back("command"), CMD_DONE; }, 35, nullptr);
+  PostMessageA(w, WM_USER + 5, 0, 0);
+  EXPECT_EQ(app_run(), 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"command", "message"}));
+  DestroyWindow(w);
+  cmd_reset();
+}
+
+TEST(MainLoop, MdiClientWithoutAWindowMenu) {
+  app_setwindows(nullptr, nullptr);
+  EXPECT_EQ(app_mdiclient(), nullptr);
+
+  HWND frame = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  HMENU bar = CreateMenu(); // a menu bar with fewer than six popups
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "File");
+  SetMenu(frame, bar);
+  app_setwindows(frame, nullptr);
+  HWND client = app_mdiclient();
+  ASSERT_NE(client, nullptr);
+  EXPECT_EQ(app_hmdi(), client);
+  EXPECT_EQ(GetParent(client), frame);
+  EXPECT_EQ(GetDlgCtrlID(client), 3244);
+  EXPECT_EQ(GetWindowLongA(client, GWL_STYLE) & 0x42300000, 0x42300000);
+  DestroyWindow(frame);
+  app_setwindows(nullptr, nullptr);
+}
+
+} // namespace
