@@ -5,6 +5,7 @@
 
 #include "../common/testwin.h"
 #include "commands/cmdlevel.h"
+#include "commands/cmdtable.h"
 #include "input/gcr.h"
 
 namespace {
@@ -106,6 +107,21 @@ TEST_F(InputWait, NoActiveDrawingWindowEndsTheCommandAndLeavesTheMessage) {
   EXPECT_EQ(wait().code, 800);
   MSG m;
   ASSERT_TRUE(PeekMessageA(&m, win_.frame, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
+}
+
+int pumped_at = -2;
+int32_t requested() {
+  pumped_at = CmdLevel;
+  return CMD_DONE;
+}
+
+TEST_F(InputWait, PendingCommandRunsBeforeTheMessageIsConverted) {
+  cmd_reset();
+  cmd_request(1, requested, 5, nullptr);
+  PostMessageA(view_->view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 3));
+  EXPECT_EQ(wait().code, 500);
+  EXPECT_EQ(pumped_at, 1);
+  cmd_reset();
 }
 
 TEST_F(InputWait, PrivateRequests) {
