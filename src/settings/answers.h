@@ -13,6 +13,7 @@ enum UiKind : int {
   UI_BOARD = 2,  // answer: the board's result (0 closed)
   UI_POPUP = 3,  // answer: the key typed or the input code that closed the pop-up
   UI_DIALOG = 4, // answer: the dialog's end code (1 OK, -1 cancelled); its text goes to reply
+  UI_BAR = 5,    // answer: as UI_POPUP, or 1501 + i for a click on item i
 };
 
 struct UiQuestion {
@@ -26,6 +27,8 @@ struct UiQuestion {
   int dialog;          // dialog number of a UI_DIALOG question
   char *reply;         // a dialog's text in and out (replysize bytes), else null
   unsigned replysize;
+  const char *const *items; // a choice bar's item texts (text is its title)
+  int count;
 };
 
 using UiResponder = std::function<int(const UiQuestion &)>;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // Line accessor for line 0..2. 'R'/'r' copies the text (at most 128 bytes with its NUL)
 // and the stored colour kind, each only when given. 'W'/'w': a null text clears the
 // line; a text equal to the shown one (case ignored) changes nothing; otherwise the
@@ -13,3 +15,5 @@ int mesg_line(int op, int line, int *colour, char *text);
 void msgwin_attach(HWND window);
 // COLORREF of a colour kind 0..7.
 COLORREF msgwin_colour(int kind);
+// 1 suppresses the message lines and the message board; 0 at start.
+extern uint32_t MesgSuppress;

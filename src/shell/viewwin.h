@@ -31,3 +31,10 @@ struct WorldPos {
 extern WorldPos MouseWorldPos; // world position of the mouse in the last view it moved over
 extern uint16_t OutputKind;    // 1 and 4 printer, 3 other non-screen, else the screen
 extern uint32_t PenMode;       // pen creation mode: 0 normal, 0x8000 printing, 1 off-screen
+
+// The active drawing window (the MDI client's active child frame), null when none.
+HWND vwin_active();
+// Non-zero when the drawing window's right button was held and moved since it went down.
+int vwin_rdrag(HWND wnd);
+// Sets the cursor kind (0..20) of the drawing windows; the previous one.
+int vwin_curkind(int kind);
