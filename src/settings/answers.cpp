@@ -20,6 +20,8 @@ int unattended(const UiQuestion &q) {
     return (q.flags & 0xF) == 1 /* MB_OKCANCEL */ ? 2 /* IDCANCEL */ : 1 /* IDOK */;
   case UI_POPUP:
     return 27; // Esc
+  case UI_DIALOG:
+    return -1; // cancelled
   default:
     return 0;
   }
