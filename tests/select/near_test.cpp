@@ -195,3 +195,37 @@ TEST_F(Near, OwnerLoopsAreNotFollowed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Near, CompoundTextPartsAndMaskedLines) {
+  const int32_t root = group(8);
+  ASSERT_EQ(grp_open(0, root), 0);
+  const int32_t part = line(0, 20, 100, 20);
+  grp_close(0);
+  ASSERT_EQ(at(part)->encsub, 8);
+  int32_t out[PCK_NEARMAX];
+  EXPECT_EQ(near(50, 20, out), 0); // parts of compound texts are passed over
+  PickTextParts = 1;
+  ASSERT_EQ(near(50, 20, out), 1);
+  EXPECT_EQ(out[0], root); // found through its part
+  PickTextParts = 0;
+
+  // A line as drawn under a mask (kind 18, in a HIDELINE node) is found, except
+  // while the commands that work on the pieces pick.
+  ElementRecord r = proto(LIN | MSKBOX);
+  r.lin = LinBody{0, 70, 100, 70, 0x11, {}};
+  r.encsub = 16;
+  const int32_t masked = add(r);
+  ASSERT_GT(masked, 0);
+  at(masked)->encsub = 16;
+  ASSERT_EQ(near(50, 70, out), 1);
+  EXPECT_EQ(out[0], masked);
+  PickHideLines = 1;
+  EXPECT_EQ(near(50, 70, out), 0);
+  PickHideLines = 0;
+  at(masked)->kind = LIN; // a plain line inside such a node is a piece: never found
+  EXPECT_EQ(near(50, 70, out), 0);
+}
+
+} // namespace
