@@ -8,7 +8,7 @@
 #include "display/viewtbl.h"
 #include "input/gcr.h"
 #include "input/rubber.h"
-#include "select/pickhover.h"
+#include "select/picklist.h"
 #include "settings/answers.h"
 #include "shell/appsvc.h"
 
@@ -118,7 +118,7 @@ int gcr_getpnt(int, const uint32_t *masks, double *x, double *y, int32_t *dwg, i
       if (valid) {
         follow(ev);
         snp_point(ev.dwg, ev.view, ev.x, ev.y, fb_x, fb_y);
-        if (PckHoverOff == 0)
+        if (PickHoverOff == 0)
           pck_hover(ev.dwg, ev.view, ev.x, ev.y, fb_x, fb_y);
         if (SegHoverOff == 0)
           seg_hover(ev.dwg, ev.view, ev.x, ev.y, fb_x, fb_y);
