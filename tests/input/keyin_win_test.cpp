@@ -272,6 +272,30 @@ TEST_F(Kpos, EmptyLinesEscAndTab) {
   EXPECT_DOUBLE_EQ(x, 100);
 }
 
+TEST_F(Kpos, ClicksAndHelp) {
+  auto click = [](const char *typed) {
+    return [typed] {
+      type(typed);
+      PostMessageA(edit(), WM_LBUTTONDOWN, 0, 0);
+    };
+  };
+  EXPECT_EQ(run({[] {}, click("")}), 500);
+  EXPECT_DOUBLE_EQ(x, 100);
+  EXPECT_EQ(run({[] {}, click("10,5")}), 13); // a click on an evaluated line accepts it
+  EXPECT_DOUBLE_EQ(x, 120);
+  EXPECT_DOUBLE_EQ(y, 110);
+  // F1 shows that there is no help and reads the line again.
+  int boards = 0;
+  ui_setresponder([&](const UiQuestion &q) {
+    if (q.kind == UI_BOARD && q.text && std::strstr(q.text, "gcr_kpos"))
+      ++boards;
+    return 0;
+  });
+  EXPECT_EQ(run({[] {}, line("", VK_F1), [] {}, line("1,1")}), 13);
+  EXPECT_EQ(boards, 1);
+  EXPECT_DOUBLE_EQ(x, 102);
+}
+
 TEST_F(Kpos, NoAtTheConfirmationStartsOverFromTheEnteredPoint) {
   confirm(1);
   std::vector<int> answers = {'n', 'y'};
