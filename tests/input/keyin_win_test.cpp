@@ -46,7 +46,9 @@ protected:
     prm_init();
   }
   testwin::Windows win_;
-  testwin::Watchdog dog_;
+  // Every line opens a top-level window, which Wine makes and unmaps slowly: several
+  // lines of one test need more than the usual limit on a busy machine.
+  testwin::Watchdog dog_{60000};
 };
 
 TEST_F(Keyin, OpenedByATypedKeyStartsWithIt) {
