@@ -96,21 +96,18 @@ int app_loadfiles() {
 }
 
 int app_undoinit() {
-  char folder[262] = "";
-  sys_path('R', 4, folder);
-  if (!folder[0]) {
-    sys_path('R', 6, folder);
-  } else if (!(folder[0] == '\\' && folder[1] == '\\')) {
-    // A drive letter alone becomes "X:\".
-    const size_t n = std::strlen(folder);
-    if (n == 1)
+  // A work folder given as a drive letter alone becomes "X:\" (not a network path).
+  char folder[262];
+  std::snprintf(folder, sizeof folder, "%s", sys_pathraw(4));
+  if (folder[0] && !(folder[0] == '\\' && folder[1] == '\\') && std::strlen(folder) <= 2) {
+    if (folder[1] == '\0')
       std::strcat(folder, ":");
-    if (std::strlen(folder) == 2 && folder[1] == ':')
+    if (folder[1] == ':' && folder[2] == '\0') {
       std::strcat(folder, "\\");
-    if (n <= 2)
       sys_path('W', 4, folder);
+    }
   }
-  und_init();
+  und_init(); // an empty work folder takes the program folder; a failure is on the board
   return 0;
 }
 

@@ -51,16 +51,15 @@ void read_settings() {
 }
 
 LRESULT CALLBACK host_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  switch (m) {
-  case WM_COMMAND:
-  case WM_NOTIFY:
-    // Button presses go to the main frame's command handling.
-    if (m == WM_COMMAND && app_hmain())
-      return SendMessageA(app_hmain(), WM_COMMAND, wp, lp);
-    return app_hmain() ? SendMessageA(app_hmain(), m, wp, lp) : 0;
-  default:
-    return DefWindowProcA(w, m, wp, lp);
+  if (m == WM_COMMAND) {
+    // A button of the bar: its command starts on the level of its button record.
+    const int id = LOWORD(wp), b = int(GetWindowLongPtrA(w, GWLP_USERDATA));
+    if (id >= TBAR_ID && id < TBAR_ID + 1100 && b >= 0 && b < TBAR_COUNT) {
+      cmd_exec(b, id - TBAR_ID);
+      return 0;
+    }
   }
+  return DefWindowProcA(w, m, wp, lp);
 }
 
 bool create_host(int b) {
@@ -79,6 +78,8 @@ bool create_host(int b) {
   else
     w = CreateWindowExA(WS_EX_TOOLWINDOW, host_class[b], host_title[b], WS_POPUP | WS_CAPTION | WS_SYSMENU, u.left,
                         u.top, 0, 0, app_hmain(), nullptr, app_hinst(), nullptr);
+  if (w)
+    SetWindowLongPtrA(w, GWLP_USERDATA, b);
   app_settbar(b, w);
   return w != nullptr;
 }

@@ -291,6 +291,12 @@ TEST_F(App, MenuCommandsBecomeRequests) {
   EXPECT_EQ(CmdLevels[0].reqnote, tbar_check);
   cmd_reset();
 
+  // The file tool bar's new button: the same command on its button's level.
+  SendMessageA(app_htbar(3), WM_COMMAND, TBAR_ID + 300, reinterpret_cast<LPARAM>(tbar_hwnd(3)));
+  EXPECT_EQ(CmdLevels[0].reqnum, 300);
+  EXPECT_EQ(CmdRunList[0], 300);
+  cmd_reset();
+
   // A recent file opens through the file layer, which says it cannot read drawings yet.
   std::strcpy(RecentFiles[0], "C:\\seals\\one.ksl");
   SendMessageA(main, WM_COMMAND, 17000, 0);
