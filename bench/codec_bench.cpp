@@ -8,21 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "benchclock.h"
 #include "files/lzh.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-double now() {
-#ifndef _WIN32
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
-#else
-  return double(std::clock()) / CLOCKS_PER_SEC;
-#endif
-}
 
 // 400 records of 80 bytes: lines, arcs and texts on a grid, links chained.
 Bytes records() {
@@ -69,16 +60,16 @@ void run(const char *name, const Bytes &data) {
   const double total = 256e6; // bytes to process for each figure
   int reps = int(total / double(data.size())) + 1;
 
-  double t0 = now();
+  double t0 = bench_now();
   for (int i = 0; i < reps / 8 + 1; i++)
     lzh_encode(data.data(), packed.data(), uint32_t(data.size()), uint32_t(packed.size()), &plen);
-  double enc = double(data.size()) * (reps / 8 + 1) / (now() - t0) / 1e6;
+  double enc = double(data.size()) * (reps / 8 + 1) / (bench_now() - t0) / 1e6;
 
-  t0 = now();
+  t0 = bench_now();
   int rc = 0;
   for (int i = 0; i < reps; i++)
     rc |= lzh_decode(packed.data(), back.data(), plen, uint32_t(data.size()), &made);
-  double dec = double(data.size()) * reps / (now() - t0) / 1e6;
+  double dec = double(data.size()) * reps / (bench_now() - t0) / 1e6;
 
   bool same = rc == LZH_OK && back == data;
   std::printf("%-22s %7zu bytes -> %6u (%5.1f%%)  decode %8.1f MB/s  encode %7.1f MB/s%s\n", name, data.size(), plen,

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "benchclock.h"
 #include "display/gdi.h"
 #include "display/view.h"
 #include "benchdib.h"
@@ -17,15 +18,8 @@ struct Line {
   double x1, y1, x2, y2;
 };
 
-double now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / f.QuadPart;
-}
-
 double run(HDC dc, const std::vector<Line> &lines, int kind) {
-  const double t0 = now();
+  const double t0 = bench_now();
   int i = 0;
   for (const Line &l : lines) {
     gdi_setpen(dc, kind, 0, i++ % 20, R2_COPYPEN);
@@ -35,7 +29,7 @@ double run(HDC dc, const std::vector<Line> &lines, int kind) {
     gdi_line(x1, y1, x2, y2);
   }
   GdiFlush();
-  return lines.size() / (now() - t0);
+  return lines.size() / (bench_now() - t0);
 }
 
 } // namespace

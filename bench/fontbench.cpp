@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "benchclock.h"
 #include "display/fontfile.h"
 
 namespace {
@@ -25,8 +26,6 @@ struct CountSink : GlyphSink {
 };
 
 // Processor time (<chrono> does not build with the Shift-JIS execution character set).
-double now() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
 std::vector<uint8_t> slurp(const std::string &path) {
   std::ifstream f(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
@@ -54,11 +53,11 @@ int main(int argc, char **argv) {
   }
   CountSink sink;
   for (int pass = 0; pass < 4; pass++) {
-    double t0 = now();
+    double t0 = bench_now();
     int bad = 0;
     for (auto [lead, trail] : codes)
       bad += fnt_hqglyph(lead, trail, sink) != 0;
-    double s = now() - t0;
+    double s = bench_now() - t0;
     std::printf("through the cache (N=%d), pass %d: %zu glyphs, %.0f glyphs/s%s\n", blocks, pass + 1, codes.size(),
                 codes.size() / s, bad ? " (some failed)" : "");
   }
@@ -76,12 +75,12 @@ int main(int argc, char **argv) {
     size_t at = (loc & 0x7FFFFFFFu) * 2;
     progs.push_back({f.data() + at + 10, 2 * static_cast<int16_t>(f[at] | f[at + 1] << 8)});
   }
-  double t0 = now();
+  double t0 = bench_now();
   const int reps = 50;
   for (int i = 0; i < reps; i++)
     for (auto [p, n] : progs)
       fnt_hqrun(p, n, sink);
-  double s = now() - t0;
+  double s = bench_now() - t0;
   std::printf("decoder alone: %.0f glyphs/s\n", reps * progs.size() / s);
   return 0;
 }

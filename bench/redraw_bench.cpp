@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "benchclock.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -20,13 +21,6 @@
 #include "benchdib.h"
 
 namespace {
-
-double now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / f.QuadPart;
-}
 
 double rnd(double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; }
 
@@ -60,10 +54,10 @@ double redraw() {
   double best = 1e9;
   const int32_t count = int32_t(dtb_end1(0) - 1);
   for (int i = 0; i < 5; i++) {
-    const double t0 = now();
+    const double t0 = bench_now();
     dsp_elms(1, 0, -1, 1, count);
     GdiFlush();
-    best = std::min(best, (now() - t0) * 1000);
+    best = std::min(best, (bench_now() - t0) * 1000);
   }
   return best;
 }

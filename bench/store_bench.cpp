@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #endif
 
+#include "benchclock.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -19,16 +20,6 @@
 namespace {
 
 constexpr int COUNT = 1000000;
-
-double now() {
-#ifndef _WIN32
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
-#else
-  return double(std::clock()) / CLOCKS_PER_SEC; // wall time on Windows
-#endif
-}
 
 long peak_kb() {
 #ifndef _WIN32
@@ -92,7 +83,7 @@ int main() {
   const std::string text(80, 'A'); // 3 records
   std::vector<int32_t> nums(COUNT);
 
-  double t = now();
+  double t = bench_now();
   for (int i = 0; i < COUNT; ++i) {
     ElementRecord p = make(i, text);
     nums[i] = elm_add(0, 0, ELM_NODRAW, &p, p.kind == CHR ? text.c_str() : nullptr);
@@ -101,11 +92,11 @@ int main() {
       return 1;
     }
   }
-  double add_s = now() - t;
+  double add_s = bench_now() - t;
   uint32_t records = DbCtl[0].count1;
 
   std::vector<char> buf(ELM_STRMAX + 1);
-  t = now();
+  t = bench_now();
   long bytes = 0;
   for (int i = 0; i < COUNT; ++i) {
     ElementRecord r;
@@ -115,9 +106,9 @@ int main() {
     }
     bytes += r.kind;
   }
-  double read_s = now() - t;
+  double read_s = bench_now() - t;
 
-  t = now();
+  t = bench_now();
   int n10 = 0;
   for (int i = 0; i < COUNT; i += 10, ++n10) {
     ElementRecord p = make(i + 3, text);
@@ -126,15 +117,15 @@ int main() {
       return 1;
     }
   }
-  double upd_s = now() - t;
+  double upd_s = bench_now() - t;
 
-  t = now();
+  t = bench_now();
   for (int i = 5; i < COUNT; i += 10)
     if (elm_delete(0, nums[i], ELM_NODRAW) != 0) {
       std::printf("delete %d failed\n", nums[i]);
       return 1;
     }
-  double del_s = now() - t;
+  double del_s = bench_now() - t;
 
   int32_t st[4];
   dtb_blkstat(st);

@@ -7,6 +7,7 @@
 #include <string>
 #include <ctime>
 
+#include "benchclock.h"
 #include "database/dbsys.h"
 #include "database/elements.h"
 #include "database/groups.h"
@@ -17,16 +18,6 @@
 #include "settings/syspath.h"
 
 namespace {
-
-double now() {
-#ifndef _WIN32
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
-#else
-  return double(std::clock()) / CLOCKS_PER_SEC; // wall time on Windows
-#endif
-}
 
 void start(uint32_t elm) {
   dtb_term();
@@ -75,11 +66,11 @@ int main() {
     elm_add(0, 0, ELM_NODRAW, &r, nullptr);
   }
   und_pend(0);
-  double t0 = now();
+  double t0 = bench_now();
   und_exec(0);
-  double t1 = now();
+  double t1 = bench_now();
   rdo_exec(0);
-  double t2 = now();
+  double t2 = bench_now();
   std::printf("undo of 10000 adds     %8.2f ms (count1 after undo/redo: %u)\n", (t1 - t0) * 1e3, DbCtl[0].count1);
   std::printf("redo of 10000 adds     %8.2f ms\n", (t2 - t1) * 1e3);
   und_pend(0);
@@ -88,11 +79,11 @@ int main() {
     elm_update(0, i, 0, ELM_NODRAW, &r, nullptr);
   }
   und_pend(0);
-  t0 = now();
+  t0 = bench_now();
   und_exec(0);
-  t1 = now();
+  t1 = bench_now();
   rdo_exec(0);
-  t2 = now();
+  t2 = bench_now();
   std::printf("undo of 10000 changes  %8.2f ms\n", (t1 - t0) * 1e3);
   std::printf("redo of 10000 changes  %8.2f ms\n", (t2 - t1) * 1e3);
   und_clos(0);
@@ -108,9 +99,9 @@ int main() {
     for (int i = 1; i <= count; i += 10)
       dtb_ptr(0, i)->flags |= ELM_ERASED;
     dtb_packforce(s);
-    t0 = now();
+    t0 = bench_now();
     int rc = dtb_pack(0);
-    t1 = now();
+    t1 = bench_now();
     std::printf("pack strategy %d: rc %d, %u kept, %8.1f ms, %.2f million records/s\n", s, rc, DbCtl[0].count1,
                 (t1 - t0) * 1e3, count / (t1 - t0) / 1e6);
   }

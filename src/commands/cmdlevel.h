@@ -4,3 +4,17 @@
 #include <cstdint>
 
 extern int32_t CmdLevel; // 0..4; negative while no command runs
+
+// Non-zero when a right click in a drawing window opens the shortcut menu, 0 when it
+// reaches the command as a right click.
+int cmd_rmenuon();
+// Set by the shortcut menu's item that sends a right click to the command; the input
+// wait clears it when it delivers that click.
+extern uint32_t CmdRclickForced;
+
+// Partial-erase hover highlight under the cursor; the get-point loop calls it only
+// while SegHoverOff is 0 (1 at start).
+extern uint32_t SegHoverOff;
+int seg_hover(int32_t dwg, int32_t view, int32_t px, int32_t py, double x, double y);
+// Removes it: 1 busy, 2 none shown, 3 not accepted, 0 removed.
+int seg_hvend(int32_t dwg, uint32_t viewmask, int32_t view);

@@ -11,6 +11,7 @@
 #include "files/filecmd.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
+#include "select/filter.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
 #include "shell/appsvc.h"
@@ -240,6 +241,27 @@ void focus_drawing() {
     SetFocus(w);
 }
 bool panel_layout() { return pnl_layout() != 0; }
+
+void req_get(uint32_t req[3]) {
+  int32_t target = 0, kind = 0;
+  inp_req('R', &req[0], &target, &kind);
+  req[1] = uint32_t(target), req[2] = uint32_t(kind);
+}
+void req_set(const uint32_t req[3]) {
+  uint32_t flags = req[0];
+  int32_t target = int32_t(req[1]), kind = int32_t(req[2]);
+  inp_req('W', &flags, &target, &kind);
+}
+void filter_get(uint8_t f[13]) {
+  const uint32_t w[3] = {ElmFilter.kind, ElmFilter.pen, ElmFilter.ltype};
+  for (int i = 0; i < 3; i++)
+    put32(f + 4 * i, w[i]);
+  f[12] = ElmFilter.subkind;
+}
+void filter_set(const uint8_t f[13]) {
+  ElmFilter.kind = get32(f), ElmFilter.pen = get32(f + 4), ElmFilter.ltype = get32(f + 8);
+  ElmFilter.subkind = f[12];
+}
 } // namespace
 
 void cmd_shellhooks() {
@@ -249,4 +271,15 @@ void cmd_shellhooks() {
   h.lvstate = cmd_lvstate;
   h.focus = focus_drawing;
   h.upd330 = tbar_upd330;
+  // The input request and the pick filter are the point input's and picking's own;
+  // the input guide has no state to keep yet.
+  CmdInputCalls &in = cmd_inputcalls();
+  if (!in.reqget) {
+    in.reqget = req_get;
+    in.reqset = req_set;
+  }
+  if (!in.filterget) {
+    in.filterget = filter_get;
+    in.filterset = filter_set;
+  }
 }

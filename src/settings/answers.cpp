@@ -19,7 +19,10 @@ int unattended(const UiQuestion &q) {
       return (q.flags & 0xF) == 3 ? 2 /* IDCANCEL */ : 7 /* IDNO */;
     return (q.flags & 0xF) == 1 /* MB_OKCANCEL */ ? 2 /* IDCANCEL */ : 1 /* IDOK */;
   case UI_POPUP:
+  case UI_BAR:
     return 27; // Esc
+  case UI_DIALOG:
+    return -1; // cancelled
   default:
     return 0;
   }

@@ -12,6 +12,8 @@ enum UiKind : int {
   UI_MSGBOX = 1, // answer: the MessageBox result (IDOK ...)
   UI_BOARD = 2,  // answer: the board's result (0 closed)
   UI_POPUP = 3,  // answer: the key typed or the input code that closed the pop-up
+  UI_DIALOG = 4, // answer: the dialog's end code (1 OK, -1 cancelled); its text goes to reply
+  UI_BAR = 5,    // answer: as UI_POPUP, or 1501 + i for a click on item i
 };
 
 struct UiQuestion {
@@ -22,6 +24,11 @@ struct UiQuestion {
   uint32_t flags;      // MessageBox flags
   void *owner;         // owner window of a message box
   uint32_t colours[5]; // board colours: outer, inner, field, heading text, body text
+  int dialog;          // dialog number of a UI_DIALOG question
+  char *reply;         // a dialog's text in and out (replysize bytes), else null
+  unsigned replysize;
+  const char *const *items; // a choice bar's item texts (text is its title)
+  int count;
 };
 
 using UiResponder = std::function<int(const UiQuestion &)>;

@@ -9,7 +9,7 @@
 #include <commdlg.h>
 #include <winnetwk.h>
 
-int win_pump(HWND window);             // dispatches every waiting message; 0
+int win_pump(HWND window);             // dispatches every waiting message (a quit stays pending); 0
 int win_center(HWND window, int mode); // 1 moved, 0 not (it would leave the desktop)
 int win_edge(HWND window, int left, int top, int right, int bottom, int sunken, int edges);
 int win_edges(HWND window, int left, int top, int right, int bottom, int sunken, int edges, int depth);

@@ -54,6 +54,8 @@ COLORREF msgwin_colour(int kind) {
 }
 
 int mesg_line(int op, int line, int *colour, char *text) {
+  if (MesgSuppress == 1)
+    return 0;
   if (!msgwin || !IsWindow(msgwin) || line < 0 || line > 2)
     return -1;
   Line &l = lines[line];

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // Line accessor for line 0..2. 'R'/'r' copies the text (at most 128 bytes with its NUL)
 // and the stored colour kind, each only when given. 'W'/'w': a null text clears the
 // line; a text equal to the shown one (case ignored) changes nothing; otherwise the
@@ -18,3 +20,5 @@ COLORREF msgwin_colour(int kind);
 HWND mesg_create();
 // Destroys the message window when it exists and forgets it. 0.
 int mesg_destroy();
+// 1 suppresses the message lines and the message board; 0 at start.
+extern uint32_t MesgSuppress;

@@ -41,3 +41,7 @@ int vwin_closeall(int mode);
 int vwin_hook(int op);
 // Cursor of a cursor kind 0..20, null for the kinds drawn as the cross-hair.
 HCURSOR vwin_cursorof(int kind);
+// Non-zero when the drawing window's right button was held and moved since it went down.
+int vwin_rdrag(HWND wnd);
+// Sets the cursor kind (0..20) of the drawing windows; the previous one.
+int vwin_curkind(int kind);

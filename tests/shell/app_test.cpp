@@ -19,6 +19,7 @@
 #include "commands/cmdtable.h"
 #include "commands/menurec.h"
 #include "display/fontfile.h"
+#include "input/inpkind.h"
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
@@ -368,11 +369,20 @@ TEST_F(App, ANestedCommandEndsAndTheInterruptedOneFindsItsPromptAgain) {
         char text[] = "一の指示";
         int colour = 1;
         mesg_line('W', 0, &colour, text);
+        uint32_t flags = 0x24;
+        int32_t target = 2, kind = 3;
+        inp_req('W', &flags, &target, &kind);
         cmd_request(
             2,
             [] {
               char other[] = "二の指示";
               mesg_line('W', 0, nullptr, other);
+              uint32_t f = 0;
+              int32_t t = 0, k = 0;
+              inp_req('R', &f, &t, &k);
+              EXPECT_EQ(f, 0x24u); // the nested command starts from the request it found
+              f = 0x80, t = 1, k = 5;
+              inp_req('W', &f, &t, &k);
               order.push_back("two");
               return CMD_DONE;
             },
@@ -382,11 +392,15 @@ TEST_F(App, ANestedCommandEndsAndTheInterruptedOneFindsItsPromptAgain) {
         int c = 0;
         mesg_line('R', 0, &c, now);
         order.push_back(std::string("one sees ") + now + " " + std::to_string(c));
+        uint32_t f = 0;
+        int32_t t = 0, k = 0;
+        inp_req('R', &f, &t, &k);
+        order.push_back("request " + std::to_string(f) + " " + std::to_string(t) + " " + std::to_string(k));
         return CMD_DONE;
       },
       -1, nullptr);
   cmd_pump();
-  EXPECT_EQ(order, (std::vector<std::string>{"two", "one sees 一の指示 1"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"two", "one sees 一の指示 1", "request 36 2 3"}));
   EXPECT_EQ(CmdLevel, -1);
 }
 

@@ -1,0 +1,11 @@
+#include "commands/cmdlevel.h"
+
+// There is no shortcut menu yet: a right click always reaches the command.
+int cmd_rmenuon() { return 0; }
+
+uint32_t CmdRclickForced = 0;
+
+// The partial-erase pick does not exist yet: nothing is ever highlighted.
+uint32_t SegHoverOff = 1;
+int seg_hover(int32_t, int32_t, int32_t, int32_t, double, double) { return 0; }
+int seg_hvend(int32_t, uint32_t, int32_t) { return 2; }

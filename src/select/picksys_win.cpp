@@ -1,0 +1,40 @@
+#include "display/elmdisp.h"
+#include "display/viewtbl.h"
+#include "input/gcr.h"
+#include "select/picksys.h"
+#include "settings/msgout.h"
+#include "settings/winutil.h"
+
+namespace {
+int getpnt(uint32_t flags, const uint32_t *masks, double *x, double *y, int32_t *dwg, int32_t *view) {
+  return gcr_getpnt(static_cast<int>(flags), masks, x, y, dwg, view);
+}
+int32_t pickdrw() { return gcr_pickdrw(); }
+int aperture(int32_t dwg, int32_t view, double *tol) {
+  ViewXform xf{};
+  *tol = 0;
+  if (vew_frame('r', dwg, view, &xf) != 0 || !(vew_mask(dwg) & (1u << view)))
+    return 1;
+  *tol = xf.aperture;
+  return 0;
+}
+uint32_t views(int32_t dwg) { return vew_mask(dwg); }
+int inmode() { return sys_inmode(-1); }
+void show(int32_t dwg, int32_t n, int32_t colour) {
+  if (dwg < 0 || dwg > 1 || n < 1)
+    return;
+  const int old = dwg_setcur(dwg);
+  dsp_elms(vew_mask(dwg), 0xFFFF, colour, uint32_t(n), 0);
+  dwg_setcur(old);
+}
+void prompt(int n, va_list ap) { msg_vdisp(1, 0, 1, 1, n, ap); }
+void clear() { msg_disp(1, 128, 1, 1, 0); }
+int ask(int n, const char *keys) { return msg_prompt(0, n, keys); }
+void error(int n) { msg_err(n); }
+void delay(uint32_t ms) { sys_delay(ms); }
+void waitcur() { win_waitcur(); }
+} // namespace
+
+PickSysHooks pck_platform() {
+  return PickSysHooks{getpnt, pickdrw, aperture, views, inmode, show, prompt, clear, ask, error, delay, waitcur};
+}
