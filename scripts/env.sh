@@ -62,10 +62,16 @@ ink_stop_helpers() {
   INK_XVFB_PID=
 }
 
+# ink_start_helpers [keep-display]: with keep-display an X display already set in
+# DISPLAY is used instead of a new Xvfb.
 ink_start_helpers() {
   mkdir -p "$INK_CACHE"
   : >"$INK_LOG"
   trap ink_stop_helpers EXIT
+  if [ "${1:-}" = keep-display ] && [ -n "${DISPLAY:-}" ]; then
+    ink_wine_ready
+    return
+  fi
   # X display for the window tests; pick a free number.
   local n=91
   while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
@@ -73,6 +79,11 @@ ink_start_helpers() {
   INK_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  ink_wine_ready
+}
+
+# The Wine prefix exists and a persistent wineserver runs for it.
+ink_wine_ready() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "creating Wine prefix in $WINEPREFIX"
     mkdir -p "$WINEPREFIX"

@@ -81,3 +81,40 @@ void app_cmdparse(const char *text, AppCmdLine &out) {
     }
   }
 }
+
+bool app_samefile(const char *a, const char *b) {
+  auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+  while (*a && *b) {
+    const unsigned char ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
+    const bool lead = (ca >= 0x81 && ca <= 0x9F) || (ca >= 0xE0 && ca <= 0xFC);
+    if (lead) {
+      if (ca != cb || a[1] != b[1])
+        return false;
+      if (!a[1])
+        return true;
+      a += 2, b += 2;
+      continue;
+    }
+    if (fold(ca) != fold(cb))
+      return false;
+    a++, b++;
+  }
+  return *a == *b;
+}
+
+int app_openfiles(int (*open)(int mode, const char *path)) {
+  for (int i = 0; i < 2 && i < AppArgs.count; i++) {
+    char *name = AppArgs.files[i];
+    if (!name[0])
+      continue;
+    if (AppArgs.openedcount == 0) {
+      std::memcpy(AppArgs.firstopened, name, sizeof AppArgs.firstopened);
+      AppArgs.openedcount = 1;
+    } else if (app_samefile(name, AppArgs.firstopened)) {
+      name[0] = '\0'; // opened already, by the DDE open of the same file
+      continue;
+    }
+    open(1, name);
+  }
+  return 0;
+}

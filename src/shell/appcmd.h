@@ -30,3 +30,10 @@ struct AppCmdLine {
 const char *app_cmdtoken(const char *pos, char out[APP_NAMELEN], bool *toolong);
 // Reads up to 20 words of text; stops at the first empty word.
 void app_cmdparse(const char *text, AppCmdLine &out);
+// Two file names are the same when they differ only in the case of single-byte
+// letters (double-byte characters compared as units).
+bool app_samefile(const char *a, const char *b);
+// Opens the files kept at start (app_openargs) through open(mode 1, path): a file
+// already opened at start (the DDE open of the same name) is skipped and cleared.
+// The first opened name and the counter are recorded in AppArgs. 0.
+int app_openfiles(int (*open)(int mode, const char *path));

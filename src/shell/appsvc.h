@@ -1,14 +1,27 @@
-// Application shell services the engine calls: instance and main windows.
+// The program-wide window handles of the shell, a getter and a setter each.
 #pragma once
 
 #include <windows.h>
 
 HINSTANCE app_hinst(); // the program's instance handle
+HINSTANCE app_hprev(); // always null: classes are registered when it is null
 HWND app_hmain();      // the main frame window, null before it exists
 HWND app_hmdi();       // the MDI client window, null before it exists
-// The shell records its windows here as it creates and destroys them.
+HWND app_hmesg();      // the message window
+HWND app_hpanel();     // the command panel's frame window
+HWND app_htool();      // the tool window
+HWND app_habox();      // the attribute box
+HWND app_htbar(int i); // host window of tool bar 0..4
+HWND app_hunit8();     // the window of panel unit 8
+void app_setinst(HINSTANCE h);
+void app_setprev(HINSTANCE h);
+void app_setmain(HWND h);
+void app_setmdi(HWND h);
+void app_setmesg(HWND h);
+void app_setpanel(HWND h);
+void app_settool(HWND h);
+void app_setabox(HWND h);
+void app_settbar(int i, HWND h);
+void app_setunit8(HWND h);
+// Both main windows at once (tests and the MDI client's creation).
 void app_setwindows(HWND mainframe, HWND mdiclient);
-// The message window, the tool window and the attribute box; null while they do not exist.
-HWND app_hmesg();
-HWND app_htool();
-HWND app_habox();

@@ -4,6 +4,8 @@
 
 #include "settings/msgfile.h"
 #include "settings/strutil.h"
+#include "settings/winutil.h"
+#include "shell/appsvc.h"
 
 namespace {
 
@@ -14,6 +16,9 @@ struct Line {
 
 HWND msgwin = nullptr;
 Line lines[3];
+HWND linewnd[3];
+// Font measures, taken once: average character width, height with its leading.
+int cw = 0, ch = 0, bx = 1, by = 1;
 
 char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -49,6 +54,8 @@ COLORREF msgwin_colour(int kind) {
 }
 
 int mesg_line(int op, int line, int *colour, char *text) {
+  if (MesgSuppress == 1)
+    return 0;
   if (!msgwin || !IsWindow(msgwin) || line < 0 || line > 2)
     return -1;
   Line &l = lines[line];
@@ -67,7 +74,161 @@ int mesg_line(int op, int line, int *colour, char *text) {
       l.colour = c < 0 || c > 7 ? 7 : c;
       msg_copy(l.text, sizeof l.text, text);
     }
-    InvalidateRect(msgwin, nullptr, TRUE);
+    HWND w = linewnd[line] && IsWindow(linewnd[line]) ? linewnd[line] : msgwin;
+    InvalidateRect(w, nullptr, TRUE);
+    UpdateWindow(w);
   }
+  return 0;
+}
+
+namespace {
+
+constexpr int LINE_ID = 2100;
+
+void measure(HWND w) {
+  if (!ch) {
+    HDC dc = GetDC(w);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    cw = tm.tmAveCharWidth;
+    ch = tm.tmHeight + tm.tmExternalLeading;
+  }
+  bx = GetSystemMetrics(SM_CXBORDER);
+  by = GetSystemMetrics(SM_CYBORDER);
+}
+
+LRESULT CALLBACK mesg_lineproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  const int id = GetDlgCtrlID(w);
+  switch (m) {
+  case WM_LBUTTONDOWN:
+  case WM_RBUTTONDOWN:
+    SendMessageA(GetParent(w), WM_COMMAND, MAKEWPARAM(id, m), reinterpret_cast<LPARAM>(w));
+    return 0;
+  case WM_PAINT: {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    const int i = id - LINE_ID;
+    if (i >= 0 && i < 3) {
+      RECT r;
+      GetClientRect(w, &r);
+      FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+      HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, msgwin_colour(lines[i].colour));
+      r.left += 2 * bx;
+      DrawTextA(dc, lines[i].text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+      SelectObject(dc, old);
+    }
+    EndPaint(w, &ps);
+    return 0;
+  }
+  default:
+    return DefWindowProcA(w, m, wp, lp);
+  }
+}
+
+void place_lines(HWND w) {
+  RECT f;
+  GetWindowRect(app_hmain() ? app_hmain() : w, &f);
+  const int W = f.right - f.left, top = 4 * by, h = ch + 4 * by;
+  const int left1 = W - 20 * cw > 0 ? W - 20 * cw : 0;
+  MoveWindow(linewnd[1], left1, top, 18 * cw, h, TRUE);
+  ShowWindow(linewnd[1], SW_SHOW);
+  const int right2 = left1 - cw, left2 = right2 - 21 * cw;
+  MoveWindow(linewnd[2], left2, top, 21 * cw, h, TRUE);
+  ShowWindow(linewnd[2], left1 >= 1 ? SW_SHOW : SW_HIDE);
+  const int right0 = left2 - cw;
+  MoveWindow(linewnd[0], cw, top, right0 - cw > 0 ? right0 - cw : 0, h, TRUE);
+  ShowWindow(linewnd[0], left2 >= 1 ? SW_SHOW : SW_HIDE);
+}
+
+LRESULT CALLBACK mesg_frameproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  switch (m) {
+  case WM_CREATE: {
+    measure(w);
+    SetWindowPos(w, nullptr, 0, 0, 0, ch + 12 * by, SWP_NOZORDER | SWP_NOMOVE);
+    for (int i = 0; i < 3; i++) {
+      linewnd[i] = CreateWindowExA(0, "Mesg_Child", "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, w,
+                                   reinterpret_cast<HMENU>(INT_PTR(LINE_ID + i)), app_hinst(), nullptr);
+      if (!linewnd[i])
+        return -1;
+      lines[i].colour = 0;
+    }
+    return 0;
+  }
+  case WM_SIZE:
+    place_lines(w);
+    return 0;
+  case WM_PAINT: {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    RECT r;
+    GetClientRect(w, &r);
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+    for (HWND l : linewnd) {
+      if (!l || !IsWindowVisible(l))
+        continue;
+      RECT lr;
+      GetWindowRect(l, &lr);
+      MapWindowPoints(nullptr, w, reinterpret_cast<POINT *>(&lr), 2);
+      InflateRect(&lr, 2 * bx, 2 * by);
+      DrawEdge(dc, &lr, EDGE_SUNKEN, BF_RECT);
+    }
+    EndPaint(w, &ps);
+    return 0;
+  }
+  case WM_COMMAND: {
+    SetFocus(w);
+    // Clicks on the prompt line reach the input wait of the active drawing.
+    HWND mdi = app_hmdi();
+    HWND active = mdi ? reinterpret_cast<HWND>(SendMessageA(mdi, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+    if (active && LOWORD(wp) == LINE_ID)
+      PostMessageA(app_hmain(), WM_USER + 105, HIWORD(wp) == WM_RBUTTONDOWN ? 1 : 0, 0);
+    return 0;
+  }
+  case WM_DESTROY:
+    for (HWND &l : linewnd)
+      l = nullptr;
+    return 0;
+  default:
+    return DefWindowProcA(w, m, wp, lp);
+  }
+}
+
+} // namespace
+
+HWND mesg_create() {
+  if (!app_hprev()) {
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = mesg_frameproc;
+    wc.hInstance = app_hinst();
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "Mesg_Frame";
+    RegisterClassA(&wc);
+    wc.style = 0;
+    wc.lpfnWndProc = mesg_lineproc;
+    wc.lpszClassName = "Mesg_Child";
+    RegisterClassA(&wc);
+  }
+  for (Line &l : lines)
+    l = Line{};
+  HWND w = CreateWindowExA(0, "Mesg_Frame", "", WS_CHILD, 0, 0, 0, 0, app_hmain(), nullptr, app_hinst(), nullptr);
+  app_setmesg(w);
+  msgwin_attach(w);
+  return w;
+}
+
+int mesg_destroy() {
+  HWND w = app_hmesg();
+  if (w && IsWindow(w))
+    DestroyWindow(w);
+  app_setmesg(nullptr);
+  msgwin_attach(nullptr);
   return 0;
 }

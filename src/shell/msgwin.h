@@ -15,5 +15,10 @@ int mesg_line(int op, int line, int *colour, char *text);
 void msgwin_attach(HWND window);
 // COLORREF of a colour kind 0..7.
 COLORREF msgwin_colour(int kind);
+// Creates the hidden message window (a child of the main frame, placed by the
+// panel layout) with its three line windows 2100..2102 and records it; null on failure.
+HWND mesg_create();
+// Destroys the message window when it exists and forgets it. 0.
+int mesg_destroy();
 // 1 suppresses the message lines and the message board; 0 at start.
 extern uint32_t MesgSuppress;

@@ -5,17 +5,6 @@
 #include "shell/msgwin.h"
 #include "shell/viewwin.h"
 
-HWND app_hmesg() { return nullptr; }
-HWND app_htool() { return nullptr; }
-HWND app_habox() { return nullptr; }
-
-HWND vwin_active() {
-  HWND mdi = app_hmdi();
-  if (!mdi || !IsWindow(mdi))
-    return nullptr;
-  return reinterpret_cast<HWND>(SendMessageA(mdi, WM_MDIGETACTIVE, 0, 0));
-}
-
 // The drawing windows do not track right-button drags yet.
 int vwin_rdrag(HWND) { return 0; }
 

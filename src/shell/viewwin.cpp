@@ -65,3 +65,62 @@ bool os_is9x() {
   OSVERSIONINFOA v = version();
   return v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && v.dwMajorVersion >= 4;
 }
+
+#include "shell/appsvc.h"
+
+namespace {
+HCURSOR cursors[21];
+} // namespace
+
+HWND vwin_active() {
+  HWND mdi = app_hmdi();
+  if (!mdi || !IsWindow(mdi))
+    return nullptr;
+  return reinterpret_cast<HWND>(SendMessageA(mdi, WM_MDIGETACTIVE, 0, 0));
+}
+
+int vwin_closeall(int mode) {
+  HWND mdi = app_hmdi();
+  if (!mdi)
+    return 1;
+  // Each child frame asks its own save question when it closes.
+  for (HWND child = GetWindow(mdi, GW_CHILD); child;) {
+    HWND next = GetWindow(child, GW_HWNDNEXT);
+    if (GetWindow(child, GW_OWNER) == nullptr) {
+      if (mode == 0 && !SendMessageA(child, WM_QUERYENDSESSION, 0, 0))
+        return 0;
+      if (mode != 0)
+        SendMessageA(child, WM_CLOSE, 0, 0);
+    }
+    child = next;
+  }
+  if (mode == 0)
+    return 1;
+  for (HWND child = GetWindow(mdi, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (GetWindow(child, GW_OWNER) == nullptr && IsWindow(child))
+      return 0;
+  return 1;
+}
+
+int vwin_hook(int op) {
+  if (op == 0) {
+    HINSTANCE inst = app_hinst();
+    cursors[0] = LoadCursor(nullptr, IDC_ARROW);
+    cursors[1] = LoadCursorA(inst, MAKEINTRESOURCEA(102));
+    cursors[4] = LoadCursor(nullptr, IDC_SIZEALL);
+    cursors[5] = LoadCursor(nullptr, IDC_SIZENESW);
+    cursors[6] = LoadCursor(nullptr, IDC_SIZENWSE);
+    cursors[7] = LoadCursor(nullptr, IDC_SIZENS);
+    cursors[8] = LoadCursor(nullptr, IDC_SIZEWE);
+    cursors[9] = LoadCursorA(inst, MAKEINTRESOURCEA(351));
+    cursors[10] = LoadCursorA(inst, MAKEINTRESOURCEA(353));
+    cursors[11] = LoadCursorA(inst, MAKEINTRESOURCEA(354));
+    cursors[12] = LoadCursorA(inst, MAKEINTRESOURCEA(352));
+  } else {
+    for (HCURSOR &c : cursors)
+      c = nullptr; // resource cursors are shared and never destroyed
+  }
+  return 0;
+}
+
+HCURSOR vwin_cursorof(int kind) { return kind >= 0 && kind <= 20 ? cursors[kind] : nullptr; }

@@ -32,8 +32,15 @@ extern WorldPos MouseWorldPos; // world position of the mouse in the last view i
 extern uint16_t OutputKind;    // 1 and 4 printer, 3 other non-screen, else the screen
 extern uint32_t PenMode;       // pen creation mode: 0 normal, 0x8000 printing, 1 off-screen
 
-// The active drawing window (the MDI client's active child frame), null when none.
+// The active drawing (MDI child) window, null when there is none.
 HWND vwin_active();
+// Closes the drawing windows: each one is asked to close (mode 2 from the frame's
+// close, 0 when Windows ends). 1 when none is left, 0 when one stayed open.
+int vwin_closeall(int mode);
+// 0 at start-up loads the drawing cursors, 1 at shut-down forgets them. 0.
+int vwin_hook(int op);
+// Cursor of a cursor kind 0..20, null for the kinds drawn as the cross-hair.
+HCURSOR vwin_cursorof(int kind);
 // Non-zero when the drawing window's right button was held and moved since it went down.
 int vwin_rdrag(HWND wnd);
 // Sets the cursor kind (0..20) of the drawing windows; the previous one.

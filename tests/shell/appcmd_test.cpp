@@ -1,7 +1,10 @@
 // The start-up command line.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "shell/appcmd.h"
 
@@ -67,6 +70,50 @@ TEST(CommandLine, ANameTooLongForAPathIsRefusedNotCut) {
   EXPECT_EQ(app_cmdtoken(over.c_str(), word, &toolong), nullptr);
   EXPECT_TRUE(toolong);
   EXPECT_STREQ(word, "");
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> opened;
+int record_open(int mode, const char *path) {
+  opened.push_back(std::to_string(mode) + " " + path);
+  return 0;
+}
+
+void keep(std::initializer_list<const char *> names) {
+  std::memset(&AppArgs, 0, sizeof AppArgs);
+  for (const char *n : names)
+    std::strcpy(AppArgs.files[AppArgs.count++], n);
+  opened.clear();
+}
+
+TEST(OpenAtStart, BothFilesOpenAndTheFirstIsRecorded) {
+  keep({"a.ksl", "b.ksl"});
+  EXPECT_EQ(app_openfiles(record_open), 0);
+  EXPECT_EQ(opened, (std::vector<std::string>{"1 a.ksl", "1 b.ksl"}));
+  EXPECT_STREQ(AppArgs.firstopened, "a.ksl");
+  EXPECT_EQ(AppArgs.openedcount, 1);
+}
+
+TEST(OpenAtStart, AFileOpenedAlreadyIsSkippedAndOnlyItIsCleared) {
+  for (int which = 0; which < 2; which++) {
+    keep({"a.ksl", "b.ksl"});
+    AppArgs.openedcount = 1; // the DDE open came first
+    std::strcpy(AppArgs.firstopened, which == 0 ? "A.KSL" : "B.ksl");
+    app_openfiles(record_open);
+    EXPECT_EQ(opened, (std::vector<std::string>{which == 0 ? "1 b.ksl" : "1 a.ksl"}));
+    EXPECT_STREQ(AppArgs.files[which], "");
+    EXPECT_STREQ(AppArgs.files[1 - which], which == 0 ? "b.ksl" : "a.ksl");
+  }
+}
+
+TEST(OpenAtStart, SameNameIgnoresSingleByteCaseOnly) {
+  EXPECT_TRUE(app_samefile("C:\\Seal\\a.KSL", "c:\\seal\\A.ksl"));
+  EXPECT_FALSE(app_samefile("a.ksl", "a.ks"));
+  EXPECT_TRUE(app_samefile("印影.ksl", "印影.KSL"));
+  EXPECT_FALSE(app_samefile("\x83\x61.ksl", "\x83\x41.ksl")); // trail bytes are not folded
 }
 
 } // namespace

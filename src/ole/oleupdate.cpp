@@ -1,0 +1,3 @@
+#include "ole/oleupdate.h"
+
+void OleUpdateSelected() {}

@@ -1,0 +1,102 @@
+#include "shell/help.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "settings/syspath.h"
+#include "settings/winutil.h"
+#include "shell/appsvc.h"
+
+namespace {
+
+struct HelpRow {
+  const char *file;
+  int path;
+  UINT command;
+};
+const HelpRow help_rows[3] = {{"INKFORGE.chm", 6, 0}, {"SUPPORT.chm", 6, 0}, {"winhelp.hlp", 31, 4}};
+int help_current = -1;
+
+using HtmlHelpFn = HWND(WINAPI *)(HWND, LPCSTR, UINT, DWORD_PTR);
+HtmlHelpFn html_help() {
+  static HMODULE lib = LoadLibraryA("hhctrl.ocx");
+  return lib ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(lib, "HtmlHelpA"))) : nullptr;
+}
+
+} // namespace
+
+int hlp_open(HWND, int mode) {
+  if (mode >= 1 && mode <= 3) {
+    help_current = mode - 1;
+    const HelpRow &r = help_rows[help_current];
+    char dir[262] = "", path[540];
+    sys_path('R', r.path, dir);
+    std::snprintf(path, sizeof path, "%s%s", dir, r.file);
+    if (HtmlHelpFn f = html_help())
+      f(GetDesktopWindow(), path, r.command, 0);
+    return 1;
+  }
+  if (mode == 4 && help_current >= 0) {
+    if (HtmlHelpFn f = html_help())
+      f(nullptr, nullptr, 18 /* HH_CLOSE_ALL */, 0);
+    return 1;
+  }
+  return 0;
+}
+
+int about_version(const char *path, char *version, char *copyright) {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  if (!size)
+    return 1;
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoA(path, 0, size, data.data()))
+    return 1;
+  char *value = nullptr;
+  UINT len = 0;
+  std::snprintf(version, 262, "Version ");
+  if (VerQueryValueA(data.data(), "\\StringFileInfo\\041104b0\\ProductVersion", reinterpret_cast<void **>(&value),
+                     &len) &&
+      len)
+    std::snprintf(version, 262, "Version %s", value);
+  WIN32_FILE_ATTRIBUTE_DATA fa;
+  if (GetFileAttributesExA(path, GetFileExInfoStandard, &fa)) {
+    FILETIME local;
+    SYSTEMTIME st;
+    FileTimeToLocalFileTime(&fa.ftLastWriteTime, &local);
+    FileTimeToSystemTime(&local, &st);
+    const size_t n = std::strlen(version);
+    std::snprintf(version + n, 262 - n, " (%4d/%02d/%02d)", st.wYear, st.wMonth, st.wDay);
+  }
+  if (VerQueryValueA(data.data(), "\\StringFileInfo\\041104b0\\LegalCopyright", reinterpret_cast<void **>(&value),
+                     &len) &&
+      len)
+    std::snprintf(copyright, 262, "%s", value);
+  return 0;
+}
+
+INT_PTR CALLBACK about_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+  switch (msg) {
+  case WM_INITDIALOG: {
+    SetClassLongPtrA(dlg, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(app_hinst(), MAKEINTRESOURCEA(111))));
+    win_center(dlg, 1);
+    char path[262] = "", version[262] = "", copyright[262] = "";
+    GetModuleFileNameA(app_hinst(), path, sizeof path);
+    if (about_version(path, version, copyright) == 0) {
+      SetDlgItemTextA(dlg, 1061, version);
+      if (copyright[0])
+        SetDlgItemTextA(dlg, 1062, copyright);
+    }
+    return TRUE;
+  }
+  case WM_COMMAND:
+    if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+      EndDialog(dlg, 1);
+      return TRUE;
+    }
+    return FALSE;
+  default:
+    return FALSE;
+  }
+}
