@@ -182,7 +182,7 @@ int32_t sel_grpmem(int32_t d, uint32_t elm, uint32_t *ids, int32_t n) {
     selected = s.entries[i] == elm;
   int32_t c = node->nod.child;
   uint32_t budget = dtb_used(d) + 1;
-  while (c != ELM_NONE && budget-- > 0) {
+  while (elm_islink(c) && budget-- > 0) {
     const ElementRecord *q = dtb_ptr(d, c);
     if (!q)
       break;

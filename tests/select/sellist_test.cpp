@@ -143,3 +143,40 @@ TEST_F(SelList, GroupMemberProposesItsNode) {
 }
 
 } // namespace
+
+namespace {
+
+struct FenceCollect : SelList {
+  static bool taken(int32_t n) {
+    for (int32_t i = 0; i < FenceIdList.count; ++i)
+      if (FenceIdList.entries[i] == uint32_t(n))
+        return true;
+    return false;
+  }
+};
+
+// A U-shaped fence: elements within it, across its gap, and touching its line.
+TEST_F(FenceCollect, ConcaveFenceTakesWhatHasAPartInside) {
+  const double u[16] = {0, 0, 30, 0, 30, 20, 20, 20, 20, 5, 10, 5, 10, 20, 0, 20};
+  const int32_t in = line(2, 2, 28, 2);
+  const int32_t across = line(5, 10, 25, 10); // leaves and re-enters
+  const int32_t gap = line(12, 10, 18, 10);   // wholly in the gap
+  const int32_t touch = line(10, 12, 10, 18); // lies on the gap's side
+  fnc_alloc(100);
+  EXPECT_EQ(fnc_collect(8, u, 0, 0, 0), 2);
+  EXPECT_TRUE(taken(in));
+  EXPECT_TRUE(taken(across));
+  EXPECT_FALSE(taken(gap));
+  EXPECT_FALSE(taken(touch));
+  fnc_modeon();
+  fnc_collect(8, u, 0, 0, 0);
+  EXPECT_TRUE(taken(touch));
+  fnc_modeoff();
+  fnc_strict(1); // lines and arcs of small figures are passed over
+  EXPECT_EQ(fnc_collect(8, u, 0, 0, 0), 0);
+  fnc_strict(0);
+  EXPECT_EQ(fnc_collect(8, u, 2, 0, 0), 0);
+  EXPECT_EQ(FenceIdList.count, 0);
+}
+
+} // namespace
