@@ -199,7 +199,9 @@ int32_t sel_grpmem(int32_t d, uint32_t elm, uint32_t *ids, int32_t n) {
         }
     c = q->next;
   }
-  if (selected)
+  // Nodes 1 and 2 negated would read as a hole and an end mark: the caller enters
+  // their members itself.
+  if (selected && g > 2)
     sel_toggle(uint32_t(-g));
   return g;
 }

@@ -42,6 +42,19 @@ struct Filt {
 };
 Filt filtnow() { return Filt{ElmFilter.kind, ElmFilter.pen, ElmFilter.ltype, ElmFilter.subkind}; }
 
+void togglemembers(int32_t d, int32_t node) {
+  const ElementRecord *g = dtb_ptr(d, node);
+  int32_t c = g ? g->nod.child : ELM_NONE;
+  uint32_t budget = dtb_used(d) + 1;
+  while (elm_islink(c) && budget-- > 0) {
+    const ElementRecord *m = dtb_ptr(d, c);
+    if (!m)
+      break;
+    sel_toggle(uint32_t(c));
+    c = m->next;
+  }
+}
+
 // Replaces negated group nodes by their members.
 void expand(int32_t d) {
   SelectionListRec &s = SelectionList;
@@ -53,15 +66,7 @@ void expand(int32_t d) {
     if (!g || g->kind != NOD)
       continue;
     s.entries[i] = SEL_HOLE;
-    int32_t c = g->nod.child;
-    uint32_t budget = dtb_used(d) + 1;
-    while (elm_islink(c) && budget-- > 0) {
-      const ElementRecord *m = dtb_ptr(d, c);
-      if (!m)
-        break;
-      sel_toggle(uint32_t(c));
-      c = m->next;
-    }
+    togglemembers(d, -e);
   }
 }
 
@@ -121,10 +126,11 @@ int sel_addpick(int32_t d, uint32_t mode) {
     for (int i = 0; i < cnt; ++i)
       ids[i] = uint32_t(cand[i]);
     int32_t prop = 0;
-    bool group = false, ended = false;
+    bool group = false, ended = false, was = false;
     for (int i = 0; i < cnt && !prop; ++i) {
       if (ids[i] == SEL_HOLE)
         continue;
+      was = sel_notin(int32_t(ids[i])) == 0;
       const int32_t g = sel_grpmem(dd, ids[i], ids, cnt);
       const int32_t p = g ? g : int32_t(ids[i]);
       h.show(dd, p, SEL_PICKCOLOUR);
@@ -155,7 +161,13 @@ int sel_addpick(int32_t d, uint32_t mode) {
     if (!prop)
       continue;
     int rc;
-    if (group) {
+    if (group && prop <= 2) {
+      // No negated entry can name nodes 1 and 2: their members go in (or stay
+      // struck) at once.
+      rc = was ? 1 : 0;
+      if (!was)
+        togglemembers(dd, prop);
+    } else if (group) {
       rc = sel_toggle(uint32_t(-prop));
     } else {
       const ElementRecord *r = dtb_ptr(dd, prop);

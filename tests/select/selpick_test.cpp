@@ -33,8 +33,8 @@ struct SelPick : PickTest {
   }
   static void click(int code, double x = 0, double y = 0) { world().clicks.push_back({code, x, y}); }
   // Node numbers 1 and 2 would read as a hole and an end mark once negated.
-  static int32_t figure(double x, double y) {
-    while (DbCtl[0].count1 < 2)
+  static int32_t figure(double x, double y, bool first = false) {
+    while (!first && DbCtl[0].count1 < 2)
       line(180, 180, 190, 190);
     const int32_t g = group(1);
     at(g)->nod.data[0] = 1100 & 0xFF;
@@ -160,6 +160,27 @@ TEST_F(SelPick, PickedMemberOfASelectedGroupDeselectsIt) {
   EXPECT_EQ(run(0x2 | 0x8), 500);
   EXPECT_EQ(list(), (std::vector<uint32_t>{uint32_t(other)}));
   EXPECT_NE(std::find(world().shown.begin(), world().shown.end(), Shown{0, g, -1}), world().shown.end());
+}
+
+// The first element of a drawing as a figure: its negated number would be a hole.
+TEST_F(SelPick, FigureWithTheFirstNodeNumberIsSelectedAndDeselected) {
+  ElmFilter.kind = 0xFFFF;
+  const int32_t g = figure(100, 100, true);
+  ASSERT_EQ(g, 1);
+  click(500, 0, 0);
+  click(500, 1, 1);
+  click(500, 105, 100);
+  click(501);
+  EXPECT_EQ(run(), 500);
+  EXPECT_EQ(list(), (std::vector<uint32_t>{2u, 3u}));
+  click(500, 0, 0);
+  click(500, 1, 1);
+  click(500, 105, 100);
+  click(500, 105, 100);
+  click(501);
+  EXPECT_EQ(run(), 500);
+  EXPECT_EQ(SelectionList.count, 0);
+  expect_closed();
 }
 
 TEST_F(SelPick, PartialModeFlagsPicksAcrossTheWindow) {

@@ -118,6 +118,20 @@ TEST_F(SelWalk, FigureGroupWithOneMemberOutsideGivesNone) {
   EXPECT_EQ(entries(), (std::vector<uint32_t>{uint32_t(b)}));
 }
 
+// A member whose next link leads back to itself: the member walk ends within the
+// drawing's record count and the group is not taken.
+TEST_F(SelWalk, MemberRingEndsTheGroupTest) {
+  ElmFilter.kind = 0x7FFF | NOD;
+  const int32_t g = group(2);
+  grp_open(0, g);
+  const int32_t m = line(10, 10, 20, 20);
+  grp_close(0);
+  at(m)->next = m;
+  sel_winmode(0, 0x3, 0, 0, 50, 50);
+  sel_window(0);
+  EXPECT_EQ(sel_notin(g), 1);
+}
+
 TEST_F(SelWalk, FenceTakesWhatLiesWithinThePolygon) {
   const double u[16] = {0, 0, 30, 0, 30, 20, 20, 20, 20, 5, 10, 5, 10, 20, 0, 20};
   const int32_t a = line(2, 2, 28, 2);
