@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 
 #include "select/selpoly.h"
@@ -146,6 +147,30 @@ TEST(RectTest, TextBoxesAgainstTheRectangle) {
   EXPECT_EQ(sel_winelm(CHR, &t, "AB"), 2);
 }
 
+ElementRecord figure(uint16_t cls, std::initializer_list<double> vals) {
+  ElementRecord r = rec(NOD);
+  r.subkind = 1;
+  std::memcpy(r.nod.data, &cls, 2);
+  int i = 0;
+  for (double v : vals)
+    std::memcpy(r.nod.data + 2 + 8 * i++, &v, 8);
+  return r;
+}
+
+TEST(RectTest, FigureNodesByTheirClass) {
+  window(1, 0, 0, 10, 10);
+  const ElementRecord seg = figure(100, {1, 1, 20, 5});
+  EXPECT_EQ(sel_winelm(NOD, &seg, nullptr), 1);
+  const ElementRecord arcfig = figure(500, {5, 5, 3, 90, 0}); // start above end: swapped
+  EXPECT_EQ(sel_winelm(NOD, &arcfig, nullptr), 0);
+  const ElementRecord outside = figure(600, {50, 50, 3, 0, 90});
+  EXPECT_EQ(sel_winelm(NOD, &outside, nullptr), 2);
+  const ElementRecord fig = figure(1100, {});
+  EXPECT_EQ(sel_winelm(NOD, &fig, nullptr), -1);
+  window(2, 0, 0, 10, 10);
+  EXPECT_EQ(sel_winelm(NOD, &seg, nullptr), -1);
+}
+
 // A square fence 0..10.
 const double Sq[8] = {0, 0, 10, 0, 10, 10, 0, 10};
 
@@ -159,6 +184,7 @@ TEST(PolyTest, PointsAgainstTheFence) {
   // A triangle whose apex (5, 10) only touches the ray of a point level with it.
   const double tri[6] = {0, 0, 10, 0, 5, 10};
   EXPECT_EQ(fnc_pt(tri, 3, 1, 10), 2);
+  EXPECT_EQ(fnc_pt(tri, 3, 8, 10), 2); // the ray back through the apex
   EXPECT_EQ(fnc_pt(tri, 3, 5, 5), 1);
   // A diamond: a point level with its side vertex is inside or outside as it lies.
   const double dia[8] = {5, 0, 10, 5, 5, 10, 0, 5};
