@@ -27,6 +27,10 @@ struct PickSysHooks {
   void (*error)(int n); // message n on the board; the pick goes on
   void (*delay)(uint32_t ms);
   void (*waitcur)(); // toggles the wait cursor
+  // The input guide of the selection window: mode -1 none, 2 an axis-parallel
+  // rectangle from (x, y) to the cursor.
+  void (*guide)(int mode, double x, double y);
+  void (*focus)(int32_t dwg, int32_t view); // keyboard focus to a view window
 };
 
 PickSysHooks &pck_hooks();

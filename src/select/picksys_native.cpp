@@ -35,9 +35,11 @@ int ask(int n, const char *keys) {
 }
 void no_error(int) {}
 void no_delay(uint32_t) {}
+void no_guide(int, double, double) {}
+void no_focus(int32_t, int32_t) {}
 } // namespace
 
 PickSysHooks pck_platform() {
   return PickSysHooks{no_getpnt, no_pickdrw, no_aperture, no_views, mode0, no_show, no_prompt,
-                      nothing,   ask,        no_error,    no_delay, nothing};
+                      nothing,   ask,        no_error,    no_delay, nothing, no_guide, no_focus};
 }

@@ -33,8 +33,16 @@ int ask(int n, const char *keys) { return msg_prompt(0, n, keys); }
 void error(int n) { msg_err(n); }
 void delay(uint32_t ms) { sys_delay(ms); }
 void waitcur() { win_waitcur(); }
+// The rubber band of the window comes with the input guides; until they are in
+// place no band is drawn and the corners are still taken as clicked.
+void guide(int, double, double) {}
+void focus(int32_t dwg, int32_t view) {
+  if (HWND w = vew_hwnd(dwg, view))
+    SetFocus(w);
+}
 } // namespace
 
 PickSysHooks pck_platform() {
-  return PickSysHooks{getpnt, pickdrw, aperture, views, inmode, show, prompt, clear, ask, error, delay, waitcur};
+  return PickSysHooks{getpnt, pickdrw, aperture, views,  inmode, show,
+                      prompt, clear,   ask,      error, delay,  waitcur, guide, focus};
 }

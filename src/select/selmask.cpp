@@ -3,103 +3,68 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <unordered_set>
 #include <vector>
 
 #include "database/record.h"
 #include "database/store.h"
+#include "database/cells.h"
 #include "geometry/geo.h"
+#include "select/selpoly.h"
+#include "settings/params.h"
+#include "select/picksys.h"
 
 namespace {
 
-uint32_t FenceStatic[100] = {0xFFFFFFFEu};
+uint32_t FenceStatic[SEL_STATICCAP + 1] = {SEL_END};
 uint32_t *FenceHeap = nullptr;
-int32_t FenceWalk = 0;
-
-constexpr int32_t FNC_MAX = 10000;
-constexpr double TINY = 1e-6;
+int32_t FenceWalk = 0;   // crossing and touching elements taken too
+int32_t FenceStrict = 0; // only wholly inside, and lines and arcs of larger figures
+uint16_t FenceCells = 0;
+uint16_t LayerStates[64];
 
 struct Fence {
-  std::vector<GeoPoint> v;
-  int32_t inside; // side value of an inner point
+  const double *p;
+  int32_t n;
+  int32_t d;
 };
 
-// Side of q for every edge: -1 / 1 consistently strictly inside, 0 otherwise.
-bool strictly_in(const Fence &f, const GeoPoint &q) {
-  const std::size_t n = f.v.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    int32_t s = 0;
-    geo_side(&f.v[i], &f.v[(i + 1) % n], &q, &s);
-    if (s != f.inside)
-      return false;
+// Whether a line or arc meets the fence line anywhere.
+bool touches(const Fence &f, const ElementRecord &r) {
+  for (int32_t i = 0; i < f.n; ++i) {
+    const int32_t j = (i + 1) % f.n;
+    const GeoPoint a{f.p[2 * i], f.p[2 * i + 1]}, b{f.p[2 * j], f.p[2 * j + 1]};
+    if (r.kind == LIN) {
+      GeoPoint x;
+      const GeoPoint s{r.lin.x1, r.lin.y1}, e{r.lin.x2, r.lin.y2};
+      const int rc = fnc_segseg(s, e, a, b, &x);
+      if (rc == 0 || (rc == 2 && (fnc_onseg(a, b, s) == 0 || fnc_onseg(a, b, e) == 0)))
+        return true;
+    } else {
+      GeoPoint q1, q2;
+      uint16_t cnt = 0;
+      if (fnc_segcirc(a, b, GeoPoint{r.arc.cx, r.arc.cy}, r.arc.start, r.arc.end, r.arc.r, &q1, &q2, &cnt) > 0)
+        return true;
+    }
   }
-  return true;
-}
-
-bool in_or_on(const Fence &f, const GeoPoint &q) {
-  const std::size_t n = f.v.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    int32_t s = 0;
-    geo_side(&f.v[i], &f.v[(i + 1) % n], &q, &s);
-    if (s == -f.inside)
-      return false;
-  }
-  return true;
+  return false;
 }
 
 // 0 take, 1 reject.
 int elmtest(const Fence &f, const ElementRecord &r) {
-  const std::size_t n = f.v.size();
-  const uint16_t kind = r.kind & 7;
-  bool part_in = false, touch = false;
-  if (kind == LIN) {
-    GeoPoint a{r.lin.x1, r.lin.y1}, b{r.lin.x2, r.lin.y2};
-    std::vector<double> ts{0.0, 1.0};
-    const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
-    for (std::size_t i = 0; i < n; ++i) {
-      GeoPoint x;
-      if (geo_lnln(&f.v[i], &f.v[(i + 1) % n], &a, &b, &x) == 0) {
-        touch = true;
-        if (len2 > 0)
-          ts.push_back(std::clamp(((x.x - a.x) * dx + (x.y - a.y) * dy) / len2, 0.0, 1.0));
-      }
-    }
-    std::sort(ts.begin(), ts.end());
-    for (std::size_t i = 0; i + 1 < ts.size() && !part_in; ++i) {
-      const double t = (ts[i] + ts[i + 1]) / 2;
-      part_in = strictly_in(f, GeoPoint{a.x + dx * t, a.y + dy * t});
-    }
-    touch = touch || in_or_on(f, a) || in_or_on(f, b);
-  } else if (kind == ARC) {
-    AngleRange ar{r.arc.start, r.arc.end};
-    if (geo_angnorm(0, &ar.start, &ar.end) || !(r.arc.r > 0))
-      return 1;
-    const GeoPoint c{r.arc.cx, r.arc.cy};
-    std::vector<double> as{ar.start, ar.end};
-    for (std::size_t i = 0; i < n; ++i) {
-      GeoPoint q[2];
-      uint32_t cnt = 0;
-      if (geo_segarc(&f.v[i], &f.v[(i + 1) % n], &c, r.arc.r, &ar, &q[0], &q[1], &cnt) || !cnt)
-        continue;
-      touch = true;
-      for (uint32_t k = 0; k < cnt && k < 2; ++k) {
-        double a = deg_atan2(q[k].y - c.y, q[k].x - c.x);
-        while (a < ar.start)
-          a += 360;
-        while (a > ar.end)
-          a -= 360;
-        as.push_back(std::clamp(a, ar.start, ar.end));
-      }
-    }
-    std::sort(as.begin(), as.end());
-    auto at = [&](double a) { return GeoPoint{c.x + r.arc.r * deg_cos(a), c.y + r.arc.r * deg_sin(a)}; };
-    for (std::size_t i = 0; i + 1 < as.size() && !part_in; ++i)
-      part_in = strictly_in(f, at((as[i] + as[i + 1]) / 2));
-    touch = touch || in_or_on(f, at(ar.start));
-  } else {
+  if (r.layer < 64 && LayerStates[r.layer] < 2)
     return 1;
-  }
-  return part_in || (FenceWalk && touch) ? 0 : 1;
+  if (r.cells && !(r.cells & FenceCells))
+    return 1;
+  const int rc = fnc_elm(2, f.n, f.p, &r, nullptr);
+  if (rc < 0)
+    return 1;
+  if (FenceStrict)
+    return rc == 0 ? 0 : 1;
+  if (rc != 5)
+    return 0;
+  return FenceWalk && (r.kind == LIN || r.kind == ARC) && touches(f, r) ? 0 : 1;
 }
 
 // met: the nodes and members of this test so far. A chain from a file that loops
@@ -136,18 +101,19 @@ bool skipped_sub(uint8_t s) { return s == 1 || s == 2 || s == 4 || s == 8; }
 
 } // namespace
 
-SelectionListRec FenceIdList = {FenceStatic, 100, 0, -1};
+SelectionListRec FenceIdList = {FenceStatic, SEL_STATICCAP, 0, -1};
+
+uint32_t *sel_block(uint32_t n, int32_t *capacity); // sizing shared with the selection list
 
 uint32_t *fnc_alloc(uint32_t n) {
   fnc_free();
-  if (n >= 1 && n <= uint32_t(FNC_MAX)) {
-    FenceHeap = static_cast<uint32_t *>(std::calloc(n + 1, sizeof(uint32_t)));
-    if (FenceHeap) {
-      FenceIdList.entries = FenceHeap;
-      FenceIdList.capacity = int32_t(n);
-    }
+  int32_t cap = 0;
+  if (uint32_t *b = sel_block(n, &cap)) {
+    FenceHeap = b;
+    FenceIdList.entries = b;
+    FenceIdList.capacity = cap;
   }
-  FenceIdList.entries[0] = 0xFFFFFFFEu;
+  FenceIdList.entries[0] = SEL_END;
   return FenceIdList.entries;
 }
 
@@ -155,31 +121,31 @@ int fnc_free() {
   std::free(FenceHeap);
   FenceHeap = nullptr;
   FenceIdList.entries = FenceStatic;
-  FenceIdList.capacity = 100;
+  FenceIdList.capacity = SEL_STATICCAP;
   FenceIdList.count = 0;
-  FenceStatic[0] = 0xFFFFFFFEu;
+  FenceStatic[0] = SEL_END;
   return 0;
 }
 
 void fnc_modeon() { FenceWalk = 1; }
 void fnc_modeoff() { FenceWalk = 0; }
+void fnc_strict(int32_t on) { FenceStrict = on ? 1 : 0; }
 
 int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, uint32_t beforestart) {
   FenceIdList.count = 0;
-  if (d < 0 || d >= DB_COUNT || n < 3 || !points)
+  if (d < 0 || d >= DB_COUNT || n < 3 || n > 0x7FFF || !points)
     return 0;
   SelectionList.drawing = d;
-  Fence f;
-  for (int32_t i = 0; i < n; ++i)
-    f.v.push_back(GeoPoint{points[2 * i], points[2 * i + 1]});
-  double area = 0;
+  double x0 = 99999999.9, y0 = 99999999.9, x1 = -99999999.9, y1 = -99999999.9;
   for (int32_t i = 0; i < n; ++i) {
-    const GeoPoint &a = f.v[std::size_t(i)], &b = f.v[std::size_t((i + 1) % n)];
-    area += a.x * b.y - b.x * a.y;
+    x0 = std::min(x0, points[2 * i]), x1 = std::max(x1, points[2 * i]);
+    y0 = std::min(y0, points[2 * i + 1]), y1 = std::max(y1, points[2 * i + 1]);
   }
-  if (std::fabs(area) < TINY)
-    return 0;
-  f.inside = area > 0 ? -1 : 1;
+  FenceCells = cel_rect(d, x0, y0, x1, y1);
+  uint16_t cur = 0;
+  if (sys_layer('r', d, &cur, LayerStates) != 0)
+    std::fill(std::begin(LayerStates), std::end(LayerStates), uint16_t(2));
+  const Fence f{points, n, d};
 
   int32_t first = 0, last = 0;
   if (start > 0) {
@@ -196,6 +162,7 @@ int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, u
       }
     }
   }
+  const int inmode = pck_hooks().inmode();
   const uint32_t base = DbCtl[d].base1;
   uint32_t walk = DbCtl[d].count1;
   if (beforestart)
@@ -211,6 +178,14 @@ int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, u
       continue;
     if (skipped_sub(p->subkind) || skipped_sub(p->encsub))
       continue;
+    const bool linarc = p->kind == LIN || p->kind == ARC;
+    if (FenceStrict && linarc && p->members < 256)
+      continue;
+    if (inmode && linarc && p->encsub == 0) {
+      const int lt = ((p->kind == LIN ? p->lin.attr : p->arc.attr) >> 4) & 15;
+      if (lt == 6 || lt == 9)
+        continue;
+    }
     const int rc = p->kind & NOD ? grptest(d, f, e, *p) : elmtest(f, *p);
     if (rc == 0)
       FenceIdList.entries[FenceIdList.count++] = uint32_t(e);
