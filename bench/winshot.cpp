@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../tests/common/pngwrite.h"
+#include "../tests/common/screencap.h"
 
 int main(int argc, char **argv) {
   if (argc < 2) {
@@ -30,26 +31,8 @@ int main(int argc, char **argv) {
   SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
   Sleep(1000);
   RECT r;
-  GetWindowRect(main, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFO bi = {};
-  bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void *bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const auto *p = static_cast<const uint32_t *>(bits);
-  std::vector<uint32_t> px(p, p + size_t(w) * h);
-  for (auto &v : px)
-    v &= 0xFFFFFF;
-  const bool ok = write_png(argv[1], w, h, px);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+  const std::vector<uint32_t> px = screen_capture(main, r);
+  const bool ok = !px.empty() && write_png(argv[1], r.right - r.left, r.bottom - r.top, px);
   if (argc > 2 && std::strcmp(argv[2], "--close") == 0)
     PostMessageA(main, WM_COMMAND, 10105, 0);
   return ok ? 0 : 1;

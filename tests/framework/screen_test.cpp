@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../common/pngwrite.h"
+#include "../common/screencap.h"
 #include "framework/doctempl.h"
 #include "framework/document.h"
 #include "framework/frame.h"
@@ -39,33 +40,7 @@ public:
   }
 };
 
-// The screen's pixels over a window, 0x00RRGGBB from the top row.
-std::vector<uint32_t> capture(HWND wnd, RECT &r) {
-  GetWindowRect(wnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const auto *p = static_cast<const uint32_t *>(bits);
-  std::vector<uint32_t> px(p, p + size_t(w) * h);
-  for (auto &v : px)
-    v &= 0xFFFFFF;
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return px;
-}
+std::vector<uint32_t> capture(HWND wnd, RECT &r) { return screen_capture(wnd, r); }
 
 uint32_t rgb_of(COLORREF c) { return uint32_t(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c); }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../common/pngwrite.h"
+#include "../common/screencap.h"
 #include "../display/gdi_recorder.h"
 #include "commands/cmdlevel.h"
 #include "commands/cmdroute.h"
@@ -106,29 +107,7 @@ protected:
   HMENU menu() const { return GetMenu(app_hmain()); }
 };
 
-// The screen's pixels over a window, 0x00RRGGBB from the top row.
-std::vector<uint32_t> capture(HWND wnd, RECT &r) {
-  GetWindowRect(wnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFO bi = {};
-  bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void *bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const auto *p = static_cast<const uint32_t *>(bits);
-  std::vector<uint32_t> px(p, p + size_t(w) * h);
-  for (auto &v : px)
-    v &= 0xFFFFFF;
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return px;
-}
+std::vector<uint32_t> capture(HWND wnd, RECT &r) { return screen_capture(wnd, r); }
 
 // Dark pixels of the picture inside a window's rectangle.
 int dark_pixels(const std::vector<uint32_t> &px, const RECT &pic, HWND wnd) {
