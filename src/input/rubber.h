@@ -90,6 +90,15 @@ extern PreviewState Preview;
 extern int32_t RubDragMode, RubDragTotal, RubDrawnCount;
 extern int32_t RubElemLimit; // preview element limit; 32000 after start-up
 
+// How the element walks look for input between elements: an input code, or 0. A poll
+// of the message queue costs tens of microseconds under Wine, so the default asks the
+// input wait at the first entry of a pass and then at most once a millisecond;
+// rub_pollevery asks every time (scripted input).
+typedef int (*RubPollFn)(bool first);
+extern RubPollFn RubPoll;
+int rub_pollslice(bool first);
+int rub_pollevery(bool first);
+
 // Draws the preview of the current guide for the cursor point in one view of the
 // current drawing (XOR: a second call at the same point removes it). *poll gets the
 // input code that interrupted an element walk, 0 when none. 0, or the code of a failed

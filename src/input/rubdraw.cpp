@@ -7,6 +7,7 @@
 
 #include "database/record.h"
 #include "database/store.h"
+#include "display/drawprim.h"
 #include "display/elmdisp_win.h"
 #include "display/snapmark.h"
 #include "display/view.h"
@@ -25,6 +26,55 @@ namespace {
 
 constexpr int32_t WIDTH = 13;
 constexpr int32_t XOR = 0x8000;
+
+// Device context of the one view a preview call draws into: taken once per call, not
+// once per line, since a drag preview draws thousands of them.
+HDC ViewDc = nullptr;
+
+struct OpenView {
+  HWND wnd = nullptr;
+  int old;
+  explicit OpenView(int32_t view) : old(vew_cur()) {
+    const int dwg = dwg_cur();
+    if (!(vew_mask(dwg) & (1u << view)))
+      return;
+    wnd = vew_hwnd(dwg, view);
+    if (!wnd)
+      return;
+    vew_select(view);
+    ViewDc = GetDC(wnd);
+    if (ViewDc)
+      drw_penmemo(true); // every line of a preview has the same pen
+  }
+  ~OpenView() {
+    if (ViewDc) {
+      drw_penmemo(false);
+      ReleaseDC(wnd, ViewDc);
+    }
+    ViewDc = nullptr;
+    vew_select(old);
+  }
+};
+
+// Outside a preview call (a drawer called on its own) the view drawers are used.
+void out_line(uint32_t bit, int32_t attr, double x1, double y1, double x2, double y2, int32_t colour) {
+  if (ViewDc)
+    drw_line(ViewDc, x1, y1, x2, y2, attr, WIDTH, colour);
+  else
+    dsp_line(bit, attr, WIDTH, x1, y1, x2, y2, colour);
+}
+void out_arc(uint32_t bit, int32_t attr, double cx, double cy, double r, double s, double e, int32_t colour) {
+  if (ViewDc)
+    drw_arc(ViewDc, cx, cy, r, s, e, attr & 0x3FF, WIDTH, colour);
+  else
+    dsp_arc(bit, attr, WIDTH, cx, cy, r, s, e, colour);
+}
+void out_rect(uint32_t bit, double x1, double y1, double x2, double y2, int32_t colour) {
+  if (ViewDc)
+    drw_rect(ViewDc, x1, y1, x2, y2, 0, WIDTH, colour);
+  else
+    dsp_rect(bit, 0, WIDTH, x1, y1, x2, y2, colour);
+}
 
 int32_t colour_of(int role) {
   uint16_t map[20] = {};
@@ -45,10 +95,10 @@ struct Pen {
   uint32_t bit;
   int32_t colour;
   void line(GeoPoint a, GeoPoint b, int32_t attr = 0) const {
-    dsp_line(bit, attr, WIDTH, a.x, a.y, b.x, b.y, colour);
+    out_line(bit, attr, a.x, a.y, b.x, b.y, colour);
   }
   void arc(GeoPoint c, double r, double s, double e, int32_t attr = 0) const {
-    dsp_arc(bit, attr, WIDTH, c.x, c.y, r, s, e, colour);
+    out_arc(bit, attr, c.x, c.y, r, s, e, colour);
   }
   void circle(GeoPoint c, double r, int32_t attr = 0) const { arc(c, r, 0, 360, attr); }
   void box(const GeoPoint (&c)[4]) const {
@@ -83,7 +133,7 @@ void shapes(const Pen &pen, const GuideShape &s, GeoPoint d) {
   }
 }
 
-int poll_input() { return gcr_wait(nullptr, nullptr, nullptr, nullptr, 0); }
+int poll_input(bool first = false) { return RubPoll ? RubPoll(first) : 0; }
 
 // What an element walk does with one line or arc.
 struct Xform {
@@ -97,10 +147,10 @@ struct Move : Xform {
   GeoPoint d;
   int32_t attr, colour;
   void line(uint32_t bit, const ElementRecord &r) const override {
-    dsp_line(bit, attr, WIDTH, r.lin.x1 + d.x, r.lin.y1 + d.y, r.lin.x2 + d.x, r.lin.y2 + d.y, colour);
+    out_line(bit, attr, r.lin.x1 + d.x, r.lin.y1 + d.y, r.lin.x2 + d.x, r.lin.y2 + d.y, colour);
   }
   void arc(uint32_t bit, const ElementRecord &r) const override {
-    dsp_arc(bit, attr, WIDTH, r.arc.cx + d.x, r.arc.cy + d.y, r.arc.r, r.arc.start, r.arc.end, colour);
+    out_arc(bit, attr, r.arc.cx + d.x, r.arc.cy + d.y, r.arc.r, r.arc.start, r.arc.end, colour);
   }
 };
 
@@ -246,7 +296,7 @@ void walk(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
         stopped = true;
         break;
       }
-      const int code = poll_input();
+      const int code = poll_input(i == 0);
       if (code) {
         Preview.poll = code;
         *pollout = code;
@@ -384,6 +434,31 @@ int figure21(const Pen &pen, GeoPoint g) {
 
 } // namespace
 
+int rub_pollevery(bool) {
+  // Whatever the input wait dispatches may draw or change the palette: the pen is
+  // selected afresh after it.
+  if (ViewDc)
+    drw_penmemo(false);
+  const int code = gcr_wait(nullptr, nullptr, nullptr, nullptr, 0);
+  if (ViewDc)
+    drw_penmemo(true);
+  return code;
+}
+
+int rub_pollslice(bool first) {
+  static LARGE_INTEGER last = {}, freq = {};
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  if (!freq.QuadPart)
+    QueryPerformanceFrequency(&freq);
+  if (!first && now.QuadPart - last.QuadPart < freq.QuadPart / 1000)
+    return 0;
+  last = now;
+  return rub_pollevery(first);
+}
+
+RubPollFn RubPoll = rub_pollslice;
+
 int rub_shown(int32_t n) { return Preview.shown = n; }
 int rub_lastpen() { return Preview.lastpen; }
 
@@ -392,7 +467,7 @@ int rub_rotline(uint32_t bit, double x1, double y1, double x2, double y2) {
   const double s = Preview.sine, c = Preview.cosine;
   const double ax = (x1 - p.x) * c - (y1 - p.y) * s + p.x, ay = (x1 - p.x) * s + (y1 - p.y) * c + p.y;
   const double bx = (x2 - p.x) * c - (y2 - p.y) * s + p.x, by = (x2 - p.x) * s + (y2 - p.y) * c + p.y;
-  dsp_line(bit, 0, WIDTH, ax, ay, bx, by, colour_of(14));
+  out_line(bit, 0, ax, ay, bx, by, colour_of(14));
   return 0;
 }
 
@@ -402,7 +477,7 @@ int rub_rotarc(uint32_t bit, double angle, double cx, double cy, double r, doubl
   const double x = (cx - p.x) * c - (cy - p.y) * s + p.x, y = (cx - p.x) * s + (cy - p.y) * c + p.y;
   start += angle, end += angle;
   geo_angnorm(0, &start, &end);
-  dsp_arc(bit, 0, WIDTH, x, y, r, start, end, colour_of(14));
+  out_arc(bit, 0, x, y, r, start, end, colour_of(14));
   return 0;
 }
 
@@ -412,7 +487,7 @@ int rub_xfline(uint32_t bit, const ElementRecord &l, double cx, double cy, doubl
   GeoPoint e[2] = {{l.lin.x1, l.lin.y1}, {l.lin.x2, l.lin.y2}};
   for (GeoPoint &p : e)
     p = add(rotated(c, add(mul(sub(p, c), scale), c), angle), {dx, dy});
-  dsp_line(bit, attr, WIDTH, e[0].x, e[0].y, e[1].x, e[1].y, colour);
+  out_line(bit, attr, e[0].x, e[0].y, e[1].x, e[1].y, colour);
   return 0;
 }
 
@@ -420,7 +495,7 @@ int rub_xfarc(uint32_t bit, const ElementRecord &a, double cx, double cy, double
               double dy, int32_t attr, int32_t colour) {
   const GeoPoint c = {cx, cy};
   const GeoPoint m = add(rotated(c, add(mul(sub({a.arc.cx, a.arc.cy}, c), scale), c), angle), {dx, dy});
-  dsp_arc(bit, attr, WIDTH, m.x, m.y, a.arc.r * scale, a.arc.start + angle, a.arc.end + angle, colour);
+  out_arc(bit, attr, m.x, m.y, a.arc.r * scale, a.arc.start + angle, a.arc.end + angle, colour);
   return 0;
 }
 
@@ -510,6 +585,7 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
   GeoPoint g;
   rub_apply(x, y, &g.x, &g.y);
   const uint32_t bit = 1u << view;
+  const OpenView open(view);
   Pen pen = {bit, colour_of(13)};
   Preview.lastpen = pen.colour;
   const int32_t mode = Guide.mode;
@@ -531,7 +607,7 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
   case 9: {
     const double t = rub_f64(Guide, 20);
     if (k == 0) {
-      dsp_rect(bit, 0, WIDTH, r.x, r.y, g.x, g.y, pen.colour);
+      out_rect(bit, r.x, r.y, g.x, g.y, pen.colour);
     } else if ((k == 1 || k == 2) && !same(g, r)) {
       const double p = dist(g, r) * deg_cos(dir(r, g) - t);
       const GeoPoint q = add(r, mul(unit(t), p)), s = sub(add(r, g), q);
@@ -548,7 +624,7 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
     if (a > 360)
       a -= 360;
     const GeoPoint o = add(p, mul(unit(a), dist(g, p)));
-    dsp_rect(bit, 0, WIDTH, g.x, g.y, o.x, o.y, pen.colour);
+    out_rect(bit, g.x, g.y, o.x, o.y, pen.colour);
     break;
   }
   case 4: {
@@ -591,7 +667,7 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
     const GeoPoint u = mul(unit(t), dist(g, r) * deg_cos(dir(r, g) - t));
     if (k == 0) {
       const GeoPoint a = sub(r, u);
-      dsp_rect(bit, 0, WIDTH, a.x, a.y, g.x, g.y, pen.colour);
+      out_rect(bit, a.x, a.y, g.x, g.y, pen.colour);
     } else if (k == 1 || k == 2) {
       const GeoPoint a = sub(r, u), b = add(r, u), s = sub(g, mul(u, 2));
       const GeoPoint c[4] = {b, g, s, a};

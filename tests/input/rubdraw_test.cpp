@@ -46,10 +46,12 @@ protected:
     drag(1, 0);
     polls = 0, click_at = -1;
     gcr_setsource(scripted);
+    RubPoll = rub_pollevery;
     canvas.fill_noise();
   }
   void TearDown() override {
     gcr_setsource(nullptr);
+    RubPoll = rub_pollslice;
     SelectionList = saved_list;
     dtb_term();
     DrawView::TearDown();
@@ -254,6 +256,23 @@ TEST_F(Rubber, InputBeforeTheFirstEntryDrawsNothing) {
   EXPECT_EQ(draw(20, 5), 0);
   EXPECT_EQ(Preview.shown, 0);
   EXPECT_EQ(canvas.pixels(), before);
+}
+
+// The walks' own rate of polling still asks at the first entry of every pass.
+TEST_F(Rubber, TimedPollAsksAtTheFirstEntry) {
+  select({line(10, 10, 40, 10), line(10, 20, 40, 20)});
+  rub_startdrag(99, 0, 0, 0, 0, 0);
+  RubPoll = rub_pollslice;
+  click_at = 0;
+  rub_shown(0);
+  EXPECT_EQ(draw(20, 5), 500);
+  EXPECT_EQ(Preview.shown, -1);
+  draw(20, 5);
+  click_at = -1;
+  rub_shown(0);
+  EXPECT_EQ(draw(20, 5), 0);
+  EXPECT_EQ(Preview.shown, 2);
+  draw(20, 5);
 }
 
 // A walk interrupted inside a group removes exactly what it drew, in every walk mode.
