@@ -19,6 +19,7 @@
 #include "display/viewtbl.h"
 #include "settings/params.h"
 #include "benchdib.h"
+#include "benchview.h"
 
 namespace {
 
@@ -77,20 +78,9 @@ int main(int argc, char **argv) {
   const char *fonts = argc > 1 ? argv[1] : "fonts";
   if (fnt_open(2, fonts, 50) != 0)
     std::printf("no high-quality font in %s: texts draw nothing\n", fonts);
-  WNDCLASSA wc = {};
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.lpszClassName = "InkBenchView";
-  RegisterClassA(&wc);
-  HWND wnd = CreateWindowA("InkBenchView", "view", WS_POPUP, 0, 0, 1920, 1080, nullptr, nullptr, wc.hInstance, nullptr);
-  if (!wnd || !gdi_init()) {
-    std::puts("no window or pens");
+  HWND wnd = bench_view();
+  if (!wnd)
     return 1;
-  }
-  const int bx = GetSystemMetrics(SM_CXBORDER), by = GetSystemMetrics(SM_CYBORDER);
-  vew_setdev(wnd, 0, 0, -bx, -by, 1920 + bx, 1080 + by);
-  vew_setwin(0, 0, 0, 0, 0, 192, 108);
-  vew_select(0);
   BenchDib dib;
   HDC dc = dib.dc;
   gdi_target(dc, 1);

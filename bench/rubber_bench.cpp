@@ -14,6 +14,7 @@
 
 #include "benchclock.h"
 #include "benchdib.h"
+#include "benchview.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -45,20 +46,9 @@ ElementRecord blank(uint16_t kind) {
 
 int main(int argc, char **argv) {
   prm_init();
-  WNDCLASSA wc = {};
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.lpszClassName = "InkBenchView";
-  RegisterClassA(&wc);
-  HWND wnd = CreateWindowA("InkBenchView", "view", WS_POPUP, 0, 0, 1920, 1080, nullptr, nullptr, wc.hInstance, nullptr);
-  if (!wnd || !gdi_init()) {
-    std::puts("no window or pens");
+  HWND wnd = bench_view();
+  if (!wnd)
     return 1;
-  }
-  const int bx = GetSystemMetrics(SM_CXBORDER), by = GetSystemMetrics(SM_CYBORDER);
-  vew_setdev(wnd, 0, 0, -bx, -by, 1920 + bx, 1080 + by);
-  vew_setwin(0, 0, 0, 0, 0, 192, 108);
-  vew_select(0);
   BenchDib dib;
   gdi_target(dib.dc, 1);
   const bool engine_only = argc > 1 && std::strcmp(argv[1], "engine") == 0;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzzstore.h"
 #include "database/cells.h"
 #include "database/dbsys.h"
 #include "database/elements.h"
@@ -21,24 +22,7 @@ namespace {
 constexpr std::size_t CTL = 8;
 constexpr uint32_t MAXRECS = 600;
 
-void start() {
-  dtb_term();
-  for (int d = 0; d < 2; ++d) {
-    ElmMax[d] = 2000;
-    WrkMax[d] = 256;
-  }
-  if (dtb_init() != 0)
-    abort();
-  grp_reset(0);
-  grp_reset(1);
-  dtb_ctrl('i', nullptr);
-  SheetRecord s;
-  std::memset(&s, 0, sizeof s);
-  sys_sheet('r', 0, &s);
-  s.width = 200;
-  s.height = 100;
-  sys_sheet('w', 0, &s);
-}
+void start() { fuzz_freshstore(); }
 
 std::vector<unsigned char> area1() {
   std::vector<unsigned char> v;
