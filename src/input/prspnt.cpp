@@ -64,6 +64,13 @@ void prompt(int n, ...) {
 }
 
 GeoPoint pt(const double *p) { return {p[0], p[1]}; }
+
+// Start and end point of an arc record (the body copied to aligned storage).
+void arc_ends(const ElementRecord &r, double *s, double *e) {
+  double g[7] = {};
+  std::memcpy(g, r.body, 52);
+  entendt(ARC, g, s, e);
+}
 double dist2(GeoPoint a, GeoPoint b) { return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y); }
 
 int quadrant(double x, double y, double cx, double cy) {
@@ -100,7 +107,7 @@ bool same_element(const ElementRecord &r, int32_t kind, const double *p1, const 
   const int q1 = quadrant(p1[0], p1[1], a.cx, a.cy), q2 = quadrant(p2[0], p2[1], a.cx, a.cy);
   if (q1 == q2) {
     double s[2], e[2];
-    entendt(ARC, reinterpret_cast<const double *>(r.body), s, e);
+    arc_ends(r, s, e);
     const bool start = dist2(pt(p1), pt(s)) < dist2(pt(p1), pt(e));
     out[0] = start ? s[0] : e[0];
     out[1] = start ? s[1] : e[1];
@@ -171,7 +178,7 @@ bool measure(int op, const ElementRecord &r, int32_t kind, const double *p, doub
     return true;
   }
   double s[2], e[2];
-  entendt(ARC, reinterpret_cast<const double *>(r.body), s, e);
+  arc_ends(r, s, e);
   const bool at_start = dist2(pt(p), pt(s)) <= dist2(pt(p), pt(e));
   double sa = r.arc.start, ea = r.arc.end;
   uint16_t attr;
