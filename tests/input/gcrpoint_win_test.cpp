@@ -15,6 +15,7 @@
 #include "input/rubber.h"
 #include "settings/answers.h"
 #include "settings/params.h"
+#include "shell/ledit.h"
 
 namespace {
 
@@ -186,6 +187,35 @@ TEST_F(Point, PointOnAnElementFromTwoPicks) {
   // Esc at the second pick: no point, the round repeats until the script ends.
   events = {ev(500, 0, 0, 20, 99), ev(27)};
   EXPECT_EQ(point(0), 800);
+  dtb_term();
+}
+
+TEST_F(Point, SlashSnapsTheBaseOfKeyboardEntry) {
+  db_start(2000, 100);
+  ElementRecord r{};
+  r.kind = PNT;
+  r.layer = 1;
+  r.pnt.x = 12;
+  r.pnt.y = 34;
+  r.pnt.attr = 1;
+  ASSERT_GT(elm_add(0, 0, ELM_NODRAW, &r, nullptr), 0);
+  // '/' near the point element, then "5,1" typed into the keyboard entry that follows.
+  testwin::Script script({[] {}, [] {},
+                          [] {
+                            HWND e = GetWindow(ledit_window(), GW_CHILD);
+                            for (const char *c = "5,1"; *c; ++c)
+                              PostMessageA(e, WM_CHAR, static_cast<unsigned char>(*c), 1);
+                            PostMessageA(e, WM_KEYDOWN, VK_RETURN, 1);
+                          }});
+  events = {ev(47, 0, 0, 23, 32)};
+  EXPECT_EQ(point(0), 13);
+  EXPECT_EQ(kb, 1); // stays in keyboard entry for the next point
+  EXPECT_EQ(dwg, 0);
+  EXPECT_DOUBLE_EQ(x, 17);
+  EXPECT_DOUBLE_EQ(y, 35);
+  double rx = 0, ry = 0;
+  gcr_refget(0, &rx, &ry, nullptr);
+  EXPECT_DOUBLE_EQ(rx, 17);
   dtb_term();
 }
 
