@@ -2,3 +2,4 @@
 
 char PendingOpenPath[APP_PENDLEN];
 uint32_t DwgModFlags[2];
+uint32_t AppModeFlag;

@@ -11,3 +11,7 @@ extern char PendingOpenPath[APP_PENDLEN];
 
 // Per drawing, bit 0 = modified since it was loaded or saved.
 extern uint32_t DwgModFlags[2];
+
+// The program-wide mode flag: while 1 the object snap takes the cursor point as it
+// is and the snap mark finds nothing. 0 at start; nothing sets it yet.
+extern uint32_t AppModeFlag;

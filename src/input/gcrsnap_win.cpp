@@ -1,0 +1,39 @@
+#include "display/elmdisp_win.h"
+#include "display/view.h"
+#include "display/viewtbl.h"
+#include "input/gcr.h"
+#include "input/gcrsnap.h"
+#include "input/inpkind.h"
+#include "settings/msgout.h"
+#include "settings/winutil.h"
+#include "shell/msgwin.h"
+
+namespace {
+void mark(int32_t dwg, double x, double y, int32_t attr) {
+  if (dwg < 0 || dwg > 1)
+    return;
+  const int old = dwg_setcur(dwg);
+  dsp_point(vew_mask(dwg), 2, 13, x, y, attr);
+  dwg_setcur(old);
+}
+int ask(const char *text, const char *keys) { return msg_prompt(0, -999, keys, "%s", text); }
+void error(int n) { msg_err(n); }
+void delay(uint32_t ms) { sys_delay(ms); }
+void clrlast() { gcr_clrlast(); }
+void update() { inp_update(0xFFFF); }
+void showelm(int32_t dwg, uint32_t viewmask, int32_t n, int32_t colour) {
+  if (dwg < 0 || dwg > 1 || n < 1)
+    return;
+  const int old = dwg_setcur(dwg);
+  dsp_elms(viewmask & vew_mask(dwg), 0xFFFF, colour, uint32_t(n), 0);
+  dwg_setcur(old);
+}
+void line(int op, int32_t *colour, char *text) {
+  int c = colour ? *colour : 0;
+  mesg_line(op, 0, &c, text);
+  if (colour)
+    *colour = c;
+}
+} // namespace
+
+GcrSnapHooks gcr_snapplatform() { return GcrSnapHooks{mark, ask, error, delay, clrlast, update, showelm, line}; }
