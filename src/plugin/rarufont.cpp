@@ -33,7 +33,7 @@ const uint16_t KANA_WIDE[63] = {
     0x8371, 0x8374, 0x8377, 0x837A, 0x837D, 0x837E, 0x8380, 0x8381, 0x8382, 0x8384, 0x8386, 0x8388, 0x8389, 0x838A,
     0x838B, 0x838C, 0x838D, 0x838F, 0x8393, 0x814A, 0x814B};
 
-bool finite(double v) { return std::isfinite(v); }
+bool isfin(double v) { return std::isfinite(v); }
 
 template <typename T> T rd(const uint8_t *p, int off) { return slf_get<T>(p, static_cast<std::size_t>(off)); }
 
@@ -338,9 +338,9 @@ bool raru_fit(const RaruSeal &seal, int W, int H, int b, RaruView *v) {
   const unsigned kind = rd<uint16_t>(hd, SLF_OFF_OUTLINE);
   double ox = rd<double>(hd, SLF_OFF_ORIGINX), oy = rd<double>(hd, SLF_OFF_ORIGINY);
   const double w = rd<double>(hd, SLF_OFF_WIDTH), h = rd<double>(hd, SLF_OFF_HEIGHT);
-  auto good = [](double d) { return finite(d) && d > 0; };
+  auto good = [](double d) { return isfin(d) && d > 0; };
   double t = 0;
-  if (finite(ox) && finite(oy)) {
+  if (isfin(ox) && isfin(oy)) {
     if (kind == 2 && good(w))
       t = W / (2 * w);
     else if (kind == 1 && good(w) && good(h))
@@ -351,7 +351,7 @@ bool raru_fit(const RaruSeal &seal, int W, int H, int b, RaruView *v) {
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     bool any = false;
     auto add = [&](double x, double y) {
-      if (!finite(x) || !finite(y))
+      if (!isfin(x) || !isfin(y))
         return;
       if (!any) {
         x0 = x1 = x;
@@ -371,7 +371,7 @@ bool raru_fit(const RaruSeal &seal, int W, int H, int b, RaruView *v) {
         add(rd<double>(r, 36), rd<double>(r, 44));
       } else if (k == ARC) {
         const double cx = rd<double>(r, 20), cy = rd<double>(r, 28), rr = std::fabs(rd<double>(r, 36));
-        if (finite(rr)) {
+        if (isfin(rr)) {
           add(cx - rr, cy - rr);
           add(cx + rr, cy + rr);
         }
