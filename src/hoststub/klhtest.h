@@ -27,6 +27,8 @@ struct HstDrawing {
 };
 
 // One scripted answer of KlhInpPikpnt or KlhInpRaru, taken in order by either.
+// KlhAtrLayer, KlhSchLink and KlhReadAtr answer for the seal last picked by KlhInpRaru
+// (attribute element number 1000 + seal number).
 struct HstInput {
   int32_t rc;   // the function's result
   int32_t code; // input code
