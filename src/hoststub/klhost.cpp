@@ -55,15 +55,15 @@ std::string num(double v) {
 std::string pt(const KlhPoint *p) { return p ? "(" + num(p->x) + "," + num(p->y) + ")" : "null"; }
 std::string ptr(const void *p) { return p ? "&" : "null"; }
 
-// Records the call; gives the injected result when one applies (*hit set).
+// Records one call with its arguments and result; an injected failure answers in
+// place of the work.
 class Call {
 public:
   explicit Call(const char *name) : name_(name) {}
   Call &arg(const std::string &s) {
-    args_ += (args_.empty() ? "" : ",") + s;
+    args_ += (n_++ ? "," : "") + s;
     return *this;
   }
-  Call &arg(long v) { return arg(std::to_string(v)); }
   Call &arg(int v) { return arg(std::to_string(v)); }
   Call &argd(double v) { return arg(num(v)); }
   // True when an injected failure answers this call; its result goes to rc.
@@ -71,10 +71,12 @@ public:
     for (auto it = H.failures.begin(); it != H.failures.end(); ++it) {
       if (it->name != name_)
         continue;
-      *rc = it->rc;
-      if (it->nth == 0)
+      if (it->nth == 0) {
+        *rc = it->rc;
         return true;
+      }
       if (--it->nth == 0) {
+        *rc = it->rc;
         H.failures.erase(it);
         return true;
       }
@@ -95,6 +97,7 @@ public:
 
 private:
   std::string name_, args_;
+  int n_ = 0;
 };
 
 Drawing *drawing(int d) { return d >= 0 && d < HST_DRAWINGS && H.drawings[d].used ? &H.drawings[d] : nullptr; }
