@@ -1,0 +1,24 @@
+// Platform edges of the plug-in that tests replace: the clock, the profile writer and
+// the plug-in's own file name. Message boxes go through the answers layer.
+#pragma once
+
+#include <windows.h>
+
+#include <ctime>
+
+struct PlgSys {
+  std::time_t (*now)(std::time_t *);
+  BOOL(WINAPI *writeprofile)(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+  // Full path of the plug-in's own file into buf; its length, 0 on failure.
+  DWORD (*modulepath)(char *buf, DWORD size);
+};
+// The functions in force; plg_rtsys() gives the platform's.
+extern PlgSys plg_sys;
+PlgSys plg_rtsys();
+
+// Module handle of the plug-in (set at process attach; null in a program that links
+// the plug-in's library, which then stands for the plug-in).
+extern HMODULE plg_module;
+
+// A message box through the answers layer; its result.
+int plg_msgbox(HWND owner, const char *text, const char *caption, UINT flags);

@@ -1,0 +1,31 @@
+#include "plugin/plugsys.h"
+
+#include "settings/answers.h"
+
+HMODULE plg_module = nullptr;
+
+namespace {
+
+DWORD modulepath(char *buf, DWORD size) {
+  DWORD n = GetModuleFileNameA(plg_module, buf, size);
+  return n >= size ? 0 : n;
+}
+
+int realbox(const UiQuestion &q) {
+  return MessageBoxA(static_cast<HWND>(q.owner), q.text, q.heading, q.flags);
+}
+
+} // namespace
+
+PlgSys plg_rtsys() { return PlgSys{std::time, WritePrivateProfileStringA, modulepath}; }
+PlgSys plg_sys = plg_rtsys();
+
+int plg_msgbox(HWND owner, const char *text, const char *caption, UINT flags) {
+  UiQuestion q{};
+  q.kind = UI_MSGBOX;
+  q.heading = caption;
+  q.text = text;
+  q.flags = flags;
+  q.owner = owner;
+  return ui_ask(q, realbox);
+}
