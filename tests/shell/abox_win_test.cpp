@@ -17,6 +17,7 @@
 #include "display/grid.h"
 #include "input/inpkind.h"
 #include "settings/params.h"
+#include "settings/winutil.h"
 #include "shell/abox.h"
 #include "shell/msgwin.h"
 #include "shell/units.h"
@@ -86,7 +87,8 @@ protected:
     UnitInfo.unit[1].side = 1;
     ASSERT_TRUE(abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]));
     abox_arrange(&UnitInfo.unit[1]);
-    ShowWindow(app_habox(), SW_SHOWNA);
+    // Above the MDI client, which the layout would move below it.
+    SetWindowPos(app_habox(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     pump(win.frame);
     attr_messages = 0;
   }
@@ -388,6 +390,76 @@ TEST_F(AboxTest, NoFieldOperationWhileTheUnitIsHidden) {
   UnitInfo.unit[1].shown = 1;
   EXPECT_EQ(abox_settext(99, "x"), 0);
   EXPECT_EQ(abox_settext(3, "x"), 1);
+}
+
+// Pixels of one colour in a field as shown on the screen.
+int pixels_of(HWND w, uint32_t rgb) {
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  testwin::drain();
+  RECT r;
+  const std::vector<uint32_t> px = screen_capture(w, r);
+  int n = 0;
+  for (uint32_t p : px)
+    n += p == rgb;
+  return n;
+}
+
+TEST_F(AboxTest, PickModeNameColouredByInputModeOrEmbossed) {
+  inp_set(0x1FFFF, 1, 0);
+  HWND f5 = abox_field(5);
+  sys_inmode(1);
+  EXPECT_GT(pixels_of(f5, 0x0000FF), 10); // blue
+  sys_inmode(2);
+  EXPECT_GT(pixels_of(f5, 0xFF0000), 10); // red
+  EXPECT_EQ(pixels_of(f5, 0xA0A0A0), 0);
+  AboxGreyLook = 1;
+  EXPECT_GT(pixels_of(f5, 0xA0A0A0), 10);
+  EXPECT_EQ(pixels_of(f5, 0xFF0000), 0);
+  AboxGreyLook = 0;
+  sys_inmode(0);
+}
+
+TEST_F(AboxTest, ModeCountOutsideItsRangeMakesTwoButtons) {
+  AboxModeCount = 9;
+  ASSERT_TRUE(abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]));
+  EXPECT_EQ(abox_countfield(), 8);
+  EXPECT_EQ(abox_hilitefield(), 9);
+  EXPECT_TRUE(abox_field(9));
+  EXPECT_FALSE(abox_field(10));
+  AboxModeCount = 5;
+  ASSERT_TRUE(abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]));
+  EXPECT_TRUE(abox_field(12));
+  EXPECT_EQ(GetDlgCtrlID(abox_field(12)), ABOX_ID + 12);
+}
+
+TEST_F(AboxTest, FloatingBoxSystemMenuAndPosition) {
+  UnitInfo.unit[1].side = 0;
+  UnitInfo.unit[1].left = 40;
+  UnitInfo.unit[1].top = 50;
+  HWND box = abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]);
+  ASSERT_TRUE(box);
+  EXPECT_TRUE(GetWindowLongPtrA(box, GWL_STYLE) & WS_POPUP);
+  abox_arrange(&UnitInfo.unit[1]);
+  RECT r;
+  GetWindowRect(box, &r);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 50);
+  HMENU sm = GetSystemMenu(box, FALSE);
+  char text[64] = "";
+  GetMenuStringA(sm, 1001, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "短く変更(&2)");
+  GetMenuStringA(sm, SC_CLOSE, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "閉じる(&C)");
+  EXPECT_EQ(GetMenuState(sm, SC_MOVE, MF_BYCOMMAND) & MF_DISABLED, 0u); // still movable
+  SendMessageA(box, WM_SYSCOMMAND, 1001, 0);
+  EXPECT_EQ(UnitInfo.unit[1].line, 1);
+  EXPECT_TRUE(IsWindowVisible(box));
+  SetWindowPos(box, nullptr, 70, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_EQ(UnitInfo.unit[1].left, 70);
+  EXPECT_EQ(UnitInfo.unit[1].top, 80);
+  SendMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(UnitInfo.unit[1].shown, 0u);
+  EXPECT_FALSE(IsWindowVisible(box));
 }
 
 // The box docked above the message window, in one row and in two, left in the build folder.
