@@ -520,7 +520,10 @@ LRESULT CALLBACK box_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   }
   case WM_SYSCOMMAND:
     if ((wp & 0xFFF0) == SC_CLOSE) {
-      ShowWindow(w, pnl_toggle(1) ? SW_SHOW : SW_HIDE);
+      const bool show = pnl_toggle(1) != 0;
+      ShowWindow(w, show ? SW_SHOW : SW_HIDE);
+      if (show)
+        abox_refresh(); // refreshes were skipped while the unit was hidden
       return 0;
     }
     if (wp == 1000 || wp == 1001) {

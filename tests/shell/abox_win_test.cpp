@@ -462,6 +462,29 @@ TEST_F(AboxTest, FloatingBoxSystemMenuAndPosition) {
   EXPECT_FALSE(IsWindowVisible(box));
 }
 
+TEST_F(AboxTest, LayerNamesWidenTheLayerList) {
+  static DrawingEnvRecord env;
+  sys_dwgenv('r', 0, &env);
+  std::strcpy(env.laynames[7], "とても長いレイヤの名前です");
+  sys_dwgenv('w', 0, &env);
+  RECT narrow;
+  GetWindowRect(abox_field(0), &narrow);
+  UnitInfo.unit[9].shown = 1;
+  UnitInfo.unit[9].line = 1;
+  ASSERT_TRUE(abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]));
+  abox_arrange(&UnitInfo.unit[1]);
+  RECT wide;
+  GetWindowRect(abox_field(0), &wide);
+  EXPECT_GT(wide.right - wide.left, narrow.right - narrow.left); // 6 cells instead of 5
+  HWND layers = abox_field(0);
+  SendMessageA(app_habox(), WM_COMMAND, MAKEWPARAM(ABOX_ID, CBN_DROPDOWN), LPARAM(layers));
+  EXPECT_EQ(abox_lstopen(), 1);
+  const int longest = int(std::strlen("8  ") + std::strlen(env.laynames[7]));
+  EXPECT_EQ(SendMessageA(layers, CB_GETDROPPEDWIDTH, 0, 0), (longest + 3) * 87 / 10);
+  SendMessageA(app_habox(), WM_COMMAND, MAKEWPARAM(ABOX_ID, CBN_CLOSEUP), LPARAM(layers));
+  EXPECT_EQ(abox_lstopen(), 0);
+}
+
 // The box docked above the message window, in one row and in two, left in the build folder.
 TEST_F(AboxTest, PictureInOneAndTwoRows) {
   HWND mesg = mesg_create();
