@@ -21,6 +21,10 @@ extern uint32_t AboxGreyLook;
 extern uint32_t AboxModeCount;
 extern uint32_t AboxSplit;
 
+// Of the input request, the target is the box's input kind (which attribute word the
+// fields show) and the kind names the kind record whose processing modes the buttons
+// step (the command's code).
+
 // Refreshes every field from the current attributes and the input request.
 void abox_refresh();
 // Reads (set 0) or writes (set 1) the parts of the attribute word of the current

@@ -99,8 +99,8 @@ void zero_parts(int *pen, int *ltype, int *sends, int *eends) {
 }
 
 // A word kept in a block: read, changed and written back through its accessor.
-template <typename Block, typename Acc> int word_in_block(int set, Acc acc, uint16_t Block::*member, int *pen,
-                                                         int *ltype, int *sends, int *eends) {
+template <typename Block, typename Acc>
+int word_in_block(int set, Acc acc, uint16_t Block::*member, int *pen, int *ltype, int *sends, int *eends) {
   Block b{};
   acc('r', &b);
   if (set) {
@@ -475,8 +475,7 @@ bool create_fields(HWND w) {
       for (int k = 0; k < fl.def.items; k++)
         SendMessageA(fl.wnd, CB_ADDSTRING, 0, LPARAM(k));
     SetWindowLongPtrA(fl.wnd, GWLP_USERDATA, i);
-    fl.old = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(fl.wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(field_proc)));
+    fl.old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(fl.wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(field_proc)));
   }
   pointlist = -1;
   fill_ltype_list(false);
@@ -773,8 +772,8 @@ HWND abox_create(const UnitRecord *unit1, const UnitRecord *unit9) {
     w = CreateWindowExA(WS_EX_TOOLWINDOW, "Attrib_Frame", "属性ボックス", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                         unit1->left, unit1->top, 0, 0, app_hmain(), nullptr, app_hinst(), nullptr);
   else
-    w = CreateWindowExA(0, "Attrib_Frame", "属性ボックス", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, app_hmain(),
-                        nullptr, app_hinst(), nullptr);
+    w = CreateWindowExA(0, "Attrib_Frame", "属性ボックス", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, app_hmain(), nullptr,
+                        app_hinst(), nullptr);
   box = w;
   app_setabox(w);
   return w;
@@ -805,8 +804,7 @@ int abox_arrange(const UnitRecord *unit1) {
   if (batch)
     EndDeferWindowPos(batch);
   RECT r = {0, 0, client.cx, client.cy};
-  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrA(box, GWL_STYLE)), FALSE,
-                     DWORD(GetWindowLongPtrA(box, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrA(box, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrA(box, GWL_EXSTYLE)));
   const int cx = r.right - r.left, cy = r.bottom - r.top;
   if (floating)
     SetWindowPos(box, nullptr, unit1->left, unit1->top, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);

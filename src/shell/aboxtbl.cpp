@@ -16,13 +16,13 @@ struct ModeList {
   const char *const *texts;
   int count;
 };
-#define LIST(a) {a, int(sizeof a / sizeof a[0])}
+#define LIST(a)                                                                                                        \
+  { a, int(sizeof a / sizeof a[0]) }
 // Buttons 1 and 2 of kinds 1..10; buttons 3..5 have no lists.
 const ModeList modes[ABOX_KINDS][2] = {
-    {LIST(dirs), {}},           {LIST(ltypes), LIST(layers)}, {LIST(dirs), LIST(layers)},
-    {LIST(dirs), LIST(layers)}, {LIST(points), {}},           {LIST(aligns), LIST(fonts)},
-    {LIST(layers), {}},         {LIST(groups), {}},           {LIST(dirs), {}},
-    {LIST(layers), {}},
+    {LIST(dirs), {}},   {LIST(ltypes), LIST(layers)}, {LIST(dirs), LIST(layers)}, {LIST(dirs), LIST(layers)},
+    {LIST(points), {}}, {LIST(aligns), LIST(fonts)},  {LIST(layers), {}},         {LIST(groups), {}},
+    {LIST(dirs), {}},   {LIST(layers), {}},
 };
 #undef LIST
 

@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int ABOX_ID = 20000;      // control id of field 0
-constexpr int ABOX_MODES_MAX = 5;   // processing-mode buttons at most
+constexpr int ABOX_ID = 20000;    // control id of field 0
+constexpr int ABOX_MODES_MAX = 5; // processing-mode buttons at most
 constexpr int ABOX_FIELDS_MAX = 8 + ABOX_MODES_MAX;
-constexpr int ABOX_MODE_TEXTS = 8;  // texts per processing-mode button at most
-constexpr int ABOX_KINDS = 10;      // input kinds with processing modes 1..10
+constexpr int ABOX_MODE_TEXTS = 8; // texts per processing-mode button at most
+constexpr int ABOX_KINDS = 10;     // input kinds with processing modes 1..10
 
 enum AboxClass : int { ABOX_COMBO, ABOX_BUTTON, ABOX_OWNERBUTTON };
 

@@ -308,7 +308,7 @@ TEST_F(AboxTest, ProcessingModeButtonsStepTheKindRecord) {
   CharAttrs c{};
   sys_chratr('r', &c);
   EXPECT_EQ((c.attr >> 9) & 7, 1); // applied to the text attributes
-  click(6, false); // alignment: 中央 -> 左側
+  click(6, false);                 // alignment: 中央 -> 左側
   inp_kind('r', 6, rec);
   EXPECT_EQ(rec[1], 0u);
   click(6, false); // before the first the last
@@ -530,8 +530,7 @@ TEST_F(AboxTest, PictureInOneAndTwoRows) {
     Sleep(100);
     RECT pic;
     const std::vector<uint32_t> px = screen_capture(win.frame, pic);
-    const std::string path =
-        std::string(INK_PICTURE_DIR) + (line == 0 ? "/abox_one_row.png" : "/abox_two_rows.png");
+    const std::string path = std::string(INK_PICTURE_DIR) + (line == 0 ? "/abox_one_row.png" : "/abox_two_rows.png");
     EXPECT_TRUE(write_png(path.c_str(), pic.right - pic.left, pic.bottom - pic.top, px));
     std::printf("screenshot: %s\n", path.c_str());
   }

@@ -27,8 +27,8 @@ TEST(AboxTable, ModeButtonCountOutsideItsRangeIsTwo) {
   const struct {
     AboxClass cls;
     int items, cells, lines;
-  } want[6] = {{ABOX_COMBO, 64, 5, 16},  {ABOX_COMBO, 12, 5, 12},  {ABOX_COMBO, 6, 10, 6},
-               {ABOX_BUTTON, 0, 2, 1}, {ABOX_BUTTON, 0, 2, 1}, {ABOX_OWNERBUTTON, 0, 6, 1}};
+  } want[6] = {{ABOX_COMBO, 64, 5, 16}, {ABOX_COMBO, 12, 5, 12}, {ABOX_COMBO, 6, 10, 6},
+               {ABOX_BUTTON, 0, 2, 1},  {ABOX_BUTTON, 0, 2, 1},  {ABOX_OWNERBUTTON, 0, 6, 1}};
   for (int i = 0; i < 6; i++) {
     EXPECT_EQ(f[i].cls, want[i].cls) << i;
     EXPECT_EQ(f[i].items, want[i].items) << i;
@@ -83,9 +83,8 @@ TEST(AboxTable, ElementCountByDisplayChoice) {
   const struct {
     uint32_t choice, used, capacity;
     const char *text;
-  } cases[] = {{0, 0, 0, "  0.0"},     {1, 0, 0, "    0"},      {2, 0, 1000, " 1000"},
-               {0, 250, 1000, " 25.0"}, {1, 250, 1000, "  250"}, {2, 250, 1000, "  750"},
-               {2, 5, 3, "    0"},      {0, 7, 0, "  0.0"}};
+  } cases[] = {{0, 0, 0, "  0.0"},      {1, 0, 0, "    0"},      {2, 0, 1000, " 1000"}, {0, 250, 1000, " 25.0"},
+               {1, 250, 1000, "  250"}, {2, 250, 1000, "  750"}, {2, 5, 3, "    0"},    {0, 7, 0, "  0.0"}};
   for (const auto &c : cases) {
     char text[32];
     abox_countfmt(c.choice, c.used, c.capacity, text, sizeof text);
