@@ -7,6 +7,17 @@
 // "SUPPORT.chm" in the program folder, "winhelp.hlp" in the Windows folder); mode 4
 // closes all help windows when a row is current. 1 done, 0 otherwise.
 int hlp_open(HWND window, int mode);
+// The same over the CAD help table ("KIVOLANT_HLP.chm", "SUPPORT.chm", "winhelp.hlp").
+int hlp_opencad(HWND window, int mode);
+// The name of the running input step, shown when there is no help for it.
+extern char HelpStepName[64];
+// Shows "[<step>]ヘルプ無し" on the message board as a warning. 0.
+int hlp_none();
+// The help viewer's call (HtmlHelpA of hhctrl.ocx, looked up when first needed; a
+// file that is not there is reported on the board instead of opened). Tests put their
+// own in place; null puts the real one back.
+using HlpViewer = HWND(WINAPI *)(HWND owner, LPCSTR path, UINT command, DWORD_PTR data);
+void hlp_setviewer(HlpViewer viewer);
 // The About dialog procedure (dialog "ABOUTBOX").
 INT_PTR CALLBACK about_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
 // The version line "Version <ProductVersion> (yyyy/mm/dd)" and the LegalCopyright

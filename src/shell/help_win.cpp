@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "settings/msgout.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
@@ -15,7 +16,8 @@ struct HelpRow {
   int path;
   UINT command;
 };
-const HelpRow help_rows[3] = {{"INKFORGE.chm", 6, 0}, {"SUPPORT.chm", 6, 0}, {"winhelp.hlp", 31, 4}};
+const HelpRow editor_rows[3] = {{"INKFORGE.chm", 6, 0}, {"SUPPORT.chm", 6, 0}, {"winhelp.hlp", 31, 4}};
+const HelpRow cad_rows[3] = {{"KIVOLANT_HLP.chm", 6, 0}, {"SUPPORT.chm", 6, 0}, {"winhelp.hlp", 31, 4}};
 int help_current = -1;
 
 using HtmlHelpFn = HWND(WINAPI *)(HWND, LPCSTR, UINT, DWORD_PTR);
@@ -24,24 +26,46 @@ HtmlHelpFn html_help() {
   return lib ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(lib, "HtmlHelpA"))) : nullptr;
 }
 
-} // namespace
+// No help file ships yet: a file that is not there is said on the board, never opened.
+HWND WINAPI real_viewer(HWND owner, LPCSTR path, UINT command, DWORD_PTR data) {
+  if (path && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+    const char *name = std::strrchr(path, '\\');
+    msg_board(1, "[%s]ヘルプ無し", name ? name + 1 : path);
+    return nullptr;
+  }
+  HtmlHelpFn f = html_help();
+  return f ? f(owner, path, command, data) : nullptr;
+}
 
-int hlp_open(HWND, int mode) {
+HlpViewer viewer = real_viewer;
+
+int open_row(const HelpRow *rows, int mode) {
   if (mode >= 1 && mode <= 3) {
     help_current = mode - 1;
-    const HelpRow &r = help_rows[help_current];
+    const HelpRow &r = rows[help_current];
     char dir[262] = "", path[540];
     sys_path('R', r.path, dir);
     std::snprintf(path, sizeof path, "%s%s", dir, r.file);
-    if (HtmlHelpFn f = html_help())
-      f(GetDesktopWindow(), path, r.command, 0);
+    viewer(GetDesktopWindow(), path, r.command, 0);
     return 1;
   }
   if (mode == 4 && help_current >= 0) {
-    if (HtmlHelpFn f = html_help())
-      f(nullptr, nullptr, 18 /* HH_CLOSE_ALL */, 0);
+    viewer(nullptr, nullptr, 18 /* HH_CLOSE_ALL */, 0);
     return 1;
   }
+  return 0;
+}
+
+} // namespace
+
+char HelpStepName[64] = "";
+
+void hlp_setviewer(HlpViewer v) { viewer = v ? v : real_viewer; }
+int hlp_open(HWND, int mode) { return open_row(editor_rows, mode); }
+int hlp_opencad(HWND, int mode) { return open_row(cad_rows, mode); }
+
+int hlp_none() {
+  msg_board(1, "[%s]ヘルプ無し", HelpStepName);
   return 0;
 }
 
@@ -76,7 +100,9 @@ int about_version(const char *path, char *version, char *copyright) {
   return 0;
 }
 
-INT_PTR CALLBACK about_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+INT_PTR CALLBACK about_proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  if (HBRUSH b = win_ctlcolor(dlg, msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)))
+    return reinterpret_cast<INT_PTR>(b);
   switch (msg) {
   case WM_INITDIALOG: {
     SetClassLongPtrA(dlg, GCLP_HICON, reinterpret_cast<LONG_PTR>(LoadIconA(app_hinst(), MAKEINTRESOURCEA(111))));

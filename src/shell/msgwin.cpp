@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "input/inpkind.h"
 #include "settings/msgfile.h"
 #include "settings/strutil.h"
 #include "settings/winutil.h"
@@ -17,6 +18,7 @@ struct Line {
 HWND msgwin = nullptr;
 Line lines[3];
 HWND linewnd[3];
+HFONT linefont[3]; // set by WM_SETFONT; null: the DC's own font
 // Font measures, taken once: average character width, height with its leading.
 int cw = 0, ch = 0, bx = 1, by = 1;
 
@@ -107,6 +109,19 @@ LRESULT CALLBACK mesg_lineproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   case WM_RBUTTONDOWN:
     SendMessageA(GetParent(w), WM_COMMAND, MAKEWPARAM(id, m), reinterpret_cast<LPARAM>(w));
     return 0;
+  case WM_SETFONT:
+    if (id - LINE_ID >= 0 && id - LINE_ID < 3)
+      linefont[id - LINE_ID] = reinterpret_cast<HFONT>(wp);
+    return 0;
+  case WM_SETTEXT: {
+    const LRESULT r = DefWindowProcA(w, m, wp, lp);
+    const int i = id - LINE_ID;
+    if (i >= 0 && i < 3 && lp)
+      msg_copy(lines[i].text, sizeof lines[i].text, reinterpret_cast<const char *>(lp));
+    InvalidateRect(w, nullptr, TRUE);
+    UpdateWindow(w);
+    return r;
+  }
   case WM_PAINT: {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(w, &ps);
@@ -115,12 +130,13 @@ LRESULT CALLBACK mesg_lineproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       RECT r;
       GetClientRect(w, &r);
       FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-      HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+      HGDIOBJ old = linefont[i] ? SelectObject(dc, linefont[i]) : nullptr;
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, msgwin_colour(lines[i].colour));
       r.left += 2 * bx;
       DrawTextA(dc, lines[i].text, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
-      SelectObject(dc, old);
+      if (old)
+        SelectObject(dc, old);
     }
     EndPaint(w, &ps);
     return 0;
@@ -157,6 +173,8 @@ LRESULT CALLBACK mesg_frameproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         return -1;
       lines[i].colour = 0;
     }
+    for (int i = 1; i < 3; i++)
+      SendMessageA(linewnd[i], WM_SETFONT, WPARAM(GetStockObject(SYSTEM_FIXED_FONT)), FALSE);
     return 0;
   }
   case WM_SIZE:
@@ -168,7 +186,7 @@ LRESULT CALLBACK mesg_frameproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     RECT r;
     GetClientRect(w, &r);
     FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+    win_edgesdc(dc, r.left, r.top, r.right, r.bottom, 0, 15, 2);
     for (HWND l : linewnd) {
       if (!l || !IsWindowVisible(l))
         continue;
@@ -176,7 +194,7 @@ LRESULT CALLBACK mesg_frameproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       GetWindowRect(l, &lr);
       MapWindowPoints(nullptr, w, reinterpret_cast<POINT *>(&lr), 2);
       InflateRect(&lr, 2 * bx, 2 * by);
-      DrawEdge(dc, &lr, EDGE_SUNKEN, BF_RECT);
+      win_edgesdc(dc, lr.left, lr.top, lr.right, lr.bottom, 1, 15, 2);
     }
     EndPaint(w, &ps);
     return 0;
@@ -186,13 +204,25 @@ LRESULT CALLBACK mesg_frameproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     // Clicks on the prompt line reach the input wait of the active drawing.
     HWND mdi = app_hmdi();
     HWND active = mdi ? reinterpret_cast<HWND>(SendMessageA(mdi, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-    if (active && LOWORD(wp) == LINE_ID)
+    if (!active)
+      return 0;
+    if (LOWORD(wp) == LINE_ID) {
       PostMessageA(app_hmain(), WM_USER + 105, HIWORD(wp) == WM_RBUTTONDOWN ? 1 : 0, 0);
+    } else if (LOWORD(wp) == LINE_ID + 2) {
+      // The element-count display of the attribute box: 0 -> 1 -> 2 -> 0.
+      uint32_t opt = 0;
+      inp_opt('r', &opt);
+      opt = opt >= 2 ? 0 : opt + 1;
+      inp_opt('w', &opt);
+      inp_updall();
+    }
     return 0;
   }
   case WM_DESTROY:
     for (HWND &l : linewnd)
       l = nullptr;
+    for (HFONT &f : linefont)
+      f = nullptr;
     return 0;
   default:
     return DefWindowProcA(w, m, wp, lp);

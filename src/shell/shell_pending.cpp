@@ -1,5 +1,4 @@
 // Shell services the engine calls before the shell's own windows exist.
-#include "shell/abox.h"
 #include "shell/appsvc.h"
 #include "shell/scmenu.h"
 #include "shell/msgwin.h"
@@ -21,6 +20,3 @@ int vwin_curkind(int kind) {
 uint32_t MesgSuppress = 0;
 
 void scm_off() {} // the drawing windows have no shortcut menu yet
-
-uint32_t AboxPenRule = 0;
-void abox_refresh() {} // the attribute box does not exist yet

@@ -41,6 +41,12 @@ uint16_t pnl_line(int i);
 // 0 when i is outside 0..9 or the unit does not exist in the layout, else its display flag.
 uint32_t pnl_shown(int i);
 int pnl_toggle(int i);
+// Line choice of unit i := v; a docked unit other than 0 is laid out again. 1, 0 for a bad unit.
+int pnl_setline(int i, uint16_t v);
+// A floating unit (side 0) keeps its window's screen left and top: 1, else 0.
+int pnl_savepos(HWND window, int i);
+// Copies record i; 0, 1 for a bad unit.
+int pnl_unitget(int i, UnitRecord *out);
 int pnl_unitcmd();
 // The tool-bar host window class (created per bar by pnl_startup).
 HWND pnl_host(int b);

@@ -7,6 +7,7 @@
 #include "commands/cmdroute.h"
 #include "settings/msgout.h"
 #include "settings/prefs.h"
+#include "shell/abox.h"
 #include "shell/appsvc.h"
 #include "shell/menufile.h"
 #include "shell/msgwin.h"
@@ -95,7 +96,11 @@ int fail(int id) {
 // Size of a docked unit's window.
 SIZE unit_size(int unit) {
   SIZE s = {0, 0};
-  if (unit >= 3 && unit <= 7) {
+  if (unit == 1 && app_habox()) {
+    RECT r;
+    GetWindowRect(app_habox(), &r);
+    s = {r.right - r.left, r.bottom - r.top};
+  } else if (unit >= 3 && unit <= 7) {
     const int b = unit - 3;
     if (app_htbar(b))
       s = tbar_size(b, UnitInfo.unit[unit].side);
@@ -120,8 +125,9 @@ int pnl_startup() {
   read_settings();
   UnitInfo.unit[6].shown = 1; // the file tool bar, docked at the top
   UnitInfo.unit[6].side = 1;
-  // The command panel, the attribute box and the tool window (units 0, 1, 2) are
-  // not built yet; the tool-bar layout shows the units below without them.
+  // The command panel and the tool window (units 0 and 2) are not built yet.
+  if (!abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]))
+    return fail(115);
   for (int b = 0; b < TBAR_COUNT; b++)
     if (!create_host(b))
       return fail(117);
@@ -162,6 +168,7 @@ int pnl_shutdown() {
     app_settbar(b, nullptr);
   }
   tbar_freebmp();
+  abox_destroy();
   return 1;
 }
 
@@ -180,20 +187,43 @@ int pnl_arrange() {
   }
   const RECT whole = R;
   R.bottom -= mh;
-  // The top group: TOOLFILE (unit 6), the attribute box (1, not built) and TOOLDISP (5).
+  // The attribute box is made again when its kind of window no longer fits its side.
+  if (HWND box = app_habox()) {
+    const bool popup = (GetWindowLongPtrA(box, GWL_STYLE) & WS_POPUP) != 0;
+    if (popup == (UnitInfo.unit[1].side != 0))
+      abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]);
+    abox_arrange(&UnitInfo.unit[1]);
+  }
+  // The top group: TOOLFILE (unit 6), the attribute box (1) and TOOLDISP (5).
   const SIZE s6 = docked(6) ? unit_size(6) : SIZE{0, 0}, s5 = docked(5) ? unit_size(5) : SIZE{0, 0};
+  const SIZE s1 = docked(1) ? unit_size(1) : SIZE{0, 0};
+  HWND h6 = docked(6) ? app_htbar(3) : nullptr, h5 = docked(5) ? app_htbar(2) : nullptr;
+  HWND h1 = docked(1) ? app_habox() : nullptr;
   const int width = R.right - R.left;
-  if (width > s6.cx + s5.cx) {
-    const int h = s6.cy > s5.cy ? s6.cy : s5.cy;
-    const int w5 = R.right - (R.left + s6.cx) > 0 ? R.right - (R.left + s6.cx) : 0;
-    place(app_htbar(2), R.left + s6.cx, R.top, s5.cx ? w5 : 0, s5.cy);
-    place(app_htbar(3), R.left, R.top, s6.cx ? width - (s5.cx ? w5 : 0) : 0, s6.cy);
+  auto nonneg = [](int v) { return v > 0 ? v : 0; };
+  if (width > s6.cx + s1.cx + s5.cx) {
+    int h = s6.cy > s5.cy ? s6.cy : s5.cy;
+    h = h > s1.cy ? h : s1.cy;
+    const int w5 = s5.cx ? nonneg(R.right - (R.left + s6.cx + s1.cx)) : 0;
+    const int w1 = s1.cx ? nonneg(R.right - w5 - (R.left + s6.cx)) : 0;
+    place(h5, R.left + s6.cx + s1.cx, R.top, w5, s5.cy);
+    place(h1, R.left + s6.cx, R.top, w1, s1.cy);
+    place(h6, R.left, R.top, nonneg(width - w5 - w1), s6.cy);
     R.top += h;
-  } else {
-    place(app_htbar(2), R.left, R.top, width, s5.cy);
+  } else if (width <= s6.cx + s1.cx) {
+    place(h5, R.left, R.top, width, s5.cy);
     R.top += s5.cy;
-    place(app_htbar(3), R.left, R.top, width, s6.cy);
+    place(h1, R.left, R.top, width, s1.cy);
+    R.top += s1.cy;
+    place(h6, R.left, R.top, width, s6.cy);
     R.top += s6.cy;
+  } else {
+    place(h5, R.left, R.top, width, s5.cy);
+    R.top += s5.cy;
+    const int w1 = nonneg(R.right - (R.left + s6.cx));
+    place(h1, R.left + s6.cx, R.top, w1, s1.cy);
+    place(h6, R.left, R.top, nonneg(width - w1), s6.cy);
+    R.top += s6.cy > s1.cy ? s6.cy : s1.cy;
   }
   // The other bars each take a strip of their own at their side.
   for (int unit : {3, 4, 7}) {
@@ -230,6 +260,8 @@ int pnl_arrange() {
   }
   if (IsIconic(frame))
     return 1;
+  if (HWND box = app_habox())
+    ShowWindow(box, pnl_shown(1) ? SW_SHOWNA : SW_HIDE);
   for (int b = 0; b < TBAR_COUNT; b++) {
     HWND h = app_htbar(b);
     if (!h)
@@ -264,6 +296,34 @@ int pnl_toggle(int i) {
   }
   UnitInfo.unit[i].shown = 1;
   return 5;
+}
+
+int pnl_setline(int i, uint16_t v) {
+  if (i < 0 || i >= UNIT_COUNT)
+    return 0;
+  UnitInfo.unit[i].line = v;
+  if (i != 0 && UnitInfo.unit[i].side != 0) {
+    tbar_rebuild();
+    pnl_arrange();
+  }
+  return 1;
+}
+
+int pnl_savepos(HWND window, int i) {
+  if (i < 0 || i >= UNIT_COUNT || UnitInfo.unit[i].side != 0 || !window)
+    return 0;
+  RECT r;
+  GetWindowRect(window, &r);
+  UnitInfo.unit[i].left = r.left;
+  UnitInfo.unit[i].top = r.top;
+  return 1;
+}
+
+int pnl_unitget(int i, UnitRecord *out) {
+  if (i < 0 || i >= UNIT_COUNT || !out)
+    return 1;
+  *out = UnitInfo.unit[i];
+  return 0;
 }
 
 int pnl_unitcmd() {
