@@ -53,6 +53,7 @@ public:
 
   CArchive &operator<<(uint8_t v) { return WriteLE(v, 1); }
   CArchive &operator<<(uint16_t v) { return WriteLE(v, 2); }
+  CArchive &operator<<(int16_t v) { return WriteLE(uint16_t(v), 2); }
   CArchive &operator<<(int32_t v) { return WriteLE(uint32_t(v), 4); }
   CArchive &operator<<(uint32_t v) { return WriteLE(v, 4); }
   CArchive &operator<<(double v);
@@ -62,9 +63,17 @@ public:
 
   CArchive &operator>>(uint8_t &v) { return v = uint8_t(ReadLE(1)), *this; }
   CArchive &operator>>(uint16_t &v) { return v = uint16_t(ReadLE(2)), *this; }
+  CArchive &operator>>(int16_t &v) { return v = int16_t(uint16_t(ReadLE(2))), *this; }
   CArchive &operator>>(int32_t &v) { return v = int32_t(uint32_t(ReadLE(4))), *this; }
   CArchive &operator>>(uint32_t &v) { return v = uint32_t(ReadLE(4)), *this; }
   CArchive &operator>>(double &v);
+#ifdef _WIN32
+  // LONG and DWORD are long types of 32 bits here.
+  CArchive &operator<<(long v) { return WriteLE(uint32_t(v), 4); }
+  CArchive &operator<<(unsigned long v) { return WriteLE(uint32_t(v), 4); }
+  CArchive &operator>>(long &v) { return v = long(int32_t(uint32_t(ReadLE(4)))), *this; }
+  CArchive &operator>>(unsigned long &v) { return v = static_cast<unsigned long>(ReadLE(4)), *this; }
+#endif
   // Also takes wide strings (0xFF, 0xFFFE, then the length form in characters) and
   // converts them to Shift-JIS.
   CArchive &operator>>(CString &s);

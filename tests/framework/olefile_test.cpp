@@ -3,6 +3,7 @@
 
 #include <ole2.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -120,6 +121,32 @@ TEST(SharedFile, DetachesABlockOfTheWrittenSize) {
   HGLOBAL large = big.Detach();
   EXPECT_EQ(GlobalSize(large), 10000u);
   GlobalFree(large);
+}
+
+TEST(SharedFile, WindowsIntegerTypesAreFourBytes) {
+  CSharedFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    ar << LONG(-3) << DWORD(7) << short(-2);
+  }
+  HGLOBAL block = file.Detach();
+  ASSERT_EQ(GlobalSize(block), 10u);
+  const unsigned char expect[] = {0xFD, 0xFF, 0xFF, 0xFF, 7, 0, 0, 0, 0xFE, 0xFF};
+  EXPECT_EQ(std::memcmp(GlobalLock(block), expect, sizeof expect), 0);
+  GlobalUnlock(block);
+  CSharedFile reader;
+  reader.SetHandle(block, FALSE);
+  CArchive ar(&reader, CArchive::load);
+  LONG l;
+  DWORD d;
+  short h;
+  ar >> l >> d >> h;
+  EXPECT_EQ(l, -3);
+  EXPECT_EQ(d, 7u);
+  EXPECT_EQ(h, -2);
+  ar.Close();
+  reader.Close();
+  GlobalFree(block);
 }
 
 TEST(SharedFile, FixedBlockRefusesToGrow) {
