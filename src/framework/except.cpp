@@ -77,8 +77,38 @@ bool CInvalidArgException::GetErrorMessage(CString &text) const {
   return true;
 }
 
+bool CMemoryException::GetErrorMessage(CString &text) const {
+  text = "メモリが不足しています。";
+  return true;
+}
+
+bool CArchiveException::GetErrorMessage(CString &text) const {
+  const char *name = m_strFileName.IsEmpty() ? "ファイル" : m_strFileName.GetString();
+  text.Format(m_cause == endOfFile || m_cause == badClass || m_cause == badSchema || m_cause == badIndex
+                  ? "%s の内容が正しくありません。"
+                  : "%s の読み書きでエラーが発生しました。",
+              name);
+  return true;
+}
+
+bool COleException::GetErrorMessage(CString &text) const {
+  text.Format("OLE の処理でエラーが発生しました (%08lX)。", static_cast<unsigned long>(m_sc) & 0xFFFFFFFFUL);
+  return true;
+}
+
+long COleException::Process(const CException &e) {
+  if (auto *ole = dynamic_cast<const COleException *>(&e))
+    return ole->m_sc;
+  if (dynamic_cast<const CMemoryException *>(&e))
+    return long(0x8007000EL); // E_OUTOFMEMORY
+  return long(0x8000FFFFL);   // E_UNEXPECTED
+}
+
 void AfxThrowUserException() { throw CUserException(); }
 void AfxThrowFileException(int cause, long osError, const char *fileName) {
   throw CFileException(cause, osError, fileName);
 }
 void AfxThrowInvalidArgException() { throw CInvalidArgException(); }
+void AfxThrowMemoryException() { throw CMemoryException(); }
+void AfxThrowArchiveException(int cause, const char *fileName) { throw CArchiveException(cause, fileName); }
+void AfxThrowOleException(long sc) { throw COleException(sc); }

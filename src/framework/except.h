@@ -59,6 +59,37 @@ public:
   bool GetErrorMessage(CString &text) const override;
 };
 
+class CMemoryException : public CException {
+public:
+  bool GetErrorMessage(CString &text) const override;
+};
+
+class CArchiveException : public CException {
+public:
+  enum Cause { none, genericException, readOnly, endOfFile, writeOnly, badIndex, badClass, badSchema, bufferFull };
+  explicit CArchiveException(int cause = none, const char *fileName = nullptr)
+      : m_cause(cause), m_strFileName(fileName) {}
+  bool GetErrorMessage(CString &text) const override;
+
+  int m_cause;
+  CString m_strFileName;
+};
+
+// An OLE call failed; m_sc is its SCODE (an HRESULT).
+class COleException : public CException {
+public:
+  explicit COleException(long sc = 0) : m_sc(sc) {}
+  bool GetErrorMessage(CString &text) const override;
+  // The SCODE that stands for any framework exception: its own for an OLE exception,
+  // E_OUTOFMEMORY for a memory exception, E_UNEXPECTED for the rest.
+  static long Process(const CException &e);
+
+  long m_sc;
+};
+
 [[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowFileException(int cause, long osError = -1, const char *fileName = nullptr);
 [[noreturn]] void AfxThrowInvalidArgException();
+[[noreturn]] void AfxThrowMemoryException();
+[[noreturn]] void AfxThrowArchiveException(int cause, const char *fileName = nullptr);
+[[noreturn]] void AfxThrowOleException(long sc);
