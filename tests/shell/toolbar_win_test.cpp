@@ -28,6 +28,7 @@
 #include "settings/params.h"
 #include "settings/syspath.h"
 #include "shell/appsvc.h"
+#include "shell/ledit.h"
 #include "shell/tbfile.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
@@ -340,6 +341,44 @@ TEST_F(Bars, QuickStartActsOnThePressOtherwiseOnTheRelease) {
     }
     ReleaseCapture();
   }
+}
+
+TEST_F(Bars, PressesGoToAnOpenOneLineEditor) {
+  write(section("TOOLFILE", {"300,0,新規作成", "301,0,既存修正"}));
+  ASSERT_EQ(make(3), 1);
+  RECT r;
+  ASSERT_TRUE(send(3, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)));
+  static LPARAM at;
+  at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  static HWND focus;
+  static std::vector<UINT> seen; // presses the edit received
+  focus = nullptr;
+  seen.clear();
+  testwin::Watchdog dog;
+  // The editor's key filter ends the line with 77 when a left press reaches its edit.
+  testwin::Script script({[] {},
+                          [] {
+                            PostMessageA(tbar_hwnd(3), WM_RBUTTONDOWN, MK_RBUTTON, at);
+                            PostMessageA(tbar_hwnd(3), WM_LBUTTONDOWN, MK_LBUTTON, at);
+                          },
+                          [] {}, [] {
+                            if (ledit_window())
+                              PostMessageA(ledit_window(), WM_CLOSE, 0, 0);
+                          }});
+  char buf[16] = "";
+  const int code = ledit_input(nullptr, buf, sizeof buf, [](HWND edit, UINT m, WPARAM) {
+    focus = GetFocus() == edit ? edit : nullptr;
+    if (m != WM_KEYDOWN && m != WM_CHAR)
+      seen.push_back(m);
+    return m == WM_LBUTTONDOWN ? 77 : 0;
+  });
+  EXPECT_EQ(code, 77);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_RBUTTONDOWN, WM_LBUTTONDOWN}));
+  EXPECT_NE(focus, nullptr);
+  testwin::drain();
+  EXPECT_TRUE(pressed.empty());
+  EXPECT_EQ(CmdLevels[0].reqnum, -1);
+  EXPECT_FALSE(checked(3, 300));
 }
 
 TEST_F(Bars, TheNotifierChecksTheCommandInEveryBarAndUnchecks521) {
