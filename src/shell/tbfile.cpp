@@ -43,13 +43,18 @@ int tbf_count(int value) { return value < 0 ? 0 : value > TBF_BUTTONS ? TBF_BUTT
 void tbf_cut(const char *text, char *out, int size) {
   if (size < 1)
     return;
-  int n = 0;
+  int n = 0, last = 0;
   while (text[n]) {
     const int len = int(sjis_charlen(text + n));
     if (n + len > size - 1)
       break;
     n += len;
+    last = len;
   }
+  // A lead byte without its trail byte (cut off by an earlier read or by this cut) is
+  // no character.
+  if (last == 1 && sjis_islead(static_cast<unsigned char>(text[n - 1])))
+    n--;
   std::memcpy(out, text, size_t(n));
   out[n] = '\0';
 }

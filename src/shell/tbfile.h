@@ -25,7 +25,8 @@ int tbf_count(int value);
 // text after the second comma up to 35 bytes, cut before a double-byte character
 // that would not fit.
 int tbf_entry(const char *value, TbfEntry *out);
-// Copies at most size - 1 bytes of text to out, never half a double-byte character.
+// Copies at most size - 1 bytes of text to out, never half a double-byte character
+// nor a lead byte at the end.
 void tbf_cut(const char *text, char *out, int size);
 // Whether MENUVALUE r continues the layout list of a bar with count buttons.
 bool tbf_rowok(int rows, int count);

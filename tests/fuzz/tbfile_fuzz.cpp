@@ -11,15 +11,17 @@
 #include "shell/tbfile.h"
 
 namespace {
-// The text is whole characters: no lead byte stands last with its trail byte cut off.
+// The text is whole characters: no lead byte stands last without its trail byte.
 void check_whole(const char *text, size_t limit) {
   const size_t n = std::strlen(text);
   if (n > limit)
     std::abort();
-  size_t i = 0;
-  while (i < n)
-    i += sjis_charlen(text + i);
-  if (i != n)
+  size_t i = 0, len = 0;
+  while (i < n) {
+    len = sjis_charlen(text + i);
+    i += len;
+  }
+  if (i != n || (len == 1 && sjis_islead(static_cast<unsigned char>(text[n - 1]))))
     std::abort();
 }
 } // namespace

@@ -63,9 +63,11 @@ TEST(TbFile, LongTooltipsEndAtAWholeCharacter) {
   EXPECT_EQ(std::string(e.tip), "a" + dbcs.substr(0, 34));
   ASSERT_EQ(tbf_entry("300,0,12345678901234567890123456789012345678", &e), TBF_BUTTON);
   EXPECT_STREQ(e.tip, "12345678901234567890123456789012345");
-  // A lead byte without its trail byte counts as one character.
-  ASSERT_EQ(tbf_entry("300,0,\x95", &e), TBF_BUTTON);
-  EXPECT_STREQ(e.tip, "\x95");
+  // A lead byte whose trail byte an earlier read cut off is dropped.
+  ASSERT_EQ(tbf_entry("300,0,ab\x95", &e), TBF_BUTTON);
+  EXPECT_STREQ(e.tip, "ab");
+  ASSERT_EQ(tbf_entry("300,0,1234567890123456789012345678901234\x95 ", &e), TBF_BUTTON);
+  EXPECT_STREQ(e.tip, "1234567890123456789012345678901234");
 }
 
 TEST(TbFile, CountsRowsAndColumns) {
