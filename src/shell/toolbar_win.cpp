@@ -81,7 +81,7 @@ bool read_count(int b, const char *path, int *count) {
   const long v = std::strtol(text, &end, 10);
   if (end == text)
     return false;
-  *count = tbf_count(v > 100000 ? 100000 : v < -1 ? -1 : int(v));
+  *count = tbf_count(v > TBAR_BUTTONS ? TBAR_BUTTONS : v < 0 ? 0 : int(v));
   return true;
 }
 
@@ -486,7 +486,10 @@ int tval_write() {
     if (_strnicmp(p, "TBVALUE", 7) != 0)
       continue;
     const long k = std::strtol(p + 7, &end, 10);
-    if (end != p + 7 && !*end && k >= i && k < old)
+    if (end == p + 7 || *end || k < i || k >= old)
+      continue;
+    std::snprintf(key, sizeof key, "TBVALUE%03d", int(k));
+    if (_stricmp(key, p) == 0)
       surplus.emplace_back(p);
   }
   for (const std::string &k : surplus)
