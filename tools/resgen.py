@@ -1,24 +1,31 @@
 #!/usr/bin/env python3
-"""Writes the program's images for the resource script: tool-bar button bitmaps
-(8-bit BMP, grey face so CreateMappedBitmap maps them to the system colours), the
-program icons and the drawing cursors. Also writes toolbmp.rc2 (the BITMAP lines)
-and toolbmp.inc (the bitmap table rows for the tool bars)."""
+"""Writes the program's images for the resource script: the tool-bar button bitmaps
+drawn from the pictures of data/toolbmp.txt (16-colour BMPs on the button face, so
+CreateMappedBitmap maps them to the system colours), the program icons and the
+drawing cursors. Also writes toolbmp.rc2 (the BITMAP lines) and toolbmp.inc (the
+bitmap table rows for the tool bars)."""
 import argparse
 import os
 import struct
 
-# Palette: the four colours CreateMappedBitmap maps, then drawing colours.
-PAL = [(192, 192, 192), (0, 0, 0), (128, 128, 128), (255, 255, 255),
-       (0, 0, 160), (176, 0, 0), (0, 128, 0), (200, 160, 0), (0, 128, 160)]
-FACE, INK, SHADE, WHITE, BLUE, RED, GREEN, GOLD, TEAL = range(9)
+# The 16 standard colours; CreateMappedBitmap maps black, gray, silver and white
+# to the system's button colours.
+PAL = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
+       (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
+       (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+COLOURS = {name: i for i, name in enumerate(
+    'black maroon green olive navy purple teal silver gray red lime yellow blue fuchsia aqua white'.split())}
+FACE, INK = COLOURS['silver'], COLOURS['black']
 
-DIGITS = {
+GLYPHS = {
     '0': ["111", "101", "101", "101", "111"], '1': ["010", "110", "010", "010", "111"],
     '2': ["111", "001", "111", "100", "111"], '3': ["111", "001", "111", "001", "111"],
     '4': ["101", "101", "111", "001", "001"], '5': ["111", "100", "111", "001", "111"],
     '6': ["111", "100", "111", "101", "111"], '7': ["111", "001", "010", "010", "010"],
     '8': ["111", "101", "111", "101", "111"], '9': ["111", "101", "111", "001", "111"],
     'A': ["010", "101", "111", "101", "101"], 'D': ["110", "101", "101", "101", "110"],
+    'H': ["101", "101", "111", "101", "101"], 'I': ["111", "010", "010", "010", "111"],
+    '?': ["111", "001", "011", "000", "010"],
 }
 
 
@@ -72,12 +79,12 @@ class Canvas:
             self.line(xa, ya, xb, yb, c)
 
     def text(self, t, c=INK):
-        scale = 1 if self.n < 20 else 2 if self.n >= 24 and len(t) <= 2 else 1
+        scale = 2 if self.n >= 24 and len(t) <= 2 else 1
         w = len(t) * 4 * scale - scale
         x = (self.n - w) // 2
         y = (self.n - 5 * scale) // 2
         for ch in t:
-            for row, bits in enumerate(DIGITS[ch]):
+            for row, bits in enumerate(GLYPHS[ch]):
                 for col, b in enumerate(bits):
                     if b == '1':
                         for yy in range(scale):
@@ -86,145 +93,103 @@ class Canvas:
             x += 4 * scale
 
 
-def page(c):
-    c.rect(3, 1, 11, 14, INK, WHITE)
-    c.line(9, 1, 12, 4)
-    c.line(12, 4, 12, 14)
-    c.line(11, 14, 12, 14)
+class TableError(Exception):
+    pass
 
 
-def folder(c):
-    c.rect(1, 5, 14, 13, INK, GOLD)
-    c.line(1, 4, 5, 4)
-    c.line(5, 4, 6, 5)
+def split_args(words, where):
+    """Numbers first, then colour names."""
+    nums, cols = [], []
+    for w in words:
+        if w in COLOURS:
+            cols.append(COLOURS[w])
+        elif not cols:
+            try:
+                nums.append(float(w))
+            except ValueError:
+                raise TableError('%s: bad word %r' % (where, w))
+        else:
+            raise TableError('%s: number after a colour' % where)
+    return nums, cols
 
 
-def disk(c, plus=False):
-    c.rect(2, 2, 13, 13, INK, BLUE)
-    c.rect(4, 2, 11, 6, INK, WHITE)
-    c.rect(5, 9, 10, 13, INK, SHADE)
-    if plus:
-        c.line(13, 9, 13, 15, RED)
-        c.line(10, 12, 15, 12, RED)
+def paint(canvas, picture, shared, where, recolour=None, depth=0):
+    def col(c):
+        return recolour if recolour is not None and c == INK else c
+
+    for stroke in filter(None, (s.strip() for s in picture.split(';'))):
+        op, *words = stroke.split()
+        if op == 'text':
+            if not words or any(ch not in GLYPHS for ch in words[0]):
+                raise TableError('%s: bad text' % where)
+            _, cols = split_args(words[1:], where)
+            canvas.text(words[0], col(cols[0] if cols else INK))
+            continue
+        if op == 'use':
+            if not words or words[0] not in shared or depth > 4:
+                raise TableError('%s: unknown picture %r' % (where, words[:1]))
+            _, cols = split_args(words[1:], where)
+            paint(canvas, shared[words[0]], shared, where, cols[0] if cols else recolour, depth + 1)
+            continue
+        nums, cols = split_args(words, where)
+        c = col(cols[0] if cols else INK)
+        if op == 'line' and len(nums) >= 4 and len(nums) % 2 == 0:
+            for i in range(0, len(nums) - 2, 2):
+                canvas.line(*nums[i:i + 4], c)
+        elif op == 'rect' and len(nums) == 4:
+            canvas.rect(*nums, c, col(cols[1]) if len(cols) > 1 else None)
+        elif op == 'box' and len(nums) == 4:
+            canvas.rect(*nums, c, c)
+        elif op == 'arc' and len(nums) in (3, 5):
+            canvas.arc(*nums, c=c)
+        elif op == 'dot' and len(nums) == 2:
+            canvas.dot(canvas.s(nums[0]), canvas.s(nums[1]), c)
+        else:
+            raise TableError('%s: bad stroke %r' % (where, stroke))
 
 
-def arrow(c, back):
-    if back:
-        c.arc(8, 9, 5, 90, 360, BLUE)
-        c.line(8, 4, 4, 2, BLUE)
-        c.line(8, 4, 5, 7, BLUE)
-    else:
-        c.arc(8, 9, 5, -180, 90, BLUE)
-        c.line(8, 4, 12, 2, BLUE)
-        c.line(8, 4, 11, 7, BLUE)
+def read_table(path):
+    """Rows (command, small id, large id, picture) and the shared pictures."""
+    rows, shared = [], {}
+    with open(path, encoding='utf-8') as f:
+        for number, line in enumerate(f, 1):
+            line = line.strip()
+            if not line or line.startswith('#'):
+                continue
+            where = '%s:%d' % (path, number)
+            if '|' not in line:
+                raise TableError('%s: no picture' % where)
+            head, picture = (p.strip() for p in line.split('|', 1))
+            if head.startswith('@'):
+                shared[head[1:]] = picture
+                continue
+            fields = head.split()
+            if len(fields) != 3:
+                raise TableError('%s: want command, small and large id' % where)
+            command, small, large = (int(v) for v in fields)
+            if not 0 <= command <= 1099:
+                raise TableError('%s: command out of range' % where)
+            rows.append((command, small, large, picture, where))
+    seen_cmd, seen_id = set(), set()
+    for command, small, large, _, where in rows:
+        if command in seen_cmd or small in seen_id or large in seen_id or small == large:
+            raise TableError('%s: command or id given twice' % where)
+        seen_cmd.add(command)
+        seen_id.update((small, large))
+    return rows, shared
 
 
-def lens(c, sign):
-    c.arc(6, 6, 4.5, c=INK)
-    c.line(9, 9, 14, 14)
-    c.line(10, 9, 14, 13)
-    c.line(4, 6, 8, 6, RED)
-    if sign == '+':
-        c.line(6, 4, 6, 8, RED)
-
-
-def exit_door(c):
-    c.rect(3, 1, 10, 14, INK, TEAL)
-    c.line(8, 7, 14, 7, RED)
-    c.line(14, 7, 12, 5, RED)
-    c.line(14, 7, 12, 9, RED)
-
-
-def grid(c, on=True):
-    for v in (3, 7, 11):
-        for u in (3, 7, 11):
-            c.dot(c.s(u), c.s(v), INK if on else SHADE)
-    if not on:
-        c.line(1, 14, 14, 1, RED)
-
-
-PICTURES = {
-    0: lambda c: c.rect(6, 6, 9, 9, INK, INK),
-    20: lambda c: [c.line(1, 13, 5, 4), c.line(5, 4, 10, 11), c.line(10, 11, 14, 2)],
-    28: lambda c: c.rect(2, 4, 13, 11),
-    35: lambda c: c.line(2, 13, 13, 2),
-    40: lambda c: [c.arc(8, 8, 6), c.arc(8, 8, 3)],
-    41: lambda c: [c.arc(8, 8, 6), c.line(8, 8, 14, 8, RED)],
-    55: lambda c: [c.arc(8, 8, 6, c=SHADE), c.arc(8, 8, 3, c=SHADE)],
-    60: lambda c: [c.arc(8, 10, 6, 0, 180), c.line(8, 10, 8, 10, RED)],
-    63: lambda c: [c.arc(8, 10, 6, 0, 180), c.rect(1, 9, 3, 11, RED), c.rect(7, 3, 9, 5, RED),
-                   c.rect(13, 9, 15, 11, RED)],
-    75: lambda c: c.arc(8, 10, 6, 0, 180, SHADE),
-    76: lambda c: c.arc(8, 10, 6, 30, 150, SHADE),
-    100: lambda c: [c.rect(2, 2, 13, 13, SHADE), c.line(4, 4, 11, 11, RED), c.line(11, 4, 4, 11, RED)],
-    101: lambda c: [c.line(3, 3, 12, 12, RED), c.line(12, 3, 3, 12, RED)],
-    104: lambda c: [c.line(2, 12, 10, 4), c.line(12, 1, 12, 14, BLUE)],
-    114: lambda c: [c.line(1, 8, 5, 8), c.line(10, 8, 14, 8), c.line(5, 8, 10, 8, RED)],
-    116: lambda c: [c.rect(2, 2, 13, 13, SHADE), c.line(4, 11, 11, 4, RED)],
-    120: lambda c: [c.line(2, 8, 13, 8, BLUE), c.line(13, 8, 10, 5, BLUE), c.line(13, 8, 10, 11, BLUE)],
-    123: lambda c: [c.line(8, 1, 8, 14, SHADE), c.line(2, 4, 6, 11), c.line(14, 4, 10, 11)],
-    130: lambda c: [c.line(2, 8, 13, 8, TEAL), c.line(13, 8, 10, 5, TEAL), c.line(13, 8, 10, 11, TEAL)],
-    140: lambda c: [c.rect(1, 1, 8, 8), c.rect(6, 6, 14, 14, BLUE)],
-    180: lambda c: [c.line(1, 14, 14, 14), c.text('A')],
-    187: lambda c: [c.text('A', BLUE), c.rect(1, 1, 14, 14, SHADE)],
-    195: lambda c: c.text('A'),
-    196: lambda c: [c.arc(8, 8, 6, c=RED), c.text('D', RED)],
-    197: lambda c: [c.text('A', GREEN)],
-    198: lambda c: [c.text('A', RED), c.line(1, 14, 14, 14, RED)],
-    300: page,
-    301: folder,
-    302: lambda c: [page(c), c.line(5, 6, 9, 10, RED), c.line(9, 6, 5, 10, RED)],
-    330: disk,
-    331: lambda c: disk(c, True),
-    380: exit_door,
-    400: lambda c: arrow(c, True),
-    401: lambda c: arrow(c, False),
-    405: lambda c: arrow(c, True),
-    406: lambda c: arrow(c, False),
-    500: lambda c: [c.rect(1, 3, 14, 12, INK, WHITE), c.rect(3, 5, 12, 10, GREEN)],
-    502: lambda c: [c.arc(8, 8, 5, 30, 330, GREEN), c.line(12, 4, 13, 8, GREEN)],
-    504: lambda c: lens(c, '+'),
-    505: lambda c: lens(c, '-'),
-    506: lambda c: [c.line(8, 1, 8, 14, BLUE), c.line(1, 8, 14, 8, BLUE), c.arc(8, 8, 3)],
-    509: lambda c: [lens(c, '+'), c.rect(11, 1, 14, 4, SHADE)],
-    510: lambda c: [lens(c, '-'), c.rect(11, 1, 14, 4, SHADE)],
-    515: lambda c: [c.arc(8, 8, 5, 30, 330, BLUE), c.line(12, 4, 13, 8, BLUE)],
-    516: lambda c: [c.rect(1, 3, 14, 12, INK, WHITE), c.rect(3, 5, 12, 10, BLUE)],
-    708: lambda c: grid(c, True),
-    709: lambda c: grid(c, False),
-    710: lambda c: [grid(c, True), c.rect(2, 10, 5, 13, RED, RED)],
-    711: lambda c: [grid(c, True), c.rect(1, 1, 14, 14, BLUE)],
-    1000: lambda c: [c.rect(1, 4, 14, 11, INK, WHITE), c.text('3')],
-}
-
-# Commands whose button shows its number, the colour telling the family.
-NUMBERED = {900 + i: BLUE for i in range(8)}
-NUMBERED.update({920 + i: RED for i in range(12)})
-NUMBERED.update({940 + i: GREEN for i in range(4)})
-NUMBERED.update({960 + i: TEAL for i in range(7)})
-
-# Bitmap resource ids (small, large) of some commands are fixed; the others are
-# numbered from 2000 (small) and 3000 (large) in command order.
-FIXED = {0: (101, 289), 20: (103, 260), 300: (177, 255), 330: (179, 257), 400: (208, 298),
-         500: (168, 246), 710: (712, 713)}
-
-
-def draw(command, size):
-    c = Canvas(size)
-    if command in PICTURES:
-        PICTURES[command](c)
-    else:
-        c.text(str(command % 100) if command >= 100 else str(command), NUMBERED.get(command, INK))
-    return c
-
-
-def bmp8(canvas):
+def bmp4(canvas):
     n = canvas.n
-    row = (n + 3) & ~3
+    row = ((n + 1) // 2 + 3) & ~3
     pal = b''.join(struct.pack('<BBBB', b, g, r, 0) for (r, g, b) in PAL)
-    pal += b'\0' * (4 * (256 - len(PAL)))
-    pixels = b''.join(bytes(canvas.px[y]) + b'\0' * (row - n) for y in reversed(range(n)))
-    header = struct.pack('<IiiHHIIiiII', 40, n, n, 1, 8, 0, len(pixels), 2835, 2835, 256, 0)
+    lines = []
+    for y in reversed(range(n)):
+        px = canvas.px[y] + [0]
+        packed = bytes((px[x] << 4) | (px[x + 1] if x + 1 < n else 0) for x in range(0, n, 2))
+        lines.append(packed + b'\0' * (row - len(packed)))
+    pixels = b''.join(lines)
+    header = struct.pack('<IiiHHIIiiII', 40, n, n, 1, 4, 0, len(pixels), 2835, 2835, 16, 0)
     off = 14 + len(header) + len(pal)
     return b'BM' + struct.pack('<IHHI', off + len(pixels), 0, 0, off) + header + pal + pixels
 
@@ -295,28 +260,28 @@ def cross_cursor(style):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('--out', required=True)
+    ap.add_argument('--table', default=os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data',
+                                                    'toolbmp.txt'))
     args = ap.parse_args()
     os.makedirs(args.out, exist_ok=True)
-    commands = sorted(set(PICTURES) | set(NUMBERED))
-    nxt_small, nxt_large = 2000, 3000
-    rc_lines, rows = [], []
-    for cmd in commands:
-        if cmd in FIXED:
-            small, large = FIXED[cmd]
-        else:
-            small, large = nxt_small, nxt_large
-            nxt_small += 1
-            nxt_large += 1
-        for rid, size in ((small, 16), (large, 24)):
-            name = 'tb%d_%d.bmp' % (cmd, size)
-            with open(os.path.join(args.out, name), 'wb') as f:
-                f.write(bmp8(draw(cmd, size)))
-            rc_lines.append('%d BITMAP "%s"' % (rid, name))
-        rows.append('{%d, %d, %d},' % (cmd, small, large))
+    try:
+        rows, shared = read_table(args.table)
+        rc_lines, table = [], []
+        for command, small, large, picture, where in rows:
+            for rid, size in ((small, 16), (large, 24)):
+                canvas = Canvas(size)
+                paint(canvas, picture, shared, where)
+                name = 'tb%d_%d.bmp' % (command, size)
+                with open(os.path.join(args.out, name), 'wb') as f:
+                    f.write(bmp4(canvas))
+                rc_lines.append('%d BITMAP "%s"' % (rid, name))
+            table.append('{%d, %d, %d},' % (command, small, large))
+    except (TableError, ValueError) as e:
+        raise SystemExit('resgen: %s' % e)
     with open(os.path.join(args.out, 'toolbmp.rc2'), 'w') as f:
         f.write('\n'.join(rc_lines) + '\n')
     with open(os.path.join(args.out, 'toolbmp.inc'), 'w') as f:
-        f.write('\n'.join(rows) + '\n')
+        f.write('\n'.join(table) + '\n')
     for name, colour in (('inkforge.ico', (200, 20, 30)), ('about.ico', (30, 60, 180)), ('drawing.ico', (20, 120, 60))):
         with open(os.path.join(args.out, name), 'wb') as f:
             f.write(icon_file([(32, icon_image(32, seal_icon(colour))), (16, icon_image(16, seal_icon(colour)))]))

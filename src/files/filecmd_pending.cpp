@@ -2,6 +2,7 @@
 // message board and reports a failure; nothing is opened or saved.
 #include "files/filecmd.h"
 
+#include "display/view.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
 
@@ -26,7 +27,12 @@ int fil_openmru(int n) {
   return fil_open(1, RecentFiles[n]);
 }
 
-bool dwg_cansave() { return false; } // no drawing can be open yet
+// A drawing whose state word is set may be saved over its file; nothing else of the
+// drawing's record tells yet.
+bool dwg_cansave() {
+  uint32_t state = 0;
+  return sys_dwgstat('R', dwg_cur(), &state) == 0 && state != 0;
+}
 
 int fil_newcmd() { return fil_open(0, nullptr), 0; }
 int fil_opencmd() { return fil_open(1, nullptr), 0; }

@@ -2,3 +2,4 @@
 
 EmbeddedDrawingRecord EmbeddedDrawing = {-1, "", ""};
 uint32_t OffscreenOutput = 0;
+uint32_t ObjectMode = 0;

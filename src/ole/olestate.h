@@ -11,6 +11,10 @@ struct EmbeddedDrawingRecord {
 };
 extern EmbeddedDrawingRecord EmbeddedDrawing;
 
+// 1 while object mode is on (CMainView::ToggleObjectMode): objects are neither
+// opened, deleted nor placed, and the tool-bar buttons it governs are disabled.
+extern uint32_t ObjectMode;
+
 // 1 while a view is rendered into a metafile or bitmap (clipboard, OLE), else 0.
 extern uint32_t OffscreenOutput;
 

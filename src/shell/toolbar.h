@@ -9,15 +9,17 @@
 
 #include <cstdint>
 
+#include "shell/tbfile.h"
+
 constexpr int TBAR_COUNT = 5;
-constexpr int TBAR_BUTTONS = 100;
+constexpr int TBAR_BUTTONS = TBF_BUTTONS;
 constexpr int TBAR_ID = 1000; // button id = 1000 + command
 
 struct ToolBarButton {
   TBBUTTON btn;  // bitmap index, id, state, style
   int32_t level; // command level of the button's command
   HBITMAP bmp;   // null for a separator
-  char tip[36];
+  char tip[TBF_TIPSIZE];
 };
 
 struct ToolBar {
@@ -31,6 +33,9 @@ struct ToolBar {
 extern ToolBar ToolBars[TBAR_COUNT];
 extern const char *const ToolBarSections[TBAR_COUNT];
 
+// Bitmap resource ids by command: column 0 the small button, 1 the large, 2 unused;
+// -1 none. Filled from the table generated with the images.
+extern int32_t BitmapTable[1100][3];
 // The bitmap resource id of a command's button: s 0 small, 1 large; -1 none.
 int tbar_bitmap(int command, int s);
 // Path of the tool-bar file (program folder + RODIDEVO.MNU) into out (262 bytes).
@@ -42,20 +47,30 @@ int tbar_make(int b);
 void tbar_rebuild();
 // Deletes the bitmaps of all records (shut-down).
 void tbar_freebmp();
-// Client size of bar b's host for its layout choice, docked at side (0 floating).
+// Client size of bar b's host for its layout choice, docked at side (0 floating);
+// empty when the choice gives no rows.
 SIZE tbar_size(int b, int side);
+// Rows of bar b for layout choice k (0 when the choice has none).
 int tbar_rows(int b, int k);
+// Columns for rows of bar b's buttons; 0 for rows below 1.
 int tbar_cols(int b, int rows);
+// Appends the host's layout choices (ids 1000 + k) and "閉じる(&C)" to its system menu;
+// the number of choices.
+int tbar_sysmenu(int b);
 // The bar's tooltips and the enabled and checked states of its buttons; 1, 0 without tooltips.
 int tbar_create(int b);
 int tbar_find(int command);            // first bar with a button of command, -1 none
 int tbar_has(int command, int b);      // 1 when bar b holds such a button
 int tbar_btnlevel(int b, int command); // the button's level, -1 none
 HWND tbar_hwnd(int b);
-// Notifier of tool-bar commands: checks (on) or unchecks the command's buttons.
+// Notifier of tool-bar commands: unchecks 521 (unless it is the command), then checks
+// (on) or unchecks the command's buttons in every bar, and repaints at once.
 void tbar_check(int32_t command, int32_t on);
 int tbar_precmd(int level, int command); // lets every press through: 1
+// State refreshes: the grid base-point button, the buttons object mode governs, and
+// the save buttons (command 330).
 void tbar_gridbtn();
+void tbar_objmode();
 void tbar_upd330();
 
 // The value list of section TOOLDISP: numbers and texts in key order.
@@ -65,6 +80,7 @@ struct ToolValue {
   ToolValue *next;
 };
 struct ToolValueList {
+  char path[262]; // the file it was read from, where tval_write writes
   char section[32];
   char name[260];
   int32_t count;
@@ -72,4 +88,7 @@ struct ToolValueList {
 };
 extern ToolValueList ToolValues;
 int tval_read(const char *path); // 1, 0 on any failure (the list is empty then)
+// Writes the list back to section TOOLDISP of the file it came from, deleting the
+// TBVALUE keys beyond it; 0 when the file has no TBMAXCOUNT above 0 or a write fails.
+int tval_write();
 void tval_free();

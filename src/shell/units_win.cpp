@@ -271,6 +271,7 @@ int pnl_arrange() {
     if (show)
       tbar_create(b);
   }
+  tbar_objmode();
   return 1;
 }
 

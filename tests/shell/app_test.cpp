@@ -153,7 +153,7 @@ TEST_F(App, MainFrameWithMenuFileToolBarAndMessageWindow) {
   for (int b = 0; b < TBAR_COUNT; b++)
     EXPECT_EQ(IsWindowVisible(app_htbar(b)) != 0, b == 3) << "bar " << b;
   EXPECT_EQ(SendMessageA(tbar_hwnd(3), TB_BUTTONCOUNT, 0, 0), 9);
-  EXPECT_EQ(tbar_btnlevel(3, 405), 4);
+  EXPECT_EQ(tbar_btnlevel(3, 400), 4);
   EXPECT_TRUE(SendMessageA(tbar_hwnd(3), TB_ISBUTTONENABLED, TBAR_ID + 300, 0));  // new needs no drawing
   EXPECT_FALSE(SendMessageA(tbar_hwnd(3), TB_ISBUTTONENABLED, TBAR_ID + 302, 0)); // close does
 
