@@ -424,8 +424,10 @@ void CMainView::OnSize(UINT type, int cx, int cy) {
       vew_setwin(id[0], id[1], 1, mx - w / 2, my - h / 2, mx + w / 2, my + h / 2);
     }
   }
-  SetScrollRange(m_hWnd, SB_HORZ, 0, cx > 0 ? cx : 0, FALSE);
-  SetScrollRange(m_hWnd, SB_VERT, 0, cy > 0 ? cy : 0, FALSE);
+  if (cx <= 0 || cy <= 0)
+    return; // an empty range would take the scroll bars away and size the view again
+  SetScrollRange(m_hWnd, SB_HORZ, 0, cx, FALSE);
+  SetScrollRange(m_hWnd, SB_VERT, 0, cy, FALSE);
   SetScrollPos(m_hWnd, SB_HORZ, int(std::lround(cx / 2.0)), TRUE);
   SetScrollPos(m_hWnd, SB_VERT, int(std::lround(cy / 2.0)), TRUE);
   InvalidateRect(m_hWnd, nullptr, TRUE);

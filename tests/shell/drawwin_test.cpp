@@ -1,0 +1,556 @@
+// Drawing windows in the running editor: a seal file opens into a maximised drawing
+// window and shows its elements, zoom, scroll and resizing keep the view's transform
+// as the user expects, two views of one drawing stay in step, closing asks once for a
+// modified drawing, and the recent-file list of the File menu.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../common/pngwrite.h"
+#include "../common/screencap.h"
+#include "database/elements.h"
+#include "database/store.h"
+#include "display/viewtbl.h"
+#include "files/filecmd.h"
+#include "files/sealsave.h"
+#include "files/sealsavewin.h"
+#include "settings/answers.h"
+#include "settings/params.h"
+#include "settings/prefs.h"
+#include "shell/app.h"
+#include "shell/appsvc.h"
+#include "shell/appsvc_pending.h"
+#include "shell/docview.h"
+#include "shell/menufile.h"
+#include "shell/viewwin.h"
+
+namespace {
+
+std::string here() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string p = path;
+  return p.substr(0, p.rfind('\\') + 1);
+}
+
+void pump(int rounds = 1) {
+  for (int i = 0; i < rounds; i++) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT)
+        continue;
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
+    if (rounds > 1)
+      Sleep(20);
+  }
+}
+
+// Questions asked, and the answer the next save question gets.
+struct Asked {
+  std::vector<std::string> saves, others;
+  int answer = IDNO;
+} asked;
+
+ElementRecord blank(uint16_t kind) {
+  ElementRecord r;
+  std::memset(&r, 0, sizeof r);
+  r.kind = kind;
+  return r;
+}
+
+int add_line(double x1, double y1, double x2, double y2) {
+  ElementRecord r = blank(LIN);
+  r.lin.x1 = x1, r.lin.y1 = y1, r.lin.x2 = x2, r.lin.y2 = y2;
+  r.lin.attr = 0x11; // pen 1, solid
+  return elm_add(0, 0, -1, &r, nullptr);
+}
+
+int add_circle(double cx, double cy, double radius) {
+  ElementRecord r = blank(ARC);
+  r.arc.cx = cx, r.arc.cy = cy, r.arc.r = radius, r.arc.start = 0, r.arc.end = 360;
+  r.arc.attr = 0x12; // pen 2
+  return elm_add(0, 0, -1, &r, nullptr);
+}
+
+int add_text(float x, float y, float h, const char *s) {
+  ElementRecord r = blank(CHR);
+  r.chr.x = x, r.chr.y = y, r.chr.height = h, r.chr.width = h, r.chr.spacing = 2, r.chr.attr = 2;
+  return elm_add(0, 0, -1, &r, s);
+}
+
+ViewXform xform(int dwg, int view) {
+  ViewXform xf{};
+  vew_frame('R', dwg, view, &xf);
+  return xf;
+}
+
+// Pixels of a window on the screen that carry colour (element pens), not grey or white.
+int coloured(HWND wnd) {
+  RECT r;
+  const std::vector<uint32_t> px = screen_capture(wnd, r);
+  int n = 0;
+  for (uint32_t v : px) {
+    const int a = (v >> 16) & 255, b = (v >> 8) & 255, c = v & 255;
+    const int hi = std::max(a, std::max(b, c)), lo = std::min(a, std::min(b, c));
+    if (hi - lo > 80)
+      n++;
+  }
+  return n;
+}
+
+class DrawWin : public ::testing::Test {
+protected:
+  std::string dir = here(), work = here() + "work\\";
+  VODOreVer *app = nullptr;
+  uint32_t saved_count = 0;
+
+  void SetUp() override {
+    CreateDirectoryA(work.c_str(), nullptr);
+    const std::string sys = dir + "inkforge.sys";
+    DeleteFileA(sys.c_str());
+    WritePrivateProfileStringA("SYSTEMU", "WORKDRV", work.c_str(), sys.c_str());
+    WritePrivateProfileStringA("SYSTEMU", "UNDOSIZE", "500", sys.c_str());
+    asked = Asked{};
+    ui_setresponder([](const UiQuestion &q) {
+      const std::string text = q.text ? q.text : "";
+      if (q.kind == UI_MSGBOX && text.find("は更新されています") != std::string::npos) {
+        asked.saves.push_back(text);
+        return asked.answer;
+      }
+      asked.others.push_back(text);
+      return q.kind == UI_MSGBOX ? IDOK : 0;
+    });
+    app = new VODOreVer;
+    app->m_hInstance = GetModuleHandleA(nullptr);
+    app->m_lpCmdLine = const_cast<char *>("");
+    ASSERT_TRUE(app->InitInstance());
+    SetForegroundWindow(app_hmain());
+    pump(5);
+  }
+  void TearDown() override {
+    asked.answer = IDNO;
+    if (HWND main = app_hmain(); main && IsWindow(main)) {
+      PostMessageA(main, WM_COMMAND, 10105, 0);
+      app->Run();
+    }
+    delete app;
+    app = nullptr;
+    ui_setresponder(nullptr);
+    pump();
+  }
+
+  // A new drawing in drawing 0, view 0; its view window.
+  HWND new_drawing() {
+    EXPECT_EQ(fil_open(0, nullptr), 0);
+    pump(3);
+    return vew_hwnd(0, 0);
+  }
+  // A seal with a circle, a cross and a text, saved to path through a new drawing.
+  void make_seal(const std::string &path) {
+    ASSERT_TRUE(new_drawing());
+    // The sheet is the seal area, 25 x 25 by default.
+    ASSERT_GT(add_circle(12.5, 12.5, 11), 0);
+    ASSERT_GT(add_line(3, 7, 22, 7), 0);
+    ASSERT_GT(add_text(5.5, 9, 7, "山田"), 0);
+    SlfSaveCount = int32_t(DbCtl[0].count1);
+    saved_count = DbCtl[0].count1;
+    DrawingEnvRecord env;
+    sys_dwgenv('R', 0, &env);
+    DeleteFileA(path.c_str());
+    ASSERT_EQ(slf_save(0, path.c_str(), 0, &env), 0);
+    asked.answer = IDNO;
+    SendMessageA(vew_frm(0, 0), WM_CLOSE, 0, 0);
+    pump(3);
+    ASSERT_EQ(vew_hwnd(0, 0), nullptr);
+    asked.saves.clear();
+  }
+  HWND frame_of(HWND view) { return GetParent(view); }
+  int children() {
+    int n = 0;
+    for (HWND c = GetWindow(app_hmdi(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (!GetWindow(c, GW_OWNER))
+        n++;
+    return n;
+  }
+};
+
+TEST_F(DrawWin, ASealFileOpensMaximisedAndShowsItsElements) {
+  const std::string path = work + "SEAL.KSL";
+  make_seal(path);
+  ASSERT_EQ(fil_open(1, path.c_str()), 0);
+  pump(5);
+  HWND view = vew_hwnd(0, 0);
+  ASSERT_TRUE(view);
+  HWND frame = frame_of(view);
+  EXPECT_EQ(vwin_active(), frame);
+  EXPECT_TRUE(IsZoomed(frame));
+  int32_t id[3] = {-1, -1, -1};
+  ASSERT_EQ(vwin_getid(view, id), 1);
+  EXPECT_EQ(id[0], 0);
+  EXPECT_EQ(id[1], 0);
+  EXPECT_EQ(DbCtl[0].count1, saved_count); // the records came back
+  char title[64] = "";
+  GetWindowTextA(frame, title, sizeof title);
+  EXPECT_STREQ(title, "SEAL.KSL");
+  // The document of drawing 0 holds the view.
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  ASSERT_EQ(doc->GetViews().size(), 1u);
+  EXPECT_EQ(doc->GetViews().front()->m_hWnd, view);
+  // The recent-file list names it first.
+  EXPECT_EQ(lstrcmpiA(RecentFiles[0], path.c_str()), 0);
+
+  SetForegroundWindow(app_hmain());
+  InvalidateRect(view, nullptr, TRUE);
+  pump(10);
+  EXPECT_GT(coloured(view), 400); // the circle, cross and text in their pens
+  RECT pic;
+  const std::vector<uint32_t> px = screen_capture(app_hmain(), pic);
+  const std::string shot = std::string(INK_PICTURE_DIR) + "/drawing_window.png";
+  EXPECT_TRUE(write_png(shot.c_str(), pic.right - pic.left, pic.bottom - pic.top, px));
+  std::printf("screenshot: %s\n", shot.c_str());
+  EXPECT_TRUE(asked.others.empty()) << asked.others.front();
+}
+
+TEST_F(DrawWin, ZoomStepsFollowTheFactorTable) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  double steps[3] = {0.25, 2.0, 3.0}; // move, zoom in, zoom out
+  sys_dspstep('W', steps);
+  MouseWorldPos = WorldPos{50.0, 40.0};
+  const double factors[6] = {3.0, 0.5, 1.05, 0.95, 3.0, 0.5};
+  for (int step = 0; step < 6; step++) {
+    SCOPED_TRACE(step);
+    const ViewXform a = xform(0, 0);
+    ASSERT_EQ(vwin_pan(view, step), 1);
+    const ViewXform b = xform(0, 0);
+    EXPECT_NEAR(a.xscale / b.xscale, factors[step], 1e-9);
+    EXPECT_NEAR((b.sxmax - b.sxmin) / (a.sxmax - a.sxmin), factors[step], 1e-9);
+    if (step < 4) { // about the centre
+      EXPECT_NEAR((a.sxmin + a.sxmax) / 2, (b.sxmin + b.sxmax) / 2, 1e-9);
+      EXPECT_NEAR((a.symin + a.symax) / 2, (b.symin + b.symax) / 2, 1e-9);
+    } else { // the point under the mouse stays where it is
+      EXPECT_NEAR((50.0 - a.sxmin) * a.xscale, (50.0 - b.sxmin) * b.xscale, 1e-6);
+      EXPECT_NEAR((40.0 - a.symin) * a.yscale, (40.0 - b.symin) * b.yscale, 1e-6);
+    }
+  }
+  EXPECT_EQ(vwin_pan(view, 6), 0);
+  EXPECT_EQ(vwin_pan(app_hmain(), 0), 0); // not a drawing window
+
+  // The wheel: a delta of 0 zooms in (step 5), a negative delta out (step 4).
+  ViewXform a = xform(0, 0);
+  SendMessageA(view, WM_MOUSEWHEEL, MAKEWPARAM(0, 0), 0);
+  EXPECT_NEAR(xform(0, 0).xscale / a.xscale, 2.0, 1e-9);
+  a = xform(0, 0);
+  SendMessageA(view, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-120)), 0);
+  EXPECT_NEAR(a.xscale / xform(0, 0).xscale, 3.0, 1e-9);
+}
+
+TEST_F(DrawWin, ScrollBarsMoveTheViewAndAThumbAtTheStartCentresTheBox) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  double steps[3] = {0.25, 2.0, 2.0};
+  sys_dspstep('W', steps);
+  RECT c;
+  GetClientRect(view, &c);
+  ASSERT_GT(c.right, 100);
+  EXPECT_EQ(GetScrollPos(view, SB_HORZ), int(std::lround(c.right / 2.0)));
+  EXPECT_EQ(GetScrollPos(view, SB_VERT), int(std::lround(c.bottom / 2.0)));
+
+  // A line left: the world moves left by a quarter of the width, the box with it.
+  ViewXform a = xform(0, 0);
+  const int pos = GetScrollPos(view, SB_HORZ);
+  const int move = int(std::lround(c.right * 0.25));
+  SendMessageA(view, WM_HSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0);
+  ViewXform b = xform(0, 0);
+  EXPECT_NEAR(b.sxmin, a.sxmin - move / a.xscale, 1e-9);
+  EXPECT_NEAR(b.symin, a.symin, 1e-9);
+  EXPECT_EQ(GetScrollPos(view, SB_HORZ), pos - move);
+
+  // A page down (vertical): the world moves down by the client height.
+  a = b;
+  SendMessageA(view, WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+  b = xform(0, 0);
+  EXPECT_NEAR(b.symin, a.symin - c.bottom / a.yscale, 1e-9);
+  EXPECT_EQ(GetScrollPos(view, SB_VERT), int(std::lround(c.bottom / 2.0))); // past the end: back to the middle
+
+  // The thumb dragged to the very start: the box goes back to the middle.
+  SetScrollPos(view, SB_HORZ, 40, FALSE);
+  a = xform(0, 0);
+  SendMessageA(view, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+  b = xform(0, 0);
+  EXPECT_EQ(GetScrollPos(view, SB_HORZ), int(std::lround(c.right / 2.0)));
+  EXPECT_NEAR(b.sxmin, a.sxmin - 40 / a.xscale, 1e-9);
+  EXPECT_EQ(vwin_scroll(view, WM_KEYDOWN, 0), 0);
+}
+
+TEST_F(DrawWin, ResizingKeepsTheWorldCentreAndScale) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  const ViewXform a = xform(0, 0);
+  SetWindowPos(view, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageA(view, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300)); // whatever borders the view has
+  const ViewXform b = xform(0, 0);
+  EXPECT_NEAR(b.xscale, a.xscale, 1e-9);
+  EXPECT_NEAR(b.yscale, a.yscale, 1e-9);
+  EXPECT_NEAR((a.sxmin + a.sxmax) / 2, (b.sxmin + b.sxmax) / 2, 1e-9);
+  EXPECT_NEAR((a.symin + a.symax) / 2, (b.symin + b.symax) / 2, 1e-9);
+  EXPECT_NEAR((b.sxmax - b.sxmin) * b.xscale, 400, 1e-6);
+  EXPECT_EQ(b.right - b.left, 400);
+  EXPECT_EQ(b.bottom - b.top, 300);
+  EXPECT_EQ(GetScrollPos(view, SB_HORZ), 200);
+  EXPECT_EQ(GetScrollPos(view, SB_VERT), 150);
+
+  // Minimised (no client area) and a view never fitted (scale 0) keep the transform.
+  SendMessageA(view, WM_SIZE, SIZE_MINIMIZED, 0);
+  ViewXform m = xform(0, 0);
+  EXPECT_EQ(std::memcmp(&m, &b, sizeof m), 0);
+  EXPECT_EQ(GetScrollPos(view, SB_HORZ), 200);
+  m.xscale = m.yscale = 0;
+  vew_frame('W', 0, 0, &m);
+  SendMessageA(view, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+  const ViewXform z = xform(0, 0);
+  for (double v : {z.sxmin, z.symin, z.sxmax, z.symax, z.xscale, z.yscale})
+    EXPECT_TRUE(std::isfinite(v));
+  EXPECT_EQ(std::memcmp(&z, &m, sizeof z), 0);
+}
+
+TEST_F(DrawWin, TwoViewsOfOneDrawingStayInStep) {
+  HWND v0 = new_drawing();
+  ASSERT_TRUE(v0);
+  ASSERT_EQ(fil_mkview(0, 1), 0);
+  pump(3);
+  HWND v1 = vew_hwnd(0, 1);
+  ASSERT_TRUE(v1);
+  EXPECT_EQ(vew_mask(0), 3u);
+  // One document for both views.
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->GetViews().size(), 2u);
+  // Side by side, both on the screen.
+  uint16_t masks[2] = {3, 0};
+  ASSERT_EQ(vwin_arrange('W', 0, masks), 0);
+  pump(10);
+  uint16_t shown[2] = {};
+  ASSERT_EQ(vwin_arrange('R', 0, shown), 0);
+  EXPECT_EQ(shown[0], 3);
+  EXPECT_FALSE(IsZoomed(frame_of(v0)));
+  const int before0 = coloured(v0), before1 = coloured(v1);
+  ASSERT_GT(add_circle(12.5, 12.5, 10), 0);
+  ASSERT_GT(add_line(2, 2, 23, 23), 0);
+  pump(3);
+  EXPECT_GT(coloured(v0), before0 + 200);
+  EXPECT_GT(coloured(v1), before1 + 200);
+  // And again after both repaint.
+  InvalidateRect(v0, nullptr, TRUE);
+  InvalidateRect(v1, nullptr, TRUE);
+  pump(5);
+  EXPECT_GT(coloured(v0), before0 + 200);
+  EXPECT_GT(coloured(v1), before1 + 200);
+  // Closing one of the two asks nothing and keeps the drawing.
+  SendMessageA(frame_of(v1), WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_TRUE(asked.saves.empty());
+  EXPECT_EQ(vew_mask(0), 1u);
+  EXPECT_EQ(DbCtl[0].count1, 2u);
+  EXPECT_EQ(doc->GetViews().size(), 1u);
+}
+
+TEST_F(DrawWin, ClosingTheLastViewOfAModifiedDrawingAsksOnce) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  ASSERT_GT(add_line(2, 2, 20, 20), 0);
+  ASSERT_NE(DwgModFlags[0] & 1, 0u);
+
+  // Cancel keeps the window and the drawing; the next close asks again.
+  asked.answer = IDCANCEL;
+  SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_EQ(asked.saves.size(), 1u);
+  EXPECT_TRUE(IsWindow(view));
+  EXPECT_EQ(DbCtl[0].count1, 1u);
+
+  // Yes: the save is not possible yet, so the drawing stays and stays modified.
+  asked.answer = IDYES;
+  SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_EQ(asked.saves.size(), 2u);
+  EXPECT_TRUE(IsWindow(view));
+  EXPECT_NE(DwgModFlags[0] & 1, 0u);
+
+  asked.answer = IDNO;
+  SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_EQ(asked.saves.size(), 3u);
+  EXPECT_FALSE(IsWindow(view));
+  EXPECT_EQ(vew_mask(0), 0u);
+  EXPECT_EQ(DbCtl[0].count1, 0u);
+  EXPECT_EQ(FindDocOfDrawing(0), nullptr);
+  EXPECT_EQ(children(), 0);
+}
+
+TEST_F(DrawWin, AnEmptyDrawingClosesWithoutAQuestion) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  DwgModFlags[0] |= 1;
+  SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_TRUE(asked.saves.empty());
+  EXPECT_FALSE(IsWindow(view));
+}
+
+TEST_F(DrawWin, CloseAllAsksEachDrawingOnceAndStopsAtARefusal) {
+  HWND v0 = new_drawing();
+  ASSERT_TRUE(v0);
+  ASSERT_EQ(fil_mkview(0, 1), 0);
+  ASSERT_EQ(fil_mkview(0, 2), 0);
+  pump(3);
+  ASSERT_GT(add_line(2, 2, 20, 20), 0);
+  ASSERT_EQ(children(), 3);
+
+  asked.answer = IDCANCEL;
+  EXPECT_EQ(vwin_closeall(2), 0);
+  EXPECT_EQ(asked.saves.size(), 1u);
+  EXPECT_GE(children(), 1);
+  EXPECT_EQ(DbCtl[0].count1, 1u);
+
+  asked.saves.clear();
+  asked.answer = IDNO;
+  EXPECT_EQ(vwin_closeall(2), 1);
+  EXPECT_EQ(asked.saves.size(), 1u);
+  EXPECT_EQ(children(), 0);
+  EXPECT_EQ(vew_mask(0), 0u);
+
+  // Mode 1 closes whatever is open without a question.
+  ASSERT_TRUE(new_drawing());
+  ASSERT_GT(add_line(2, 2, 20, 20), 0);
+  asked.saves.clear();
+  EXPECT_EQ(vwin_closeall(1), 1);
+  EXPECT_TRUE(asked.saves.empty());
+  EXPECT_EQ(children(), 0);
+  ShowWindow(app_hmdi(), SW_SHOW);
+}
+
+TEST_F(DrawWin, TheFirstWindowOpensMaximisedAndRestoresItsPlacement) {
+  const RECT want = {20, 30, 420, 330};
+  HWND view = vwin_create(0, &want, 0, 0);
+  ASSERT_TRUE(view);
+  pump(3);
+  HWND frame = frame_of(view);
+  EXPECT_TRUE(IsZoomed(frame));
+  SendMessageA(app_hmdi(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(frame), 0);
+  pump(3);
+  EXPECT_FALSE(IsZoomed(frame));
+  RECT r;
+  GetWindowRect(frame, &r);
+  MapWindowPoints(nullptr, app_hmdi(), reinterpret_cast<POINT *>(&r), 2);
+  EXPECT_EQ(r.left, want.left);
+  EXPECT_EQ(r.top, want.top);
+  EXPECT_EQ(r.right, want.right);
+  EXPECT_EQ(r.bottom, want.bottom);
+  SendMessageA(frame, WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_FALSE(IsWindow(frame));
+}
+
+TEST_F(DrawWin, RightButtonUpTakesOnlyItsOwnMouseMove) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  pump(3);
+  PostMessageA(view, WM_APP + 5, 7, 0);
+  // Returns at once although no mouse move may be queued, and leaves the rest.
+  SendMessageA(view, WM_RBUTTONUP, 0, MAKELPARAM(30, 40));
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, view, WM_APP + 5, WM_APP + 5, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 7u);
+}
+
+TEST_F(DrawWin, TheCrossHairFollowsTheMouseAndLeavesWithIt) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  pump(3);
+  const int kind = vwin_curkind(2);
+  ASSERT_EQ(vwin_cursor(view, 0, 50, 60), 1);
+  int x = 0, y = 0;
+  EXPECT_EQ(vwin_xhairwnd(&x, &y), view);
+  EXPECT_EQ(x, 50);
+  EXPECT_EQ(y, 60);
+  // The mouse over another window takes it away.
+  MOUSEHOOKSTRUCT m = {};
+  m.hwnd = app_hmesg();
+  vwin_hookproc(HC_ACTION, WM_MOUSEMOVE, reinterpret_cast<LPARAM>(&m));
+  EXPECT_EQ(vwin_xhairwnd(nullptr, nullptr), nullptr);
+  // Over a drawing window it stays.
+  vwin_cursor(view, 0, 10, 10);
+  m.hwnd = view;
+  vwin_hookproc(HC_ACTION, WM_MOUSEMOVE, reinterpret_cast<LPARAM>(&m));
+  EXPECT_EQ(vwin_xhairwnd(nullptr, nullptr), view);
+  vwin_cursor(nullptr, 2, -1, -1);
+  EXPECT_EQ(vwin_xhairwnd(nullptr, nullptr), nullptr);
+  vwin_curkind(kind);
+  EXPECT_EQ(vwin_curkind(-1), kind); // -1 only reads
+}
+
+TEST_F(DrawWin, RecentFilesKeepFiveWithTheNewestFirst) {
+  for (auto &e : RecentFiles)
+    e[0] = '\0';
+  HMENU file = GetSubMenu(GetMenu(app_hmain()), 0);
+  ASSERT_TRUE(file);
+  const char *paths[5] = {"C:\\seals\\a.ksl", "C:\\seals\\b.ksl", "C:\\seals\\c.ksl", "C:\\seals\\d&e.ksl",
+                          "C:\\seals\\f.ksl"};
+  for (const char *p : paths)
+    mru_add(p);
+  // Newest first.
+  EXPECT_STREQ(RecentFiles[0], paths[4]);
+  EXPECT_STREQ(RecentFiles[4], paths[0]);
+  // A path already there in another case moves up; the ones after it keep their places.
+  mru_add("c:\\SEALS\\C.KSL");
+  EXPECT_STREQ(RecentFiles[0], "c:\\SEALS\\C.KSL");
+  EXPECT_STREQ(RecentFiles[1], paths[4]);
+  EXPECT_STREQ(RecentFiles[2], paths[3]);
+  EXPECT_STREQ(RecentFiles[3], paths[1]);
+  EXPECT_STREQ(RecentFiles[4], paths[0]);
+  // A sixth distinct path drops the oldest.
+  mru_add("C:\\seals\\g.ksl");
+  EXPECT_STREQ(RecentFiles[0], "C:\\seals\\g.ksl");
+  EXPECT_STREQ(RecentFiles[4], paths[1]);
+  // An empty path changes nothing.
+  mru_add("");
+  EXPECT_STREQ(RecentFiles[0], "C:\\seals\\g.ksl");
+
+  // The menu: one item per entry, "&" doubled.
+  char text[300] = "";
+  ASSERT_GT(GetMenuStringA(file, 17000, text, sizeof text, MF_BYCOMMAND), 0);
+  EXPECT_NE(std::string(text).find("g.ksl"), std::string::npos);
+  EXPECT_EQ(std::string(text).rfind("&1 ", 0), 0u);
+  ASSERT_GT(GetMenuStringA(file, 17003, text, sizeof text, MF_BYCOMMAND), 0);
+  EXPECT_NE(std::string(text).find("d&&e.ksl"), std::string::npos) << text;
+  int items = 0;
+  for (UINT id = 17000; id <= 17004; id++)
+    items += GetMenuStringA(file, id, text, sizeof text, MF_BYCOMMAND) > 0;
+  EXPECT_EQ(items, 5);
+
+  // The FILES section of the settings file is written each time.
+  char stored[262] = "";
+  const std::string sys = dir + "inkforge.sys";
+  GetPrivateProfileStringA("FILES", "FILE1", "", stored, sizeof stored, sys.c_str());
+  EXPECT_STREQ(stored, "C:\\seals\\g.ksl");
+  GetPrivateProfileStringA("FILES", "FILE5", "", stored, sizeof stored, sys.c_str());
+  EXPECT_STREQ(stored, paths[1]);
+
+  // Opening entry 5 or beyond opens nothing.
+  EXPECT_EQ(fil_openmru(5), -1);
+  EXPECT_EQ(children(), 0);
+  for (auto &e : RecentFiles)
+    e[0] = '\0';
+}
+
+} // namespace
