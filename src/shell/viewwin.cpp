@@ -315,10 +315,16 @@ HWND vwin_create(int viewreq, const RECT *frame, int dwg, int view) {
   VwinLastView = nullptr;
   if (VwinCalls.newview && VwinCalls.newview()) {
     made = VwinLastView;
-    if (made && IsWindow(made))
-      ShowWindow(GetParent(made), SW_SHOW);
-    else
+    if (made && IsWindow(made)) {
+      HWND frame = GetParent(made);
+      ShowWindow(frame, SW_SHOW);
+      // A maximised child fills the client: the client's own scroll bars would only
+      // be left over from a layout before it (seen with a file named at start-up).
+      if (IsZoomed(frame))
+        ShowScrollBar(GetParent(frame), SB_BOTH, FALSE);
+    } else {
       made = nullptr;
+    }
   }
   VwinRequest.dwg = VwinRequest.view = -1;
   VwinRequest.hasrect = false;
