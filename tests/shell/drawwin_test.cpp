@@ -220,6 +220,128 @@ TEST_F(DrawWin, ASealFileOpensMaximisedAndShowsItsElements) {
   EXPECT_TRUE(asked.others.empty()) << asked.others.front();
 }
 
+// Pixels of a view window's client area on the screen.
+std::vector<uint32_t> client_pixels(HWND view) {
+  RECT r;
+  std::vector<uint32_t> px = screen_capture(view, r);
+  return px;
+}
+
+TEST_F(DrawWin, ZoomAndScrollChangeThePictureAndComeBack) {
+  const std::string path = work + "PIC.KSL";
+  make_seal(path);
+  ASSERT_EQ(fil_open(1, path.c_str()), 0);
+  HWND view = vew_hwnd(0, 0);
+  ASSERT_TRUE(view);
+  double steps[3] = {0.25, 2.0, 2.0};
+  sys_dspstep('W', steps);
+  SetForegroundWindow(app_hmain());
+  pump(10);
+  const std::vector<uint32_t> start = client_pixels(view);
+  const int inked = coloured(view);
+  ASSERT_GT(inked, 400);
+  ASSERT_EQ(vwin_pan(view, 1), 1); // in about the centre: the circle grows past the edges
+  pump(5);
+  EXPECT_NE(client_pixels(view), start);
+  ASSERT_EQ(vwin_pan(view, 0), 1); // and out again
+  pump(5);
+  EXPECT_EQ(client_pixels(view), start);
+  SendMessageA(view, WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+  pump(5);
+  EXPECT_NE(client_pixels(view), start);
+  SendMessageA(view, WM_HSCROLL, MAKEWPARAM(SB_LINEUP, 0), 0);
+  pump(5);
+  EXPECT_EQ(client_pixels(view), start);
+}
+
+TEST_F(DrawWin, DrawingCodesAndTheMetafileOfAView) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  ASSERT_GT(add_circle(12.5, 12.5, 10), 0);
+  HDC dc = GetDC(view);
+  EXPECT_EQ(vwin_draw(dc, 2, 0, 0), -1);
+  EXPECT_EQ(vwin_draw(dc, 0, 16, 0), -1);
+  EXPECT_EQ(vwin_draw(dc, 0, 0, 0), 0);
+  EXPECT_EQ(vwin_drawbegin(nullptr, 0, 0), -1);
+  ReleaseDC(view, dc);
+  EXPECT_EQ(dwg_cur(), 0);
+  EXPECT_EQ(vew_cur(), 0);
+  HMETAFILE mf = vwin_metafile(0, 0, 0);
+  ASSERT_TRUE(mf);
+  EXPECT_GT(GetMetaFileBitsEx(mf, 0, nullptr), 100u); // the frame, the marks and the circle
+  DeleteMetaFile(mf);
+  EXPECT_EQ(vwin_metafile(0, 16, 0), nullptr);
+
+  // The engine's paint of a window: nothing to paint, no drawing window.
+  ValidateRect(view, nullptr);
+  EXPECT_EQ(vwin_paint(view), -1);
+  HWND plain = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  InvalidateRect(plain, nullptr, TRUE);
+  EXPECT_EQ(vwin_paint(plain), -2);
+  DestroyWindow(plain);
+  InvalidateRect(view, nullptr, TRUE);
+  EXPECT_EQ(vwin_paint(view), 0);
+  int32_t rc[4] = {};
+  ASSERT_EQ(vwin_cliprect('R', rc), 0);
+  RECT c;
+  GetClientRect(view, &c);
+  EXPECT_EQ(rc[2], c.right);
+  EXPECT_EQ(rc[3], c.bottom);
+  EXPECT_EQ(vwin_cliprect('x', rc), 1);
+
+  // Where a screen point lies: the scroll bars and the client area.
+  POINT o = {0, 0};
+  ClientToScreen(view, &o);
+  EXPECT_EQ(vwin_hittest(view, POINT{o.x + c.right + 3, o.y + 10}), 1);
+  EXPECT_EQ(vwin_hittest(view, POINT{o.x + 10, o.y + c.bottom + 3}), 2);
+  EXPECT_EQ(vwin_hittest(view, POINT{o.x + 10, o.y + 10}), 0);
+  EXPECT_EQ(vwin_activate(nullptr), 0);
+}
+
+TEST_F(DrawWin, DocumentsOfDrawingSlots) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(FindDocOfDrawing(1), nullptr);
+  EXPECT_EQ(doc->GetTopView()->m_hWnd, view);
+  EXPECT_EQ(doc->GetDocumentSize().cx, 800);
+  EXPECT_EQ(doc->GetDocumentSize().cy, 1050);
+  EXPECT_FALSE(doc->SaveModified() == FALSE);
+  doc->StampModified(TRUE, 0);
+  EXPECT_TRUE(doc->GetModified(0));
+  EXPECT_FALSE(doc->GetModified(2));
+  doc->StampModified(FALSE, 2); // notify without bit 0: the flag stays
+  EXPECT_TRUE(doc->IsModified());
+  doc->StampModified(FALSE, 1);
+  EXPECT_FALSE(doc->IsModified());
+  {
+    CMainDoc loose; // no drawing requested
+    EXPECT_EQ(loose.m_dwg, -1);
+    EXPECT_EQ(FindDocOfDrawing(-1), &loose);
+  }
+  EXPECT_EQ(FindDocOfDrawing(-1), nullptr);
+  EXPECT_EQ(ResetDocOfDrawing(1), 0);
+  EXPECT_EQ(ResetDocOfDrawing(0), 1);
+
+  // The same paint rectangle twice sets the flag the second time only.
+  auto *v = dynamic_cast<CMainView *>(CWnd::FromHandlePermanent(view));
+  ASSERT_TRUE(v);
+  PAINTSTRUCT ps = {};
+  ps.rcPaint = RECT{10, 10, 60, 40};
+  int same = -1;
+  ResetSameDrawRect();
+  EXPECT_EQ(v->SameDrawRect(view, ps, &same), 1);
+  EXPECT_EQ(same, 0);
+  EXPECT_EQ(v->SameDrawRect(view, ps, &same), 1);
+  EXPECT_EQ(same, 1);
+  ps.rcPaint = RECT{10, 10, 10, 40};
+  EXPECT_EQ(v->SameDrawRect(view, ps, &same), 0);
+  HWND last = nullptr;
+  GetLastViewWindow(&last);
+  EXPECT_EQ(last, view);
+}
+
 TEST_F(DrawWin, ZoomStepsFollowTheFactorTable) {
   HWND view = new_drawing();
   ASSERT_TRUE(view);
@@ -355,6 +477,11 @@ TEST_F(DrawWin, TwoViewsOfOneDrawingStayInStep) {
   pump(5);
   EXPECT_GT(coloured(v0), before0 + 200);
   EXPECT_GT(coloured(v1), before1 + 200);
+  // The focus makes a view current.
+  SetFocus(v1);
+  EXPECT_EQ(vew_cur(), 1);
+  SetFocus(v0);
+  EXPECT_EQ(vew_cur(), 0);
   // Closing one of the two asks nothing and keeps the drawing.
   SendMessageA(frame_of(v1), WM_CLOSE, 0, 0);
   pump(3);
@@ -395,6 +522,23 @@ TEST_F(DrawWin, ClosingTheLastViewOfAModifiedDrawingAsksOnce) {
   EXPECT_EQ(DbCtl[0].count1, 0u);
   EXPECT_EQ(FindDocOfDrawing(0), nullptr);
   EXPECT_EQ(children(), 0);
+}
+
+TEST_F(DrawWin, AnotherFrameOfADrawingWithADocument) {
+  HWND v0 = new_drawing();
+  ASSERT_TRUE(v0);
+  const RECT r = {30, 20, 330, 220};
+  EXPECT_EQ(OpenViewFrame(&r, 1, 0), nullptr); // drawing 1 has no document
+  HWND v1 = OpenViewFrame(&r, 0, 1);
+  ASSERT_TRUE(v1);
+  pump(3);
+  EXPECT_EQ(FindDocOfDrawing(0)->GetViews().size(), 2u);
+  EXPECT_EQ(VwinRequest.dwg, -1);
+  EXPECT_TRUE(IsWindowVisible(GetParent(v1)));
+  SendMessageA(GetParent(v1), WM_CLOSE, 0, 0);
+  pump(3);
+  EXPECT_FALSE(IsWindow(v1));
+  EXPECT_TRUE(IsWindow(v0));
 }
 
 TEST_F(DrawWin, AnEmptyDrawingClosesWithoutAQuestion) {
