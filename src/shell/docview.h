@@ -29,6 +29,14 @@ public:
   SIZE GetDocumentSize() const { return m_docSize; }
   // The view whose frame is highest among the MDI client's children.
   CMainView *GetTopView() const;
+  // The container names the drawing "<host>の図 (<slot + 1>)" and its first view's title.
+  void OnSetHostNames(const char *host, const char *hostObject);
+  // Objects embedded in the drawing: none can be held until OLE is built, so there is
+  // nothing to write or read (FALSE), no in-place frame (0) and no extent to reset.
+  BOOL SaveObjectFile(const char *path);
+  BOOL LoadObjectFile(const char *path);
+  int InPlaceFrameState() const { return 0; }
+  bool NeedsExtentReset() const { return true; }
 
   int m_dwg;                // drawing slot shown, -1 none
   SIZE m_itemExtent{};      // embedded item's extent (HIMETRIC), (0, 0) not known
@@ -41,6 +49,14 @@ public:
 CMainDoc *FindDocOfDrawing(int dwg);
 // DeleteContents of the drawing's document: 1, or 0 when it has none.
 int ResetDocOfDrawing(int dwg);
+// The first document holding an open or active embedded object: none can yet.
+CMainDoc *FindDocWithOpenItem();
+// After the engine saved a drawing: 1 when its document serves an embedding (none
+// can yet), else 0.
+int OnDrawingSaved(int dwg, int embeddedState);
+// A new temporary file name in the work folder (the current folder when none is set),
+// prefix "KlOLE"; "KlOLE.tmp" when none can be made.
+void MakeDocTempFileName(CString &name);
 
 class CSplitFrame : public CMDIChildWnd {
 public:
@@ -69,6 +85,14 @@ public:
   void OnUpdate(CView *sender, LPARAM hint, CObject *hintObject) override;
   void OnDraw(HDC dc) override;
   CMainDoc *GetDocument() const { return static_cast<CMainDoc *>(CView::GetDocument()); }
+
+  // Device and logical units of the view (1/100 inch, y up, origin at the top left).
+  RECT RectToLogical(RECT r) const;
+  RECT RectToDevice(RECT r) const; // normalised
+  POINT PointToLogical(POINT p) const;
+  POINT PointToDevice(POINT p) const;
+  SIZE SizeToLogical(SIZE s) const; // made non-negative
+  SIZE SizeToDevice(SIZE s) const;
 
   // 0 drawn, -1 empty paint rectangle, -2 not a drawing window, -3 numbers out of
   // range, or the begin-paint failure.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "commands/cmdtable.h"
@@ -18,6 +19,7 @@
 #include "input/gcr.h"
 #include "input/inpkind.h"
 #include "settings/params.h"
+#include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
 #include "shell/appsvc_pending.h"
@@ -125,6 +127,44 @@ CMainView *CMainDoc::GetTopView() const {
       if (CFrameWnd *f = v->GetParentFrame(); f && f->m_hWnd == w)
         return dynamic_cast<CMainView *>(v);
   return nullptr;
+}
+
+void CMainDoc::OnSetHostNames(const char *host, const char *) {
+  m_hostName = host;
+  if (m_dwg != 0 && m_dwg != 1)
+    return;
+  CString name;
+  name.Format("%sの図 (%d)", host ? host : "", m_dwg + 1);
+  char buf[262];
+  lstrcpynA(buf, name, sizeof buf);
+  sys_dwgname('W', m_dwg, 0, buf);
+  for (int v = 0; v < VIEW_COUNT; v++)
+    if (vew_hwnd(m_dwg, v)) {
+      vew_title('W', m_dwg, v, nullptr, 0);
+      break;
+    }
+}
+
+BOOL CMainDoc::SaveObjectFile(const char *) { return FALSE; }
+
+BOOL CMainDoc::LoadObjectFile(const char *) { return FALSE; }
+
+CMainDoc *FindDocWithOpenItem() { return nullptr; }
+
+int OnDrawingSaved(int, int) { return 0; }
+
+void MakeDocTempFileName(CString &name) {
+  char folder[262] = "";
+  sys_path('R', 4, folder);
+  if (!folder[0])
+    GetCurrentDirectoryA(sizeof folder, folder);
+  const size_t n = std::strlen(folder);
+  if (n && folder[n - 1] != '\\' && folder[n - 1] != '/' && n + 1 < sizeof folder)
+    std::strcat(folder, "\\");
+  char file[MAX_PATH + 16] = "";
+  if (!GetTempFileNameA(folder, "KlOLE", 0, file) || !file[0])
+    std::strcpy(file, "KlOLE.tmp");
+  name = file;
 }
 
 CMainDoc *FindDocOfDrawing(int dwg) {
@@ -318,6 +358,67 @@ void CMainView::OnDestroy() {
   vwin_detach(m_hWnd);
   for (int b = 0; b < 5; b++)
     tbar_create(b);
+}
+
+namespace {
+// A client device context of the view prepared with its coordinate system.
+struct ViewDC {
+  const CMainView &view;
+  HDC dc;
+  explicit ViewDC(const CMainView &v) : view(v), dc(GetDC(v.m_hWnd)) {
+    const_cast<CMainView &>(v).OnPrepareDC(dc);
+  }
+  ~ViewDC() { ReleaseDC(view.m_hWnd, dc); }
+};
+} // namespace
+
+RECT CMainView::RectToLogical(RECT r) const {
+  ViewDC d(*this);
+  DPtoLP(d.dc, reinterpret_cast<POINT *>(&r), 2);
+  return r;
+}
+
+RECT CMainView::RectToDevice(RECT r) const {
+  ViewDC d(*this);
+  LPtoDP(d.dc, reinterpret_cast<POINT *>(&r), 2);
+  if (r.left > r.right)
+    std::swap(r.left, r.right);
+  if (r.top > r.bottom)
+    std::swap(r.top, r.bottom);
+  return r;
+}
+
+POINT CMainView::PointToLogical(POINT p) const {
+  ViewDC d(*this);
+  DPtoLP(d.dc, &p, 1);
+  return p;
+}
+
+POINT CMainView::PointToDevice(POINT p) const {
+  ViewDC d(*this);
+  LPtoDP(d.dc, &p, 1);
+  return p;
+}
+
+namespace {
+SIZE size_map(HDC dc, SIZE s, bool toLogical) {
+  POINT p[2] = {{0, 0}, {s.cx, s.cy}};
+  if (toLogical)
+    DPtoLP(dc, p, 2);
+  else
+    LPtoDP(dc, p, 2);
+  return SIZE{std::abs(p[1].x - p[0].x), std::abs(p[1].y - p[0].y)};
+}
+} // namespace
+
+SIZE CMainView::SizeToLogical(SIZE s) const {
+  ViewDC d(*this);
+  return size_map(d.dc, s, true);
+}
+
+SIZE CMainView::SizeToDevice(SIZE s) const {
+  ViewDC d(*this);
+  return size_map(d.dc, s, false);
 }
 
 void CMainView::OnPrepareDC(HDC dc) {

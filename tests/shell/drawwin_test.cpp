@@ -324,6 +324,43 @@ TEST_F(DrawWin, DocumentsOfDrawingSlots) {
   EXPECT_EQ(ResetDocOfDrawing(1), 0);
   EXPECT_EQ(ResetDocOfDrawing(0), 1);
 
+  // A container's name names the drawing and its window.
+  doc->OnSetHostNames("ワード", "doc");
+  char name[262] = "";
+  sys_dwgname('R', 0, 0, name);
+  EXPECT_STREQ(name, "ワードの図 (1)");
+  char title[300] = "";
+  GetWindowTextA(GetParent(view), title, sizeof title);
+  EXPECT_STREQ(title, "ワードの図 (1)");
+  EXPECT_FALSE(doc->LoadObjectFile((work + "none.tmp").c_str()));
+  EXPECT_FALSE(doc->IsModified());
+  CString temp;
+  MakeDocTempFileName(temp);
+  EXPECT_NE(temp.Find("\\KlO"), -1) << temp.GetString(); // the system keeps three letters of the prefix
+  EXPECT_EQ(temp.Find(work.c_str()), 0) << temp.GetString();
+  DeleteFileA(temp);
+
+  // One logical unit is 1/100 inch, y upward, the origin at the top left.
+  auto *mv = dynamic_cast<CMainView *>(CWnd::FromHandlePermanent(view));
+  ASSERT_TRUE(mv);
+  HDC screen = GetDC(view);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(view, screen);
+  const SIZE one = mv->SizeToLogical(SIZE{dpi, -dpi});
+  EXPECT_EQ(one.cx, 100);
+  EXPECT_EQ(one.cy, 100);
+  const POINT lp = mv->PointToLogical(POINT{dpi, dpi});
+  EXPECT_EQ(lp.x, 100);
+  EXPECT_EQ(lp.y, -100);
+  const POINT dp = mv->PointToDevice(lp);
+  EXPECT_EQ(dp.x, dpi);
+  EXPECT_EQ(dp.y, dpi);
+  const RECT dr = mv->RectToDevice(RECT{0, 0, 100, -200});
+  EXPECT_EQ(dr.left, 0);
+  EXPECT_EQ(dr.top, 0);
+  EXPECT_EQ(dr.right, dpi);
+  EXPECT_EQ(dr.bottom, 2 * dpi);
+
   // The same paint rectangle twice sets the flag the second time only.
   auto *v = dynamic_cast<CMainView *>(CWnd::FromHandlePermanent(view));
   ASSERT_TRUE(v);
