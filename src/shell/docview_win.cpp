@@ -44,7 +44,7 @@ struct {
 
 // The first window shown maximised by the program, and its placement before.
 struct {
-  bool on;
+  HWND frame; // null once restored
   WINDOWPLACEMENT placement;
 } first_window;
 
@@ -214,7 +214,6 @@ BOOL CSplitFrame::PreCreateWindow(CREATESTRUCTA &cs) {
   }
   cs.style &= ~LONG(FWS_ADDTOTITLE | FWS_PREFIXTITLE);
   // The first drawing window opens maximised; its own placement comes back on restore.
-  first_window.on = false;
   if (vew_count() == 0)
     cs.style |= WS_MAXIMIZE;
   return TRUE;
@@ -271,11 +270,11 @@ LRESULT CSplitFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   case WM_CREATE: {
     if (HICON icon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(146)))
       SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    if (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_MAXIMIZE) {
+    if (vew_count() == 0 && (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_MAXIMIZE)) {
       first_window.placement.length = sizeof(WINDOWPLACEMENT);
       GetWindowPlacement(m_hWnd, &first_window.placement);
       first_window.placement.showCmd = SW_SHOWNORMAL;
-      first_window.on = true;
+      first_window.frame = m_hWnd;
     }
     if (HMENU sys = GetSystemMenu(m_hWnd, FALSE))
       RemoveMenu(sys, 7, MF_BYPOSITION);
@@ -285,9 +284,9 @@ LRESULT CSplitFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     ResetSameDrawRect();
     WINDOWPLACEMENT now = {};
     now.length = sizeof now;
-    if (first_window.on && wp == SIZE_RESTORED && GetWindowPlacement(m_hWnd, &now) &&
+    if (first_window.frame == m_hWnd && wp == SIZE_RESTORED && GetWindowPlacement(m_hWnd, &now) &&
         now.showCmd == SW_SHOWNORMAL) {
-      first_window.on = false;
+      first_window.frame = nullptr;
       SetWindowPlacement(m_hWnd, &first_window.placement);
     }
     break;
@@ -296,6 +295,10 @@ LRESULT CSplitFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     cmd_cancel(0);
     if (!CloseDrawing())
       return 0;
+    break;
+  case WM_DESTROY:
+    if (first_window.frame == m_hWnd)
+      first_window.frame = nullptr;
     break;
   case WM_QUERYENDSESSION:
     // 0 to go on, non-zero to keep the drawing (vwin_closeall destroys the window).
@@ -352,8 +355,15 @@ void CMainView::OnDestroy() {
   if (vwin_xhairwnd(nullptr, nullptr) == m_hWnd)
     vwin_cursor(nullptr, 2, -1, -1);
   int32_t id[3];
-  if (view_id(m_hWnd, id) && vew_hwnd(id[0], id[1]) == m_hWnd)
+  if (view_id(m_hWnd, id) && vew_hwnd(id[0], id[1]) == m_hWnd) {
     vew_remove(id[0], id[1]);
+  } else {
+    // Entered in the table but never given its numbers: no entry may outlive the window.
+    for (int d = 0; d < 2; d++)
+      for (int v = 0; v < VIEW_COUNT; v++)
+        if (vew_hwnd(d, v) == m_hWnd)
+          vew_remove(d, v);
+  }
   ResetSameDrawRect();
   vwin_detach(m_hWnd);
   for (int b = 0; b < 5; b++)

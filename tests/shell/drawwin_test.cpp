@@ -627,6 +627,20 @@ TEST_F(DrawWin, TheFirstWindowOpensMaximisedAndRestoresItsPlacement) {
   pump(3);
   HWND frame = frame_of(view);
   EXPECT_TRUE(IsZoomed(frame));
+  // A second window (of an open view) is no first window: restoring it leaves the first's place alone.
+  ASSERT_EQ(vew_setdev(view, 0, 0, 0, 0, 200, 100), 0);
+  ASSERT_EQ(vew_setwin(0, 0, 0, 0, 0, 25, 25), 0);
+  ASSERT_EQ(vew_count(), 1);
+  HWND second = vwin_create(1, nullptr, 0, 1);
+  ASSERT_TRUE(second);
+  pump(3);
+  SendMessageA(app_hmdi(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(frame_of(second)), 0);
+  pump(3);
+  SendMessageA(frame_of(second), WM_CLOSE, 0, 0);
+  pump(3);
+  ASSERT_FALSE(IsWindow(second));
+  SendMessageA(app_hmdi(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(frame), 0);
+  pump(3);
   SendMessageA(app_hmdi(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(frame), 0);
   pump(3);
   EXPECT_FALSE(IsZoomed(frame));
@@ -640,6 +654,7 @@ TEST_F(DrawWin, TheFirstWindowOpensMaximisedAndRestoresItsPlacement) {
   SendMessageA(frame, WM_CLOSE, 0, 0);
   pump(3);
   EXPECT_FALSE(IsWindow(frame));
+  EXPECT_EQ(vew_mask(0), 0u); // the table forgets a window that goes
 }
 
 TEST_F(DrawWin, RightButtonUpTakesOnlyItsOwnMouseMove) {
