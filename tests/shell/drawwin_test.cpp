@@ -14,6 +14,7 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
+#include "commands/cmdtable.h"
 #include "database/elements.h"
 #include "database/store.h"
 #include "display/viewtbl.h"
@@ -576,6 +577,45 @@ TEST_F(DrawWin, AnotherFrameOfADrawingWithADocument) {
   pump(3);
   EXPECT_FALSE(IsWindow(v1));
   EXPECT_TRUE(IsWindow(v0));
+}
+
+TEST_F(DrawWin, TheFileMenuOpensAndClosesDrawingWindows) {
+  const std::string path = work + "MENU.KSL";
+  make_seal(path);
+  HWND main = app_hmain();
+  SendMessageA(main, WM_COMMAND, 10100, 0); // new
+  cmd_pump();
+  pump(3);
+  HWND view = vew_hwnd(0, 0);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(DbCtl[0].count1, 0u);
+  SendMessageA(main, WM_COMMAND, 10106, 0); // close
+  cmd_pump();
+  pump(3);
+  EXPECT_FALSE(IsWindow(view));
+  EXPECT_TRUE(asked.saves.empty());
+
+  // An unmodified seal closes without a question; the recent file opens it again.
+  ASSERT_EQ(fil_open(1, path.c_str()), 0);
+  view = vew_hwnd(0, 0);
+  ASSERT_TRUE(view);
+  SendMessageA(main, WM_COMMAND, 10106, 0);
+  cmd_pump();
+  pump(3);
+  EXPECT_FALSE(IsWindow(view));
+  EXPECT_TRUE(asked.saves.empty());
+  ASSERT_EQ(lstrcmpiA(RecentFiles[0], path.c_str()), 0);
+  SendMessageA(main, WM_COMMAND, 17000, 0);
+  pump(3);
+  view = vew_hwnd(0, 0);
+  ASSERT_TRUE(view);
+  EXPECT_EQ(DbCtl[0].count1, saved_count);
+  char title[64] = "";
+  GetWindowTextA(GetParent(view), title, sizeof title);
+  EXPECT_STREQ(title, "MENU.KSL");
+  // Only one drawing at a time: a second open says so and opens nothing.
+  EXPECT_EQ(fil_open(0, nullptr), 1002);
+  EXPECT_EQ(children(), 1);
 }
 
 TEST_F(DrawWin, AnEmptyDrawingClosesWithoutAQuestion) {
