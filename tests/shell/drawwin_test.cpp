@@ -618,6 +618,40 @@ TEST_F(DrawWin, TheFileMenuOpensAndClosesDrawingWindows) {
   EXPECT_EQ(children(), 1);
 }
 
+TEST_F(DrawWin, ABadSealFileOpensNoWindowAndLeavesNothingBehind) {
+  const std::string bad = work + "BAD.KSL";
+  {
+    FILE *f = std::fopen(bad.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::vector<char> junk(600, 'x');
+    std::fwrite(junk.data(), 1, junk.size(), f);
+    std::fclose(f);
+  }
+  const struct {
+    std::string path;
+  } cases[] = {{bad}, {work + "MISSING.KSL"}, {"relative\\seal.ksl"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.path);
+    asked.others.clear();
+    EXPECT_EQ(fil_open(1, c.path.c_str()), 1001);
+    pump(2);
+    EXPECT_EQ(children(), 0);
+    EXPECT_EQ(vew_mask(0), 0u);
+    EXPECT_EQ(DbCtl[0].count1, 0u);
+    EXPECT_EQ(asked.others.size(), 1u); // the reason, on the message board
+    EXPECT_EQ(GetFileAttributesA((c.path + ".cslock").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  // The file itself is untouched.
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  ASSERT_TRUE(GetFileAttributesExA(bad.c_str(), GetFileExInfoStandard, &a));
+  EXPECT_EQ(a.nFileSizeLow, 600u);
+  // And a good file opens after them.
+  const std::string good = work + "GOOD.KSL";
+  make_seal(good);
+  EXPECT_EQ(fil_open(1, good.c_str()), 0);
+  EXPECT_EQ(children(), 1);
+}
+
 TEST_F(DrawWin, AnEmptyDrawingClosesWithoutAQuestion) {
   HWND view = new_drawing();
   ASSERT_TRUE(view);
