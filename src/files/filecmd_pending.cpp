@@ -126,8 +126,7 @@ int open_new() {
   grd_reset(uint32_t(dwg));
   und_strt(dwg);
   und_rset(dwg);
-  char folder[262] = "";
-  sys_path('R', 1, folder);
+  DwgPath[dwg].path[0] = '\0'; // no file yet
   char empty[262] = "";
   sys_dwgname('W', dwg, 0, empty);
   DwgModFlags[dwg] = 0;
