@@ -14,11 +14,13 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
+#include "commands/cmdlevel.h"
 #include "commands/cmdtable.h"
 #include "database/elements.h"
 #include "database/store.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
+#include "input/gcr.h"
 #include "files/sealsave.h"
 #include "files/sealsavewin.h"
 #include "settings/answers.h"
@@ -650,6 +652,27 @@ TEST_F(DrawWin, ABadSealFileOpensNoWindowAndLeavesNothingBehind) {
   make_seal(good);
   EXPECT_EQ(fil_open(1, good.c_str()), 0);
   EXPECT_EQ(children(), 1);
+}
+
+TEST_F(DrawWin, AClickInTheDrawingWindowIsAPointOfTheDrawing) {
+  HWND view = new_drawing();
+  ASSERT_TRUE(view);
+  pump(3);
+  CmdLevel = 1; // as while a command asks for a point
+  PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 90));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(120, 90));
+  double x = -1, y = -1;
+  int32_t d = -9, v = -9;
+  const int code = gcr_getpnt(0, nullptr, &x, &y, &d, &v);
+  CmdLevel = -1;
+  EXPECT_EQ(code, 500);
+  EXPECT_EQ(d, 0);
+  EXPECT_EQ(v, 0);
+  double wx, wy;
+  vew_dev2w(0, 0, 120, 90, &wx, &wy);
+  EXPECT_NEAR(x, wx, 1e-9);
+  EXPECT_NEAR(y, wy, 1e-9);
+  gcr_clrfb();
 }
 
 TEST_F(DrawWin, AnEmptyDrawingClosesWithoutAQuestion) {
