@@ -77,9 +77,9 @@ extern uint32_t DrawSuppress;
 // WM_PAINT of a view window: 0, -1 empty update, -2 no record, -3 out of range.
 int vwin_paint(HWND wnd);
 // Draws (dwg, view) into dc limited to the area cells of mask (0 all): the view
-// object's own painting first, else the pieces below. 0, or -1 refused.
+// object's own painting first, else the three steps below. 0, or -1 refused.
 int vwin_draw(HDC dc, int dwg, int view, uint16_t mask);
-// The pieces of vwin_draw without the view object: begin (makes dwg current and dc
+// The steps of vwin_draw without the view object: begin (makes dwg current and dc
 // the output; 0, or -1 refused), the drawing's elements, the end (restores).
 int vwin_drawbegin(HDC dc, int dwg, int view);
 void vwin_drawbody(HDC dc, int dwg, int view, uint16_t mask);
