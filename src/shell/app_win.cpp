@@ -187,6 +187,7 @@ BOOL VODOreVer::InitInstance() {
   m_embedded = RunEmbedded() != FALSE;
   sys_stup();
   AddDocTemplate(CMultiDocTemplate::Make<CMainDoc, CSplitFrame, CMainView>(110));
+  docview_register();
 
   auto *frame = new CMainFrame;
   m_pMainWnd = frame;

@@ -8,7 +8,8 @@ HWND app_mdiclient() {
   HWND frame = app_hmain();
   if (!frame)
     return nullptr;
-  CLIENTCREATESTRUCT ccs = {nullptr, 16000};
+  HMENU bar = GetMenu(frame);
+  CLIENTCREATESTRUCT ccs = {bar ? GetSubMenu(bar, 5) : nullptr, 16000};
   HWND client = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 0,
                                 0, frame, reinterpret_cast<HMENU>(3244), app_hinst(), &ccs);
   if (client)

@@ -1,14 +1,140 @@
-// The document, child frame and view classes of drawing windows. Drawing windows
-// are not built yet: these hold no drawing and draw nothing.
+// The document, child frame and view classes of drawing windows. The drawing lives
+// in one of the engine's two drawing slots; a document binds that slot to its views,
+// and each view is one entry of the engine's view table.
 #pragma once
 
+#include "framework/cstring.h"
 #include "framework/document.h"
 #include "framework/frame.h"
 #include "framework/view.h"
 
-class CMainDoc : public CDocument {};
-class CSplitFrame : public CMDIChildWnd {};
+class CMainView;
+
+class CMainDoc : public CDocument {
+public:
+  CMainDoc();
+  ~CMainDoc() override;
+
+  void DeleteContents() override;
+  BOOL OnNewDocument() override;
+  BOOL OnOpenDocument(const char *path) override;
+  // The engine asks its own questions before a frame closes.
+  BOOL SaveModified() override { return TRUE; }
+  BOOL CanCloseFrame(CFrameWnd *) override { return TRUE; }
+
+  // With notify 0 sets the modified flag; else sets it only when bit 0 of notify is
+  // set and tells the main window (WM_USER + 9).
+  void StampModified(BOOL modified, int notify);
+  BOOL GetModified(int flags);
+  SIZE GetDocumentSize() const { return m_docSize; }
+  // The view whose frame is highest among the MDI client's children.
+  CMainView *GetTopView() const;
+  // The container names the drawing "<host>の図 (<slot + 1>)" and its first view's title.
+  void OnSetHostNames(const char *host, const char *hostObject);
+  // Objects embedded in the drawing: none can be held until OLE is built, so there is
+  // nothing to write or read (FALSE), no in-place frame (0) and no extent to reset.
+  BOOL SaveObjectFile(const char *path);
+  BOOL LoadObjectFile(const char *path);
+  int InPlaceFrameState() const { return 0; }
+  bool NeedsExtentReset() const { return true; }
+
+  int m_dwg;                // drawing slot shown, -1 none
+  SIZE m_itemExtent{};      // embedded item's extent (HIMETRIC), (0, 0) not known
+  double m_itemRect[4]{};   // its rectangle in drawing units: x0, y0, x1, y1
+  CString m_hostName;       // container application's name
+  SIZE m_docSize{800, 1050};
+};
+
+// The document showing a drawing slot, or null.
+CMainDoc *FindDocOfDrawing(int dwg);
+// DeleteContents of the drawing's document: 1, or 0 when it has none.
+int ResetDocOfDrawing(int dwg);
+// The first document holding an open or active embedded object: none can yet.
+CMainDoc *FindDocWithOpenItem();
+// After the engine saved a drawing: 1 when its document serves an embedding (none
+// can yet), else 0.
+int OnDrawingSaved(int dwg, int embeddedState);
+// A new temporary file name in the work folder (the current folder when none is set),
+// prefix "KlOLE"; "KlOLE.tmp" when none can be made.
+void MakeDocTempFileName(CString &name);
+
+class CSplitFrame : public CMDIChildWnd {
+public:
+  CSplitFrame();
+  ~CSplitFrame() override;
+  BOOL PreCreateWindow(CREATESTRUCTA &cs) override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  static CSplitFrame *FindByHandle(HWND wnd);
+
+private:
+  // The close of a drawing's window: the question for the drawing's last view and
+  // the drawing emptied. true to go on closing, false to keep the frame.
+  bool CloseDrawing();
+  int m_slot = -1;
+};
+
 class CMainView : public CView {
 public:
-  void OnDraw(HDC) override {}
+  CMainView();
+  ~CMainView() override;
+
+  BOOL PreCreateWindow(CREATESTRUCTA &cs) override;
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void OnPrepareDC(HDC dc) override;
+  void OnInitialUpdate() override { CView::OnInitialUpdate(); }
+  void OnUpdate(CView *sender, LPARAM hint, CObject *hintObject) override;
+  void OnDraw(HDC dc) override;
+  CMainDoc *GetDocument() const { return static_cast<CMainDoc *>(CView::GetDocument()); }
+
+  // Device and logical units of the view (1/100 inch, y up, origin at the top left).
+  RECT RectToLogical(RECT r) const;
+  RECT RectToDevice(RECT r) const; // normalised
+  POINT PointToLogical(POINT p) const;
+  POINT PointToDevice(POINT p) const;
+  SIZE SizeToLogical(SIZE s) const; // made non-negative
+  SIZE SizeToDevice(SIZE s) const;
+
+  // 0 drawn, -1 empty paint rectangle, -2 not a drawing window, -3 numbers out of
+  // range, or the begin-paint failure.
+  virtual int PaintRect(HWND wnd, const PAINTSTRUCT &ps, HDC dc, HDC frameworkDC);
+  // 1 when the paint rectangle is valid; *same 1 when it equals the last one.
+  virtual int SameDrawRect(HWND wnd, const PAINTSTRUCT &ps, int *same);
+
+  int m_dwg;
+  int m_view;
+
+protected:
+  int OnCreate(LPCREATESTRUCTA cs) override;
+  void OnDestroy() override;
+  void OnSize(UINT type, int cx, int cy) override;
+  void OnSetFocus(HWND oldWnd) override;
+  BOOL OnSetCursor(HWND wnd, UINT hitTest, UINT message) override;
+  BOOL OnEraseBkgnd(HDC dc) override;
+  void OnHScroll(UINT code, UINT pos, HWND bar) override;
+  void OnVScroll(UINT code, UINT pos, HWND bar) override;
+  BOOL OnMouseWheel(UINT flags, short delta, POINT pt) override;
+  void OnMouseMove(UINT flags, POINT pt) override;
+  void OnLButtonDown(UINT flags, POINT pt) override;
+  void OnRButtonDown(UINT flags, POINT pt) override;
+  void OnRButtonUp(UINT flags, POINT pt) override;
+  BOOL OnCommand(WPARAM wp, LPARAM lp) override;
 };
+
+// The view (drawing, view) of the window the mouse last moved over, (-1, -1) outside.
+struct ViewUnderMouse {
+  int32_t dwg, view;
+};
+extern ViewUnderMouse MouseView;
+
+// Renders (dwg, view) into any device context through the drawing's top view; 1 when
+// there is no view object, else the begin-paint result (0 success).
+int PaintViewToDC(HDC dc, int dwg, int view, uint16_t mask);
+void GetLastViewWindow(HWND *wnd);
+void ResetSameDrawRect();
+// One more drawing window for a drawing that has a document; its view window or null.
+HWND OpenViewFrame(const RECT *rect, int dwg, int view);
+// The new document, frame and view of the application's new-file path (for
+// vwin_create): a drawing that already has a document gets a new frame of it.
+bool app_newview();
+// Enters the calls above into the engine's table of view calls.
+void docview_register();

@@ -7,16 +7,10 @@
 // The drawing windows do not track right-button drags yet.
 int vwin_rdrag(HWND) { return 0; }
 
-namespace {
-int cursor_kind = 0;
-}
-int vwin_curkind(int kind) {
-  int previous = cursor_kind;
-  if (kind >= 0 && kind <= 20)
-    cursor_kind = kind;
-  return previous;
-}
 
 uint32_t MesgSuppress = 0;
 
 void scm_off() {} // the drawing windows have no shortcut menu yet
+int scm_rbutton(HWND, WPARAM, LPARAM) { return 0; }             // no shortcut menu to show
+LRESULT scm_command(HWND, WPARAM, LPARAM) { return TRUE; }       // no items: nothing to run
+int scm_count() { return 0; }
