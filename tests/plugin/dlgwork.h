@@ -185,8 +185,15 @@ inline std::string field(HWND dlg, int id) {
 inline void click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
 inline void snapshot(HWND dlg, const char *name) {
+  // Everything painted anew, and the X server's exposures settled.
+  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  for (int i = 0; i < 10; i++) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&m);
+    Sleep(20);
+  }
   UpdateWindow(dlg);
-  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT r;
   std::vector<uint32_t> px = screen_capture(dlg, r);
   const std::string png = std::string(INK_PICTURE_DIR) + "/" + name;

@@ -241,6 +241,11 @@ TEST_F(Pictures, SettingsAndChooser) {
            with(T_CHOOSER,
                 [&](HWND d) {
                   EXPECT_EQ(field(d, IDC_CH_FILE), "yamada.ksl");
+                  EXPECT_EQ(listrows(d, IDC_CH_LIST, 4),
+                            (std::vector<std::string>{"|other.ksl|other|2", "\x81\x9D|yamada.ksl|yamada|1"}));
+                }),
+           with(T_CHOOSER,
+                [&](HWND d) {
                   snapshot(d, "dlg_chooser.png");
                   RECT r;
                   for (uint32_t px : screen_capture(GetDlgItem(d, IDC_CH_PREVIEW), r))
