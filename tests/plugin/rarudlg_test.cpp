@@ -326,3 +326,35 @@ TEST_F(Seals, PasswordNotWrittenKeepsTheOldOneAndRestampsNothing) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace dlgwork;
+
+TEST(BrowseCallback, SelectsTheFolderAndShowsEachChoice) {
+  static std::vector<std::pair<UINT, std::string>> got;
+  got.clear();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == BFFM_SETSELECTIONA || m == BFFM_SETSTATUSTEXTA)
+      got.emplace_back(m, std::to_string(wp) + ":" + reinterpret_cast<const char *>(lp));
+    return DefWindowProcA(w, m, wp, lp);
+  };
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "BrowseProbe";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowA("BrowseProbe", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  char folder[] = "C:\\windows";
+  Raru_BrowseCallback(w, BFFM_INITIALIZED, 0, reinterpret_cast<LPARAM>(folder));
+  LPITEMIDLIST id = nullptr;
+  ASSERT_EQ(SHParseDisplayName(L"C:\\windows\\system32", nullptr, &id, 0, nullptr), S_OK);
+  Raru_BrowseCallback(w, BFFM_SELCHANGED, reinterpret_cast<LPARAM>(id), reinterpret_cast<LPARAM>(folder));
+  CoTaskMemFree(id);
+  DestroyWindow(w);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0], std::make_pair(UINT(BFFM_SETSELECTIONA), std::string("1:C:\\windows")));
+  EXPECT_EQ(got[1], std::make_pair(UINT(BFFM_SETSTATUSTEXTA), std::string("0:C:\\windows")));
+  EXPECT_EQ(_stricmp(got[2].second.c_str(), "0:C:\\windows\\system32"), 0) << got[2].second;
+}
+
+} // namespace
