@@ -462,7 +462,8 @@ INT_PTR CALLBACK Raru_FirstUserDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
         enable_ok(dlg, {IDC_FU_USER, IDC_FU_PASS, IDC_FU_REPEAT});
       return TRUE;
     case IDOK:
-      Raru_ApplyFirstUser(dlg);
+      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
+        Raru_ApplyFirstUser(dlg);
       return TRUE;
     case IDCANCEL:
       EndDialog(dlg, -1);
@@ -504,7 +505,8 @@ INT_PTR CALLBACK Raru_PasswordDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
         enable_ok(dlg, {IDC_PW_PASS});
       return TRUE;
     case IDOK:
-      Raru_CheckPassword(dlg);
+      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
+        Raru_CheckPassword(dlg);
       return TRUE;
     case IDCANCEL:
       EndDialog(dlg, -1);
@@ -673,7 +675,8 @@ INT_PTR CALLBACK Raru_UserNameDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
         enable_ok(dlg, {IDC_UC_PASS, IDC_UC_USER});
       return TRUE;
     case IDOK:
-      Raru_ApplyUserNameChange(dlg);
+      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
+        Raru_ApplyUserNameChange(dlg);
       return TRUE;
     case IDCANCEL:
       EndDialog(dlg, -1);
@@ -743,7 +746,8 @@ INT_PTR CALLBACK Raru_PasswordChangeDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARA
         enable_ok(dlg, {IDC_PC_OLD, IDC_PC_NEW, IDC_PC_REPEAT});
       return TRUE;
     case IDOK:
-      Raru_ApplyPasswordChange(dlg);
+      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
+        Raru_ApplyPasswordChange(dlg);
       return TRUE;
     case IDCANCEL:
       EndDialog(dlg, -1);
