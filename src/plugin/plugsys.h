@@ -11,6 +11,8 @@ struct PlgSys {
   BOOL(WINAPI *writeprofile)(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
   // Full path of the plug-in's own file into buf; its length, 0 on failure.
   DWORD (*modulepath)(char *buf, DWORD size);
+  // Rewrites of seal headers go through here (WriteFile's contract).
+  BOOL(WINAPI *writefile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
 };
 // The functions in force; plg_rtsys() gives the platform's.
 extern PlgSys plg_sys;

@@ -17,7 +17,7 @@ int realbox(const UiQuestion &q) {
 
 } // namespace
 
-PlgSys plg_rtsys() { return PlgSys{std::time, WritePrivateProfileStringA, modulepath}; }
+PlgSys plg_rtsys() { return PlgSys{std::time, WritePrivateProfileStringA, modulepath, WriteFile}; }
 PlgSys plg_sys = plg_rtsys();
 
 int plg_msgbox(HWND owner, const char *text, const char *caption, UINT flags) {

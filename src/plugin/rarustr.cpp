@@ -68,3 +68,22 @@ void raru_dirof(const char *path, char *dst) {
   if (std::strlen(dst) != end)
     dst[0] = '\0';
 }
+
+bool raru_badname(const char *name) {
+  for (std::size_t i = 0; name[i] != '\0';) {
+    const std::size_t k = sjis_charlen(name + i);
+    if (k == 1 && std::strchr("@^[]_|", name[i]))
+      return true;
+    i += k;
+  }
+  return false;
+}
+
+bool raru_alnum(const char *password) {
+  for (const char *p = password; *p; p++) {
+    const char c = *p;
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+      return false;
+  }
+  return true;
+}

@@ -25,3 +25,8 @@ int32_t raru_atoi(const char *s);
 // The folder part of a path, up to and with its last '\' or '/' (double-byte aware),
 // into dst (RARU_PATH bytes); "" when the path has none.
 void raru_dirof(const char *path, char *dst);
+// True when a user name holds a character the seal lists use as a mark: @ ^ [ ] _ |
+// (whole characters only: the second byte of a double-byte character never counts).
+bool raru_badname(const char *name);
+// True when every byte of a password is an ASCII letter or digit.
+bool raru_alnum(const char *password);

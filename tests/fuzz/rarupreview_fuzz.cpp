@@ -59,5 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   raru_fieldeq(data, size < 24 ? size : 24, field, sizeof field);
   char dir[RARU_PATH];
   raru_dirof(s.data(), dir);
+  // Typed user names and passwords.
+  raru_badname(s.data());
+  raru_alnum(s.data());
   return 0;
 }

@@ -92,3 +92,27 @@ TEST(RaruStr, NumbersAreLeadingDigits) {
 }
 
 } // namespace
+
+TEST(RaruStr, NameMarksCountOnlyAsWholeCharacters) {
+  struct Case {
+    const char *name;
+    bool bad;
+  } cases[] = {
+      {"abc", false},       {"a_b", true},          {"@x", true},           {"x^", true},
+      {"[", true},          {"]", true},            {"a|b", true},          {"", false},
+      {"\x81\x40", false},  // full-width space: second byte '@'
+      {"\x81\x5B", false},  // long vowel mark: second byte '['
+      {"\x81\x5F", false},  // full-width backslash: second byte '_'
+      {"\x81\x7C", false},  // minus: second byte '|'
+      {"\x81\x40_", true},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(raru_badname(c.name), c.bad) << c.name;
+}
+
+TEST(RaruStr, PasswordsAreLettersAndDigits) {
+  EXPECT_TRUE(raru_alnum("abcXYZ09"));
+  EXPECT_TRUE(raru_alnum(""));
+  for (const char *bad : {"ab c", "a-b", "a_b", "\x82\x60", "pass!", "\xb1"})
+    EXPECT_FALSE(raru_alnum(bad)) << bad;
+}
