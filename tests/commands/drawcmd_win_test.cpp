@@ -202,6 +202,8 @@ TEST_F(Draw, AFullStoreEndsTheRectangle) {
   auto r = records(0);
   ASSERT_EQ(r.size(), before + 1);
   EXPECT_TRUE(same_record(r.back(), lin_rec(0, 0, 2, 0, LINE_ATTR, 3)));
+  ASSERT_EQ(asked().texts.size(), 1u); // the store said why, on the board
+  EXPECT_NE(asked().texts[0].find("最大要素数"), std::string::npos);
   und_exec(0);
   EXPECT_EQ(records(0).size(), before);
 }
@@ -220,10 +222,7 @@ TEST_F(Draw, APenChosenMeanwhileDrawsTheNextSegment) {
       rub_state('r', &guide[i]);
     });
   };
-  auto pen4 = during([] {
-    cmd_setrun(3, 923);
-    cmd_request(3, CommandTable[923], 923, nullptr);
-  });
+  auto pen4 = during([] { EXPECT_EQ(cmd_button(3, 923), 1); }); // as a tool-bar button on level 3
   EXPECT_EQ(run(20, {click(0, 0), state(0, before), pen4, state(1, after), click(6, 0), end()}), 800);
   EXPECT_EQ(before, msgtext(5302));
   EXPECT_EQ(after, before);
@@ -237,8 +236,11 @@ TEST_F(Draw, APenChosenMeanwhileDrawsTheNextSegment) {
 
 TEST_F(Draw, PictureOfARectangleAndAChain) {
   attrs(1, 0x0011, POINT_ATTR);
-  EXPECT_EQ(run(28, {click(-40, -20), click(-10, 10), end()}), 800);
-  EXPECT_EQ(run(20, {click(0, -20), click(20, 15), click(40, -20), click(0, -20), esc(), end()}), 800);
+  // The rubber bands follow the cursor and leave nothing behind.
+  EXPECT_EQ(run(28, {click(-40, -20), move(-30, 0), move(-20, 20), click(-10, 10), move(0, 0), end()}), 800);
+  EXPECT_EQ(run(20, {click(0, -20), move(10, 0), click(20, 15), move(45, 20), click(40, -20), move(10, -10),
+                     click(0, -20), esc(), end()}),
+            800);
   HWND view = win_.drawings[0]->view; // drawn straight into the window: no repaint first
   RECT rc;
   GetClientRect(view, &rc);
@@ -261,6 +263,10 @@ TEST_F(Draw, PictureOfARectangleAndAChain) {
         break;
       }
   EXPECT_GT(drawn, (y0 - y1) * 3 / 4);
+  // Where a rubber band was, from (20, 15) towards (45, 20), nothing is left.
+  int32_t rx = 0, ry = 0;
+  vew_w2dev(0, 0, 35, 18, &rx, &ry);
+  EXPECT_EQ(px[size_t(ry) * w + rx], bg);
 }
 
 } // namespace
