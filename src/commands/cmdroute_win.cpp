@@ -11,6 +11,7 @@
 #include "files/filecmd.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
+#include "input/rubber.h"
 #include "select/filter.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
@@ -258,6 +259,18 @@ void filter_get(uint8_t f[13]) {
     put32(f + 4 * i, w[i]);
   f[12] = ElmFilter.subkind;
 }
+void guide_get(uint8_t state[232]) {
+  InputGuide g;
+  rub_state('r', &g);
+  std::memcpy(state, &g, sizeof g);
+}
+void guide_set(const uint8_t state[232]) {
+  InputGuide g;
+  std::memcpy(&g, state, sizeof g);
+  rub_state('w', &g);
+}
+void guide_off() { rub_start(0); }
+void forget_cursor() { gcr_clrlast(); }
 void filter_set(const uint8_t f[13]) {
   ElmFilter.kind = get32(f), ElmFilter.pen = get32(f + 4), ElmFilter.ltype = get32(f + 8);
   ElmFilter.subkind = f[12];
@@ -271,9 +284,15 @@ void cmd_shellhooks() {
   h.lvstate = cmd_lvstate;
   h.focus = focus_drawing;
   h.upd330 = tbar_upd330;
-  // The input request and the pick filter are the point input's and picking's own;
-  // the input guide has no state to keep yet.
+  // The input request, the input guide and the pick filter are the point input's
+  // and picking's own.
   CmdInputCalls &in = cmd_inputcalls();
+  if (!in.guideget) {
+    in.guideget = guide_get;
+    in.guideset = guide_set;
+    in.guideoff = guide_off;
+    in.forgetcur = forget_cursor;
+  }
   if (!in.reqget) {
     in.reqget = req_get;
     in.reqset = req_set;

@@ -3,6 +3,8 @@
 #include "commands/viewcmd.h"
 
 #include "commands/cmdtable.h"
+#include "commands/drawcmd.h"
+#include "commands/quickset.h"
 #include "display/view.h"
 #include "database/undo.h"
 #include "files/filecmd.h"
@@ -79,4 +81,6 @@ void cmd_tableinit() {
   for (const Slot &s : slots)
     if (!CommandTable[s.n])
       CommandTable[s.n] = s.h;
+  cm_drawtable();
+  cm_quicktable();
 }

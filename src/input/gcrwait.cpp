@@ -237,6 +237,8 @@ int gcr_msgfilt(MSG *, int) { return 0; }
 
 int gcr_wait(int32_t *dwg, int32_t *view, int32_t *x, int32_t *y, int block) {
   if (source) {
+    // As for a queued message: a request made meanwhile starts on top of the waiting command.
+    cmd_pump();
     InputEvent next = InputEvt;
     if (!source(&next)) {
       InputEvt.code = 800;
