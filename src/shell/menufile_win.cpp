@@ -15,12 +15,12 @@
 #include "shell/appsvc.h"
 #include "shell/panel.h"
 #include "shell/toolbar.h"
+#include "shell/toolwin.h"
 #include "shell/viewwin.h"
 
 namespace {
 
 constexpr const char *SECTION = "CADMENU";
-int32_t ToolSlots[3] = {-1, -1, -1}; // tool-window presets (the tool window is not built yet)
 bool mru_separator = false;
 
 void free_array() {
@@ -89,8 +89,7 @@ HMENU cmd_mkmenu(int first) {
 }
 
 int mnu_build(int panels_only) {
-  for (int32_t &s : ToolSlots)
-    s = -1;
+  tool_preset(nullptr, 0);
   pnl_page(MenuLastPage);
   for (int b = 0; b < 3; b++)
     pnl_show(b, 1);
@@ -98,9 +97,11 @@ int mnu_build(int panels_only) {
   tbar_path(path);
   if (!tval_read(path))
     return 0;
+  int32_t first[3];
   int k = 0;
   for (ToolValue *v = ToolValues.first; v && k < 3; v = v->next)
-    ToolSlots[k++] = v->a;
+    first[k++] = v->a;
+  tool_preset(first, k);
   tval_free();
   if (panels_only)
     return 1;

@@ -15,11 +15,14 @@
 #include "../common/screencap.h"
 #include "../common/testwin.h"
 #include "commands/cmdlevel.h"
+#include "commands/cmdroute.h"
 #include "commands/cmdtable.h"
+#include "commands/viewcmd.h"
 #include "commands/menurec.h"
 #include "shell/appsvc.h"
 #include "shell/menufile.h"
 #include "shell/panel.h"
+#include "shell/toolwin.h"
 #include "shell/units.h"
 
 namespace {
@@ -103,6 +106,22 @@ TEST(MenuLoad, CircularAndOutsideChainsBuildAFiniteMenu) {
     }
     mnu_load(nullptr);
   }
+}
+
+TEST(ToolPresets, FirstThreeViewValuesOfTheList) {
+  const int32_t values[3] = {504, 999, 500};
+  tool_preset(values, 3);
+  EXPECT_EQ(ToolCommands[0], 504);
+  EXPECT_EQ(ToolCommands[1], -1); // outside 500..508
+  EXPECT_EQ(ToolCommands[2], 500);
+  EXPECT_EQ(ToolSlots[0].handler, cm_zoomin);
+  EXPECT_STREQ(ToolSlots[0].title, "拡  大");
+  EXPECT_STREQ(ToolSlots[0].label, "拡大");
+  EXPECT_STREQ(ToolSlots[2].label, "原図");
+  EXPECT_EQ(cmd_toolslot(500), 2);
+  EXPECT_EQ(cmd_toolslot(999), -1);
+  tool_preset(nullptr, 0);
+  EXPECT_EQ(cmd_toolslot(504), -1);
 }
 
 // The command panel in the test frame over a small menu: two groups of three.
