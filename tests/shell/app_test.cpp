@@ -27,6 +27,8 @@
 #include "shell/appsvc.h"
 #include "shell/mainframe.h"
 #include "shell/msgwin.h"
+#include "shell/panel.h"
+#include "shell/toolwin.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
 
@@ -401,6 +403,15 @@ TEST_F(App, DrawingMenuItemsStartThroughAToolBarOrThePanel) {
   HWND main = app_hmain();
   ASSERT_NE(app_hpanel(), nullptr); // made at start-up though the layout never shows it
   EXPECT_FALSE(IsWindowVisible(app_hpanel()));
+  // The start-up build: the top page on the panel, the tool-window presets from TOOLDISP.
+  EXPECT_EQ(MenuPage, -1);
+  char caption[32] = "";
+  GetWindowTextA(PanelButtons[0][3].window, caption, sizeof caption);
+  EXPECT_STREQ(caption, "線");
+  EXPECT_EQ(PanelButtons[0][3 + 7].shown, 0u); // seven groups
+  EXPECT_EQ(ToolCommands[0], 500);
+  EXPECT_EQ(ToolCommands[1], 502);
+  EXPECT_EQ(ToolCommands[2], 504);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = DefMDIChildProcA;
   wc.hInstance = GetModuleHandleA(nullptr);
