@@ -48,7 +48,7 @@ int cmd_menurun(int n);
 int cmd_button(int level, int command);
 // Immediate view commands 509..514 and 541..546 run at once: 0; other commands 1; negative 2.
 int cmd_keyview(int command, int level);
-// The tool-window slot of command, -1 when none (the tool window has no slots yet).
+// The tool-window slot (0..2) preset with command, -1 when none.
 int cmd_toolslot(int command);
 // The shell's calls of the pump (status line, focus, save buttons, level state).
 void cmd_shellhooks();

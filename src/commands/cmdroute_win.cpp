@@ -18,6 +18,7 @@
 #include "shell/appsvc.h"
 #include "shell/msgwin.h"
 #include "shell/toolbar.h"
+#include "shell/toolwin.h"
 #include "shell/units.h"
 #include "shell/viewwin.h"
 
@@ -234,7 +235,12 @@ int cmd_keyview(int command, int level) {
   return 0;
 }
 
-int cmd_toolslot(int) { return -1; }
+int cmd_toolslot(int command) {
+  for (int i = 0; i < 3; i++)
+    if (ToolCommands[i] >= 0 && ToolCommands[i] == command)
+      return i;
+  return -1;
+}
 
 namespace {
 void focus_drawing() {

@@ -28,7 +28,21 @@ char *next_comma(char *p) {
 void cut_copy(char *dst, size_t room, const char *src) {
   size_t n = std::strlen(src);
   if (n > room - 1)
-    n = room - 1; // byte counts, as the record keeps them
+    n = room - 1;
+  std::memcpy(dst, src, n);
+  dst[n] = '\0';
+}
+
+// A label cut to its room ends at the last whole character, so that a lead byte is
+// never left without its trail byte.
+void cut_label(char *dst, size_t room, const char *src) {
+  size_t n = 0;
+  while (src[n]) {
+    const size_t step = sjis_islead(static_cast<unsigned char>(src[n])) && src[n + 1] ? 2 : 1;
+    if (n + step > room - 1)
+      break;
+    n += step;
+  }
   std::memcpy(dst, src, n);
   dst[n] = '\0';
 }
@@ -64,14 +78,62 @@ int cmd_mnurec(int op, char *text, MenuFileRecord *rec) {
     if (field[4])
       rec->value = static_cast<uint16_t>(std::strtoul(field[4], nullptr, 10) & 0xFFFF);
     if (field[5])
-      cut_copy(rec->shortlabel, sizeof rec->shortlabel, field[5]);
+      cut_label(rec->shortlabel, sizeof rec->shortlabel, field[5]);
     if (field[6])
-      cut_copy(rec->longlabel, sizeof rec->longlabel, field[6]);
+      cut_label(rec->longlabel, sizeof rec->longlabel, field[6]);
   } else if (op == 'w' || op == 'W') {
     std::snprintf(text, 80, "%d,%d,%d,%d,%u,%s,%s", rec->parent, rec->child, rec->next, rec->command,
                   unsigned(rec->value), rec->shortlabel, rec->longlabel);
   }
   return 1;
+}
+
+int32_t MenuGroups[MNU_GROUPS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                  -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+int32_t MenuPage = -1;
+int32_t MenuLastPage = -1;
+int32_t MenuSlots[MNU_SLOTS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+
+int mnu_index(int32_t i) { return MenuArray && i >= 0 && i < MenuCount ? i : -1; }
+
+void mnu_resetpages() {
+  for (int32_t &g : MenuGroups)
+    g = -1;
+  for (int32_t &s : MenuSlots)
+    s = -1;
+  MenuPage = -1;
+}
+
+int mnu_groups() {
+  for (int32_t &g : MenuGroups)
+    g = -1;
+  int k = 0;
+  for (int i = 0; MenuArray && i < MenuCount && k < MNU_GROUPS; i++)
+    if (MenuArray[i].parent == -1)
+      MenuGroups[k++] = i; // a file with more groups keeps its first ones
+  return k;
+}
+
+int mnu_group(int32_t r) {
+  for (int k = 0; r >= 0 && k < MNU_GROUPS; k++)
+    if (MenuGroups[k] == r)
+      return k;
+  return -1;
+}
+
+int mnu_chain(int page, int32_t slots[MNU_SLOTS]) {
+  bool seen[MNU_MAX] = {};
+  int r = page < 0 ? mnu_index(0) : mnu_index(page) < 0 ? -1 : mnu_index(MenuArray[page].child);
+  int k = 0;
+  for (; k < MNU_SLOTS && r >= 0 && !seen[r]; k++) {
+    seen[r] = true;
+    slots[k] = r;
+    r = mnu_index(MenuArray[r].next);
+  }
+  for (int i = k; i < MNU_SLOTS; i++)
+    slots[i] = -1;
+  return k;
 }
 
 int mnu_findcmd(int command) {

@@ -25,10 +25,33 @@ extern MenuFileRecord *MenuArray;
 extern int32_t MenuCount;
 
 // 'r'/'R' parses text into rec: zero-filled first, a field kept only when a comma
-// follows it (double-byte aware), numbers like atoi, labels cut to 9 and 15 bytes,
-// the long label being everything after the sixth comma. 'w'/'W' writes rec as
+// follows it (double-byte aware), numbers like atoi, labels cut to at most 9 and 15
+// bytes at the last whole character, the long label being everything after the sixth comma. 'w'/'W' writes rec as
 // such a text into text (at least 80 bytes). Any other op does nothing. 1.
 int cmd_mnurec(int op, char *text, MenuFileRecord *rec);
+// Page state of the command panel. The group list holds the records whose parent
+// is -1 in file order (the first 20 when there are more), then -1; the page slots
+// the records shown by the 20 page buttons, -1 for an empty slot.
+constexpr int MNU_GROUPS = 20;
+constexpr int MNU_SLOTS = 20;
+extern int32_t MenuGroups[MNU_GROUPS];
+extern int32_t MenuPage;     // record whose sub-page is shown, -1 the top page
+extern int32_t MenuLastPage; // the page last shown, shown again at start-up
+extern int32_t MenuSlots[MNU_SLOTS];
+
+// i when it names a record of the loaded array, else -1: an index from the file
+// outside the array counts as none.
+int mnu_index(int32_t i);
+// Group list and page slots to -1, the top page current.
+void mnu_resetpages();
+// Fills the group list from the array; the number of groups entered.
+int mnu_groups();
+// Position of record r in the group list, -1 when it is not there.
+int mnu_group(int32_t r);
+// The records of page (-1 the top page: the chain from record 0; else the chain
+// from page's child) into slots, -1 after the chain's end. A walk stops at a
+// record it has already visited. The number of records entered.
+int mnu_chain(int page, int32_t slots[MNU_SLOTS]);
 // The first record whose command is command, -1 when none (or no array).
 int mnu_findcmd(int command);
 // The status-line text " %s: %s" of a group's and an entry's short label, each

@@ -13,13 +13,14 @@
 #include "settings/syspath.h"
 #include "shell/appcmd.h"
 #include "shell/appsvc.h"
+#include "shell/panel.h"
 #include "shell/toolbar.h"
+#include "shell/toolwin.h"
 #include "shell/viewwin.h"
 
 namespace {
 
 constexpr const char *SECTION = "CADMENU";
-int32_t ToolSlots[3] = {-1, -1, -1}; // tool-window presets (the tool window is not built yet)
 bool mru_separator = false;
 
 void free_array() {
@@ -34,9 +35,10 @@ HMENU build(int first, std::vector<bool> &seen) {
   for (int i = first; i >= 0 && i < MenuCount && !seen[size_t(i)]; i = MenuArray[i].next) {
     seen[size_t(i)] = true;
     const MenuFileRecord &r = MenuArray[i];
-    if (r.child >= 0 && r.child < MenuCount && !seen[size_t(r.child)])
-      AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(build(r.child, seen)), r.longlabel);
-    else if (r.child < 0)
+    const int child = mnu_index(r.child); // a child outside the array counts as none
+    if (child >= 0 && !seen[size_t(child)])
+      AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(build(child, seen)), r.longlabel);
+    else if (child < 0)
       AppendMenuA(menu, MF_STRING, UINT_PTR(MNU_ID + i), r.longlabel);
   }
   return menu;
@@ -48,10 +50,17 @@ HMENU file_menu() {
   return bar ? GetSubMenu(bar, 0) : nullptr;
 }
 
+// The notifier of a page button: the command levels keep it pressed while its
+// command runs.
+void press_note(int32_t n, int32_t on) { pnl_press(n, on); }
+
+bool command_runs(int command) { return command >= 0 && command < CMD_COUNT && CommandTable[command]; }
+
 } // namespace
 
 int mnu_load(const char *path) {
   free_array();
+  mnu_resetpages();
   if (!path)
     return 0;
   const int n = int(GetPrivateProfileIntA(SECTION, "MCOUNT", 0, path));
@@ -70,6 +79,7 @@ int mnu_load(const char *path) {
     cmd_mnurec('r', value, &MenuArray[i]);
   }
   MenuCount = n;
+  mnu_groups();
   return 0;
 }
 
@@ -79,15 +89,19 @@ HMENU cmd_mkmenu(int first) {
 }
 
 int mnu_build(int panels_only) {
-  for (int32_t &s : ToolSlots)
-    s = -1;
+  tool_preset(nullptr, 0);
+  pnl_page(MenuLastPage);
+  for (int b = 0; b < 3; b++)
+    pnl_show(b, 1);
   char path[262];
   tbar_path(path);
   if (!tval_read(path))
     return 0;
+  int32_t first[3];
   int k = 0;
   for (ToolValue *v = ToolValues.first; v && k < 3; v = v->next)
-    ToolSlots[k++] = v->a;
+    first[k++] = v->a;
+  tool_preset(first, k);
   tval_free();
   if (panels_only)
     return 1;
@@ -102,12 +116,87 @@ int mnu_build(int panels_only) {
   return ok;
 }
 
-int mnu_run(int n) {
-  // The command panel that would show and press the record's button is not built.
-  if (!vwin_active() || n < 0 || n >= MenuCount)
+int pnl_page(int n) {
+  if (n >= MenuCount)
     return 0;
   cmd_cancel(0);
+  MenuPage = n < 0 ? -1 : n;
+  MenuLastPage = MenuPage;
+  mnu_chain(MenuPage, MenuSlots);
+  const int first = pnl_twobanks() && MenuPage >= 0 ? 26 : 3;
+  for (int i = 0; i < MNU_SLOTS; i++) {
+    const int r = MenuSlots[i];
+    if (r >= 0) {
+      pnl_settext(first + i, MenuArray[r].shortlabel);
+      pnl_show(first + i, 1);
+    } else {
+      pnl_settext(first + i, "");
+      pnl_show(first + i, 0);
+    }
+  }
   return 1;
+}
+
+int pnl_click(int n) {
+  if (cmd_viewonly() || !vwin_active())
+    return 0;
+  const bool two = pnl_twobanks() != 0;
+  const bool firstbank = n >= 0 && n < MNU_SLOTS, secondbank = two && n >= 23 && n < 23 + MNU_SLOTS;
+  if (firstbank || secondbank) {
+    const int r = mnu_index(MenuSlots[firstbank ? n : n - 23]);
+    if (r < 0)
+      return 0;
+    if (mnu_index(MenuArray[r].child) >= 0) {
+      if (two && firstbank) {
+        pnl_press(n + 3, 1); // stays pressed while its group is open
+        pnl_page(r);
+      } else {
+        pnl_press(n + 3, two ? 0 : 1);
+        pnl_page(r);
+        pnl_press(n + 3, 0);
+      }
+      return 1;
+    }
+    const int command = MenuArray[r].command;
+    if (!command_runs(command))
+      return 1;
+    cmd_cancel(0);
+    cmd_request(0, CommandTable[command], n + 3, press_note);
+    return 1;
+  }
+  pnl_press(2, 1);
+  cmd_cancel(0);
+  if (MenuPage >= 0) {
+    const int parent = mnu_index(MenuArray[MenuPage].parent);
+    pnl_page(parent);
+  }
+  pnl_press(2, 0);
+  return 1;
+}
+
+int mnu_run(int n) {
+  if (!vwin_active() || n < 0 || n >= MenuCount || !MenuArray)
+    return 0;
+  const int p = MenuPage;
+  cmd_cancel(0);
+  const int parent = mnu_index(MenuArray[n].parent);
+  if (p != parent)
+    pnl_page(parent);
+  int k = -1;
+  for (int i = 0; i < MNU_SLOTS && k < 0; i++)
+    if (MenuSlots[i] == n)
+      k = i;
+  if (k < 0)
+    return 1;
+  if (pnl_twobanks()) {
+    const int gp = mnu_group(p), gn = mnu_group(parent);
+    if (gp >= 0)
+      pnl_press(gp + 3, 0);
+    if (gn >= 0)
+      pnl_press(gn + 3, 1);
+    return pnl_click(k + 23);
+  }
+  return pnl_click(k);
 }
 
 int mru_menu(HMENU menu) {

@@ -11,6 +11,7 @@
 #include "shell/appsvc.h"
 #include "shell/menufile.h"
 #include "shell/msgwin.h"
+#include "shell/panel.h"
 #include "shell/toolbar.h"
 
 UnitInfoBlock UnitInfo;
@@ -125,7 +126,9 @@ int pnl_startup() {
   read_settings();
   UnitInfo.unit[6].shown = 1; // the file tool bar, docked at the top
   UnitInfo.unit[6].side = 1;
-  // The command panel and the tool window (units 0 and 2) are not built yet.
+  // The tool window (unit 2) is not built yet.
+  if (!pnl_create(&UnitInfo.unit[0]))
+    return fail(114);
   if (!abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]))
     return fail(115);
   for (int b = 0; b < TBAR_COUNT; b++)
@@ -169,6 +172,7 @@ int pnl_shutdown() {
   }
   tbar_freebmp();
   abox_destroy();
+  pnl_destroy();
   return 1;
 }
 
@@ -176,6 +180,8 @@ int pnl_arrange() {
   HWND frame = app_hmain();
   if (!frame)
     return 1;
+  pnl_arrbtn(&UnitInfo.unit[0]);
+  pnl_setclick(pnl_click);
   RECT R;
   GetClientRect(frame, &R);
   HWND mesg = app_hmesg();
@@ -262,6 +268,8 @@ int pnl_arrange() {
     return 1;
   if (HWND box = app_habox())
     ShowWindow(box, pnl_shown(1) ? SW_SHOWNA : SW_HIDE);
+  if (HWND panel = app_hpanel())
+    ShowWindow(panel, SW_HIDE); // the command panel belongs to the command-panel layout only
   for (int b = 0; b < TBAR_COUNT; b++) {
     HWND h = app_htbar(b);
     if (!h)
@@ -330,6 +338,8 @@ int pnl_unitget(int i, UnitRecord *out) {
 int pnl_unitcmd() {
   msg_disp(1, 128, 0, 0, 0);
   cmd_status(-1, -1);
+  if (HWND panel = app_hpanel())
+    SendMessageA(panel, WM_COMMAND, PNL_ID + 2, 0);
   return 1;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "commands/menurec.h"
@@ -22,6 +23,13 @@ TEST(MenuRecord, FieldsOfARecordText) {
       {"0,-1,-1,20,65541,a,b", 0, -1, -1, 20, 5, "a", "b"}, // value keeps its low 16 bits
       {"0,-1,-1,20,0,abcdefghijkl,x", 0, -1, -1, 20, 0, "abcdefghi", "x"},
       {"0,-1,-1,20,0,s,abcdefghijklmnopqr", 0, -1, -1, 20, 0, "s", "abcdefghijklmno"},
+      {"0,-1,-1,20,70000,s,l", 0, -1, -1, 20, 4464, "s", "l"},
+      // Labels are cut at the last whole character, never inside a double-byte one.
+      {"0,-1,-1,20,0,あいうえお,x", 0, -1, -1, 20, 0, "あいうえ", "x"},
+      {"0,-1,-1,20,0,abあいうえ,x", 0, -1, -1, 20, 0, "abあいう", "x"},
+      {"0,-1,-1,20,0,aあいうえお,x", 0, -1, -1, 20, 0, "aあいうえ", "x"},
+      {"0,-1,-1,20,0,s,あいうえおかきく", 0, -1, -1, 20, 0, "s", "あいうえおかき"},
+      {"0,-1,-1,20,0,s,aあいうえおかきく", 0, -1, -1, 20, 0, "s", "aあいうえおかき"},
       {"0,-1,-1,20,0,s,a,b,c", 0, -1, -1, 20, 0, "s", "a,b,c"}, // later commas belong to the long label
       {"x,y,z,w,v,s,l", 0, 0, 0, 0, 0, "s", "l"},               // no digits give 0
       {"0,-1,-1,20,0,表示,表\x5c,示", 0, -1, -1, 20, 0, "表示", "表\x5c,示"},
@@ -54,6 +62,76 @@ TEST(MenuRecord, WrittenTextReadsBackTheSame) {
   MenuFileRecord untouched = r;
   EXPECT_EQ(cmd_mnurec('x', text, &untouched), 1);
   EXPECT_EQ(std::memcmp(&untouched, &r, sizeof r), 0);
+}
+
+// Builds an array from record texts for the page walks.
+struct Loaded {
+  MenuFileRecord recs[MNU_MAX] = {};
+  explicit Loaded(std::initializer_list<const char *> texts) {
+    int n = 0;
+    for (const char *t : texts) {
+      char buf[256];
+      std::strcpy(buf, t);
+      cmd_mnurec('r', buf, &recs[n++]);
+    }
+    MenuArray = recs;
+    MenuCount = n;
+    mnu_resetpages();
+    mnu_groups();
+  }
+  ~Loaded() {
+    MenuArray = nullptr;
+    MenuCount = 0;
+  }
+};
+
+TEST(MenuPages, GroupsAndPagesOfAFile) {
+  Loaded f({"-1,2,1,-1,0,線,線", "-1,4,-1,-1,0,円,円", "0,-1,3,35,0,単線,単線", "0,-1,-1,20,0,連続,連続",
+            "1,-1,-1,41,0,円,円"});
+  EXPECT_EQ(MenuGroups[0], 0);
+  EXPECT_EQ(MenuGroups[1], 1);
+  EXPECT_EQ(MenuGroups[2], -1);
+  EXPECT_EQ(mnu_group(1), 1);
+  EXPECT_EQ(mnu_group(2), -1);
+  int32_t slots[MNU_SLOTS];
+  EXPECT_EQ(mnu_chain(-1, slots), 2);
+  EXPECT_EQ(slots[0], 0);
+  EXPECT_EQ(slots[1], 1);
+  EXPECT_EQ(slots[2], -1);
+  EXPECT_EQ(mnu_chain(0, slots), 2);
+  EXPECT_EQ(slots[0], 2);
+  EXPECT_EQ(slots[1], 3);
+  EXPECT_EQ(mnu_chain(4, slots), 0); // a leaf has no page
+  EXPECT_EQ(slots[0], -1);
+  EXPECT_EQ(mnu_chain(99, slots), 0);
+}
+
+TEST(MenuPages, BadChainsEndAndStayInTheArray) {
+  // A circle on the top chain, a page whose chain comes back on itself, an index of 500.
+  Loaded f({"-1,2,1,-1,0,a,a", "-1,500,0,-1,0,b,b", "0,-1,3,1,0,c,c", "0,-1,2,2,0,d,d"});
+  int32_t slots[MNU_SLOTS];
+  EXPECT_EQ(mnu_chain(-1, slots), 2);
+  EXPECT_EQ(mnu_chain(0, slots), 2);
+  EXPECT_EQ(slots[0], 2);
+  EXPECT_EQ(slots[1], 3);
+  EXPECT_EQ(mnu_chain(1, slots), 0); // a child outside the array counts as none
+  EXPECT_EQ(mnu_index(500), -1);
+  EXPECT_EQ(mnu_index(-3), -1);
+  EXPECT_EQ(mnu_index(3), 3);
+}
+
+TEST(MenuPages, MoreThanTwentyGroupsKeepTheFirst) {
+  MenuFileRecord recs[MNU_MAX] = {};
+  for (int i = 0; i < 25; i++)
+    recs[i] = {-1, -1, i + 1 < 25 ? i + 1 : -1, -1, 0, "g", "g"};
+  MenuArray = recs;
+  MenuCount = 25;
+  EXPECT_EQ(mnu_groups(), MNU_GROUPS);
+  EXPECT_EQ(MenuGroups[19], 19);
+  int32_t slots[MNU_SLOTS];
+  EXPECT_EQ(mnu_chain(-1, slots), MNU_SLOTS); // the top page shows twenty
+  MenuArray = nullptr;
+  MenuCount = 0;
 }
 
 TEST(StatusLine, LabelsAreCentredInEightCharacters) {

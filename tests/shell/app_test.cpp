@@ -27,6 +27,8 @@
 #include "shell/appsvc.h"
 #include "shell/mainframe.h"
 #include "shell/msgwin.h"
+#include "shell/panel.h"
+#include "shell/toolwin.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
 
@@ -143,11 +145,11 @@ TEST_F(App, MainFrameWithMenuFileToolBarAndMessageWindow) {
   }
   HMENU drawing = GetSubMenu(menu(), 3);
   ASSERT_NE(drawing, nullptr);
-  EXPECT_EQ(GetMenuItemCount(drawing), 6); // the six groups of the menu file
+  EXPECT_EQ(GetMenuItemCount(drawing), 7); // the seven groups of the menu file
   char leaf[32] = "";
   GetMenuStringA(GetSubMenu(drawing, 0), 1, leaf, sizeof leaf, MF_BYPOSITION);
   EXPECT_STREQ(leaf, "単線(&S)");
-  EXPECT_EQ(GetMenuItemID(GetSubMenu(drawing, 0), 1), UINT(MNU_ID + 6));
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(drawing, 0), 1), UINT(MNU_ID + 8));
 
   // Only the file tool bar is shown, docked at the top, with its nine entries.
   for (int b = 0; b < TBAR_COUNT; b++)
@@ -209,7 +211,7 @@ TEST_F(App, CloseThroughTheMenuGivesBackWhatTheStartTook) {
     ASSERT_TRUE(start());
     EXPECT_TRUE(exists(journal));
     EXPECT_EQ(CmdLevel, -1);
-    EXPECT_EQ(MenuCount, 33);
+    EXPECT_EQ(MenuCount, 60);
     EXPECT_NE(Fonts.loaded, 0);
     std::vector<HGDIOBJ> own = {app_memdc(), app_facebrush()};
     for (int b = 0; b < TBAR_COUNT; b++)
@@ -394,6 +396,65 @@ TEST_F(App, AnUnusableToolBarCommandSaysSo) {
   EXPECT_EQ(cmd_exec(3, 302), 0); // close needs a drawing: refused silently
   EXPECT_EQ(boards.size(), 1u);
   cmd_reset();
+}
+
+TEST_F(App, DrawingMenuItemsStartThroughAToolBarOrThePanel) {
+  ASSERT_TRUE(start());
+  HWND main = app_hmain();
+  ASSERT_NE(app_hpanel(), nullptr); // made at start-up though the layout never shows it
+  EXPECT_FALSE(IsWindowVisible(app_hpanel()));
+  // The start-up build: the top page on the panel, the tool-window presets from TOOLDISP.
+  EXPECT_EQ(MenuPage, -1);
+  char caption[32] = "";
+  GetWindowTextA(PanelButtons[0][3].window, caption, sizeof caption);
+  EXPECT_STREQ(caption, "線");
+  EXPECT_EQ(PanelButtons[0][3 + 7].shown, 0u); // seven groups
+  EXPECT_EQ(ToolCommands[0], 500);
+  EXPECT_EQ(ToolCommands[1], 502);
+  EXPECT_EQ(ToolCommands[2], 504);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefMDIChildProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "InkTestMenuChild";
+  RegisterClassA(&wc);
+  HWND child = CreateMDIWindowA("InkTestMenuChild", "d", 0, 0, 0, 200, 150, app_hmdi(), wc.hInstance, 0);
+  ASSERT_NE(child, nullptr);
+  int onbar = -1, panel = -1;
+  for (int i = 0; i < MenuCount; i++) {
+    const int c = MenuArray[i].command;
+    if (MenuArray[i].child >= 0 || c < 0 || !CommandTable[c])
+      continue;
+    if (onbar < 0 && tbar_find(c) >= 0)
+      onbar = i;
+    if (panel < 0 && tbar_find(c) < 0)
+      panel = i;
+  }
+  ASSERT_GE(onbar, 0);
+  ASSERT_GE(panel, 0);
+  // A command with a tool-bar button starts through that button.
+  SendMessageA(main, WM_COMMAND, WPARAM(MNU_ID + onbar), 0);
+  const int level = tbar_btnlevel(tbar_find(MenuArray[onbar].command), MenuArray[onbar].command);
+  ASSERT_GE(level, 0);
+  EXPECT_EQ(CmdLevels[level].reqnum, MenuArray[onbar].command);
+  EXPECT_EQ(CmdLevels[level].reqnote, tbar_check);
+  cmd_reset();
+  // Any other through its button on the panel's page, on level 0.
+  SendMessageA(main, WM_COMMAND, WPARAM(MNU_ID + panel), 0);
+  EXPECT_EQ(MenuPage, MenuArray[panel].parent);
+  EXPECT_EQ(CmdLevels[0].reqfn, CommandTable[MenuArray[panel].command]);
+  EXPECT_GE(CmdLevels[0].reqnum, 3);
+  EXPECT_EQ(MenuSlots[CmdLevels[0].reqnum - 3], panel);
+  cmd_reset();
+  // A leaf with command 1100 or -5 does nothing.
+  for (int bad : {1100, -5}) {
+    const int32_t keep = MenuArray[panel].command;
+    MenuArray[panel].command = bad;
+    SendMessageA(main, WM_COMMAND, WPARAM(MNU_ID + panel), 0);
+    for (const CommandLevel &l : CmdLevels)
+      EXPECT_EQ(l.reqfn, nullptr) << bad;
+    MenuArray[panel].command = keep;
+  }
+  SendMessageA(app_hmdi(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
 }
 
 TEST_F(App, StatusLineNamesTheCommandFromTheMenuFile) {
