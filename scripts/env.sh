@@ -70,6 +70,7 @@ ink_start_helpers() {
   trap ink_stop_helpers EXIT
   if [ "${1:-}" = keep-display ] && [ -n "${DISPLAY:-}" ]; then
     ink_wine_ready
+    ink_wine_managed Y
     return
   fi
   # X display for the window tests; pick a free number.
@@ -80,6 +81,15 @@ ink_start_helpers() {
   export DISPLAY=":$n"
   for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
   ink_wine_ready
+  ink_wine_managed N
+}
+
+# Whether a window manager manages Wine's windows (Y, on a user's desktop) or Wine
+# draws and places them itself (N, on our own Xvfb, where no window manager runs:
+# there every dialog that closes would wait about 2 s for a manager's answer).
+ink_wine_managed() {
+  local key='HKCU\Software\Wine\X11 Driver'
+  LANG=ja_JP.UTF-8 "$WINE64" reg add "$key" /v Managed /d "$1" /f >>"$INK_LOG" 2>&1 </dev/null || true
 }
 
 # The Wine prefix exists and a persistent wineserver runs for it.

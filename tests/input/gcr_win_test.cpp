@@ -162,7 +162,7 @@ TEST_F(InputWait, ClosingTheMainWindowWaitsForTheCommand) {
   ASSERT_TRUE(PeekMessageA(&m, win_.frame, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
   EXPECT_EQ(m.wParam, static_cast<WPARAM>(SC_CLOSE));
   // Other system commands go through.
-  PostMessageA(win_.frame, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  PostMessageA(win_.frame, WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_EQ(wait().code, 0);
 }
 
