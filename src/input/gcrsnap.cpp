@@ -1,4 +1,5 @@
 #include "input/gcrsnap.h"
+#include "input/ynanswer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -134,37 +135,17 @@ void collect(int32_t dwg, int32_t view, int32_t request, double x, double y, boo
   }
 }
 
-enum Answer { YES, NO, CANCEL, OTHER };
-
-Answer answer(int code) {
-  switch (code) {
-  case 'y':
-  case 'Y':
-  case 13:
-  case 500:
-    return YES;
-  case 'n':
-  case 'N':
-  case 501:
-    return NO;
-  case 27:
-    return CANCEL;
-  default:
-    return code < 0 ? CANCEL : OTHER; // a question that cannot be shown would fail forever
-  }
-}
-
-Answer ask_one(const SnapCandidate &c, int32_t pos, int32_t count) {
+YnAnswer ask_one(const SnapCandidate &c, int32_t pos, int32_t count) {
   char text[128];
   std::snprintf(text, sizeof text, "%s(%d/%d) OK? (y/n) = ", gcr_snaplabel(c.type), int(pos), int(count));
   InputGuide saved;
   rub_state('r', &saved);
   rub_start(0);
   hooks.clrlast();
-  Answer a;
+  YnAnswer a;
   do
-    a = answer(hooks.ask(text, "YyNn"));
-  while (a == OTHER);
+    a = yn_answer(hooks.ask(text, "YyNn"));
+  while (a == YN_OTHER);
   rub_state('w', &saved);
   return a;
 }
@@ -185,15 +166,15 @@ int offer(int32_t dwg, const SnapCandidate *l, int32_t count) {
     hooks.mark(dwg, c.x, c.y, attr);
     if (c.scaled)
       hooks.error(30228);
-    Answer a = YES;
+    YnAnswer a = YN_YES;
     if (count == 1)
       hooks.delay(10);
     else
       a = ask_one(c, i + 1, count);
     hooks.mark(dwg, c.x, c.y, attr);
-    if (a == YES)
+    if (a == YN_YES)
       return i;
-    if (a == CANCEL)
+    if (a == YN_CANCEL)
       return -2;
   }
   return -1;

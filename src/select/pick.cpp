@@ -1,4 +1,5 @@
 #include "select/pick.h"
+#include "input/ynanswer.h"
 
 #include <cstdarg>
 #include <cstring>
@@ -36,28 +37,6 @@ bool selected(int32_t dwg, int32_t n) {
       return true;
   }
   return false;
-}
-
-enum Answer { YES, NO, CANCEL, OTHER };
-
-Answer answer(int code) {
-  switch (code) {
-  case 'y':
-  case 'Y':
-  case 13:
-  case 500:
-    return YES;
-  case 'n':
-  case 'N':
-  case 501:
-    return NO;
-  case 27:
-    return CANCEL;
-  default:
-    // A question that could not be asked at all is a cancel: asking again would
-    // only fail again.
-    return code < 0 ? CANCEL : OTHER;
-  }
 }
 
 void prompt(int32_t n, va_list ap) { pck_hooks().prompt(n, ap); }
@@ -139,21 +118,21 @@ int pck_elem(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int32
       sys_scale(*dwg, r->layer, &ratio);
       if (ratio != curratio)
         h.error(30228);
-      Answer a = YES;
+      YnAnswer a = YN_YES;
       if (cnt > 1) {
         do
-          a = answer(h.ask(0, "YyNn"));
-        while (a == OTHER);
+          a = yn_answer(h.ask(0, "YyNn"));
+        while (a == YN_OTHER);
       } else {
         h.delay(150);
       }
       if (!(mask & PCK_KEEPHIL))
         h.show(*dwg, c[i], selected(*dwg, c[i]) ? colour(14) : -1);
-      if (a == YES) {
+      if (a == YN_YES) {
         *elem = c[i];
         break;
       }
-      if (a == CANCEL) {
+      if (a == YN_CANCEL) {
         *elem = 0;
         break;
       }
@@ -223,8 +202,8 @@ int sel_pkone(int32_t dwg, int32_t *elem, int32_t count) {
     h.delay(150);
     rc = 0;
   } else {
-    const Answer a = answer(h.ask(0, "YyNn"));
-    rc = a == YES ? 0 : a == CANCEL ? 27 : -1;
+    const YnAnswer a = yn_answer(h.ask(0, "YyNn"));
+    rc = a == YN_YES ? 0 : a == YN_CANCEL ? 27 : -1;
   }
   sel_unhil(dwg, *elem, 0);
   return rc;
@@ -269,15 +248,15 @@ int sel_ownwalk(int32_t dwg, int32_t *elem, int32_t parent, int32_t visited[SEL_
     h.waitcur();
     h.show(dwg, chain[i], colour(13));
     h.waitcur();
-    const Answer a = answer(h.ask(0, "YyNn"));
+    const YnAnswer a = yn_answer(h.ask(0, "YyNn"));
     sel_unhil(dwg, chain[i], 0);
-    if (a == YES) {
+    if (a == YN_YES) {
       *elem = chain[i];
       return 0;
     }
-    if (a == CANCEL)
+    if (a == YN_CANCEL)
       return 27;
-    if (a == OTHER)
+    if (a == YN_OTHER)
       return -1;
   }
   return -1;

@@ -2,41 +2,13 @@
 #include "cmdharness.h"
 
 #include "../common/pngwrite.h"
+#include "../common/screencap.h"
 #include "commands/drawcmd.h"
 #include "database/undo.h"
 
 using namespace cmdtest;
 
 namespace {
-
-// The window's own pixels (what was drawn into it, whether or not shown on the screen yet).
-std::vector<uint32_t> window_pixels(HWND wnd, int w, int h) {
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
-  HDC dc = GetDC(wnd);
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  std::vector<uint32_t> px;
-  if (bmp) {
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto *p = static_cast<const uint32_t *>(bits);
-    px.assign(p, p + size_t(w) * size_t(h));
-    for (auto &v : px)
-      v &= 0xFFFFFFu;
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-  }
-  DeleteDC(mem);
-  ReleaseDC(wnd, dc);
-  return px;
-}
 
 class Draw : public CommandTest {
 protected:
@@ -245,7 +217,7 @@ TEST_F(Draw, PictureOfARectangleAndAChain) {
   RECT rc;
   GetClientRect(view, &rc);
   const int w = rc.right, h = rc.bottom;
-  const auto px = window_pixels(view, w, h);
+  const auto px = window_capture(view, w, h);
   ASSERT_EQ(px.size(), size_t(w) * size_t(h));
 #ifdef INK_PICTURE_DIR
   EXPECT_TRUE(write_png(INK_PICTURE_DIR "/commands-draw.png", w, h, px));
