@@ -479,12 +479,7 @@ int CMainView::PaintRect(HWND wnd, const PAINTSTRUCT &ps, HDC dc, HDC) {
   if (!valid(id[0], id[1]))
     return -3;
   double x1, y1, x2, y2;
-  vew_dev2w(id[0], id[1], u.left, u.bottom, &x1, &y1);
-  vew_dev2w(id[0], id[1], u.right, u.top, &x2, &y2);
-  if (x1 > x2)
-    std::swap(x1, x2);
-  if (y1 > y2)
-    std::swap(y1, y2);
+  vwin_worldrect(id[0], id[1], u, &x1, &y1, &x2, &y2);
   const uint16_t mask = cel_rect(id[0], x1, y1, x2, y2);
   int32_t rect[4] = {u.left, u.top, u.right, u.bottom};
   vwin_cliprect('W', rect);
@@ -506,12 +501,7 @@ int CMainView::SameDrawRect(HWND wnd, const PAINTSTRUCT &ps, int *same) {
   if (u.right <= u.left || u.bottom <= u.top || !view_id(wnd, id))
     return 0;
   double x0, y0, x1, y1;
-  vew_dev2w(id[0], id[1], u.left, u.bottom, &x0, &y0);
-  vew_dev2w(id[0], id[1], u.right, u.top, &x1, &y1);
-  if (x0 > x1)
-    std::swap(x0, x1);
-  if (y0 > y1)
-    std::swap(y0, y1);
+  vwin_worldrect(id[0], id[1], u, &x0, &y0, &x1, &y1);
   const auto close_to = [](double a, double b) { return std::fabs(a - b) < 1e-5; };
   if (same_rect.dwg == id[0] && same_rect.view == id[1] && close_to(x0, same_rect.x0) && close_to(y0, same_rect.y0) &&
       close_to(x1, same_rect.x1) && close_to(y1, same_rect.y1))

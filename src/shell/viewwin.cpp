@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "database/cells.h"
 #include "database/store.h"
@@ -445,12 +446,7 @@ int vwin_paint(HWND wnd) {
     result = -3;
   } else {
     double x1, y1, x2, y2;
-    vew_dev2w(id[0], id[1], u.left, u.bottom, &x1, &y1);
-    vew_dev2w(id[0], id[1], u.right, u.top, &x2, &y2);
-    if (x1 > x2)
-      std::swap(x1, x2);
-    if (y1 > y2)
-      std::swap(y1, y2);
+    vwin_worldrect(id[0], id[1], u, &x1, &y1, &x2, &y2);
     const uint16_t mask = cel_rect(id[0], x1, y1, x2, y2);
     int32_t rect[4] = {u.left, u.top, u.right, u.bottom};
     vwin_cliprect('W', rect);
@@ -694,4 +690,13 @@ int vwin_hook(int op) {
     return 1;
   }
   return 0;
+}
+
+void vwin_worldrect(int dwg, int view, const RECT &u, double *x1, double *y1, double *x2, double *y2) {
+  vew_dev2w(dwg, view, u.left, u.bottom, x1, y1);
+  vew_dev2w(dwg, view, u.right, u.top, x2, y2);
+  if (*x1 > *x2)
+    std::swap(*x1, *x2);
+  if (*y1 > *y2)
+    std::swap(*y1, *y2);
 }

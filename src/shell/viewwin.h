@@ -96,6 +96,8 @@ int vwin_pan(HWND wnd, int step);
 int vwin_arrange(int op, int flag, uint16_t masks[2]);
 // 'R' / 'W' the rectangle of the paint in progress; 0, 1 bad op.
 int vwin_cliprect(int op, int32_t rect[4]);
+// The world rectangle a view's device rectangle shows, corners sorted: x1 <= x2, y1 <= y2.
+void vwin_worldrect(int dwg, int view, const RECT &u, double *x1, double *y1, double *x2, double *y2);
 // 1 on the vertical scroll bar, 2 on the horizontal one, else 0.
 int vwin_hittest(HWND wnd, POINT screen);
 // A new drawing window through the application's new-file path, for (dwg, view)
