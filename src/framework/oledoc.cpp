@@ -773,6 +773,7 @@ COleServerItem::COleServerItem(COleServerDoc *doc, BOOL autoDelete) : m_bAutoDel
   m_pDataSource = source;
   FORMATETC fe = {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
   m_pDataSource->DelayRenderData(CF_METAFILEPICT, &fe);
+  m_pDataSource->DelayRenderData(cfObjectDescriptor);
   if (doc)
     doc->AddItem(this);
 }

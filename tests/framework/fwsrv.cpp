@@ -98,6 +98,11 @@ public:
     DeleteObject(red);
     return TRUE;
   }
+  // As the editor's item: opened in its own window, the program is the user's.
+  void OnOpen() override {
+    COleServerItem::OnOpen();
+    AfxOleSetUserCtrl(TRUE);
+  }
   BOOL OnSetExtent(DVASPECT aspect, const SIZE &size) override {
     if (!COleServerItem::OnSetExtent(aspect, size))
       return FALSE;
