@@ -395,6 +395,14 @@ void COleServerDoc::OnCloseDocument() {
     m_lpOleAdviseHolder->Release();
     m_lpOleAdviseHolder = nullptr;
   }
+  // A data advise holder keeps our data interface: let go of it, or the document
+  // would keep itself.
+  size_t pos = 0;
+  while (COleServerItem *item = GetNextServerItem(pos))
+    if (IDataAdviseHolder *holder = item->m_lpDataAdviseHolder) {
+      item->m_lpDataAdviseHolder = nullptr;
+      holder->Release();
+    }
   // Containers lose their connections; their later calls fail instead of reaching us.
   CoDisconnectObject(GetInterface(), 0);
   const BOOL autoDelete = m_bAutoDelete;

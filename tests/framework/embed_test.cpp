@@ -181,6 +181,21 @@ protected:
     ASSERT_EQ(finish(reg).code, 0u);
   }
   void SetUp() override { ASSERT_TRUE(waitForFwsrvCount(0, 5000)) << "a server is left from before"; }
+  // A server a failed test left is closed through its windows, so that it revokes its
+  // class object (a killed server would stay registered with COM).
+  void TearDown() override {
+    for (DWORD pid : fwsrvProcesses())
+      EnumWindows(
+          [](HWND w, LPARAM lp) -> BOOL {
+            DWORD p = 0;
+            GetWindowThreadProcessId(w, &p);
+            if (p == DWORD(lp) && !GetParent(w))
+              PostMessageA(w, WM_CLOSE, 0, 0);
+            return TRUE;
+          },
+          LPARAM(pid));
+    waitForFwsrvCount(0, 5000);
+  }
 };
 
 TEST_F(EmbedTest, CreateRenderSaveAndLoadInANewServer) {
@@ -193,10 +208,12 @@ TEST_F(EmbedTest, CreateRenderSaveAndLoadInANewServer) {
                   "embed_olectr_out.txt");
   ASSERT_TRUE(c.started);
   // The server runs (started for the embedding) and shows no window.
-  ASSERT_TRUE(waitForFwsrvCount(1, 20000));
+  EXPECT_TRUE(waitForFwsrvCount(1, 20000));
   const std::vector<DWORD> pids = fwsrvProcesses();
-  ASSERT_EQ(pids.size(), 1u);
-  EXPECT_EQ(visibleWindowOf(pids[0]), nullptr);
+  EXPECT_EQ(pids.size(), 1u);
+  if (!pids.empty()) {
+    EXPECT_EQ(visibleWindowOf(pids[0]), nullptr);
+  }
   const Outcome r = finish(c);
   ASSERT_EQ(r.code, 0u) << r.out;
   EXPECT_TRUE(has(r.out, "extent 5000 3000")) << r.out;

@@ -484,4 +484,65 @@ TEST_F(OleDocTest, ServerDocumentThroughItsInterfaces) {
   ole->Release();
 }
 
+struct Sink : IAdviseSink {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAdviseSink)) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  void STDMETHODCALLTYPE OnDataChange(FORMATETC *, STGMEDIUM *) override { changes++; }
+  void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
+  void STDMETHODCALLTYPE OnRename(IMoniker *) override {}
+  void STDMETHODCALLTYPE OnSave() override { saves++; }
+  void STDMETHODCALLTYPE OnClose() override { closes++; }
+  ULONG refs = 1;
+  int changes = 0, saves = 0, closes = 0;
+};
+
+class CountedDoc : public PlainDoc {
+public:
+  explicit CountedDoc(bool *gone) : m_gone(gone) { m_bAutoDelete = TRUE; }
+  ~CountedDoc() override { *m_gone = true; }
+  bool *m_gone;
+};
+
+TEST_F(OleDocTest, CloseTellsTheSinksAndTheDocumentGoesWithItsLastReference) {
+  bool gone = false;
+  auto *doc = new CountedDoc(&gone);
+  doc->m_bCloseOnRelease = TRUE;
+  IOleObject *ole = nullptr;
+  ASSERT_EQ(doc->GetInterface()->QueryInterface(IID_IOleObject, reinterpret_cast<void **>(&ole)), S_OK);
+  IDataObject *data = nullptr;
+  ASSERT_EQ(ole->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data)), S_OK);
+  IStorage *stg = memoryStorage();
+  IPersistStorage *persist = nullptr;
+  ASSERT_EQ(ole->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist)), S_OK);
+  ASSERT_EQ(persist->InitNew(stg), S_OK);
+  Sink sink;
+  DWORD oleConnection = 0, dataConnection = 0;
+  ASSERT_EQ(ole->Advise(&sink, &oleConnection), S_OK);
+  FORMATETC fe{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+  ASSERT_EQ(data->DAdvise(&fe, ADVF_NODATA, &sink, &dataConnection), S_OK);
+  doc->NotifyChanged();
+  EXPECT_EQ(sink.changes, 1);
+  ASSERT_EQ(persist->Save(stg, TRUE), S_OK);
+  ASSERT_EQ(persist->SaveCompleted(nullptr), S_OK);
+  EXPECT_EQ(sink.saves, 1);
+  EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK);
+  EXPECT_EQ(sink.closes, 1);
+  EXPECT_FALSE(gone); // the container still holds it
+  EXPECT_EQ(sink.refs, 1u); // the holders let go of the sink
+  persist->Release();
+  data->Release();
+  ole->Release();
+  EXPECT_TRUE(gone);
+  stg->Release();
+}
+
 } // namespace
