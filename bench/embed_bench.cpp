@@ -25,8 +25,8 @@ int main(int argc, char **argv) {
   for (int i = 0; i < runs; i++) {
     const double t0 = bench_now();
     IOleObject *object = nullptr;
-    HRESULT hr = CoCreateInstance(kFwSrv, nullptr, CLSCTX_LOCAL_SERVER, IID_IOleObject,
-                                  reinterpret_cast<void **>(&object));
+    HRESULT hr =
+        CoCreateInstance(kFwSrv, nullptr, CLSCTX_LOCAL_SERVER, IID_IOleObject, reinterpret_cast<void **>(&object));
     SIZEL size{};
     if (SUCCEEDED(hr))
       hr = object->GetExtent(DVASPECT_CONTENT, &size);

@@ -196,8 +196,8 @@ BOOL COleDocument::OnOpenDocument(const char *path) {
   try {
     if (path) {
       std::wstring w = Wide(path);
-      HRESULT hr = StgOpenStorage(w.c_str(), nullptr, STGM_READWRITE | STGM_TRANSACTED | STGM_SHARE_DENY_WRITE,
-                                  nullptr, 0, &opened);
+      HRESULT hr = StgOpenStorage(w.c_str(), nullptr, STGM_READWRITE | STGM_TRANSACTED | STGM_SHARE_DENY_WRITE, nullptr,
+                                  0, &opened);
       if (FAILED(hr))
         hr = StgOpenStorage(w.c_str(), nullptr, STGM_READ | STGM_TRANSACTED | STGM_SHARE_DENY_WRITE, nullptr, 0,
                             &opened);
@@ -234,8 +234,8 @@ BOOL COleDocument::OnSaveDocument(const char *path) {
   try {
     if (path && (!sameAsLoad || !m_lpRootStg || GetPathName().CompareNoCase(path) != 0)) {
       std::wstring w = Wide(path);
-      const HRESULT hr =
-          StgCreateDocfile(w.c_str(), STGM_READWRITE | STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, &created);
+      const HRESULT hr = StgCreateDocfile(
+          w.c_str(), STGM_READWRITE | STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, &created);
       if (FAILED(hr))
         throw COleStreamFile::ExceptionOf(hr, path);
       m_lpRootStg = created;
@@ -271,8 +271,7 @@ BOOL COleDocument::OnSaveDocument(const char *path) {
   }
 }
 
-void COleDocument::ReportSaveLoadException(const char *path, const CException *e, BOOL saving,
-                                           UINT defaultPrompt) {
+void COleDocument::ReportSaveLoadException(const char *path, const CException *e, BOOL saving, UINT defaultPrompt) {
   if (auto *ole = dynamic_cast<const COleException *>(e)) {
     const CFileException fe = COleStreamFile::ExceptionOf(HRESULT(ole->m_sc), path);
     CDocument::ReportSaveLoadException(path, &fe, saving, defaultPrompt);

@@ -43,7 +43,7 @@ protected:
 class COleDocument : public CDocument {
   DECLARE_DYNAMIC(COleDocument)
 public:
-  COleDocument();  // takes an OLE lock of the application
+  COleDocument();           // takes an OLE lock of the application
   ~COleDocument() override; // deletes the items, releases the storage, unlocks
 
   void AddItem(CDocItem *item);

@@ -18,8 +18,7 @@ BOOL user_ctrl = TRUE;
 // Sets the default value (name null) or a named value of root\key.
 bool SetKey(HKEY root, const CString &key, const char *name, const char *value) {
   HKEY h = nullptr;
-  if (RegCreateKeyExA(root, key, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &h, nullptr) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExA(root, key, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
     return false;
   const LONG r = RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value), DWORD(strlen(value) + 1));
   RegCloseKey(h);
@@ -55,9 +54,9 @@ void AfxOleOnReleaseAllObjects() {
 
 CString AfxStringFromCLSID(REFCLSID clsid) {
   CString s;
-  s.Format("{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned long>(clsid.Data1),
-           clsid.Data2, clsid.Data3, clsid.Data4[0], clsid.Data4[1], clsid.Data4[2], clsid.Data4[3], clsid.Data4[4],
-           clsid.Data4[5], clsid.Data4[6], clsid.Data4[7]);
+  s.Format("{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", static_cast<unsigned long>(clsid.Data1), clsid.Data2,
+           clsid.Data3, clsid.Data4[0], clsid.Data4[1], clsid.Data4[2], clsid.Data4[3], clsid.Data4[4], clsid.Data4[5],
+           clsid.Data4[6], clsid.Data4[7]);
   return s;
 }
 
@@ -112,9 +111,8 @@ COleObjectFactory::~COleObjectFactory() {
 BOOL COleObjectFactory::Register() {
   if (m_dwRegister)
     return TRUE;
-  const HRESULT hr =
-      CoRegisterClassObject(m_clsid, static_cast<IClassFactory *>(&m_xClassFactory), CLSCTX_LOCAL_SERVER,
-                            m_bMultiInstance ? REGCLS_SINGLEUSE : REGCLS_MULTIPLEUSE, &m_dwRegister);
+  const HRESULT hr = CoRegisterClassObject(m_clsid, static_cast<IClassFactory *>(&m_xClassFactory), CLSCTX_LOCAL_SERVER,
+                                           m_bMultiInstance ? REGCLS_SINGLEUSE : REGCLS_MULTIPLEUSE, &m_dwRegister);
   if (FAILED(hr)) {
     m_dwRegister = 0;
     return FALSE;

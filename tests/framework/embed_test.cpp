@@ -147,8 +147,9 @@ std::string titleOf(HWND w) {
   return t;
 }
 
-bool has(const std::string &out, const std::string &line) { return out.find(line + "\n") != std::string::npos ||
-                                                                   out.find(line + "\r\n") != std::string::npos; }
+bool has(const std::string &out, const std::string &line) {
+  return out.find(line + "\n") != std::string::npos || out.find(line + "\r\n") != std::string::npos;
+}
 
 // Plays the picture into a 100 x 60 white bitmap; the colour at (x, y).
 COLORREF playAt(HENHMETAFILE emf, HMETAFILE wmf, int x, int y) {
@@ -253,7 +254,8 @@ TEST_F(EmbedTest, CreateRenderSaveAndLoadInANewServer) {
     s->Release();
     // The text as the archive stores a string, then the extent.
     ASSERT_EQ(n, 1u + 7u + 8u);
-    EXPECT_EQ(std::string(buf, 8), std::string("\x07" "App/Obj"));
+    EXPECT_EQ(std::string(buf, 8), std::string("\x07"
+                                               "App/Obj"));
     int32_t cx, cy;
     std::memcpy(&cx, buf + 8, 4);
     std::memcpy(&cy, buf + 12, 4);

@@ -172,9 +172,8 @@ public:
       return FALSE;
     m_pMainWnd = frame;
     CLIENTCREATESTRUCT ccs = {nullptr, 16000};
-    frame->m_hWndMDIClient =
-        CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 600, 400,
-                        frame->m_hWnd, reinterpret_cast<HMENU>(3244), m_hInstance, &ccs);
+    frame->m_hWndMDIClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                                             600, 400, frame->m_hWnd, reinterpret_cast<HMENU>(3244), m_hInstance, &ccs);
     COleObjectFactory::RegisterAll();
     if (RunEmbedded())
       return TRUE; // hidden until a verb shows a document

@@ -25,15 +25,9 @@ namespace {
 const struct {
   UINT number;
   const char *name;
-} kStandard[] = {{CF_TEXT, "CF_TEXT"},
-                 {CF_BITMAP, "CF_BITMAP"},
-                 {CF_METAFILEPICT, "CF_METAFILEPICT"},
-                 {CF_DIB, "CF_DIB"},
-                 {CF_UNICODETEXT, "CF_UNICODETEXT"},
-                 {CF_OEMTEXT, "CF_OEMTEXT"},
-                 {CF_LOCALE, "CF_LOCALE"},
-                 {CF_ENHMETAFILE, "CF_ENHMETAFILE"},
-                 {CF_DIBV5, "CF_DIBV5"},
+} kStandard[] = {{CF_TEXT, "CF_TEXT"},      {CF_BITMAP, "CF_BITMAP"},           {CF_METAFILEPICT, "CF_METAFILEPICT"},
+                 {CF_DIB, "CF_DIB"},        {CF_UNICODETEXT, "CF_UNICODETEXT"}, {CF_OEMTEXT, "CF_OEMTEXT"},
+                 {CF_LOCALE, "CF_LOCALE"},  {CF_ENHMETAFILE, "CF_ENHMETAFILE"}, {CF_DIBV5, "CF_DIBV5"},
                  {CF_PALETTE, "CF_PALETTE"}};
 
 std::string formatName(UINT number) {
@@ -258,8 +252,20 @@ std::string narrow(const wchar_t *w) {
 
 // Exit codes: the step that failed.
 enum Step {
-  kCreate = 10, kLoad, kHostNames, kSetExtent, kExtent, kEmf, kMfpict, kDescriptor, kText, kVerb, kSave, kClose,
-  kRelease, kUsage = 1
+  kCreate = 10,
+  kLoad,
+  kHostNames,
+  kSetExtent,
+  kExtent,
+  kEmf,
+  kMfpict,
+  kDescriptor,
+  kText,
+  kVerb,
+  kSave,
+  kClose,
+  kRelease,
+  kUsage = 1
 };
 
 struct Embedding {
@@ -272,8 +278,8 @@ struct Embedding {
     return step;
   }
   HRESULT start(REFCLSID clsid) {
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOleObject,
-                                  reinterpret_cast<void **>(&object));
+    HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOleObject, reinterpret_cast<void **>(&object));
     if (FAILED(hr))
       return hr;
     return object->SetClientSite(&site);
@@ -303,8 +309,8 @@ struct Embedding {
   }
   int load(const char *path) {
     std::wstring w = wide(path);
-    HRESULT hr = StgOpenStorage(w.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED, nullptr,
-                                0, &storage);
+    HRESULT hr = StgOpenStorage(w.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED, nullptr, 0,
+                                &storage);
     CLSID clsid = CLSID_NULL;
     if (SUCCEEDED(hr))
       hr = ReadClassStg(storage, &clsid);
@@ -365,10 +371,9 @@ struct Embedding {
     LPOLESTR id = nullptr;
     StringFromCLSID(od->clsid, &id);
     const auto *base = reinterpret_cast<const unsigned char *>(od);
-    std::printf("descriptor %s %ld %ld %s\n", narrow(id).c_str(), od->sizel.cx, od->sizel.cy,
-                od->dwFullUserTypeName
-                    ? narrow(reinterpret_cast<const wchar_t *>(base + od->dwFullUserTypeName)).c_str()
-                    : "");
+    std::printf(
+        "descriptor %s %ld %ld %s\n", narrow(id).c_str(), od->sizel.cx, od->sizel.cy,
+        od->dwFullUserTypeName ? narrow(reinterpret_cast<const wchar_t *>(base + od->dwFullUserTypeName)).c_str() : "");
     CoTaskMemFree(id);
     GlobalUnlock(m.hGlobal);
     ReleaseStgMedium(&m);

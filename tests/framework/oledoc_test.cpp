@@ -455,19 +455,46 @@ TEST_F(OleDocTest, ServerDocumentThroughItsInterfaces) {
   PlainDoc other;
   other.SetFactory(nullptr, clsid);
   IPersistStorage *otherPersist = nullptr;
-  ASSERT_EQ(other.GetInterface()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&otherPersist)),
-            S_OK);
+  ASSERT_EQ(other.GetInterface()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&otherPersist)), S_OK);
   ASSERT_EQ(otherPersist->Load(saved), S_OK);
   EXPECT_STREQ(other.m_text.GetString(), "saved text");
   EXPECT_FALSE(other.IsModified());
+
+  // "Embed Source": the item stored in the document's place, with the class.
+  {
+    STGMEDIUM src{};
+    doc.GetEmbeddedItem()->GetEmbedSourceData(&src);
+    ASSERT_EQ(src.tymed, DWORD(TYMED_ISTORAGE));
+    CLSID embedded = CLSID_NULL;
+    EXPECT_EQ(ReadClassStg(src.pstg, &embedded), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(embedded, clsid));
+    IStream *s = nullptr;
+    ASSERT_EQ(src.pstg->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s), S_OK);
+    char buf[32] = {};
+    ULONG n = 0;
+    s->Read(buf, sizeof buf, &n);
+    s->Release();
+    EXPECT_EQ(std::string(buf, n), std::string("\x0a"
+                                               "saved text"));
+    ReleaseStgMedium(&src);
+    // "Object Descriptor": class and extent.
+    STGMEDIUM od{};
+    doc.GetEmbeddedItem()->GetObjectDescriptorData(nullptr, nullptr, &od);
+    auto *d = static_cast<OBJECTDESCRIPTOR *>(GlobalLock(od.hGlobal));
+    EXPECT_TRUE(IsEqualCLSID(d->clsid, clsid));
+    EXPECT_EQ(d->sizel.cx, 4000);
+    EXPECT_EQ(d->sizel.cy, 1000);
+    EXPECT_LE(SIZE_T(d->cbSize), GlobalSize(od.hGlobal));
+    GlobalUnlock(od.hGlobal);
+    ReleaseStgMedium(&od);
+  }
 
   // A storage without "Contents" is refused with the storage's error, no message.
   Boxes boxes;
   IStorage *empty = memoryStorage();
   PlainDoc third;
   IPersistStorage *thirdPersist = nullptr;
-  ASSERT_EQ(third.GetInterface()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&thirdPersist)),
-            S_OK);
+  ASSERT_EQ(third.GetInterface()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&thirdPersist)), S_OK);
   EXPECT_EQ(thirdPersist->Load(empty), STG_E_FILENOTFOUND);
   EXPECT_TRUE(boxes.texts.empty());
 
@@ -536,7 +563,7 @@ TEST_F(OleDocTest, CloseTellsTheSinksAndTheDocumentGoesWithItsLastReference) {
   EXPECT_EQ(sink.saves, 1);
   EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK);
   EXPECT_EQ(sink.closes, 1);
-  EXPECT_FALSE(gone); // the container still holds it
+  EXPECT_FALSE(gone);       // the container still holds it
   EXPECT_EQ(sink.refs, 1u); // the holders let go of the sink
   persist->Release();
   data->Release();
