@@ -5,6 +5,7 @@
 
 #include "framework/doctempl.h"
 #include "framework/except.h"
+#include "framework/olesrv.h"
 #include "framework/wnd.h"
 #include "settings/answers.h"
 
@@ -73,7 +74,14 @@ BOOL CWinApp::HasSwitch(const char *name) const {
   }
 }
 
-BOOL CWinApp::RunEmbedded() const { return HasSwitch("Embedding"); }
+// Started for an embedding, the program is not under the user's control: it ends
+// when the last object is released.
+BOOL CWinApp::RunEmbedded() const {
+  if (!HasSwitch("Embedding"))
+    return FALSE;
+  AfxOleSetUserCtrl(FALSE);
+  return TRUE;
+}
 BOOL CWinApp::RunAutomated() const { return HasSwitch("Automation"); }
 
 void CWinApp::AddDocTemplate(CMultiDocTemplate *tmpl) {

@@ -8,6 +8,8 @@
 //                                    or stream bytes
 //   olectr putemf <file>             puts the enhanced metafile of file on the clipboard
 //   olectr putwmf <file> <mm> <xExt> <yExt>   puts a metafile picture
+//   olectr embed <step>...           drives one embedded object (see embed below) and
+//                                    prints what it got; exit 10.. names the failed step
 // Exit 0 on success; 1 usage, 2 clipboard not available, 3 format not there, 4 file.
 #include <windows.h>
 #include <ole2.h>
@@ -23,15 +25,9 @@ namespace {
 const struct {
   UINT number;
   const char *name;
-} kStandard[] = {{CF_TEXT, "CF_TEXT"},
-                 {CF_BITMAP, "CF_BITMAP"},
-                 {CF_METAFILEPICT, "CF_METAFILEPICT"},
-                 {CF_DIB, "CF_DIB"},
-                 {CF_UNICODETEXT, "CF_UNICODETEXT"},
-                 {CF_OEMTEXT, "CF_OEMTEXT"},
-                 {CF_LOCALE, "CF_LOCALE"},
-                 {CF_ENHMETAFILE, "CF_ENHMETAFILE"},
-                 {CF_DIBV5, "CF_DIBV5"},
+} kStandard[] = {{CF_TEXT, "CF_TEXT"},      {CF_BITMAP, "CF_BITMAP"},           {CF_METAFILEPICT, "CF_METAFILEPICT"},
+                 {CF_DIB, "CF_DIB"},        {CF_UNICODETEXT, "CF_UNICODETEXT"}, {CF_OEMTEXT, "CF_OEMTEXT"},
+                 {CF_LOCALE, "CF_LOCALE"},  {CF_ENHMETAFILE, "CF_ENHMETAFILE"}, {CF_DIBV5, "CF_DIBV5"},
                  {CF_PALETTE, "CF_PALETTE"}};
 
 std::string formatName(UINT number) {
@@ -201,6 +197,297 @@ int putWmf(const char *path, long mm, long xExt, long yExt) {
   return put(CF_METAFILEPICT, block);
 }
 
+// ---- embedding: a script of steps against one object over raw ole32.
+
+class Site : public IOleClientSite {
+public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+      *out = this;
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  HRESULT STDMETHODCALLTYPE SaveObject() override {
+    saves++;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker **m) override {
+    *m = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer **c) override {
+    *c = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override {
+    std::printf("site shows %d\n", show ? 1 : 0);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  ULONG refs = 1;
+  int saves = 0;
+};
+
+std::wstring wide(const char *s) {
+  int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+  std::wstring w(size_t(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
+  w.resize(wcslen(w.c_str()));
+  return w;
+}
+
+std::string narrow(const wchar_t *w) {
+  int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+  std::string s(size_t(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, nullptr, nullptr);
+  s.resize(strlen(s.c_str()));
+  return s;
+}
+
+// Exit codes: the step that failed.
+enum Step {
+  kCreate = 10,
+  kLoad,
+  kHostNames,
+  kSetExtent,
+  kExtent,
+  kEmf,
+  kMfpict,
+  kDescriptor,
+  kText,
+  kVerb,
+  kSave,
+  kClose,
+  kRelease,
+  kUsage = 1
+};
+
+struct Embedding {
+  Site site;
+  IOleObject *object = nullptr;
+  IStorage *storage = nullptr;
+
+  int fail(int step, const char *what, HRESULT hr) {
+    std::printf("failed %s %08lx\n", what, static_cast<unsigned long>(hr));
+    return step;
+  }
+  HRESULT start(REFCLSID clsid) {
+    HRESULT hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IOleObject, reinterpret_cast<void **>(&object));
+    if (FAILED(hr))
+      return hr;
+    return object->SetClientSite(&site);
+  }
+  int create(const char *clsidText) {
+    CLSID clsid;
+    std::wstring w = wide(clsidText);
+    HRESULT hr = CLSIDFromString(w.c_str(), &clsid);
+    if (SUCCEEDED(hr)) {
+      ILockBytes *bytes = nullptr;
+      hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+      if (SUCCEEDED(hr)) {
+        hr = StgCreateDocfileOnILockBytes(bytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, &storage);
+        bytes->Release();
+      }
+    }
+    if (SUCCEEDED(hr))
+      hr = start(clsid);
+    IPersistStorage *persist = nullptr;
+    if (SUCCEEDED(hr))
+      hr = object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist));
+    if (SUCCEEDED(hr)) {
+      hr = persist->InitNew(storage);
+      persist->Release();
+    }
+    return FAILED(hr) ? fail(kCreate, "create", hr) : 0;
+  }
+  int load(const char *path) {
+    std::wstring w = wide(path);
+    HRESULT hr = StgOpenStorage(w.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED, nullptr, 0,
+                                &storage);
+    CLSID clsid = CLSID_NULL;
+    if (SUCCEEDED(hr))
+      hr = ReadClassStg(storage, &clsid);
+    if (SUCCEEDED(hr))
+      hr = start(clsid);
+    IPersistStorage *persist = nullptr;
+    if (SUCCEEDED(hr))
+      hr = object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist));
+    if (SUCCEEDED(hr)) {
+      hr = persist->Load(storage);
+      persist->Release();
+    }
+    return FAILED(hr) ? fail(kLoad, "load", hr) : 0;
+  }
+  HRESULT getData(CLIPFORMAT cf, DWORD tymed, STGMEDIUM &m) {
+    IDataObject *data = nullptr;
+    HRESULT hr = object->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data));
+    if (FAILED(hr))
+      return hr;
+    FORMATETC f{cf, nullptr, DVASPECT_CONTENT, -1, tymed};
+    hr = data->GetData(&f, &m);
+    data->Release();
+    return hr;
+  }
+  int emf(const char *path) {
+    STGMEDIUM m{};
+    HRESULT hr = getData(CF_ENHMETAFILE, TYMED_ENHMF, m);
+    if (FAILED(hr))
+      return fail(kEmf, "emf", hr);
+    UINT n = GetEnhMetaFileBits(m.hEnhMetaFile, 0, nullptr);
+    std::vector<unsigned char> bytes(n);
+    GetEnhMetaFileBits(m.hEnhMetaFile, n, bytes.data());
+    ReleaseStgMedium(&m);
+    return n && writeFile(path, bytes.data(), n) ? 0 : fail(kEmf, "emf", E_FAIL);
+  }
+  int mfpict(const char *path) {
+    STGMEDIUM m{};
+    HRESULT hr = getData(CF_METAFILEPICT, TYMED_MFPICT, m);
+    if (FAILED(hr))
+      return fail(kMfpict, "mfpict", hr);
+    std::vector<unsigned char> bytes;
+    if (auto *pict = static_cast<METAFILEPICT *>(GlobalLock(m.hMetaFilePict))) {
+      UINT n = GetMetaFileBitsEx(pict->hMF, 0, nullptr);
+      bytes.resize(n);
+      GetMetaFileBitsEx(pict->hMF, n, bytes.data());
+      std::printf("mfpict %ld %ld %ld\n", pict->mm, pict->xExt, pict->yExt);
+      GlobalUnlock(m.hMetaFilePict);
+    }
+    ReleaseStgMedium(&m);
+    return !bytes.empty() && writeFile(path, bytes.data(), bytes.size()) ? 0 : fail(kMfpict, "mfpict", E_FAIL);
+  }
+  int descriptor() {
+    STGMEDIUM m{};
+    HRESULT hr = getData(CLIPFORMAT(RegisterClipboardFormatA("Object Descriptor")), TYMED_HGLOBAL, m);
+    if (FAILED(hr))
+      return fail(kDescriptor, "descriptor", hr);
+    auto *od = static_cast<OBJECTDESCRIPTOR *>(GlobalLock(m.hGlobal));
+    LPOLESTR id = nullptr;
+    StringFromCLSID(od->clsid, &id);
+    const auto *base = reinterpret_cast<const unsigned char *>(od);
+    std::printf(
+        "descriptor %s %ld %ld %s\n", narrow(id).c_str(), od->sizel.cx, od->sizel.cy,
+        od->dwFullUserTypeName ? narrow(reinterpret_cast<const wchar_t *>(base + od->dwFullUserTypeName)).c_str() : "");
+    CoTaskMemFree(id);
+    GlobalUnlock(m.hGlobal);
+    ReleaseStgMedium(&m);
+    return 0;
+  }
+  int text() {
+    STGMEDIUM m{};
+    HRESULT hr = getData(CF_TEXT, TYMED_HGLOBAL, m);
+    if (FAILED(hr))
+      return fail(kText, "text", hr);
+    std::printf("text %s\n", static_cast<const char *>(GlobalLock(m.hGlobal)));
+    GlobalUnlock(m.hGlobal);
+    ReleaseStgMedium(&m);
+    return 0;
+  }
+  int save(const char *path) {
+    IStorage *file = nullptr;
+    std::wstring w = wide(path);
+    HRESULT hr = StgCreateDocfile(w.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, &file);
+    IPersistStorage *persist = nullptr;
+    if (SUCCEEDED(hr))
+      hr = object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist));
+    if (SUCCEEDED(hr)) {
+      hr = OleSave(persist, file, FALSE); // class, then the object's own Save
+      if (SUCCEEDED(hr))
+        hr = persist->SaveCompleted(nullptr);
+      persist->Release();
+    }
+    if (SUCCEEDED(hr))
+      hr = file->Commit(STGC_DEFAULT);
+    if (file)
+      file->Release();
+    return FAILED(hr) ? fail(kSave, "save", hr) : 0;
+  }
+  int release() {
+    if (object) {
+      object->SetClientSite(nullptr);
+      object->Release();
+    }
+    object = nullptr;
+    if (storage)
+      storage->Release();
+    storage = nullptr;
+    return 0;
+  }
+};
+
+// olectr embed <step>...: create <clsid> | load <file> | hostnames <app> <obj> |
+// setextent <cx> <cy> | extent | emf <file> | mfpict <file> | descriptor | text |
+// verb <n> | save <file> | close | release | sleep <ms>
+int embed(int argc, char **argv) {
+  Embedding e;
+  int rc = 0;
+  for (int i = 0; i < argc && rc == 0; i++) {
+    const std::string step = argv[i];
+    auto arg = [&](int k) -> const char * { return i + k < argc ? argv[i + k] : nullptr; };
+    if (step != "create" && step != "load" && step != "sleep" && !e.object && step != "release")
+      return kUsage;
+    if (step == "create" && arg(1)) {
+      rc = e.create(arg(1));
+      i++;
+    } else if (step == "load" && arg(1)) {
+      rc = e.load(arg(1));
+      i++;
+    } else if (step == "hostnames" && arg(2)) {
+      HRESULT hr = e.object->SetHostNames(wide(arg(1)).c_str(), wide(arg(2)).c_str());
+      rc = FAILED(hr) ? e.fail(kHostNames, "hostnames", hr) : 0;
+      i += 2;
+    } else if (step == "setextent" && arg(2)) {
+      SIZEL size{std::atol(arg(1)), std::atol(arg(2))};
+      HRESULT hr = e.object->SetExtent(DVASPECT_CONTENT, &size);
+      rc = FAILED(hr) ? e.fail(kSetExtent, "setextent", hr) : 0;
+      i += 2;
+    } else if (step == "extent") {
+      SIZEL size{};
+      HRESULT hr = e.object->GetExtent(DVASPECT_CONTENT, &size);
+      if (SUCCEEDED(hr))
+        std::printf("extent %ld %ld\n", size.cx, size.cy);
+      rc = FAILED(hr) ? e.fail(kExtent, "extent", hr) : 0;
+    } else if (step == "emf" && arg(1)) {
+      rc = e.emf(arg(1));
+      i++;
+    } else if (step == "mfpict" && arg(1)) {
+      rc = e.mfpict(arg(1));
+      i++;
+    } else if (step == "descriptor") {
+      rc = e.descriptor();
+    } else if (step == "text") {
+      rc = e.text();
+    } else if (step == "verb" && arg(1)) {
+      RECT r{0, 0, 100, 100};
+      HRESULT hr = e.object->DoVerb(std::atol(arg(1)), nullptr, &e.site, 0, nullptr, &r);
+      rc = FAILED(hr) ? e.fail(kVerb, "verb", hr) : 0;
+      i++;
+    } else if (step == "save" && arg(1)) {
+      rc = e.save(arg(1));
+      i++;
+    } else if (step == "close") {
+      HRESULT hr = e.object->Close(OLECLOSE_NOSAVE);
+      rc = FAILED(hr) ? e.fail(kClose, "close", hr) : 0;
+    } else if (step == "release") {
+      rc = e.release();
+    } else if (step == "sleep" && arg(1)) {
+      Sleep(DWORD(std::atol(arg(1))));
+      i++;
+    } else {
+      return kUsage;
+    }
+    std::fflush(stdout);
+  }
+  e.release();
+  return rc;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -216,6 +503,8 @@ int main(int argc, char **argv) {
     rc = get(argv[2], argv[3]);
   else if (cmd == "putemf" && argc == 3)
     rc = putEmf(argv[2]);
+  else if (cmd == "embed")
+    rc = embed(argc - 2, argv + 2);
   else if (cmd == "putwmf" && argc == 6)
     rc = putWmf(argv[2], std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]));
   std::fflush(stdout);
