@@ -13,6 +13,8 @@ struct PlgSys {
   DWORD (*modulepath)(char *buf, DWORD size);
   // Rewrites of seal headers go through here (WriteFile's contract).
   BOOL(WINAPI *writefile)(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+  // HtmlHelpA of the help viewer (loaded when first used); null when there is none.
+  HWND(WINAPI *htmlhelp)(HWND owner, LPCSTR file, UINT command, DWORD_PTR data);
 };
 // The functions in force; plg_rtsys() gives the platform's.
 extern PlgSys plg_sys;

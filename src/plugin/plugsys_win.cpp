@@ -15,9 +15,18 @@ int realbox(const UiQuestion &q) {
   return MessageBoxA(static_cast<HWND>(q.owner), q.text, q.heading, q.flags);
 }
 
+HWND WINAPI htmlhelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
+  using Fn = HWND(WINAPI *)(HWND, LPCSTR, UINT, DWORD_PTR);
+  static Fn fn = [] {
+    HMODULE viewer = LoadLibraryA("hhctrl.ocx");
+    return viewer ? reinterpret_cast<Fn>(reinterpret_cast<void *>(GetProcAddress(viewer, "HtmlHelpA"))) : nullptr;
+  }();
+  return fn ? fn(owner, file, command, data) : nullptr;
+}
+
 } // namespace
 
-PlgSys plg_rtsys() { return PlgSys{std::time, WritePrivateProfileStringA, modulepath, WriteFile}; }
+PlgSys plg_rtsys() { return PlgSys{std::time, WritePrivateProfileStringA, modulepath, WriteFile, htmlhelp}; }
 PlgSys plg_sys = plg_rtsys();
 
 int plg_msgbox(HWND owner, const char *text, const char *caption, UINT flags) {
