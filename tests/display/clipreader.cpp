@@ -18,7 +18,10 @@ namespace {
 int hold(const std::string &tag) {
   HANDLE held = CreateEventA(nullptr, TRUE, FALSE, (tag + ".held").c_str());
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (tag + ".release").c_str());
-  if (!held || !release || !OpenClipboard(nullptr))
+  // A window of its own: Wine lets a second opener with no window in when the holder
+  // has none either.
+  HWND own = CreateWindowA("STATIC", "clipholder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  if (!held || !release || !own || !OpenClipboard(own))
     return 2;
   SetEvent(held);
   WaitForSingleObject(release, 20000);
