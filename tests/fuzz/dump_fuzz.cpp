@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "database/dump.h"
 #include "settings/msgfile.h"
@@ -24,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
   dmp_listline(10000, r, DMP_ALLKINDS, line);
   if (!std::memchr(line, 0, DMP_LINESIZE))
     std::abort();
+  const std::string typed(reinterpret_cast<const char *>(data) + 20, 60);
   int32_t v;
-  dmp_number(reinterpret_cast<const char *>(data) + 20, 10000, &v);
+  dmp_number(typed.c_str(), 10000, &v);
   dmp_msgload(2, nullptr);
   return 0;
 }
