@@ -6,6 +6,7 @@
 #include "commands/drawcmd.h"
 #include "commands/quickset.h"
 #include "display/view.h"
+#include "database/dumpcmd.h"
 #include "database/undo.h"
 #include "files/filecmd.h"
 #include "input/gcr.h"
@@ -77,6 +78,7 @@ void cmd_tableinit() {
       {731, cm_sheetset},
       {733, cm_sheetrst},
       {755, dlg_syscmd},
+      {1098, [] { return int32_t(dmp_cmd()); }},
   };
   for (const Slot &s : slots)
     if (!CommandTable[s.n])

@@ -17,6 +17,8 @@ extern uint32_t ObjectMode;
 
 // 1 while a view is rendered into a metafile or bitmap (clipboard, OLE), else 0.
 extern uint32_t OffscreenOutput;
+// 1 while such a rendering draws in black only (the cursor block asks for it).
+extern uint32_t OffscreenMono;
 
 // Message of an OLE status that the status table does not list.
 constexpr int OLE_MSG_UNKNOWN = 30698;

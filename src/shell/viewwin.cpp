@@ -348,8 +348,8 @@ int vwin_drawbegin(HDC dc, int dwg, int view) {
     std::memcpy(saved_colours.palette, Palette, sizeof Palette);
     std::memcpy(saved_colours.fill, FillColour, sizeof FillColour);
     // Nothing white on paper.
-    blacken(Palette, PALETTE_COUNT, false);
-    blacken(FillColour, 8, false);
+    blacken(Palette, PALETTE_COUNT, OffscreenMono != 0);
+    blacken(FillColour, 8, OffscreenMono != 0);
     PenMode = OffscreenOutput && OutputKind != 1 && OutputKind != 4 ? 1 : 0x8000;
     gdi_palette(reinterpret_cast<const COLORREF *>(Palette));
   } else {
