@@ -56,9 +56,14 @@ ink_fontdeps() {
   fi
 }
 
+# Runs from the EXIT trap under set -e: a helper that is already gone must not turn a
+# passing run into a failing one.
 ink_stop_helpers() {
-  if [ -n "${INK_XVFB_PID:-}" ]; then kill "$INK_XVFB_PID" 2>/dev/null; wait "$INK_XVFB_PID" 2>/dev/null; fi
-  [ -x "$WINESERVER" ] && "$WINESERVER" -k >/dev/null 2>&1
+  if [ -n "${INK_XVFB_PID:-}" ]; then
+    kill "$INK_XVFB_PID" 2>/dev/null || true
+    wait "$INK_XVFB_PID" 2>/dev/null || true
+  fi
+  if [ -x "$WINESERVER" ]; then "$WINESERVER" -k >/dev/null 2>&1 || true; fi
   INK_XVFB_PID=
 }
 
