@@ -104,12 +104,49 @@ template <std::size_t N> bool same(const char *a, const char (&b)[N]) { return r
 
 void limit(HWND dlg, int id, int chars) { SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, WPARAM(chars), 0); }
 
-// OK is enabled while every one of the fields holds text.
-void enable_ok(HWND dlg, std::initializer_list<int> ids) {
-  bool all = true;
-  for (int id : ids)
-    all = all && GetWindowTextLengthA(GetDlgItem(dlg, id)) > 0;
-  EnableWindow(GetDlgItem(dlg, IDOK), all);
+// A dialog of text fields whose OK stays disabled until every field holds text.
+struct FieldForm {
+  struct Field {
+    int id;
+    int limit;
+  };
+  Field fields[3];
+  int count;
+  int (*apply)(HWND dlg); // runs on OK; it ends the dialog itself when it accepts
+};
+
+INT_PTR field_form(HWND dlg, UINT msg, WPARAM wp, const FieldForm &form) {
+  switch (msg) {
+  case WM_INITDIALOG:
+    for (int i = 0; i < form.count; ++i)
+      limit(dlg, form.fields[i].id, form.fields[i].limit);
+    EnableWindow(GetDlgItem(dlg, IDOK), FALSE);
+    return TRUE;
+  case WM_COMMAND:
+    switch (LOWORD(wp)) {
+    case IDOK:
+      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
+        form.apply(dlg);
+      return TRUE;
+    case IDCANCEL:
+      EndDialog(dlg, -1);
+      return TRUE;
+    default:
+      for (int i = 0; i < form.count; ++i) {
+        if (LOWORD(wp) != form.fields[i].id)
+          continue;
+        if (HIWORD(wp) == EN_CHANGE) {
+          bool all = true;
+          for (int j = 0; j < form.count; ++j)
+            all = all && GetWindowTextLengthA(GetDlgItem(dlg, form.fields[j].id)) > 0;
+          EnableWindow(GetDlgItem(dlg, IDOK), all);
+        }
+        return TRUE;
+      }
+    }
+    break;
+  }
+  return FALSE;
 }
 
 // --- seal files ------------------------------------------------------------------
@@ -390,15 +427,32 @@ HINSTANCE Raru_DlgInstance() { return plg_module ? plg_module : GetModuleHandleA
 INT_PTR Raru_Dialog(int id, HWND owner) {
   DLGPROC proc = nullptr;
   switch (id) {
-  case IDD_RARU_CONFIG: proc = Raru_ConfigDlgProc; break;
-  case IDD_RARU_FIRSTUSER: proc = Raru_FirstUserDlgProc; break;
-  case IDD_RARU_PASSWORD: proc = Raru_PasswordDlgProc; break;
-  case IDD_RARU_USERCHG: proc = Raru_UserNameDlgProc; break;
-  case IDD_RARU_PWCHG: proc = Raru_PasswordChangeDlgProc; break;
-  case IDD_RARU_CHOOSER: proc = Raru_ChooserDlgProc; break;
-  case IDD_RARU_ADD: proc = Raru_AddRaruDlgProc; break;
-  case IDD_RARU_CONFIRM: proc = Raru_ConfirmDlgProc; break;
-  default: return -1;
+  case IDD_RARU_CONFIG:
+    proc = Raru_ConfigDlgProc;
+    break;
+  case IDD_RARU_FIRSTUSER:
+    proc = Raru_FirstUserDlgProc;
+    break;
+  case IDD_RARU_PASSWORD:
+    proc = Raru_PasswordDlgProc;
+    break;
+  case IDD_RARU_USERCHG:
+    proc = Raru_UserNameDlgProc;
+    break;
+  case IDD_RARU_PWCHG:
+    proc = Raru_PasswordChangeDlgProc;
+    break;
+  case IDD_RARU_CHOOSER:
+    proc = Raru_ChooserDlgProc;
+    break;
+  case IDD_RARU_ADD:
+    proc = Raru_AddRaruDlgProc;
+    break;
+  case IDD_RARU_CONFIRM:
+    proc = Raru_ConfirmDlgProc;
+    break;
+  default:
+    return -1;
   }
   if (id == IDD_RARU_CHOOSER || id == IDD_RARU_ADD || id == IDD_RARU_CONFIRM) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
@@ -446,32 +500,9 @@ int Raru_ApplyFirstUser(HWND dlg) {
 }
 
 INT_PTR CALLBACK Raru_FirstUserDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-  case WM_INITDIALOG:
-    limit(dlg, IDC_FU_USER, NAME_LIMIT);
-    limit(dlg, IDC_FU_PASS, PASS_LIMIT);
-    limit(dlg, IDC_FU_REPEAT, PASS_LIMIT);
-    EnableWindow(GetDlgItem(dlg, IDOK), FALSE);
-    return TRUE;
-  case WM_COMMAND:
-    switch (LOWORD(wp)) {
-    case IDC_FU_USER:
-    case IDC_FU_PASS:
-    case IDC_FU_REPEAT:
-      if (HIWORD(wp) == EN_CHANGE)
-        enable_ok(dlg, {IDC_FU_USER, IDC_FU_PASS, IDC_FU_REPEAT});
-      return TRUE;
-    case IDOK:
-      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
-        Raru_ApplyFirstUser(dlg);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dlg, -1);
-      return TRUE;
-    }
-    break;
-  }
-  return FALSE;
+  static const FieldForm form{
+      {{IDC_FU_USER, NAME_LIMIT}, {IDC_FU_PASS, PASS_LIMIT}, {IDC_FU_REPEAT, PASS_LIMIT}}, 3, Raru_ApplyFirstUser};
+  return field_form(dlg, msg, wp, form);
 }
 
 int Raru_CheckPassword(HWND dlg) {
@@ -493,28 +524,8 @@ int Raru_CheckPassword(HWND dlg) {
 }
 
 INT_PTR CALLBACK Raru_PasswordDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-  case WM_INITDIALOG:
-    limit(dlg, IDC_PW_PASS, PASS_LIMIT);
-    EnableWindow(GetDlgItem(dlg, IDOK), FALSE);
-    return TRUE;
-  case WM_COMMAND:
-    switch (LOWORD(wp)) {
-    case IDC_PW_PASS:
-      if (HIWORD(wp) == EN_CHANGE)
-        enable_ok(dlg, {IDC_PW_PASS});
-      return TRUE;
-    case IDOK:
-      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
-        Raru_CheckPassword(dlg);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dlg, -1);
-      return TRUE;
-    }
-    break;
-  }
-  return FALSE;
+  static const FieldForm form{{{IDC_PW_PASS, PASS_LIMIT}}, 1, Raru_CheckPassword};
+  return field_form(dlg, msg, wp, form);
 }
 
 // --- settings -------------------------------------------------------------------
@@ -661,30 +672,8 @@ int Raru_ApplyUserNameChange(HWND dlg) {
 }
 
 INT_PTR CALLBACK Raru_UserNameDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-  case WM_INITDIALOG:
-    limit(dlg, IDC_UC_PASS, PASS_LIMIT);
-    limit(dlg, IDC_UC_USER, NAME_LIMIT);
-    EnableWindow(GetDlgItem(dlg, IDOK), FALSE);
-    return TRUE;
-  case WM_COMMAND:
-    switch (LOWORD(wp)) {
-    case IDC_UC_PASS:
-    case IDC_UC_USER:
-      if (HIWORD(wp) == EN_CHANGE)
-        enable_ok(dlg, {IDC_UC_PASS, IDC_UC_USER});
-      return TRUE;
-    case IDOK:
-      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
-        Raru_ApplyUserNameChange(dlg);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dlg, -1);
-      return TRUE;
-    }
-    break;
-  }
-  return FALSE;
+  static const FieldForm form{{{IDC_UC_PASS, PASS_LIMIT}, {IDC_UC_USER, NAME_LIMIT}}, 2, Raru_ApplyUserNameChange};
+  return field_form(dlg, msg, wp, form);
 }
 
 int Raru_ApplyPasswordChange(HWND dlg) {
@@ -730,32 +719,9 @@ int Raru_ApplyPasswordChange(HWND dlg) {
 }
 
 INT_PTR CALLBACK Raru_PasswordChangeDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-  case WM_INITDIALOG:
-    limit(dlg, IDC_PC_OLD, PASS_LIMIT);
-    limit(dlg, IDC_PC_NEW, PASS_LIMIT);
-    limit(dlg, IDC_PC_REPEAT, PASS_LIMIT);
-    EnableWindow(GetDlgItem(dlg, IDOK), FALSE);
-    return TRUE;
-  case WM_COMMAND:
-    switch (LOWORD(wp)) {
-    case IDC_PC_OLD:
-    case IDC_PC_NEW:
-    case IDC_PC_REPEAT:
-      if (HIWORD(wp) == EN_CHANGE)
-        enable_ok(dlg, {IDC_PC_OLD, IDC_PC_NEW, IDC_PC_REPEAT});
-      return TRUE;
-    case IDOK:
-      if (IsWindowEnabled(GetDlgItem(dlg, IDOK))) // Enter with a field still empty
-        Raru_ApplyPasswordChange(dlg);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dlg, -1);
-      return TRUE;
-    }
-    break;
-  }
-  return FALSE;
+  static const FieldForm form{
+      {{IDC_PC_OLD, PASS_LIMIT}, {IDC_PC_NEW, PASS_LIMIT}, {IDC_PC_REPEAT, PASS_LIMIT}}, 3, Raru_ApplyPasswordChange};
+  return field_form(dlg, msg, wp, form);
 }
 
 int Raru_RestampOwner(HWND owner, const char *oldName) {
