@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "watchdog.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,35 +156,7 @@ private:
   UINT_PTR timer_ = 0;
 };
 
-// Fails the whole run when a test hangs in a modal loop longer than the limit.
-class Watchdog {
-public:
-  explicit Watchdog(DWORD ms = 20000) : ms_(ms) {
-    done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-  }
-  ~Watchdog() {
-    SetEvent(done_);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    CloseHandle(done_);
-  }
-
-private:
-  static DWORD WINAPI run(void *p) {
-    auto *w = static_cast<Watchdog *>(p);
-    if (WaitForSingleObject(w->done_, w->ms_) == WAIT_TIMEOUT) {
-      const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-      std::fprintf(stderr, "watchdog: %s.%s hangs in a modal loop\n", info ? info->test_suite_name() : "?",
-                   info ? info->name() : "?");
-      std::fflush(stderr);
-      ExitProcess(3);
-    }
-    return 0;
-  }
-  DWORD ms_;
-  HANDLE done_ = nullptr, thread_ = nullptr;
-};
+using Watchdog = ::testing_watchdog::Watchdog;
 
 // The real modal windows run only while the test runner's unattended answers are off.
 class RealModals {

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "../common/watchdog.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -139,37 +141,7 @@ inline Step run(std::function<void()> f) {
   };
 }
 
-// Fails the whole run when a test hangs in a modal loop longer than the limit.
-class Watchdog {
-public:
-  explicit Watchdog(DWORD ms = 30000) : ms_(ms) {
-    done_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-  }
-  ~Watchdog() {
-    SetEvent(done_);
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    CloseHandle(done_);
-  }
-  Watchdog(const Watchdog &) = delete;
-  Watchdog &operator=(const Watchdog &) = delete;
-
-private:
-  static DWORD WINAPI run(void *p) {
-    auto *w = static_cast<Watchdog *>(p);
-    if (WaitForSingleObject(w->done_, w->ms_) == WAIT_TIMEOUT) {
-      const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-      std::fprintf(stderr, "watchdog: %s.%s hangs in a modal dialog\n", info ? info->test_suite_name() : "?",
-                   info ? info->name() : "?");
-      std::fflush(stderr);
-      ExitProcess(3);
-    }
-    return 0;
-  }
-  DWORD ms_;
-  HANDLE done_ = nullptr, thread_ = nullptr;
-};
+using Watchdog = ::testing_watchdog::Watchdog;
 
 // The steps of one test, played one per tick; real message boxes are shown while it
 // lives (the test runner's unattended answers are off).
@@ -211,7 +183,7 @@ private:
   std::size_t next_ = 0;
   UINT_PTR timer_ = 0;
   bool busy_ = false, hadNoModal_ = false;
-  Watchdog watchdog_;
+  Watchdog watchdog_{30000};
 };
 
 } // namespace pilot
