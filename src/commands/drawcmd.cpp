@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "commands/circcmd.h"
 #include "commands/cmdtable.h"
 #include "database/elements.h"
 #include "database/undo.h"
@@ -267,4 +268,5 @@ void cm_drawtable() {
   CommandTable[20] = cm_polyline;
   CommandTable[28] = cm_rect;
   CommandTable[35] = cm_line;
+  cm_circtable();
 }

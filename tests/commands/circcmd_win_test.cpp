@@ -1,0 +1,205 @@
+// The circle and arc commands run through the pump with scripted points and typed lines.
+#include "cmdharness.h"
+
+#include "commands/circcmd.h"
+#include "commands/drawcmd.h"
+#include "database/undo.h"
+#include "input/numkey.h"
+#include "shell/ledit.h"
+
+using namespace cmdtest;
+
+namespace {
+
+// Types the lines, one into each one-line editor that opens, Esc for a null line.
+class Typist {
+public:
+  explicit Typist(std::vector<const char *> lines) : lines_(std::move(lines)) {
+    self() = this;
+    timer_ = SetTimer(nullptr, 0, 40, tick);
+  }
+  ~Typist() {
+    KillTimer(nullptr, timer_);
+    self() = nullptr;
+  }
+  bool done() const { return next_ >= lines_.size(); }
+
+private:
+  static Typist *&self() {
+    static Typist *t = nullptr;
+    return t;
+  }
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    Typist *t = self();
+    if (!t)
+      return;
+    // An editor is typed into once; the next one may open before a tick sees none.
+    HWND f = ledit_window();
+    if (!f || GetPropA(f, "typed") || t->done())
+      return;
+    SetPropA(f, "typed", reinterpret_cast<HANDLE>(1));
+    HWND e = GetWindow(f, GW_CHILD);
+    const char *s = t->lines_[t->next_++];
+    SetWindowTextA(e, "");
+    for (const char *c = s ? s : ""; *c; ++c)
+      PostMessageA(e, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    PostMessageA(e, WM_KEYDOWN, s ? VK_RETURN : VK_ESCAPE, 1);
+  }
+  std::vector<const char *> lines_;
+  size_t next_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+constexpr uint16_t LINE_ATTR = 0x2A52; // pen 2, kind 5, start style 2, end style 5
+constexpr uint16_t NO_STYLES = 0x0052;
+constexpr uint16_t TWIN_ATTR = 0x0013; // pen 3, kind 1
+
+ElementRecord arc_rec(double cx, double cy, double r, double s, double e, uint16_t attr, uint8_t layer) {
+  ElementRecord a;
+  std::memset(&a, 0, sizeof a);
+  a.kind = ARC;
+  a.layer = layer;
+  a.arc.cx = cx, a.arc.cy = cy, a.arc.r = r;
+  a.arc.start = s, a.arc.end = e;
+  a.arc.attr = attr;
+  return a;
+}
+
+class Circ : public CommandTest {
+protected:
+  void SetUp() override {
+    CommandTest::SetUp();
+    attrs(9, LINE_ATTR);
+  }
+  static void attrs(uint16_t layer, uint16_t lin) {
+    uint16_t states[64], cur = 0;
+    sys_layer('r', 0, &cur, states);
+    cur = layer;
+    sys_layer('w', 0, &cur, states);
+    sys_linatr('w', &lin);
+  }
+  // Runs command n with points and typed lines; its result.
+  int type(int n, std::vector<Ev> points, std::vector<const char *> lines) {
+    Typist t(std::move(lines));
+    const int r = run(n, std::move(points));
+    EXPECT_TRUE(t.done()) << "command " << n << " left typed lines unread";
+    return r;
+  }
+  static void expect(const std::vector<ElementRecord> &want, const char *what = "") {
+    const auto got = records(0);
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (size_t i = 0; i < want.size(); i++)
+      EXPECT_TRUE(same_record(got[i], want[i])) << what << " element " << i;
+  }
+};
+
+TEST_F(Circ, ConcentricCirclesAreOneUndoStep) {
+  EXPECT_EQ(type(40, {click(1, 2), end()}, {"10,20,30"}), 800);
+  expect({arc_rec(1, 2, 10, 0, 360, NO_STYLES, 9), arc_rec(1, 2, 20, 0, 360, NO_STYLES, 9),
+          arc_rec(1, 2, 30, 0, 360, NO_STYLES, 9)});
+  EXPECT_EQ(TempMarkList.count, 0u);
+  und_exec(0);
+  EXPECT_TRUE(records(0).empty());
+}
+
+TEST_F(Circ, RefusedRadiiAskAgain) {
+  // Each refused line draws nothing; the last one is taken.
+  EXPECT_EQ(type(40, {click(0, 0), end()}, {"10,-5", ",10", "0", "1e16", "10,,5", "", "4"}), 800);
+  expect({arc_rec(0, 0, 4, 0, 360, NO_STYLES, 9)});
+}
+
+TEST_F(Circ, EscAtTheRadiiEndsWith700) {
+  EXPECT_EQ(type(40, {click(0, 0)}, {nullptr}), 700);
+  EXPECT_TRUE(records(0).empty());
+  EXPECT_EQ(TempMarkList.count, 0u);
+}
+
+TEST_F(Circ, RadiusKeyedOnAScaledLayer) {
+  DrawingEnvRecord env;
+  ASSERT_EQ(sys_dwgenv('R', 0, &env), 0);
+  env.scales[0] = {1, 1};
+  env.scales[2] = {1, 2};
+  ASSERT_EQ(sys_dwgenv('W', 0, &env), 0);
+  attrs(2, LINE_ATTR);
+  double want = 10;
+  scl_ratio(1, 0, 2, &want);
+  EXPECT_DOUBLE_EQ(want, 5.0);
+  EXPECT_EQ(type(40, {click(0, 0), end()}, {"10"}), 800);
+  expect({arc_rec(0, 0, want, 0, 360, NO_STYLES, 2)});
+}
+
+TEST_F(Circ, FullStoreStopsAtTheFirstFailedAdd) {
+  stop();
+  start(1);
+  attrs(9, LINE_ATTR);
+  EXPECT_EQ(type(40, {click(0, 0)}, {"1,2,3"}), CMD_DBFAIL);
+  expect({arc_rec(0, 0, 1, 0, 360, NO_STYLES, 9)});
+  EXPECT_EQ(TempMarkList.count, 0u);
+  und_exec(0);
+  EXPECT_TRUE(records(0).empty());
+}
+
+TEST_F(Circ, ArcAngles) {
+  // 350..10 is refused (end not above start); 350..370 is stored as -10..10. "nan" and
+  // -400 are asked again. 0..360 is a full circle without end styles.
+  EXPECT_EQ(type(60, {click(1, 1), click(2, 2), end()}, {"4", "nan", "-400", "350", "10", "370", "3", "0", "360"}),
+            800);
+  expect({arc_rec(1, 1, 4, -10, 10, LINE_ATTR, 9), arc_rec(2, 2, 3, 0, 360, NO_STYLES, 9)});
+  EXPECT_EQ(TempMarkList.count, 0u);
+}
+
+TEST_F(Circ, EscAtAnAngleEndsWith700) {
+  EXPECT_EQ(type(60, {click(1, 1)}, {"4", "30", nullptr}), 700);
+  EXPECT_TRUE(records(0).empty());
+}
+
+TEST_F(Circ, ArcThroughThreePoints) {
+  EXPECT_EQ(run(63, {click(10, 0), click(0, 10), click(-10, 0), click(0, 0), click(1, 1), click(2, 2), end()}), 800);
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 1u); // the collinear points write nothing
+  EXPECT_EQ(r[0].kind, ARC);
+  EXPECT_NEAR(r[0].arc.cx, 0, 1e-9);
+  EXPECT_NEAR(r[0].arc.cy, 0, 1e-9);
+  EXPECT_NEAR(r[0].arc.r, 10, 1e-9);
+  EXPECT_NEAR(r[0].arc.start, 0, 1e-9);
+  EXPECT_NEAR(r[0].arc.end, 180, 1e-9);
+  EXPECT_EQ(r[0].arc.attr, LINE_ATTR);
+  EXPECT_EQ(r[0].layer, 9);
+  EXPECT_EQ(TempMarkList.count, 0u);
+}
+
+TEST_F(Circ, TwinsDrawInTheConstructionPenOnLayer0) {
+  struct Case {
+    int command;
+    std::vector<Ev> points;
+    std::vector<const char *> lines;
+    ElementRecord want;
+  } cases[] = {
+      {55, {click(1, 1), end()}, {"5"}, arc_rec(1, 1, 5, 0, 360, TWIN_ATTR, 0)},
+      {75, {click(1, 1), end()}, {"3", "0", "90"}, arc_rec(1, 1, 3, 0, 90, TWIN_ATTR, 0)},
+      {76, {click(0, 0), click(5, 5), click(10, 0), end()}, {}, arc_rec(5, 0, 5, 0, 180, TWIN_ATTR, 0)},
+  };
+  for (const Case &c : cases) {
+    stop();
+    start(2000);
+    attrs(9, LINE_ATTR);
+    inp_set(0x1234, 2, 3);
+    EXPECT_EQ(type(c.command, c.points, c.lines), 800) << c.command;
+    const auto r = records(0);
+    ASSERT_EQ(r.size(), 1u) << c.command;
+    EXPECT_EQ(r[0].layer, 0) << c.command;
+    EXPECT_EQ(r[0].arc.attr, TWIN_ATTR) << c.command;
+    EXPECT_NEAR(r[0].arc.cx, c.want.arc.cx, 1e-9) << c.command;
+    EXPECT_NEAR(r[0].arc.r, c.want.arc.r, 1e-9) << c.command;
+    EXPECT_NEAR(r[0].arc.start, c.want.arc.start, 1e-9) << c.command;
+    EXPECT_NEAR(r[0].arc.end, c.want.arc.end, 1e-9) << c.command;
+    uint32_t flags = 0;
+    int32_t target = 0, kind = 0;
+    inp_req('r', &flags, &target, &kind);
+    EXPECT_EQ(flags, 0x1234u) << c.command;
+    EXPECT_EQ(target, 2) << c.command;
+    EXPECT_EQ(kind, 3) << c.command;
+  }
+}
+
+} // namespace
