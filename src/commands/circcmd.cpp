@@ -6,16 +6,21 @@
 #include "commands/cmdtable.h"
 #include "commands/drawcmd.h"
 #include "commands/quickset.h"
+#include "commands/yesno.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
+#include "display/elmdisp_win.h"
 #include "display/view.h"
+#include "display/viewtbl.h"
 #include "geometry/geo.h"
 #include "input/gcrpoint.h"
 #include "input/inpkind.h"
 #include "input/numkey.h"
 #include "input/rubber.h"
 #include "settings/msgout.h"
+#include "select/filter.h"
+#include "select/pick.h"
 #include "settings/params.h"
 
 namespace {
@@ -286,7 +291,144 @@ int32_t arc3p(bool twin) {
   }
 }
 
+// The candidate circle shown in every view of the drawing, or erased.
+void preview(int32_t dwg, double cx, double cy, double r, int32_t colour) {
+  uint16_t lin = 0;
+  const int previous = dwg_setcur(pick_dwg(dwg));
+  sys_linatr('r', &lin);
+  dwg_setcur(previous);
+  uint32_t pens[20] = {};
+  sys_pencol('r', pens);
+  dsp_arc(vew_mask(pick_dwg(dwg)), lin, int32_t(pens[lin & 0xF]), cx, cy, r, 0.0, 360.0, colour);
+}
+
+enum { TAN_TAKEN, TAN_REPICK, TAN_END };
+
+// Offers r1 and then r2 in turn until one is taken.
+int tangent_choice(int32_t dwg, double cx, double cy, double r1, double r2, const uint16_t *cmap, double *r) {
+  double cand = r1;
+  for (;;) {
+    preview(dwg, cx, cy, cand, cmap[14]);
+    const int k = msg_prompt(0, 0, "Y y N n");
+    preview(dwg, cx, cy, cand, cmap[16]);
+    switch (cmd_yesno(k)) {
+    case CYN_YES:
+      *r = cand;
+      return TAN_TAKEN;
+    case CYN_NO:
+      if (k < 0)
+        return TAN_REPICK; // the question cannot be shown: offering the other one would loop
+      cand = cand == r1 ? r2 : r1;
+      break;
+    case CYN_CANCEL:
+      return TAN_REPICK;
+    case CYN_END:
+      return TAN_END;
+    case CYN_OTHER:
+      break;
+    }
+  }
+}
+
+// The radius of a circle about (cx, cy) tangent to a picked line or circle. 13 with
+// *r, 501 back to the centre, 800 the end.
+int tangent_radius(double cx, double cy, const uint16_t *cmap, double *r) {
+  for (;;) {
+    pck_filter(0x8006, 0, 0, 0);
+    int32_t dwg = -1, elem = -1;
+    double px = cx, py = cy;
+    const int code = pck_elem(5609, PCK_CURDWG, &dwg, &px, &py, &elem);
+    if (code == 800 || code == 501)
+      return code;
+    if (!accepted(code) || elem < 0)
+      continue;
+    ElementRecord rec;
+    if (elm_read(pick_dwg(dwg), elem, &rec, nullptr, 0) != 0)
+      continue;
+    const GeoPoint c{cx, cy};
+    const uint16_t kind = uint16_t(rec.kind & 0x7FFF);
+    if (kind == LIN) {
+      const GeoPoint p0{rec.lin.x1, rec.lin.y1}, p1{rec.lin.x2, rec.lin.y2};
+      GeoPoint foot;
+      double d = 0;
+      if (geo_perpft(&p0, &p1, &c, &foot, &d) < 0 || !(d >= ELM_TINY))
+        continue; // no line, or the centre lies on it
+      *r = d;
+      return 13;
+    }
+    if (kind != ARC)
+      continue;
+    const double d = std::hypot(rec.arc.cx - cx, rec.arc.cy - cy);
+    if (!(d >= ELM_TINY))
+      continue; // concentric
+    const double r1 = std::fabs(rec.arc.r - d), r2 = rec.arc.r + d;
+    if (r1 < ELM_TINY) {
+      *r = r2;
+      return 13;
+    }
+    const int t = tangent_choice(dwg, cx, cy, r1, r2, cmap, r);
+    if (t == TAN_END)
+      return 800;
+    if (t == TAN_TAKEN)
+      return 13;
+  }
+}
+
 } // namespace
+
+int32_t cm_circpt() {
+  inp_set(233, 1, 0);
+  uint16_t cmap[20];
+  if (sys_colmap('r', cmap) != 0)
+    return 700;
+  int32_t state = 0;
+  mrk_list(5);
+  for (;;) {
+    double cx = 0, cy = 0;
+    int32_t dwg = -1;
+    const int first = ask(5610, ANY_DRAWING, &cx, &cy, &dwg, &state);
+    if (first == 800)
+      return ended(800);
+    if (!accepted(first))
+      continue;
+    mrk_list(2, pick_dwg(dwg), cx, cy);
+    double r = 0;
+    int code;
+    for (;;) {
+      rub_startpt(4, cx, cy);
+      double x = 0, y = 0;
+      int32_t dwg2 = -1;
+      code = ask(5611, GCR_CURDWG, &x, &y, &dwg2, &state);
+      rub_start(0);
+      if (code == 800)
+        return ended(800);
+      if (accepted(code)) {
+        if (std::fabs(x - cx) < ELM_TINY && std::fabs(y - cy) < ELM_TINY)
+          continue;
+        r = std::hypot(x - cx, y - cy);
+        break;
+      }
+      if (code == 501) {
+        code = tangent_radius(cx, cy, cmap, &r);
+        break;
+      }
+    }
+    if (code == 800)
+      return ended(800);
+    if (code == 501) {
+      mrk_list(3);
+      continue;
+    }
+    const Attrs a = attrs_of(dwg, false);
+    und_pend(pick_dwg(dwg));
+    mrk_list(5);
+    if (!add_arc(dwg, cx, cy, r, 0.0, 360.0, a))
+      return ended(CMD_DBFAIL);
+    inp_updall();
+  }
+}
+
+namespace {} // namespace
 
 int32_t cm_circrad() { return circles(false); }
 int32_t cm_circrad2() { return circles(true); }
@@ -297,6 +439,7 @@ int32_t cm_arc3p2() { return arc3p(true); }
 
 void cm_circtable() {
   CommandTable[40] = cm_circrad;
+  CommandTable[41] = cm_circpt;
   CommandTable[55] = cm_circrad2;
   CommandTable[60] = cm_arccr;
   CommandTable[63] = cm_arc3p;

@@ -202,4 +202,90 @@ TEST_F(Circ, TwinsDrawInTheConstructionPenOnLayer0) {
   }
 }
 
+int32_t add_to0(const ElementRecord &r) {
+  ElementRecord c = r;
+  return elm_add(0, 0, -1, &c, nullptr);
+}
+
+TEST_F(Circ, CircleThroughAPoint) {
+  // A point on the centre is asked again.
+  EXPECT_EQ(run(41, {click(1, 1), click(1, 1), click(4, 5), end()}), 800);
+  expect({arc_rec(1, 1, 5, 0, 360, NO_STYLES, 9)});
+  EXPECT_EQ(TempMarkList.count, 0u);
+}
+
+TEST_F(Circ, TangentCircles) {
+  struct Case {
+    const char *what;
+    ElementRecord picked;
+    std::vector<Ev> in;
+    std::vector<int> answers;
+    double radius; // 0: nothing drawn
+    size_t questions;
+  } cases[] = {
+      {"to a line: its distance",
+       lin_rec(-20, 10, 20, 10, 0x11, 1),
+       {click(0, 0), rclick(), click(5, 10), end()},
+       {},
+       10,
+       0},
+      {"to a circle through the centre: no question",
+       arc_rec(5, 0, 5, 0, 360, 0x11, 1),
+       {click(0, 0), rclick(), click(10, 0), end()},
+       {},
+       10,
+       0},
+      {"N then Y takes the outer one",
+       arc_rec(3, 0, 10, 0, 360, 0x11, 1),
+       {click(0, 0), rclick(), click(13, 0), end()},
+       {'N', 'Y'},
+       13,
+       2},
+      {"Enter takes the inner one",
+       arc_rec(3, 0, 10, 0, 360, 0x11, 1),
+       {click(0, 0), rclick(), click(13, 0), end()},
+       {'x', 13},
+       7,
+       2},
+      {"Esc picks again",
+       arc_rec(3, 0, 10, 0, 360, 0x11, 1),
+       {click(0, 0), rclick(), click(13, 0), rclick(), end()},
+       {27},
+       0,
+       1},
+      {"a failed question picks again",
+       arc_rec(3, 0, 10, 0, 360, 0x11, 1),
+       {click(0, 0), rclick(), click(13, 0), rclick(), end()},
+       {-2},
+       0,
+       1},
+      {"a concentric circle is picked again",
+       arc_rec(0, 0, 5, 0, 360, 0x11, 1),
+       {click(0, 0), rclick(), click(5, 0), rclick(), end()},
+       {},
+       0,
+       0},
+      {"a centre on the line is picked again",
+       lin_rec(-20, 0, 20, 0, 0x11, 1),
+       {click(0, 0), rclick(), click(5, 0), rclick(), end()},
+       {},
+       0,
+       0},
+  };
+  for (const Case &c : cases) {
+    stop();
+    start(2000);
+    attrs(9, LINE_ATTR);
+    ASSERT_GE(add_to0(c.picked), 1) << c.what;
+    asked().answers.assign(c.answers.begin(), c.answers.end());
+    EXPECT_EQ(run(41, c.in), 800) << c.what;
+    EXPECT_EQ(asked().texts.size(), c.questions) << c.what;
+    const auto r = records(0);
+    ASSERT_EQ(r.size(), c.radius > 0 ? 2u : 1u) << c.what;
+    if (c.radius > 0)
+      EXPECT_TRUE(same_record(r[1], arc_rec(0, 0, c.radius, 0, 360, NO_STYLES, 9))) << c.what;
+    EXPECT_EQ(TempMarkList.count, 0u) << c.what;
+  }
+}
+
 } // namespace
