@@ -5,6 +5,7 @@
 
 #include "commands/circcmd.h"
 #include "commands/cmdtable.h"
+#include "commands/erasecmd.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
@@ -269,4 +270,5 @@ void cm_drawtable() {
   CommandTable[28] = cm_rect;
   CommandTable[35] = cm_line;
   cm_circtable();
+  cm_erasetable();
 }
