@@ -1,6 +1,9 @@
 // The circle and arc commands run through the pump with scripted points and typed lines.
 #include "cmdharness.h"
 
+#include "../common/pngwrite.h"
+#include "../common/screencap.h"
+
 #include "commands/circcmd.h"
 #include "commands/drawcmd.h"
 #include "database/undo.h"
@@ -286,6 +289,51 @@ TEST_F(Circ, TangentCircles) {
       EXPECT_TRUE(same_record(r[1], arc_rec(0, 0, c.radius, 0, 360, NO_STYLES, 9))) << c.what;
     EXPECT_EQ(TempMarkList.count, 0u) << c.what;
   }
+}
+
+TEST_F(Circ, PictureOfCirclesAnArcAndTheTangentPreview) {
+  attrs(1, 0x0011);
+  EXPECT_EQ(type(40, {click(-30, 0), end()}, {"5,10"}), 800);
+  EXPECT_EQ(run(63, {click(-5, -15), click(5, -5), click(15, -15), end()}), 800);
+  ASSERT_GE(add_to0(arc_rec(25, 0, 10, 0, 360, 0x0011, 1)), 1);
+  HWND view = win_.drawings[0]->view;
+  RECT rc;
+  GetClientRect(view, &rc);
+  const int w = rc.right, h = rc.bottom;
+  // The candidate about (20, 0): radius 5 offered first, refused, then 15 taken. The
+  // picture is taken while the first is asked about.
+  std::vector<uint32_t> during;
+  int questions = 0;
+  ui_setresponder([&](const UiQuestion &) {
+    if (questions++ == 0) {
+      during = window_capture(view, w, h);
+      return int('N');
+    }
+    return int('Y');
+  });
+  EXPECT_EQ(run(41, {click(20, 0), rclick(), click(35, 0), end()}), 800);
+  EXPECT_EQ(questions, 2);
+  ASSERT_EQ(during.size(), size_t(w) * size_t(h));
+#ifdef INK_PICTURE_DIR
+  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/commands-circles.png", w, h, during));
+#endif
+  const auto after = window_capture(view, w, h);
+  ASSERT_EQ(after.size(), size_t(w) * size_t(h));
+  const uint32_t bg = after[size_t(h / 2) * w + w - 3];
+  // The top of the offered circle, world (20, 5): shown while asked, erased after.
+  auto near_top = [&](const std::vector<uint32_t> &px) {
+    int32_t x = 0, y = 0;
+    vew_w2dev(0, 0, 20, 5, &x, &y);
+    for (int dy = -1; dy <= 1; dy++)
+      if (px[size_t(y + dy) * w + x] != bg)
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(near_top(during));
+  EXPECT_FALSE(near_top(after));
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 5u);
+  EXPECT_TRUE(same_record(r[4], arc_rec(20, 0, 15, 0, 360, 0x0011, 1)));
 }
 
 } // namespace
