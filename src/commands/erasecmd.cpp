@@ -82,7 +82,9 @@ int32_t cm_erase() {
       const uint32_t e = SelectionList.entries[i];
       if (e == SEL_HOLE)
         continue;
-      elm_delete(dwg, int32_t(e & ~SEL_PARTIAL), colour);
+      // A whole group is listed as its negated node; the node takes its members along.
+      const int32_t k = int32_t(sel_key(e));
+      elm_delete(dwg, k < 0 ? -k : k, colour);
     }
     win_waitcur();
     inp_updall();

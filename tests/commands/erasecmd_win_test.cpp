@@ -3,6 +3,7 @@
 #include "cmdharness.h"
 
 #include "commands/erasecmd.h"
+#include "database/groups.h"
 #include "select/near.h"
 #include "select/picklist.h"
 #include "select/sellist.h"
@@ -111,6 +112,47 @@ TEST_F(Erase, EveryWayOutPutsThePickStateBack) {
     EXPECT_EQ(records(0).size(), 3u) << c.what;
     expect_restored(c.what);
   }
+}
+
+TEST_F(Erase, AGroupGoesWithItsMembers) {
+  add(lin_rec(30, 10, 40, 10, 0x11, 1)); // outside the window; node numbers 1 and 2 read as list marks
+  add(lin_rec(30, 15, 40, 15, 0x11, 1));
+  ElementRecord node;
+  std::memset(&node, 0, sizeof node);
+  node.kind = NOD;
+  node.subkind = 1;
+  node.nod.data[0] = 1100 & 0xFF;
+  node.nod.data[1] = 1100 >> 8;
+  const int32_t g = add(node);
+  ASSERT_GE(g, 3);
+  ASSERT_EQ(grp_open(0, g), 0);
+  add(lin_rec(-10, 0, 10, 0, 0x11, 1));
+  add(lin_rec(-10, 5, 10, 5, 0x11, 1));
+  grp_close(0);
+  ASSERT_EQ(records(0).size(), 5u);
+  asked().answers = {'Y'};
+  EXPECT_EQ(run(100, window_then({end()})), 800);
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].lin.y1, 10);
+  EXPECT_EQ(r[1].lin.y1, 15);
+  und_exec(0);
+  EXPECT_EQ(records(0).size(), 5u);
+}
+
+TEST_F(Erase, AFailedDeleteStopsThePickList) {
+  const int32_t a = add(lin_rec(-10, 0, 10, 0, 0x11, 1));
+  const int32_t b = add(lin_rec(-10, 5, 10, 5, 0x11, 1));
+  ASSERT_EQ(pck_alloc(400), 0);
+  PickList.entries[0] = a;
+  PickList.entries[1] = 99999; // no such element
+  PickList.entries[2] = b;
+  PickList.count = 3;
+  EXPECT_NE(cm_erasepl(0), 0);
+  pck_free();
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].lin.y1, 5);
 }
 
 } // namespace
