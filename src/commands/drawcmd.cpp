@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "commands/circcmd.h"
 #include "commands/cmdtable.h"
+#include "commands/erasecmd.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
@@ -267,4 +269,6 @@ void cm_drawtable() {
   CommandTable[20] = cm_polyline;
   CommandTable[28] = cm_rect;
   CommandTable[35] = cm_line;
+  cm_circtable();
+  cm_erasetable();
 }

@@ -71,7 +71,9 @@ int hvline(int32_t dwg, double x, double y) {
   return 1;
 }
 
-bool near_end(const GeoPoint &q, const double *e) { return std::fabs(q.x - e[0]) <= 1e-6 && std::fabs(q.y - e[1]) <= 1e-6; }
+bool near_end(const GeoPoint &q, const double *e) {
+  return std::fabs(q.x - e[0]) <= 1e-6 && std::fabs(q.y - e[1]) <= 1e-6;
+}
 } // namespace
 
 int pck_alloc(int32_t n) {
@@ -187,8 +189,8 @@ int pck_confirm(int32_t which, int32_t dwg) {
   case 27:
     rc = 27;
     break;
-  default:
-    rc = 0;
+  default: // a closed or failed question is never a yes
+    rc = 1;
   }
   pck_redraw(dwg);
   return rc;
