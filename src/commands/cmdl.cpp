@@ -444,7 +444,7 @@ void dde_reset() {
 
 int dde_cmdl(char *line) {
   Reply[0] = '\0';
-  if (!line || std::memchr(line, '\0', CMDL_LINEMAX + 1) == nullptr)
+  if (!line || strnlen(line, CMDL_LINEMAX + 1) > CMDL_LINEMAX)
     return CMDL_NONE;
   // A poke that arrives while a command waits for the user is turned away.
   if (St.running)
