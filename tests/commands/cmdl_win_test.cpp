@@ -68,6 +68,23 @@ TEST_F(Cmdl, PokeDuringPointInputIsBusy) {
   EXPECT_EQ(records(0).size(), 0u);
 }
 
+TEST_F(Cmdl, InitEndsTheRunningCommand) {
+  // The point command waits; INIT arrives meanwhile and ends it, so the later click stays unread.
+  int init = -1;
+  feed().events = {click(3, 4), during([&] {
+                                  char line[] = "INIT";
+                                  init = dde_cmdl(line);
+                                }),
+                   click(5, 5)};
+  feed().next = 0;
+  cmd_request(0, CommandTable[0], 0, nullptr);
+  cmd_pump();
+  EXPECT_EQ(init, CMDL_ACK);
+  EXPECT_EQ(feed().next, 2u);
+  EXPECT_EQ(records(0).size(), 1u);
+  EXPECT_EQ(dde_state().saved, 0);
+}
+
 TEST_F(Cmdl, PickALine) {
   const std::string n = poke("LINE -10 0 10 0").substr(ACK.size());
   asked().answers = {'Y', 'Y'};
