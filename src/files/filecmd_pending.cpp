@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/cmdl.h"
 #include "database/elements.h"
 #include "database/layers.h"
 #include "database/store.h"
@@ -76,6 +77,7 @@ int take_slot(int *dwg, int *view) {
     msg_err(30151, 1);
     return 1002;
   }
+  dde_slotnew(*dwg); // another drawing takes the slot: a CMDL run's saved attributes stay out
   *view = vew_free(*dwg);
   if (*view < 0) {
     msg_err(30152, 16);

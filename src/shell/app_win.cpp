@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/cmdl_win.h"
 #include "commands/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
@@ -150,6 +151,7 @@ int app_enginit(HWND *mdi) {
   vwin_hook(0);
   cmd_tableinit();
   cmd_shellhooks();
+  dde_cmdlwin();
   if (!pnl_startup())
     return 0;
   mru_init();
