@@ -6,6 +6,8 @@
 #include "framework/dc.h"
 #include "framework/except.h"
 #include "framework/oledata.h"
+#include "framework/oledrop.h"
+#include "framework/oleinit.h"
 #include "framework/view.h"
 #include "framework/winapp.h"
 
@@ -408,6 +410,119 @@ void COleClientItem::Serialize(CArchive &ar) {
   if (!FinishCreate(hr))
     AfxThrowOleException(hr);
   (void)kind; // the object itself tells its kind again
+}
+
+void COleClientItem::CopyToClipboard(BOOL includeLink) {
+  COleDataSource *source = OnGetClipboardData(includeLink, nullptr, nullptr);
+  source->SetClipboard();
+}
+
+COleDataSource *COleClientItem::OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) {
+  auto *source = new COleDataSource;
+  try {
+    GetClipboardData(source, includeLink, offset, size);
+  } catch (...) {
+    source->InternalRelease();
+    throw;
+  }
+  return source;
+}
+
+void COleClientItem::GetClipboardData(COleDataSource *source, BOOL, const POINT *offset, const SIZE *size) {
+  if (!m_lpObject)
+    AfxThrowOleException(OLE_E_BLANK);
+  static CLIPFORMAT cfEmbedded = 0, cfDescriptor = 0;
+  AfxOleRegisterFormat(cfEmbedded, "Embedded Object");
+  AfxOleRegisterFormat(cfDescriptor, "Object Descriptor");
+
+  // The object as it is now, in a storage of its own.
+  SaveObjectToOwnStorage();
+  ILockBytes *bytes = nullptr;
+  IStorage *copy = nullptr;
+  HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+  if (SUCCEEDED(hr)) {
+    hr = StgCreateDocfileOnILockBytes(bytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, &copy);
+    bytes->Release();
+  }
+  if (SUCCEEDED(hr))
+    hr = m_lpStorage->CopyTo(0, nullptr, nullptr, copy);
+  if (SUCCEEDED(hr))
+    hr = copy->Commit(STGC_DEFAULT);
+  if (FAILED(hr)) {
+    if (copy)
+      copy->Release();
+    AfxThrowOleException(hr);
+  }
+  STGMEDIUM m{};
+  m.tymed = TYMED_ISTORAGE;
+  m.pstg = copy;
+  FORMATETC fe{cfEmbedded, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  source->CacheData(cfEmbedded, &m, &fe);
+
+  // Object descriptor: class, aspect, size, offset, status and the full type name.
+  CLSID clsid = CLSID_NULL;
+  m_lpObject->GetUserClassID(&clsid);
+  LPOLESTR typeName = nullptr;
+  m_lpObject->GetUserType(USERCLASSTYPE_FULL, &typeName);
+  const size_t typeChars = typeName ? wcslen(typeName) + 1 : 0;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(OBJECTDESCRIPTOR) + typeChars * sizeof(WCHAR));
+  if (block) {
+    auto *od = static_cast<OBJECTDESCRIPTOR *>(GlobalLock(block));
+    od->cbSize = DWORD(sizeof(OBJECTDESCRIPTOR) + typeChars * sizeof(WCHAR));
+    od->clsid = clsid;
+    od->dwDrawAspect = m_nDrawAspect;
+    SIZE ext{};
+    if (size)
+      ext = *size;
+    else
+      GetCachedExtent(&ext);
+    od->sizel = {ext.cx, ext.cy};
+    od->pointl = {offset ? offset->x : 0, offset ? offset->y : 0};
+    od->dwStatus = GetMiscStatus();
+    if (typeName) {
+      od->dwFullUserTypeName = sizeof(OBJECTDESCRIPTOR);
+      memcpy(reinterpret_cast<BYTE *>(od) + sizeof(OBJECTDESCRIPTOR), typeName, typeChars * sizeof(WCHAR));
+    }
+    GlobalUnlock(block);
+    FORMATETC dfe{cfDescriptor, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    source->CacheGlobalData(cfDescriptor, block, &dfe);
+  }
+  if (typeName)
+    CoTaskMemFree(typeName);
+
+  // The picture the cache holds for the draw aspect.
+  IDataObject *data = nullptr;
+  if (SUCCEEDED(m_lpObject->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data)))) {
+    FORMATETC pfe{CF_METAFILEPICT, nullptr, m_nDrawAspect, -1, TYMED_MFPICT};
+    STGMEDIUM pm{};
+    if (SUCCEEDED(data->GetData(&pfe, &pm))) {
+      if (pm.pUnkForRelease) {
+        // Ours to keep: a copy when the medium still belongs to the object.
+        STGMEDIUM own{};
+        if (AfxCopyStgMedium(CF_METAFILEPICT, &own, &pm))
+          source->CacheData(CF_METAFILEPICT, &own, &pfe);
+        ReleaseStgMedium(&pm);
+      } else {
+        source->CacheData(CF_METAFILEPICT, &pm, &pfe);
+      }
+    }
+    data->Release();
+  }
+}
+
+DWORD COleClientItem::DoDragDrop(const RECT &itemRect, POINT offset, BOOL includeLink, DWORD effects) {
+  // The descriptor wants HIMETRIC; the rectangle and offset are screen pixels.
+  HDC screen = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  SIZE size{MulDiv(itemRect.right - itemRect.left, 2540, dpiX), MulDiv(itemRect.bottom - itemRect.top, 2540, dpiY)};
+  POINT at{MulDiv(offset.x, 2540, dpiX), MulDiv(offset.y, 2540, dpiY)};
+  COleDataSource *source = OnGetClipboardData(includeLink, &at, &size);
+  COleDropSource dropSource;
+  DWORD effect = DROPEFFECT_NONE;
+  const HRESULT hr = ::DoDragDrop(source->GetDataObject(), dropSource.GetInterface(), effects, &effect);
+  source->InternalRelease();
+  return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
 }
 
 // Client site and advise sink.

@@ -63,6 +63,19 @@ public:
   IOleObject *GetOleObject() const { return m_lpObject; }
   SCODE GetLastStatus() const { return m_scLast; }
 
+  // Puts the item on the clipboard (OnGetClipboardData). Throws COleException.
+  void CopyToClipboard(BOOL includeLink = FALSE);
+  // A new data source (the caller's reference): "Embedded Object" (a copy of the
+  // item's storage), "Object Descriptor" and the cached picture.
+  virtual COleDataSource *OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size);
+  // Fills the data source with the item's formats.
+  void GetClipboardData(COleDataSource *source, BOOL includeLink = FALSE, const POINT *offset = nullptr,
+                        const SIZE *size = nullptr);
+  // Drags the item (Esc cancels, releasing the button drops); the effect done, or
+  // DROPEFFECT_NONE.
+  DWORD DoDragDrop(const RECT &itemRect, POINT offset, BOOL includeLink = FALSE,
+                   DWORD effects = DROPEFFECT_COPY | DROPEFFECT_MOVE);
+
   // Item number, aspect, kind, then the object through its storage.
   void Serialize(CArchive &ar) override;
 

@@ -14,6 +14,8 @@
 #include "framework/file.h"
 #include "framework/olecli.h"
 #include "framework/oledata.h"
+#include "framework/oledrop.h"
+#include "framework/view.h"
 #include "framework/oleinit.h"
 #include "framework/winapp.h"
 #include "fwsrv_ids.h"
@@ -332,6 +334,144 @@ TEST_F(ClientTest, OpenVerbShowsTheServerUntilTheItemIsClosed) {
   EXPECT_TRUE(pumpUntil([&] { return item->GetItemState() == COleClientItem::loadedState; }, 5000));
   EXPECT_TRUE(pumpUntil([] { return fwsrvTitle() == "fwsrv 0"; }, 5000));
   item->Delete();
+}
+
+// What another process gets when it pastes the copied item.
+TEST_F(ClientTest, CopiedFwsrvItemPastesInAnotherProcessAsRed) {
+  ItemDoc doc;
+  auto *item = new COleClientItem(&doc);
+  ASSERT_TRUE(item->CreateNewItem(kFwSrvClsid));
+  item->Close();
+  ASSERT_NO_THROW(item->CopyToClipboard());
+  const std::string wmf = tempPath("client_paste.wmf");
+  DeleteFileA(wmf.c_str());
+  // olectr needs our clipboard object answered: run it while pumping.
+  std::string line = "\"" + exeDir() + INK_OLECTR + "\" embed paste mfpict \"" + wmf + "\" release";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  EXPECT_TRUE(pumpUntil([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 60000));
+  DWORD code = 999;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u);
+  // The metafile bits olectr got, played into 100 x 60.
+  HANDLE f = CreateFileA(wmf.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  std::vector<BYTE> bits(GetFileSize(f, nullptr));
+  DWORD got = 0;
+  ReadFile(f, bits.data(), DWORD(bits.size()), &got, nullptr);
+  CloseHandle(f);
+  HMETAFILE mf = SetMetaFileBitsEx(UINT(bits.size()), bits.data());
+  ASSERT_NE(mf, nullptr);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 60);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT all{0, 0, 100, 60};
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetMapMode(mem, MM_ANISOTROPIC);
+  SetViewportExtEx(mem, 100, 60, nullptr);
+  PlayMetaFile(mem, mf);
+  SetMapMode(mem, MM_TEXT);
+  EXPECT_EQ(GetPixel(mem, 50, 30), RGB(255, 0, 0));
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  DeleteMetaFile(mf);
+  DeleteFileA(wmf.c_str());
+  OleSetClipboard(nullptr);
+  item->Delete();
+}
+
+// A view that remembers what the drop target told it.
+class DropView : public CView {
+public:
+  DROPEFFECT OnDragEnter(COleDataObject *data, DWORD keys, POINT pt) override {
+    calls.push_back("enter");
+    lastKeys = keys;
+    lastPoint = pt;
+    sawData = data && data->m_lpDataObject;
+    return DROPEFFECT_COPY;
+  }
+  DROPEFFECT OnDragOver(COleDataObject *, DWORD keys, POINT pt) override {
+    calls.push_back("over");
+    lastKeys = keys;
+    lastPoint = pt;
+    return (keys & MK_SHIFT) ? DROPEFFECT_MOVE : DROPEFFECT_COPY;
+  }
+  void OnDragLeave() override { calls.push_back("leave"); }
+  BOOL OnDrop(COleDataObject *data, DROPEFFECT effect, POINT pt) override {
+    calls.push_back("drop");
+    dropEffect = effect;
+    lastPoint = pt;
+    sawData = data && data->m_lpDataObject;
+    return TRUE;
+  }
+  std::vector<std::string> calls;
+  DWORD lastKeys = 0;
+  POINT lastPoint{};
+  DROPEFFECT dropEffect = 0;
+  bool sawData = false;
+};
+
+TEST_F(ClientTest, DropTargetCallsReachTheView) {
+  auto *view = new DropView;
+  ASSERT_TRUE(view->CreateEx(0, nullptr, "drop", WS_POPUP | WS_VISIBLE, 50, 40, 300, 200, nullptr, nullptr));
+  COleDropTarget target;
+  ASSERT_TRUE(target.Register(view));
+  COleDataSource *src = pictureSource(100, 100, RGB(0, 0, 255));
+  IDropTarget *t = target.GetInterface();
+  POINT origin{0, 0};
+  ClientToScreen(view->m_hWnd, &origin);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  EXPECT_EQ(t->DragEnter(src->GetDataObject(), MK_LBUTTON | MK_CONTROL, POINTL{origin.x + 10, origin.y + 20}, &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+  EXPECT_TRUE(view->sawData);
+  EXPECT_EQ(view->lastKeys, DWORD(MK_LBUTTON | MK_CONTROL));
+  EXPECT_EQ(view->lastPoint.x, 10);
+  EXPECT_EQ(view->lastPoint.y, 20);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  EXPECT_EQ(t->DragOver(MK_LBUTTON | MK_SHIFT, POINTL{origin.x + 30, origin.y + 5}, &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+  EXPECT_EQ(view->lastPoint.x, 30);
+  EXPECT_EQ(t->DragLeave(), S_OK);
+  // A drop: the view's effect for the point, limited to what the source allows.
+  effect = DROPEFFECT_COPY;
+  view->sawData = false;
+  EXPECT_EQ(t->DragEnter(src->GetDataObject(), MK_LBUTTON, POINTL{origin.x + 1, origin.y + 2}, &effect), S_OK);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(t->Drop(src->GetDataObject(), MK_SHIFT, POINTL{origin.x + 7, origin.y + 8}, &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE)) << "move is not allowed by the source";
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  EXPECT_EQ(t->Drop(src->GetDataObject(), 0, POINTL{origin.x + 7, origin.y + 8}, &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+  EXPECT_EQ(view->dropEffect, DWORD(DROPEFFECT_COPY));
+  EXPECT_EQ(view->lastPoint.x, 7);
+  EXPECT_EQ(view->lastPoint.y, 8);
+  const std::vector<std::string> want = {"enter", "over", "leave", "enter", "over", "leave", "over", "drop"};
+  EXPECT_EQ(view->calls, want);
+  // The window goes: the registration goes with it and later calls reach nobody.
+  HWND wnd = view->m_hWnd;
+  DestroyWindow(wnd);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(t->DragEnter(src->GetDataObject(), 0, POINTL{0, 0}, &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_NONE));
+  src->InternalRelease();
+}
+
+// The drag source's rules.
+TEST(DropSource, EscCancelsAndReleasingTheButtonsDrops) {
+  COleDropSource s;
+  IDropSource *d = s.GetInterface();
+  EXPECT_EQ(d->QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(d->QueryContinueDrag(FALSE, MK_LBUTTON), S_OK);
+  EXPECT_EQ(d->QueryContinueDrag(FALSE, MK_RBUTTON | MK_SHIFT), S_OK);
+  EXPECT_EQ(d->QueryContinueDrag(FALSE, MK_SHIFT), DRAGDROP_S_DROP);
+  EXPECT_EQ(d->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
 }
 
 } // namespace
