@@ -173,6 +173,35 @@ BOOL COleClientItem::CreateStaticFromData(COleDataObject *data, OLERENDER render
   return FinishCreate(hr);
 }
 
+BOOL COleClientItem::CreateFromFile(const char *path, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  std::wstring w = WideOf(path);
+  HRESULT hr = OleCreateFromFile(CLSID_NULL, w.c_str(), IID_IOleObject, render, formatEtc, GetClientSite(),
+                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
+BOOL COleClientItem::CreateLinkFromFile(const char *path, OLERENDER render, CLIPFORMAT format,
+                                        FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  std::wstring w = WideOf(path);
+  HRESULT hr = OleCreateLinkToFile(w.c_str(), IID_IOleObject, render, formatEtc, GetClientSite(), m_lpStorage,
+                                   reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
 BOOL COleClientItem::CreateLinkFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
                                         FORMATETC *formatEtc) {
   FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};

@@ -35,6 +35,11 @@ public:
                       FORMATETC *formatEtc = nullptr);
   BOOL CreateStaticFromData(COleDataObject *data, OLERENDER render = OLERENDER_DRAW, CLIPFORMAT format = 0,
                             FORMATETC *formatEtc = nullptr);
+  // An embedding of the file's contents / a link to the file.
+  BOOL CreateFromFile(const char *path, OLERENDER render = OLERENDER_DRAW, CLIPFORMAT format = 0,
+                      FORMATETC *formatEtc = nullptr);
+  BOOL CreateLinkFromFile(const char *path, OLERENDER render = OLERENDER_DRAW, CLIPFORMAT format = 0,
+                          FORMATETC *formatEtc = nullptr);
   BOOL CreateLinkFromData(COleDataObject *data, OLERENDER render = OLERENDER_DRAW, CLIPFORMAT format = 0,
                           FORMATETC *formatEtc = nullptr);
 

@@ -13,6 +13,7 @@
 #include "framework/dc.h"
 #include "framework/file.h"
 #include "framework/olecli.h"
+#include "framework/olecdlg.h"
 #include "framework/oledata.h"
 #include "framework/oledrop.h"
 #include "framework/view.h"
@@ -472,6 +473,79 @@ TEST(DropSource, EscCancelsAndReleasingTheButtonsDrops) {
   EXPECT_EQ(d->QueryContinueDrag(FALSE, MK_RBUTTON | MK_SHIFT), S_OK);
   EXPECT_EQ(d->QueryContinueDrag(FALSE, MK_SHIFT), DRAGDROP_S_DROP);
   EXPECT_EQ(d->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
+}
+
+// The insert dialog through its seam: what it was asked, what it chose.
+DWORD g_askedFlags = 0;
+UINT chooseFwsrv(OLEUIINSERTOBJECTA *io) {
+  g_askedFlags = io->dwFlags;
+  io->clsid = kFwSrvClsid;
+  return OLEUI_OK;
+}
+UINT cancelInsert(OLEUIINSERTOBJECTA *) { return OLEUI_CANCEL; }
+
+TEST_F(ClientTest, InsertDialogMakesTheChosenItem) {
+  ItemDoc doc;
+  {
+    COleInsertDialog::SetShowFunction(cancelInsert);
+    COleInsertDialog dlg;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  }
+  COleInsertDialog::SetShowFunction(chooseFwsrv);
+  COleInsertDialog dlg;
+  ASSERT_EQ(dlg.DoModal(), IDOK);
+  COleInsertDialog::SetShowFunction(nullptr);
+  EXPECT_TRUE(g_askedFlags & IOF_SELECTCREATENEW);
+  EXPECT_FALSE(g_askedFlags & (IOF_CREATENEWOBJECT | IOF_CREATEFILEOBJECT | IOF_CREATELINKOBJECT));
+  EXPECT_EQ(dlg.GetSelectionType(), COleInsertDialog::createNewItem);
+  auto *item = new COleClientItem(&doc);
+  ASSERT_TRUE(dlg.CreateItem(item)) << std::hex << item->GetLastStatus();
+  EXPECT_EQ(drawnCentre(*item), RGB(255, 0, 0));
+  item->Delete();
+
+  struct Case {
+    DWORD flags;
+    COleInsertDialog::Selection want;
+  } cases[] = {{IOF_SELECTCREATENEW, COleInsertDialog::createNewItem},
+               {IOF_SELECTCREATEFROMFILE, COleInsertDialog::insertFromFile},
+               {IOF_SELECTCREATEFROMFILE | IOF_CHECKLINK, COleInsertDialog::linkToFile}};
+  for (const Case &c : cases) {
+    COleInsertDialog d;
+    d.m_io.dwFlags = c.flags;
+    EXPECT_EQ(d.GetSelectionType(), c.want) << c.flags;
+  }
+}
+
+UINT chooseIcon(OLEUIOBJECTPROPSA *op) {
+  EXPECT_EQ(op->lpVP->nScaleMin, 10);
+  EXPECT_EQ(op->lpVP->nScaleMax, 500);
+  DWORD aspect = 0;
+  op->lpObjInfo->GetViewInfo(op->dwObject, nullptr, &aspect, nullptr);
+  EXPECT_EQ(aspect, DWORD(DVASPECT_CONTENT));
+  op->lpObjInfo->SetViewInfo(op->dwObject, nullptr, DVASPECT_ICON, 100, FALSE);
+  return OLEUI_OK;
+}
+
+TEST_F(ClientTest, PropertiesDialogChangesTheAspectOnlyWhenItAnswers) {
+  ItemDoc doc;
+  COleDataSource *src = pictureSource(1000, 1000, RGB(0, 0, 255));
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  auto *item = new COleClientItem(&doc);
+  ASSERT_TRUE(item->CreateStaticFromData(&data));
+  src->InternalRelease();
+  {
+    // Wine's dialog is a stub: a failure, nothing changed.
+    COleObjectPropertiesDialog dlg(item);
+    const INT_PTR r = dlg.DoModal();
+    EXPECT_NE(r, IDOK);
+    EXPECT_EQ(item->GetDrawAspect(), DVASPECT_CONTENT);
+  }
+  COleObjectPropertiesDialog::SetShowFunction(chooseIcon);
+  COleObjectPropertiesDialog dlg(item);
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  COleObjectPropertiesDialog::SetShowFunction(nullptr);
+  EXPECT_EQ(item->GetDrawAspect(), DVASPECT_ICON);
 }
 
 } // namespace
