@@ -273,6 +273,63 @@ TEST_F(ClientTest, ItemWithoutRootStorageTravelsInsideTheArchive) {
   EXPECT_EQ(drawnCentre(*b), RGB(0, 128, 0));
 }
 
+// Damaged item records fail the load with a clear error and leave no item behind.
+TEST_F(ClientTest, DamagedItemRecordsFailTheLoad) {
+  COleDataSource *src = pictureSource(2000, 1000, RGB(0, 128, 0));
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  ItemDoc doc;
+  auto *a = new COleClientItem(&doc);
+  ASSERT_TRUE(a->CreateStaticFromData(&data));
+  src->InternalRelease();
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    ar.m_pDocument = &doc;
+    doc.Serialize(ar);
+    ar.Close();
+  }
+  const size_t length = size_t(file.GetLength());
+  std::vector<unsigned char> good(length);
+  file.SeekToBegin();
+  file.Read(good.data(), unsigned(length));
+  // Offset of the place byte: count (4), class record, then number, aspect, kind.
+  size_t place = 0;
+  for (size_t i = 4; i + 13 < good.size(); i++)
+    if (good[i] == 1 && good[i + 4] == DVASPECT_CONTENT && good[i + 8] == OT_STATIC && good[i + 12] == 0) {
+      place = i + 12;
+      break;
+    }
+  ASSERT_NE(place, 0u);
+  struct Case {
+    const char *name;
+    std::vector<unsigned char> bytes;
+  };
+  std::vector<unsigned char> badPlace = good, inRoot = good, hugeCount = good;
+  badPlace[place] = 7;
+  inRoot[place] = 1; // the object is said to be in a root storage the document has not
+  hugeCount[place + 4] = 0xFF, hugeCount[place + 7] = 0x7F;
+  const Case cases[] = {{"truncated", std::vector<unsigned char>(good.begin(), good.end() - 100)},
+                        {"bad place", badPlace},
+                        {"no root storage", inRoot},
+                        {"huge count", hugeCount}};
+  for (const Case &c : cases) {
+    CMemFile in(const_cast<unsigned char *>(c.bytes.data()), c.bytes.size());
+    ItemDoc back;
+    bool threw = false;
+    try {
+      CArchive ar(&in, CArchive::load);
+      ar.m_pDocument = &back;
+      back.Serialize(ar);
+      ar.Close();
+    } catch (CException &) {
+      threw = true;
+    }
+    EXPECT_TRUE(threw) << c.name;
+    EXPECT_TRUE(back.GetItems().empty()) << c.name;
+  }
+}
+
 // Under Wine a local server outlives its last object while the container process lives
 // (raw ole32 OleCreate/Close/Release in this process shows the same): the server's
 // document count, shown in its title, tells that it let go.
