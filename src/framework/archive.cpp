@@ -313,10 +313,18 @@ CObject *CArchive::ReadObject(const CRuntimeClass *requested) {
     AfxThrowMemoryException();
   CheckCount();
   m_loadArray.push_back({nullptr, obj});
+  const size_t at = m_loadArray.size() - 1;
   ++m_nMapCount;
   unsigned saved = m_nObjectSchema;
   m_nObjectSchema = schema;
-  obj->Serialize(*this);
+  try {
+    obj->Serialize(*this);
+  } catch (...) {
+    // The half-read object is nobody's: it goes, and the load fails as a whole.
+    m_loadArray[at].obj = nullptr;
+    delete obj;
+    throw;
+  }
   m_nObjectSchema = saved;
   return obj;
 }

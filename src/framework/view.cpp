@@ -3,8 +3,11 @@
 #include "framework/doctempl.h"
 #include "framework/document.h"
 #include "framework/frame.h"
+#include "framework/oledrop.h"
 
 CView::~CView() {
+  if (m_pDropTarget)
+    m_pDropTarget->Revoke();
   if (m_pDocument)
     m_pDocument->RemoveView(this);
 }
@@ -27,6 +30,8 @@ LRESULT CView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     OnInitialUpdate();
     return 0;
   }
+  if (msg == WM_DESTROY && m_pDropTarget)
+    m_pDropTarget->Revoke();
   return CWnd::WindowProc(msg, wp, lp);
 }
 

@@ -3,10 +3,17 @@
 // gone; it paints through OnPrepareDC and OnDraw.
 #pragma once
 
+#include <ole2.h>
+
 #include "framework/wnd.h"
+
+// The effect of a drop (DROPEFFECT_* bits).
+typedef DWORD DROPEFFECT;
 
 class CDocument;
 class CFrameWnd;
+class COleDataObject;
+class COleDropTarget;
 
 class CView : public CWnd {
 public:
@@ -25,6 +32,13 @@ public:
   // Repaints the whole view.
   virtual void OnUpdate(CView *sender, LPARAM hint, CObject *hintObject);
 
+  // Drag and drop through a registered COleDropTarget; the point is in client
+  // coordinates. By default nothing can be dropped.
+  virtual DROPEFFECT OnDragEnter(COleDataObject *, DWORD, POINT) { return DROPEFFECT_NONE; }
+  virtual DROPEFFECT OnDragOver(COleDataObject *, DWORD, POINT) { return DROPEFFECT_NONE; }
+  virtual void OnDragLeave() {}
+  virtual BOOL OnDrop(COleDataObject *, DROPEFFECT, POINT) { return FALSE; }
+
   BOOL PreCreateWindow(CREATESTRUCTA &cs) override;
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -36,6 +50,8 @@ protected:
 
 private:
   friend class CDocument;
+  friend class COleDropTarget;
   CDocument *m_pDocument = nullptr;
+  COleDropTarget *m_pDropTarget = nullptr; // revoked when the window goes
   CPaintDC *m_paint = nullptr;
 };

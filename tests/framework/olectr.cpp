@@ -307,6 +307,24 @@ struct Embedding {
     }
     return FAILED(hr) ? fail(kCreate, "create", hr) : 0;
   }
+  // An object from what the clipboard holds, as a container pastes it.
+  int paste() {
+    IDataObject *data = nullptr;
+    HRESULT hr = OleGetClipboard(&data);
+    if (SUCCEEDED(hr)) {
+      ILockBytes *bytes = nullptr;
+      hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+      if (SUCCEEDED(hr)) {
+        hr = StgCreateDocfileOnILockBytes(bytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, &storage);
+        bytes->Release();
+      }
+      if (SUCCEEDED(hr))
+        hr = OleCreateFromData(data, IID_IOleObject, OLERENDER_DRAW, nullptr, &site, storage,
+                               reinterpret_cast<void **>(&object));
+      data->Release();
+    }
+    return FAILED(hr) ? fail(kCreate, "paste", hr) : 0;
+  }
   int load(const char *path) {
     std::wstring w = wide(path);
     HRESULT hr = StgOpenStorage(w.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED, nullptr, 0,
@@ -423,18 +441,20 @@ struct Embedding {
 
 // olectr embed <step>...: create <clsid> | load <file> | hostnames <app> <obj> |
 // setextent <cx> <cy> | extent | emf <file> | mfpict <file> | descriptor | text |
-// verb <n> | save <file> | close | release | sleep <ms>
+// verb <n> | save <file> | close | release | sleep <ms> | paste (create from the clipboard)
 int embed(int argc, char **argv) {
   Embedding e;
   int rc = 0;
   for (int i = 0; i < argc && rc == 0; i++) {
     const std::string step = argv[i];
     auto arg = [&](int k) -> const char * { return i + k < argc ? argv[i + k] : nullptr; };
-    if (step != "create" && step != "load" && step != "sleep" && !e.object && step != "release")
+    if (step != "create" && step != "load" && step != "paste" && step != "sleep" && !e.object && step != "release")
       return kUsage;
     if (step == "create" && arg(1)) {
       rc = e.create(arg(1));
       i++;
+    } else if (step == "paste") {
+      rc = e.paste();
     } else if (step == "load" && arg(1)) {
       rc = e.load(arg(1));
       i++;

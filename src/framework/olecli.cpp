@@ -1,0 +1,614 @@
+#include "framework/olecli.h"
+
+#include <string>
+
+#include "framework/archive.h"
+#include "framework/dc.h"
+#include "framework/except.h"
+#include "framework/oledata.h"
+#include "framework/oledrop.h"
+#include "framework/oleinit.h"
+#include "framework/view.h"
+#include "framework/winapp.h"
+
+IMPLEMENT_SERIAL(COleClientItem, CDocItem, 1)
+
+namespace {
+
+std::wstring WideOf(const char *s) {
+  if (!s || !*s)
+    return std::wstring();
+  int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+  std::wstring w(size_t(n > 0 ? n : 1), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
+  w.resize(wcslen(w.c_str()));
+  return w;
+}
+
+std::wstring EmbeddingName(DWORD number) { return L"Embedding " + std::to_wstring(number); }
+
+// An inline object image is never larger than this (a corrupt count must not allocate
+// gigabytes).
+constexpr uint32_t kMaxInlineBytes = 256u << 20;
+
+} // namespace
+
+COleClientItem::COleClientItem(COleDocument *doc) {
+  m_xSite.item = this;
+  if (doc)
+    doc->AddItem(this);
+}
+
+COleClientItem::~COleClientItem() {
+  Release();
+  if (m_pDocument)
+    m_pDocument->RemoveItem(this);
+}
+
+DWORD COleClientItem::GetNewItemNumber() {
+  DWORD highest = 0;
+  if (m_pDocument)
+    for (CDocItem *item : m_pDocument->GetItems())
+      if (auto *c = dynamic_cast<COleClientItem *>(item))
+        if (c != this && c->m_dwItemNumber > highest)
+          highest = c->m_dwItemNumber;
+  return highest + 1;
+}
+
+void COleClientItem::GetItemStorage() {
+  if (m_lpStorage)
+    m_lpStorage->Release();
+  m_lpStorage = nullptr;
+  if (m_lpLockBytes)
+    m_lpLockBytes->Release();
+  m_lpLockBytes = nullptr;
+  HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &m_lpLockBytes);
+  if (FAILED(hr))
+    AfxThrowOleException(hr);
+  hr = StgCreateDocfileOnILockBytes(m_lpLockBytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0,
+                                    &m_lpStorage);
+  if (FAILED(hr)) {
+    m_lpLockBytes->Release();
+    m_lpLockBytes = nullptr;
+    AfxThrowOleException(hr);
+  }
+}
+
+BOOL COleClientItem::FinishCreate(SCODE hr) {
+  m_scLast = hr;
+  if (FAILED(hr) || !m_lpObject) {
+    if (m_lpObject)
+      m_lpObject->Release();
+    m_lpObject = nullptr;
+    m_nItemState = emptyState;
+    return FALSE;
+  }
+  if (SUCCEEDED(m_lpObject->QueryInterface(IID_IViewObject2, reinterpret_cast<void **>(&m_lpViewObject))))
+    m_lpViewObject->SetAdvise(m_nDrawAspect, 0, static_cast<IAdviseSink *>(&m_xSite));
+  m_lpObject->Advise(static_cast<IAdviseSink *>(&m_xSite), &m_dwConnection);
+  CWinApp *app = AfxGetApp();
+  std::wstring appName = WideOf(app ? app->m_strAppName.GetString() : "");
+  std::wstring docName = WideOf(m_pDocument ? m_pDocument->GetTitle().GetString() : "");
+  m_lpObject->SetHostNames(appName.c_str(), docName.c_str());
+  OleSetContainedObject(m_lpObject, TRUE);
+  CLSID clsid = CLSID_NULL;
+  IOleLink *link = nullptr;
+  if (SUCCEEDED(m_lpObject->QueryInterface(IID_IOleLink, reinterpret_cast<void **>(&link)))) {
+    link->Release();
+    m_nItemType = OT_LINK;
+  } else if (SUCCEEDED(m_lpObject->GetUserClassID(&clsid)) &&
+             (IsEqualCLSID(clsid, CLSID_StaticMetafile) || IsEqualCLSID(clsid, CLSID_StaticDib))) {
+    m_nItemType = OT_STATIC;
+  } else {
+    m_nItemType = OT_EMBEDDED;
+  }
+  m_nItemState = loadedState;
+  return TRUE;
+}
+
+namespace {
+
+// Wine 8 leaves a new object's cache empty (OleCreate, OleCreateFromData), so it would
+// draw blank: run it and fill the cache from its own data.
+void RunAndUpdateCache(IOleObject *object) {
+  OleRun(object);
+  IOleCache2 *cache = nullptr;
+  IDataObject *data = nullptr;
+  if (SUCCEEDED(object->QueryInterface(IID_IOleCache2, reinterpret_cast<void **>(&cache))) &&
+      SUCCEEDED(object->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data))))
+    cache->UpdateCache(data, UPDFCACHE_ALL, nullptr);
+  if (data)
+    data->Release();
+  if (cache)
+    cache->Release();
+}
+
+} // namespace
+
+BOOL COleClientItem::CreateNewItem(REFCLSID clsid, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  HRESULT hr = OleCreate(clsid, IID_IOleObject, render, formatEtc, GetClientSite(), m_lpStorage,
+                         reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
+
+BOOL COleClientItem::CreateFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
+                                    FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  HRESULT hr = OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, formatEtc, GetClientSite(),
+                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr))
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
+BOOL COleClientItem::CreateStaticFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
+                                          FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  HRESULT hr = OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, render, formatEtc, GetClientSite(),
+                                       m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
+  if (FAILED(hr) && render == OLERENDER_DRAW) {
+    // Wine 8 refuses the draw render for static objects; the metafile picture asked
+    // for by name gives the same object.
+    FORMATETC mf{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+    GetItemStorage();
+    hr = OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, OLERENDER_FORMAT, &mf, GetClientSite(),
+                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
+  }
+  return FinishCreate(hr);
+}
+
+BOOL COleClientItem::CreateFromFile(const char *path, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  std::wstring w = WideOf(path);
+  HRESULT hr = OleCreateFromFile(CLSID_NULL, w.c_str(), IID_IOleObject, render, formatEtc, GetClientSite(),
+                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
+BOOL COleClientItem::CreateLinkFromFile(const char *path, OLERENDER render, CLIPFORMAT format,
+                                        FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  std::wstring w = WideOf(path);
+  HRESULT hr = OleCreateLinkToFile(w.c_str(), IID_IOleObject, render, formatEtc, GetClientSite(), m_lpStorage,
+                                   reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
+BOOL COleClientItem::CreateLinkFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
+                                        FORMATETC *formatEtc) {
+  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  if (format && !formatEtc)
+    formatEtc = &fe;
+  m_dwItemNumber = GetNewItemNumber();
+  GetItemStorage();
+  // Wine 8 embeds instead of linking; the item is then an embedding.
+  HRESULT hr = OleCreateLinkFromData(data->m_lpDataObject, IID_IOleObject, render, formatEtc, GetClientSite(),
+                                     m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr))
+    RunAndUpdateCache(m_lpObject);
+  return FinishCreate(hr);
+}
+
+BOOL COleClientItem::Draw(CDC *dc, const RECT *rect, DVASPECT aspect) {
+  if (!m_lpObject || !dc || !rect)
+    return FALSE;
+  if (aspect == DVASPECT(-1))
+    aspect = m_nDrawAspect;
+  RECTL r{rect->left, rect->top, rect->right, rect->bottom};
+  HRESULT hr = E_FAIL;
+  if (m_lpViewObject)
+    hr = m_lpViewObject->Draw(aspect, -1, nullptr, nullptr, dc->m_hAttribDC, dc->m_hDC, &r, nullptr, nullptr, 0);
+  m_scLast = hr;
+  return SUCCEEDED(hr);
+}
+
+BOOL COleClientItem::DoVerb(LONG verb, CView *view, MSG *msg) {
+  if (!m_lpObject)
+    return FALSE;
+  if (view)
+    m_pView = view;
+  HWND wnd = view ? view->GetSafeHwnd() : nullptr;
+  RECT rect{};
+  if (wnd)
+    GetClientRect(wnd, &rect);
+  HRESULT hr = m_lpObject->DoVerb(verb, msg, GetClientSite(), -1, wnd, wnd ? &rect : nullptr);
+  m_scLast = hr;
+  return SUCCEEDED(hr);
+}
+
+void COleClientItem::Close(OLECLOSE saveOption) {
+  if (!m_lpObject)
+    return;
+  m_scLast = m_lpObject->Close(saveOption);
+  if (m_nItemState != emptyState)
+    m_nItemState = loadedState;
+}
+
+void COleClientItem::Release(OLECLOSE saveOption) {
+  if (m_lpObject) {
+    m_lpObject->Close(saveOption);
+    if (m_lpViewObject)
+      m_lpViewObject->SetAdvise(m_nDrawAspect, 0, nullptr);
+    if (m_dwConnection)
+      m_lpObject->Unadvise(m_dwConnection);
+    m_dwConnection = 0;
+    m_lpObject->SetClientSite(nullptr);
+  }
+  if (m_lpViewObject)
+    m_lpViewObject->Release();
+  m_lpViewObject = nullptr;
+  if (m_lpObject)
+    m_lpObject->Release();
+  m_lpObject = nullptr;
+  if (m_lpStorage)
+    m_lpStorage->Release();
+  m_lpStorage = nullptr;
+  if (m_lpLockBytes)
+    m_lpLockBytes->Release();
+  m_lpLockBytes = nullptr;
+  m_nItemState = emptyState;
+}
+
+void COleClientItem::Delete(BOOL autoDelete) {
+  Release(OLECLOSE_NOSAVE);
+  if (m_pDocument)
+    m_pDocument->RemoveItem(this);
+  if (autoDelete)
+    delete this;
+}
+
+BOOL COleClientItem::GetExtent(SIZE *size, DVASPECT aspect) {
+  if (!m_lpObject || !size)
+    return FALSE;
+  if (aspect == DVASPECT(-1))
+    aspect = m_nDrawAspect;
+  SIZEL s{};
+  m_scLast = m_lpObject->GetExtent(aspect, &s);
+  if (FAILED(m_scLast))
+    return FALSE;
+  size->cx = s.cx;
+  size->cy = s.cy;
+  return TRUE;
+}
+
+BOOL COleClientItem::GetCachedExtent(SIZE *size, DVASPECT aspect) {
+  if (!m_lpViewObject || !size)
+    return FALSE;
+  if (aspect == DVASPECT(-1))
+    aspect = m_nDrawAspect;
+  SIZEL s{};
+  m_scLast = m_lpViewObject->GetExtent(aspect, -1, nullptr, &s);
+  if (FAILED(m_scLast))
+    return FALSE;
+  size->cx = s.cx;
+  size->cy = s.cy;
+  return TRUE;
+}
+
+DWORD COleClientItem::GetMiscStatus(DVASPECT aspect) const {
+  DWORD status = 0;
+  if (m_lpObject)
+    m_lpObject->GetMiscStatus(aspect == DVASPECT(-1) ? m_nDrawAspect : aspect, &status);
+  return status;
+}
+
+BOOL COleClientItem::UpdateLink() {
+  if (!m_lpObject)
+    return FALSE;
+  m_scLast = m_lpObject->Update();
+  return SUCCEEDED(m_scLast);
+}
+
+void COleClientItem::OnChange(OLE_NOTIFICATION, DWORD) {}
+
+void COleClientItem::SaveObjectToOwnStorage() {
+  if (!m_lpObject || !m_lpStorage)
+    return;
+  IPersistStorage *persist = nullptr;
+  HRESULT hr = m_lpObject->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist));
+  if (FAILED(hr))
+    AfxThrowOleException(hr);
+  hr = OleSave(persist, m_lpStorage, TRUE);
+  persist->SaveCompleted(nullptr);
+  persist->Release();
+  if (FAILED(hr))
+    AfxThrowOleException(hr);
+  hr = m_lpStorage->Commit(STGC_DEFAULT);
+  if (FAILED(hr))
+    AfxThrowOleException(hr);
+}
+
+// Stored form of a client item (all little-endian):
+//   u32 item number, u32 draw aspect, u32 kind (OLE_OBJTYPE),
+//   u8 place: 1 = the object is the sub-storage "Embedding <number>" of the
+//                 document's root storage;
+//             0 = no root storage: u32 byte count, then the compound-file image of
+//                 the item's own storage.
+void COleClientItem::Serialize(CArchive &ar) {
+  auto *doc = dynamic_cast<COleDocument *>(ar.m_pDocument);
+  IStorage *root = doc ? doc->m_lpRootStg : nullptr;
+  if (ar.IsStoring()) {
+    SaveObjectToOwnStorage();
+    ar << uint32_t(m_dwItemNumber) << uint32_t(m_nDrawAspect) << uint32_t(m_nItemType);
+    ar << uint8_t(root ? 1 : 0);
+    if (root) {
+      std::wstring name = EmbeddingName(m_dwItemNumber);
+      IStorage *sub = nullptr;
+      HRESULT hr = root->CreateStorage(name.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &sub);
+      if (FAILED(hr))
+        AfxThrowOleException(hr);
+      hr = m_lpStorage->CopyTo(0, nullptr, nullptr, sub);
+      if (SUCCEEDED(hr))
+        hr = sub->Commit(STGC_DEFAULT);
+      sub->Release();
+      if (FAILED(hr))
+        AfxThrowOleException(hr);
+    } else {
+      HGLOBAL block = nullptr;
+      HRESULT hr = GetHGlobalFromILockBytes(m_lpLockBytes, &block);
+      STATSTG st{};
+      if (SUCCEEDED(hr))
+        hr = m_lpLockBytes->Stat(&st, STATFLAG_NONAME);
+      if (FAILED(hr))
+        AfxThrowOleException(hr);
+      const uint32_t n = uint32_t(st.cbSize.QuadPart);
+      ar << n;
+      const void *p = GlobalLock(block);
+      ar.Write(p, n);
+      GlobalUnlock(block);
+    }
+    return;
+  }
+  Release();
+  uint32_t number = 0, aspect = 0, kind = 0;
+  uint8_t place = 0;
+  ar >> number >> aspect >> kind >> place;
+  m_dwItemNumber = number;
+  m_nDrawAspect = DVASPECT(aspect);
+  if (place == 1) {
+    if (!root)
+      AfxThrowArchiveException(CArchiveException::genericException);
+    std::wstring name = EmbeddingName(number);
+    IStorage *sub = nullptr;
+    HRESULT hr = root->OpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub);
+    if (FAILED(hr))
+      AfxThrowOleException(hr);
+    GetItemStorage();
+    hr = sub->CopyTo(0, nullptr, nullptr, m_lpStorage);
+    sub->Release();
+    if (SUCCEEDED(hr))
+      hr = m_lpStorage->Commit(STGC_DEFAULT);
+    if (FAILED(hr))
+      AfxThrowOleException(hr);
+  } else if (place == 0) {
+    uint32_t n = 0;
+    ar >> n;
+    if (n > kMaxInlineBytes)
+      AfxThrowArchiveException(CArchiveException::genericException);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, n ? n : 1);
+    if (!block)
+      AfxThrowOleException(E_OUTOFMEMORY);
+    void *p = GlobalLock(block);
+    const unsigned got = ar.Read(p, n);
+    GlobalUnlock(block);
+    if (got != n) {
+      GlobalFree(block);
+      AfxThrowArchiveException(CArchiveException::endOfFile);
+    }
+    HRESULT hr = CreateILockBytesOnHGlobal(block, TRUE, &m_lpLockBytes);
+    if (FAILED(hr)) {
+      GlobalFree(block);
+      AfxThrowOleException(hr);
+    }
+    hr = StgOpenStorageOnILockBytes(m_lpLockBytes, nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                    &m_lpStorage);
+    if (FAILED(hr))
+      AfxThrowOleException(hr);
+  } else {
+    AfxThrowArchiveException(CArchiveException::genericException);
+  }
+  HRESULT hr = OleLoad(m_lpStorage, IID_IOleObject, GetClientSite(), reinterpret_cast<void **>(&m_lpObject));
+  if (!FinishCreate(hr))
+    AfxThrowOleException(hr);
+  (void)kind; // the object itself tells its kind again
+}
+
+void COleClientItem::CopyToClipboard(BOOL includeLink) {
+  COleDataSource *source = OnGetClipboardData(includeLink, nullptr, nullptr);
+  source->SetClipboard();
+}
+
+COleDataSource *COleClientItem::OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) {
+  auto *source = new COleDataSource;
+  try {
+    GetClipboardData(source, includeLink, offset, size);
+  } catch (...) {
+    source->InternalRelease();
+    throw;
+  }
+  return source;
+}
+
+void COleClientItem::GetClipboardData(COleDataSource *source, BOOL, const POINT *offset, const SIZE *size) {
+  if (!m_lpObject)
+    AfxThrowOleException(OLE_E_BLANK);
+  static CLIPFORMAT cfEmbedded = 0, cfDescriptor = 0;
+  AfxOleRegisterFormat(cfEmbedded, "Embedded Object");
+  AfxOleRegisterFormat(cfDescriptor, "Object Descriptor");
+
+  // The object as it is now, in a storage of its own.
+  SaveObjectToOwnStorage();
+  ILockBytes *bytes = nullptr;
+  IStorage *copy = nullptr;
+  HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes);
+  if (SUCCEEDED(hr)) {
+    hr = StgCreateDocfileOnILockBytes(bytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, &copy);
+    bytes->Release();
+  }
+  if (SUCCEEDED(hr))
+    hr = m_lpStorage->CopyTo(0, nullptr, nullptr, copy);
+  if (SUCCEEDED(hr))
+    hr = copy->Commit(STGC_DEFAULT);
+  if (FAILED(hr)) {
+    if (copy)
+      copy->Release();
+    AfxThrowOleException(hr);
+  }
+  STGMEDIUM m{};
+  m.tymed = TYMED_ISTORAGE;
+  m.pstg = copy;
+  FORMATETC fe{cfEmbedded, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  source->CacheData(cfEmbedded, &m, &fe);
+
+  // Object descriptor: class, aspect, size, offset, status and the full type name.
+  CLSID clsid = CLSID_NULL;
+  m_lpObject->GetUserClassID(&clsid);
+  LPOLESTR typeName = nullptr;
+  m_lpObject->GetUserType(USERCLASSTYPE_FULL, &typeName);
+  const size_t typeChars = typeName ? wcslen(typeName) + 1 : 0;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(OBJECTDESCRIPTOR) + typeChars * sizeof(WCHAR));
+  if (block) {
+    auto *od = static_cast<OBJECTDESCRIPTOR *>(GlobalLock(block));
+    od->cbSize = DWORD(sizeof(OBJECTDESCRIPTOR) + typeChars * sizeof(WCHAR));
+    od->clsid = clsid;
+    od->dwDrawAspect = m_nDrawAspect;
+    SIZE ext{};
+    if (size)
+      ext = *size;
+    else
+      GetCachedExtent(&ext);
+    od->sizel = {ext.cx, ext.cy};
+    od->pointl = {offset ? offset->x : 0, offset ? offset->y : 0};
+    od->dwStatus = GetMiscStatus();
+    if (typeName) {
+      od->dwFullUserTypeName = sizeof(OBJECTDESCRIPTOR);
+      memcpy(reinterpret_cast<BYTE *>(od) + sizeof(OBJECTDESCRIPTOR), typeName, typeChars * sizeof(WCHAR));
+    }
+    GlobalUnlock(block);
+    FORMATETC dfe{cfDescriptor, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    source->CacheGlobalData(cfDescriptor, block, &dfe);
+  }
+  if (typeName)
+    CoTaskMemFree(typeName);
+
+  // The picture the cache holds for the draw aspect.
+  IDataObject *data = nullptr;
+  if (SUCCEEDED(m_lpObject->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data)))) {
+    FORMATETC pfe{CF_METAFILEPICT, nullptr, m_nDrawAspect, -1, TYMED_MFPICT};
+    STGMEDIUM pm{};
+    if (SUCCEEDED(data->GetData(&pfe, &pm))) {
+      if (pm.pUnkForRelease) {
+        // Ours to keep: a copy when the medium still belongs to the object.
+        STGMEDIUM own{};
+        if (AfxCopyStgMedium(CF_METAFILEPICT, &own, &pm))
+          source->CacheData(CF_METAFILEPICT, &own, &pfe);
+        ReleaseStgMedium(&pm);
+      } else {
+        source->CacheData(CF_METAFILEPICT, &pm, &pfe);
+      }
+    }
+    data->Release();
+  }
+}
+
+DWORD COleClientItem::DoDragDrop(const RECT &itemRect, POINT offset, BOOL includeLink, DWORD effects) {
+  // The descriptor wants HIMETRIC; the rectangle and offset are screen pixels.
+  HDC screen = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  SIZE size{MulDiv(itemRect.right - itemRect.left, 2540, dpiX), MulDiv(itemRect.bottom - itemRect.top, 2540, dpiY)};
+  POINT at{MulDiv(offset.x, 2540, dpiX), MulDiv(offset.y, 2540, dpiY)};
+  COleDataSource *source = OnGetClipboardData(includeLink, &at, &size);
+  COleDropSource dropSource;
+  DWORD effect = DROPEFFECT_NONE;
+  const HRESULT hr = ::DoDragDrop(source->GetDataObject(), dropSource.GetInterface(), effects, &effect);
+  source->InternalRelease();
+  return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
+}
+
+// Client site and advise sink.
+
+HRESULT COleClientItem::XSite::QueryInterface(REFIID iid, void **out) {
+  if (!out)
+    return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite))
+    *out = static_cast<IOleClientSite *>(this);
+  else if (IsEqualIID(iid, IID_IAdviseSink))
+    *out = static_cast<IAdviseSink *>(this);
+  else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  return S_OK;
+}
+
+HRESULT COleClientItem::XSite::SaveObject() {
+  try {
+    item->SaveObjectToOwnStorage();
+  } catch (COleException &e) {
+    return e.m_sc;
+  } catch (CException &) {
+    return E_FAIL;
+  }
+  if (item->m_pDocument)
+    item->m_pDocument->SetModifiedFlag();
+  return S_OK;
+}
+
+HRESULT COleClientItem::XSite::GetMoniker(DWORD, DWORD, IMoniker **out) {
+  if (out)
+    *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT COleClientItem::XSite::GetContainer(IOleContainer **out) {
+  if (out)
+    *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT COleClientItem::XSite::OnShowWindow(BOOL show) {
+  item->m_nItemState = show ? openState : loadedState;
+  item->OnChange(OLE_CHANGED_STATE, item->m_nItemState);
+  return S_OK;
+}
+
+void COleClientItem::XSite::OnViewChange(DWORD aspect, LONG) { item->OnChange(OLE_CHANGED, aspect); }
+
+void COleClientItem::XSite::OnSave() { item->OnChange(OLE_SAVED, 0); }
+
+void COleClientItem::XSite::OnClose() {
+  if (item->m_nItemState == openState) {
+    item->m_nItemState = loadedState;
+    item->OnChange(OLE_CHANGED_STATE, loadedState);
+  }
+  item->OnChange(OLE_CLOSED, 0);
+}
