@@ -65,8 +65,8 @@ void COleClientItem::GetItemStorage() {
   HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &m_lpLockBytes);
   if (FAILED(hr))
     AfxThrowOleException(hr);
-  hr = StgCreateDocfileOnILockBytes(m_lpLockBytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0,
-                                    &m_lpStorage);
+  hr =
+      StgCreateDocfileOnILockBytes(m_lpLockBytes, STGM_SHARE_EXCLUSIVE | STGM_CREATE | STGM_READWRITE, 0, &m_lpStorage);
   if (FAILED(hr)) {
     m_lpLockBytes->Release();
     m_lpLockBytes = nullptr;
@@ -125,96 +125,68 @@ void RunAndUpdateCache(IOleObject *object) {
 
 } // namespace
 
-BOOL COleClientItem::CreateNewItem(REFCLSID clsid, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+template <class Call>
+BOOL COleClientItem::CreateWith(OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc, CacheFill fill, Call call) {
   FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
   if (format && !formatEtc)
     formatEtc = &fe;
   m_dwItemNumber = GetNewItemNumber();
   GetItemStorage();
-  HRESULT hr = OleCreate(clsid, IID_IOleObject, render, formatEtc, GetClientSite(), m_lpStorage,
-                         reinterpret_cast<void **>(&m_lpObject));
-  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
+  HRESULT hr = call(formatEtc, reinterpret_cast<void **>(&m_lpObject));
+  if (SUCCEEDED(hr) && (fill == FILL_ALWAYS || (fill == FILL_IF_RENDERED && render != OLERENDER_NONE)))
     RunAndUpdateCache(m_lpObject);
   return FinishCreate(hr);
 }
 
+BOOL COleClientItem::CreateNewItem(REFCLSID clsid, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+  return CreateWith(render, format, formatEtc, FILL_IF_RENDERED, [&](FORMATETC *fe, void **out) {
+    return OleCreate(clsid, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+  });
+}
 
-BOOL COleClientItem::CreateFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
-                                    FORMATETC *formatEtc) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
-  if (format && !formatEtc)
-    formatEtc = &fe;
-  m_dwItemNumber = GetNewItemNumber();
-  GetItemStorage();
-  HRESULT hr = OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, formatEtc, GetClientSite(),
-                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
-  if (SUCCEEDED(hr))
-    RunAndUpdateCache(m_lpObject);
-  return FinishCreate(hr);
+BOOL COleClientItem::CreateFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+  return CreateWith(render, format, formatEtc, FILL_ALWAYS, [&](FORMATETC *fe, void **out) {
+    return OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+  });
 }
 
 BOOL COleClientItem::CreateStaticFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
                                           FORMATETC *formatEtc) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
-  if (format && !formatEtc)
-    formatEtc = &fe;
-  m_dwItemNumber = GetNewItemNumber();
-  GetItemStorage();
-  HRESULT hr = OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, render, formatEtc, GetClientSite(),
-                                       m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
-  if (FAILED(hr) && render == OLERENDER_DRAW) {
-    // Wine 8 refuses the draw render for static objects; the metafile picture asked
-    // for by name gives the same object.
-    FORMATETC mf{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
-    GetItemStorage();
-    hr = OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, OLERENDER_FORMAT, &mf, GetClientSite(),
-                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
-  }
-  return FinishCreate(hr);
+  return CreateWith(render, format, formatEtc, FILL_NEVER, [&](FORMATETC *fe, void **out) {
+    HRESULT hr =
+        OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+    if (FAILED(hr) && render == OLERENDER_DRAW) {
+      // Wine 8 refuses the draw render for static objects; the metafile picture asked
+      // for by name gives the same object.
+      FORMATETC mf{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+      GetItemStorage();
+      hr = OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, OLERENDER_FORMAT, &mf, GetClientSite(),
+                                   m_lpStorage, out);
+    }
+    return hr;
+  });
 }
 
 BOOL COleClientItem::CreateFromFile(const char *path, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
-  if (format && !formatEtc)
-    formatEtc = &fe;
-  m_dwItemNumber = GetNewItemNumber();
-  GetItemStorage();
-  std::wstring w = WideOf(path);
-  HRESULT hr = OleCreateFromFile(CLSID_NULL, w.c_str(), IID_IOleObject, render, formatEtc, GetClientSite(),
-                                 m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
-  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
-    RunAndUpdateCache(m_lpObject);
-  return FinishCreate(hr);
+  const std::wstring w = WideOf(path);
+  return CreateWith(render, format, formatEtc, FILL_IF_RENDERED, [&](FORMATETC *fe, void **out) {
+    return OleCreateFromFile(CLSID_NULL, w.c_str(), IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+  });
 }
 
-BOOL COleClientItem::CreateLinkFromFile(const char *path, OLERENDER render, CLIPFORMAT format,
-                                        FORMATETC *formatEtc) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
-  if (format && !formatEtc)
-    formatEtc = &fe;
-  m_dwItemNumber = GetNewItemNumber();
-  GetItemStorage();
-  std::wstring w = WideOf(path);
-  HRESULT hr = OleCreateLinkToFile(w.c_str(), IID_IOleObject, render, formatEtc, GetClientSite(), m_lpStorage,
-                                   reinterpret_cast<void **>(&m_lpObject));
-  if (SUCCEEDED(hr) && render != OLERENDER_NONE)
-    RunAndUpdateCache(m_lpObject);
-  return FinishCreate(hr);
+BOOL COleClientItem::CreateLinkFromFile(const char *path, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
+  const std::wstring w = WideOf(path);
+  return CreateWith(render, format, formatEtc, FILL_IF_RENDERED, [&](FORMATETC *fe, void **out) {
+    return OleCreateLinkToFile(w.c_str(), IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+  });
 }
 
 BOOL COleClientItem::CreateLinkFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format,
                                         FORMATETC *formatEtc) {
-  FORMATETC fe{format, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
-  if (format && !formatEtc)
-    formatEtc = &fe;
-  m_dwItemNumber = GetNewItemNumber();
-  GetItemStorage();
   // Wine 8 embeds instead of linking; the item is then an embedding.
-  HRESULT hr = OleCreateLinkFromData(data->m_lpDataObject, IID_IOleObject, render, formatEtc, GetClientSite(),
-                                     m_lpStorage, reinterpret_cast<void **>(&m_lpObject));
-  if (SUCCEEDED(hr))
-    RunAndUpdateCache(m_lpObject);
-  return FinishCreate(hr);
+  return CreateWith(render, format, formatEtc, FILL_ALWAYS, [&](FORMATETC *fe, void **out) {
+    return OleCreateLinkFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+  });
 }
 
 BOOL COleClientItem::Draw(CDC *dc, const RECT *rect, DVASPECT aspect) {

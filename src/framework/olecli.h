@@ -16,8 +16,14 @@ class COleDataObject;
 class COleDataSource;
 class CView;
 
-enum OLE_NOTIFICATION { OLE_CHANGED = 0, OLE_SAVED = 1, OLE_CLOSED = 2, OLE_RENAMED = 3, OLE_CHANGED_STATE = 4,
-                        OLE_CHANGED_ASPECT = 5 };
+enum OLE_NOTIFICATION {
+  OLE_CHANGED = 0,
+  OLE_SAVED = 1,
+  OLE_CLOSED = 2,
+  OLE_RENAMED = 3,
+  OLE_CHANGED_STATE = 4,
+  OLE_CHANGED_ASPECT = 5
+};
 enum OLE_OBJTYPE { OT_UNKNOWN = 0, OT_LINK = 1, OT_EMBEDDED = 2, OT_STATIC = 3 };
 
 class COleClientItem : public CDocItem {
@@ -115,6 +121,13 @@ protected:
   SCODE m_scLast = S_OK;
 
 private:
+  // The common steps of the Create functions: item number, fresh storage, the ole32
+  // call (given the format wanted, the site and the storage), the cache filled when
+  // the object is to be drawn, then FinishCreate.
+  enum CacheFill { FILL_IF_RENDERED, FILL_ALWAYS, FILL_NEVER };
+  template <class Call>
+  BOOL CreateWith(OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc, CacheFill fill, Call call);
+
   struct XSite : IOleClientSite, IAdviseSink {
     COleClientItem *item;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
