@@ -28,3 +28,6 @@ INT_PTR CALLBACK dlg_txtsize(HWND dialog, UINT message, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK dlg_gridproc(HWND dialog, UINT message, WPARAM wp, LPARAM lp);
 // The system settings dialog (template 1463).
 INT_PTR CALLBACK dlg_sysproc(HWND dialog, UINT message, WPARAM wp, LPARAM lp);
+
+// The background brush of the drawing windows' class from palette entry 15.
+void dlg_setbkbrush();

@@ -3,7 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/sheet.h"
+#include "commands/viewcmd.h"
+#include "display/gdi.h"
 #include "display/grid.h"
+#include "display/grid_win.h"
+#include "display/view.h"
+#include "display/viewtbl.h"
+#include "geometry/geo.h"
+#include "settings/msgout.h"
+#include "shell/appsvc_pending.h"
 #include "files/dlgcalc.h"
 #include "input/calc.h"
 #include "input/keyin.h"
@@ -258,4 +267,52 @@ INT_PTR dlg_run(unsigned number, void *param, unsigned) {
   default:
     return 0; // no dialog of that number here
   }
+}
+
+void dlg_setbkbrush() {
+  for (int d = 0; d < 2; d++)
+    for (int v = 0; v < 16; v++)
+      if (HWND w = vew_hwnd(d, v)) {
+        HBRUSH old = reinterpret_cast<HBRUSH>(SetClassLongPtrA(
+            w, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(CreateSolidBrush(COLORREF(Palette[15])))));
+        if (old)
+          DeleteObject(old);
+        return;
+      }
+}
+
+int32_t dlg_syscmd() {
+  const int dwg = dwg_cur(), view = vew_cur();
+  GridRecord buf{};
+  grd_rec('R', uint32_t(dwg), &buf);
+  if (dlg_run(DLG_SYSTEM, nullptr, 0) != -1) {
+    RaruInfo info{};
+    sys_sealinf('R', &info);
+    dlg_palette(info.backcolor, info.sealcolor, Palette);
+    COLORREF pens[PALETTE_COUNT];
+    for (int i = 0; i < PALETTE_COUNT; i++)
+      pens[i] = COLORREF(Palette[i]);
+    gdi_palette(pens);
+    dlg_setbkbrush();
+    dwg_chsheet(1, 0, 0, info.areax, info.areay, dwg, 1, 1, 1.0);
+    buf.pitchx = info.gridx;
+    buf.pitchy = info.gridy;
+    buf.a1x = deg_cos(0) * info.gridx;
+    buf.a1y = deg_sin(0) * info.gridy;
+    buf.a2x = deg_cos(270) * info.gridx;
+    buf.a2y = deg_sin(270) * info.gridy;
+    msg_disp(0, 0, 0, 0, 501);
+    GridRecord stored{};
+    grd_rec('R', uint32_t(dwg), &stored);
+    if (stored.mode == 1 && stored.kind != 0)
+      grd_onoff(uint32_t(dwg), 0);
+    buf.mode = stored.mode;
+    grd_rec('W', uint32_t(dwg), &buf);
+    if (buf.mode == 1 && buf.kind != 0)
+      grd_onoff(uint32_t(dwg), 1);
+    msg_disp(0, 128, 0, 0, 0);
+    DwgModFlags[dwg] = 1;
+  }
+  vew_redraw(dwg, view);
+  return 700;
 }

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "dlgpilot.h"
+#include "commands/viewcmd.h"
 #include "database/elements.h"
+#include "display/grid.h"
 #include "database/store.h"
 #include "database/undo.h"
 #include "display/viewtbl.h"
@@ -142,6 +145,8 @@ protected:
         return script.closeanswer;
       if (q.kind == UI_MSGBOX && text.find("バックアップ") != std::string::npos)
         return script.backupanswer;
+      if (q.kind == UI_MSGBOX && (q.flags & 0xF) == MB_OKCANCEL)
+        return IDCANCEL;
       return q.kind == UI_MSGBOX ? IDOK : 0;
     });
     app = new VODOreVer;
@@ -505,6 +510,52 @@ TEST_F(FileCmd, TheDocumentStoreReportsAFailedWrite) {
   fresh(doc);
   EXPECT_EQ(fil_docsave(0, doc.c_str()), 0);
   EXPECT_TRUE(exists(doc));
+}
+
+TEST_F(FileCmd, SystemSettingsApplyToTheDrawingAndCancelChangesNothing) {
+  using namespace dlgpilot;
+  ASSERT_TRUE(new_drawing());
+  RaruInfo info{};
+  sys_sealinf('R', &info);
+  info.backcolor = 0, info.sealcolor = 0;
+  sys_sealinf('W', &info);
+  uint32_t palette[PALETTE_COUNT];
+  std::memcpy(palette, Palette, sizeof palette);
+  SheetRecord sheet{};
+  sys_sheet('R', 0, &sheet);
+  GridRecord grid{};
+  grd_rec('R', 0, &grid);
+  DwgModFlags[0] = 0;
+  // Cancel: palette, sheet, grid and flags as they were.
+  Pilot c;
+  c.steps = {[&](HWND d) { set(d, 1468, "30"), press(d, IDCANCEL); }};
+  EXPECT_EQ(c.run([] { return INT_PTR(dlg_syscmd()); }), 700);
+  EXPECT_EQ(std::memcmp(palette, Palette, sizeof palette), 0);
+  SheetRecord now{};
+  sys_sheet('R', 0, &now);
+  EXPECT_EQ(std::memcmp(&now, &sheet, sizeof now), 0);
+  GridRecord g{};
+  grd_rec('R', 0, &g);
+  EXPECT_EQ(std::memcmp(&g, &grid, sizeof g), 0);
+  EXPECT_EQ(DwgModFlags[0], 0u);
+  // OK: black background, a 30 x 40 area, grid 2 x 3.
+  Pilot p;
+  p.steps = {[&](HWND d) {
+    radio(d, 1464, 1465, 1465);
+    set(d, 1468, "30"), set(d, 1469, "40"), set(d, 1470, "2"), set(d, 1471, "3");
+    press(d, IDOK);
+  }};
+  EXPECT_EQ(p.run([] { return INT_PTR(dlg_syscmd()); }), 700);
+  EXPECT_EQ(Palette[15], 0xFFFFFFu);
+  EXPECT_EQ(Palette[16], 0x000000u);
+  sys_sheet('R', 0, &now);
+  EXPECT_EQ(now.width, 30.0);
+  EXPECT_EQ(now.height, 40.0);
+  grd_rec('R', 0, &g);
+  EXPECT_EQ(+g.pitchx, 2.0);
+  EXPECT_EQ(+g.pitchy, 3.0);
+  EXPECT_NEAR(+g.a2y, -3.0, 1e-12);
+  EXPECT_EQ(DwgModFlags[0], 1u);
 }
 
 } // namespace
