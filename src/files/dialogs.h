@@ -4,6 +4,16 @@
 #include <windows.h>
 
 #include "files/dlgfield.h"
+#include "settings/params.h"
+
+// The new-figure dialog's record (the caller's; in memory only).
+struct NewFigParam {
+  uint32_t kind; // 1 new figure; else the area change
+  uint32_t dwg;
+  DrawingEnvRecord env;
+  char tplpath[262]; // the chosen template, else empty
+  double rescale;    // new scale / old scale when a template was chosen
+};
 
 // Dialog numbers of dlg_run.
 enum : unsigned {
@@ -31,3 +41,9 @@ INT_PTR CALLBACK dlg_sysproc(HWND dialog, UINT message, WPARAM wp, LPARAM lp);
 
 // The background brush of the drawing windows' class from palette entry 15.
 void dlg_setbkbrush();
+
+// The new-figure dialog (template 141) over the caller's NewFigParam (lParam):
+// 0 OK, -1 cancelled. The drawing's environment is written only on OK.
+INT_PTR CALLBACK dlg_nfproc(HWND dialog, UINT message, WPARAM wp, LPARAM lp);
+// PAPERSIZE_INDEX of section NEWFIGINFO: 'R' reads (0..11, else 3), 'W' writes *index. 0.
+int dlg_nfprf(int op, int *index);

@@ -262,6 +262,9 @@ INT_PTR dlg_run(unsigned number, void *param, unsigned) {
   switch (number) {
   case DLG_GRID:
     return DialogBoxParamA(inst, MAKEINTRESOURCEA(104), owner, dlg_gridproc, lp);
+  case DLG_NEWFIG:
+  case 16:
+    return DialogBoxParamA(inst, MAKEINTRESOURCEA(141), owner, dlg_nfproc, lp);
   case DLG_SYSTEM:
     return DialogBoxParamA(inst, MAKEINTRESOURCEA(1463), owner, dlg_sysproc, lp);
   default:

@@ -18,6 +18,7 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "settings/prefs.h"
+#include "settings/syspath.h"
 
 namespace {
 using namespace dlgpilot;
@@ -166,6 +167,174 @@ TEST_F(Dialogs, SystemSettingsCheckLengthsAndAskBeforeWritingTheFile) {
   sys_sealinf('R', &info);
   EXPECT_EQ(std::memcmp(&info, &kept, sizeof info), 0);
   DeleteFileA(file);
+}
+
+// A folder of its own for the settings file and the templates.
+struct NewFigFiles {
+  std::string dir, sys;
+  NewFigFiles() {
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    dir = std::string(tmp) + "newfig_test\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &f);
+    if (h != INVALID_HANDLE_VALUE) {
+      do
+        DeleteFileA((dir + f.cFileName).c_str());
+      while (FindNextFileA(h, &f));
+      FindClose(h);
+    }
+    sys = dir + "inkforge.sys";
+    prf_setpath(sys.c_str());
+    sys_path('W', 10, const_cast<char *>(dir.c_str()));
+  }
+  void tpl(const std::string &name, double w, double h, int num, int den, size_t size) {
+    DrawingEnvRecord env{};
+    std::memcpy(env.version, "MAR TOVEN SX V4.0", 18);
+    reinterpret_cast<uint8_t *>(&env)[25] = 8;
+    env.sheet.width = w, env.sheet.height = h, env.sheet.num = int16_t(num), env.sheet.den = int16_t(den);
+    env.sheet.scale = double(num) / den;
+    for (auto &p : env.scales)
+      p = ScalePair{1, 1};
+    FILE *f = std::fopen((dir + name).c_str(), "wb");
+    std::fwrite(&env, 1, size, f);
+    std::fclose(f);
+  }
+};
+
+void pick(HWND d, int index) {
+  SendDlgItemMessageA(d, 1166, LB_SETCURSEL, WPARAM(index), 0);
+  PostMessageA(d, WM_COMMAND, MAKEWPARAM(1166, LBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, 1166)));
+}
+std::string seltext(HWND d) {
+  char t[128] = "";
+  const LRESULT i = SendDlgItemMessageA(d, 1166, LB_GETCURSEL, 0, 0);
+  if (i >= 0)
+    SendDlgItemMessageA(d, 1166, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(t));
+  return t;
+}
+
+TEST_F(Dialogs, NewFigureSetsTheSheetOnOKOnly) {
+  NewFigFiles files;
+  WritePrivateProfileStringA("NEWFIGINFO", "PAPERSIZE_INDEX", "12", files.sys.c_str());
+  DrawingEnvRecord before{};
+  sys_dwgenv('R', 0, &before);
+  NewFigParam rec{};
+  rec.kind = 1;
+  rec.dwg = 0;
+  std::string first, area;
+  bool enterstays = false;
+  int templatesshown = -1;
+  Pilot c;
+  c.steps = {
+      [&](HWND d) { first = seltext(d); },
+      [&](HWND d) { pick(d, 4); },
+      [&](HWND d) { radio(d, 1167, 1168, 1168); }, // the template list (empty here)
+      [&](HWND d) { templatesshown = int(SendDlgItemMessageA(d, 1166, LB_GETCOUNT, 0, 0)); },
+      [&](HWND d) { press(d, IDCANCEL); },
+  };
+  EXPECT_EQ(c.run([&] { return dlg_run(DLG_NEWFIG, &rec, 0); }), -1);
+  EXPECT_EQ(first.rfind("A3", 0), 0u); // 12 in the settings reads as A3
+  EXPECT_EQ(templatesshown, 0);
+  DrawingEnvRecord now{};
+  sys_dwgenv('R', 0, &now);
+  EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0); // browsing wrote nothing
+
+  Pilot p;
+  p.steps = {
+      [&](HWND d) { pick(d, 4); }, // A4
+      [&](HWND d) {
+        SetFocus(GetDlgItem(d, 1133));
+        set(d, 1133, "0");
+        press(d, IDOK); // Enter in the scale: recalculates, refuses 0
+      },
+      [&](HWND d) { enterstays = IsWindow(d) && focused(d, 1133); },
+      [&](HWND d) {
+        set(d, 1133, "1"), set(d, 1134, "2");
+        SetFocus(GetDlgItem(d, 1134));
+        press(d, IDOK);
+      },
+      [&](HWND d) { area = text(d, 1171) + "," + text(d, 1172); },
+      [&](HWND d) { press(d, 1135); },
+  };
+  EXPECT_EQ(p.run([&] { return dlg_run(DLG_NEWFIG, &rec, 0); }), 0);
+  EXPECT_TRUE(enterstays);
+  EXPECT_EQ(area, "594.000000,420.000000");
+  sys_dwgenv('R', 0, &now);
+  EXPECT_DOUBLE_EQ(now.sheet.width, 594);
+  EXPECT_DOUBLE_EQ(now.sheet.height, 420);
+  EXPECT_EQ(now.sheet.num, 1);
+  EXPECT_EQ(now.sheet.den, 2);
+  EXPECT_DOUBLE_EQ(now.sheet.scale, 0.5);
+  EXPECT_EQ(GetPrivateProfileIntA("NEWFIGINFO", "PAPERSIZE_INDEX", -1, files.sys.c_str()), 4);
+  sys_dwgenv('W', 0, &before);
+}
+
+TEST_F(Dialogs, NewFigureTemplatesNeedAWholeHeader) {
+  NewFigFiles files;
+  files.tpl("SHORT.ET", 100, 50, 1, 2, sizeof(DrawingEnvRecord) - 100);
+  NewFigParam rec{};
+  rec.kind = 1;
+  int shown = -1;
+  Pilot c;
+  c.steps = {[&](HWND d) { radio(d, 1167, 1168, 1168); },
+             [&](HWND d) { shown = int(SendDlgItemMessageA(d, 1166, LB_GETCOUNT, 0, 0)); },
+             [&](HWND d) { press(d, IDCANCEL); }};
+  c.run([&] { return dlg_run(DLG_NEWFIG, &rec, 0); });
+  EXPECT_EQ(shown, 0);
+
+  DeleteFileA((files.dir + "SHORT.ET").c_str());
+  files.tpl("GOOD.ET", 100, 50, 1, 2, sizeof(DrawingEnvRecord));
+  DrawingEnvRecord before{};
+  sys_dwgenv('R', 0, &before);
+  std::string area;
+  Pilot p;
+  p.steps = {[&](HWND d) { radio(d, 1167, 1168, 1168); },
+             [&](HWND d) { shown = int(SendDlgItemMessageA(d, 1166, LB_GETCOUNT, 0, 0)); },
+             [&](HWND d) { area = text(d, 1171) + "," + text(d, 1010); },
+             [&](HWND d) { press(d, 1135); }};
+  EXPECT_EQ(p.run([&] { return dlg_run(DLG_NEWFIG, &rec, 0); }), 0);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(area, "100.000000,50.000000");
+  EXPECT_EQ(std::string(rec.tplpath), files.dir + "GOOD.ET");
+  DrawingEnvRecord now{};
+  sys_dwgenv('R', 0, &now);
+  EXPECT_DOUBLE_EQ(now.sheet.width, 100);
+  EXPECT_EQ(now.sheet.den, 2);
+  EXPECT_EQ(now.scales[0].den, 2);
+  sys_dwgenv('W', 0, &before);
+}
+
+TEST_F(Dialogs, AreaChangeMatchesThePaperAndWritesOnlyTheRecord) {
+  NewFigFiles files;
+  NewFigParam rec{};
+  rec.kind = 2;
+  rec.env.sheet.width = 297.4, rec.env.sheet.height = 210.6, rec.env.sheet.scale = 1;
+  rec.env.sheet.num = rec.env.sheet.den = 1;
+  DrawingEnvRecord before{};
+  sys_dwgenv('R', 0, &before);
+  std::string sel, title;
+  bool radios = true;
+  Pilot p;
+  p.steps = {[&](HWND d) {
+               sel = seltext(d);
+               char t[64] = "";
+               GetWindowTextA(d, t, sizeof t);
+               title = t;
+               radios = IsWindowEnabled(GetDlgItem(d, 1167)) || IsWindowEnabled(GetDlgItem(d, 1168));
+             },
+             [&](HWND d) { set(d, 1134, "2"), press(d, 1135); }};
+  EXPECT_EQ(p.run([&] { return dlg_run(16, &rec, 0); }), 0);
+  EXPECT_EQ(sel.rfind("A4 (", 0), 0u);
+  EXPECT_EQ(title, "領域長変更");
+  EXPECT_FALSE(radios);
+  EXPECT_DOUBLE_EQ(rec.env.sheet.width, 594);
+  EXPECT_DOUBLE_EQ(rec.env.sheet.height, 420);
+  EXPECT_EQ(rec.env.sheet.den, 2);
+  DrawingEnvRecord now{};
+  sys_dwgenv('R', 0, &now);
+  EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0);
 }
 
 } // namespace
