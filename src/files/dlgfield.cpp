@@ -63,7 +63,10 @@ int dlg_fldread(uint32_t id, const char *text, const DlgField *table, int rows) 
     return -1;
   if (row->type == DLG_F64 || row->type == DLG_F32) {
     const int d = decimals(row->format);
-    if (d >= 0 && v != 0 && std::fabs(v) < std::pow(10.0, -d))
+    // Literals, not pow(): a typed 0.001 must equal the limit exactly on every runtime.
+    static const double tenth[16] = {1,    1e-1, 1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                     1e-8, 1e-9, 1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15};
+    if (d >= 0 && v != 0 && std::fabs(v) < tenth[d])
       return -1; // it would show as zero
   }
   void *out = row->value;

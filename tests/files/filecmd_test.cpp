@@ -65,6 +65,7 @@ struct Question {
 struct Script {
   std::vector<Question> asked;
   std::vector<std::string> names, saves, opens; // taken in order; empty = cancel
+  std::string proposed;                          // what the save chooser was offered
   int closeanswer = IDNO;                        // the close question
   int backupanswer = IDNO;                       // "go on without a backup?"
   int count(const std::string &part) const {
@@ -137,8 +138,10 @@ protected:
       const std::string text = q.text ? q.text : "";
       if (q.kind == UI_DIALOG && q.dialog == SLF_NAMEDLG)
         return take(script.names, q);
-      if (q.kind == UI_DIALOG && q.dialog == FIL_DLGSAVE)
+      if (q.kind == UI_DIALOG && q.dialog == FIL_DLGSAVE) {
+        script.proposed = q.reply ? q.reply : "";
         return take(script.saves, q);
+      }
       if (q.kind == UI_DIALOG && q.dialog == FIL_DLGOPEN)
         return take(script.opens, q);
       if (q.kind == UI_MSGBOX && text.find("は更新されています") != std::string::npos)
@@ -326,6 +329,15 @@ TEST_F(FileCmd, RegisteringWritesTheChosenNameAsASealFile) {
   char title[64] = "";
   GetWindowTextA(GetParent(vew_hwnd(0, 0)), title, sizeof title);
   EXPECT_STREQ(title, "A.KSL");
+}
+
+TEST_F(FileCmd, TheSaveChooserProposesTheSealNameWithoutBadCharacters) {
+  ASSERT_TRUE(new_drawing());
+  ASSERT_GT(add_line(1, 1, 20, 20), 0);
+  script.names = {"表/A:B*C?\"<>D"}; // 表 ends in the byte of a backslash
+  script.saves = {""};
+  EXPECT_EQ(fil_register(0, 0), -1);
+  EXPECT_EQ(script.proposed, "表ABCD");
 }
 
 TEST_F(FileCmd, RegisteringAnEmptyDrawingWritesNothing) {
