@@ -50,6 +50,12 @@ struct Busy {
 
 bool dwgok(int dwg) { return dwg == 0 || dwg == 1; }
 
+// The seal name, asked in the real dialog unless a script answers.
+int ask_name() {
+  slf_namewin();
+  return slf_askname();
+}
+
 // Packs the drawing and takes its element count for the save.
 void pack_for_save(int dwg) {
   Busy busy;
@@ -123,7 +129,7 @@ int register_core(int dwg, int outline) {
       return -1;
     }
     char path[260] = "";
-    if (slf_askname() != 1 || !fil_savedlg(path))
+    if (ask_name() != 1 || !fil_savedlg(path))
       return -1;
     inp_updall();
     env.sheet = sheet;
@@ -259,7 +265,7 @@ int fil_save(int dwg, int mode) {
     char name[262] = "";
     sys_dwgname('R', dwg, 0, name);
     if (!name[0]) {
-      if (slf_askname() != 1 || !fil_savedlg(path))
+      if (ask_name() != 1 || !fil_savedlg(path))
         return -1;
     } else {
       char dir[262] = "";

@@ -15,6 +15,8 @@
 #include "display/grid.h"
 #include "files/dialogs.h"
 #include "files/dlgfield.h"
+#include "files/sealfmt.h"
+#include "files/sealname.h"
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "settings/prefs.h"
@@ -167,6 +169,41 @@ TEST_F(Dialogs, SystemSettingsCheckLengthsAndAskBeforeWritingTheFile) {
   sys_sealinf('R', &info);
   EXPECT_EQ(std::memcmp(&info, &kept, sizeof info), 0);
   DeleteFileA(file);
+}
+
+TEST_F(Dialogs, TheSealNameDialogRefusesForbiddenCharactersAndStoresTheName) {
+  slf_namewin();
+  ASSERT_TRUE(SlfNameDialog); // the real dialog behind the question
+  ui_setresponder([](const UiQuestion &q) { return SlfNameDialog(q); });
+  uint8_t hdr[SLF_HEADSIZE] = {};
+  std::memcpy(hdr + SLF_OFF_NAME, "OLD", 3);
+  sys_sealhdr('W', hdr);
+  std::string first;
+  bool okoff = false, refused = false;
+  DWORD sel = 0;
+  Pilot p;
+  p.steps = {
+      [&](HWND d) { first = text(d, 1462); },
+      [&](HWND d) { set(d, 1462, ""); },
+      [&](HWND d) { okoff = !IsWindowEnabled(GetDlgItem(d, IDOK)); },
+      [&](HWND d) { set(d, 1462, "AB_C"), press(d, IDOK); },
+      [&](HWND d) {
+        refused = IsWindow(d) && focused(d, 1462);
+        sel = DWORD(SendDlgItemMessageA(d, 1462, EM_GETSEL, 0, 0));
+      },
+      [&](HWND d) { set(d, 1462, "SEAL9"), press(d, IDOK); },
+  };
+  EXPECT_EQ(p.run([] { return INT_PTR(slf_askname()); }), 1);
+  EXPECT_EQ(first, "OLD");
+  EXPECT_TRUE(okoff);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(LOWORD(sel), 2); // the "_" selected
+  EXPECT_EQ(HIWORD(sel), 3);
+  sys_sealhdr('R', hdr);
+  EXPECT_STREQ(reinterpret_cast<const char *>(hdr + SLF_OFF_NAME), "SEAL9");
+  Pilot c;
+  c.steps = {[&](HWND d) { press(d, IDCANCEL); }};
+  EXPECT_EQ(c.run([] { return INT_PTR(slf_askname()); }), -1);
 }
 
 // A folder of its own for the settings file and the templates.
