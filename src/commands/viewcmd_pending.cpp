@@ -33,7 +33,6 @@ int32_t cm_griddis() { return unavailable(709); }
 int32_t cm_gridsnap() { return unavailable(712); }
 int32_t cm_griddlg() { return unavailable(711); }
 int32_t cm_sheetset() { return unavailable(731); }
-int32_t dlg_syscmd() { return unavailable(755); }
 
 int32_t cm_exit() {
   if (HWND w = app_hmain())

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "settings/params.h"
+
 // Mode 0 opens a new empty drawing; mode 1 the seal file at path (the file dialog
 // when path is null). 0 success, -1 cancelled, other values failures whose message
 // the file layer showed.
@@ -34,8 +36,46 @@ int fil_newview(HWND view);
 // Asks whether to save a modified drawing not asked yet: 0 Yes, 1 No or nothing to
 // ask, 2 Cancel, -1 window without record, -2 drawing or view out of range.
 int fil_askclose(HWND view);
-// Saves (registers) a drawing on its way out; non-zero when it was not saved.
+// Registers a drawing on its way out: 0 saved; non-zero when it was not (also when
+// the user declined to go on without a backup), so the window stays.
 int fil_closesave(int dwg);
 // Makes a drawing window for the drawing of a fresh open: device rectangle from the
 // client area, world window the sheet. 0, or 1004 no window, 1005 / 1006 refused.
 int fil_mkview(int dwg, int view);
+
+// Dialog numbers the answers layer sees for the file choosers.
+constexpr int FIL_DLGOPEN = 30301;
+constexpr int FIL_DLGSAVE = 30302;
+
+// The drawing's folder ('R' / 'W', 262-byte buffer): 0; 1 for a drawing outside 0..1.
+int fil_dwgdir(int op, int dwg, char *buf);
+// 1 when the path begins with two backslashes or has a drive; else message 30159, 0.
+int fil_chkdrive(const char *path);
+// 1 when path is not open in another drawing; else the "既存修正" question and 0.
+int fil_chkopen(int dwg, int frompath, const char *path);
+// The open chooser: 1 with the path (260 bytes) and *count 1; 0 cancelled.
+int fil_opendlg(int mode, char *path, int *count);
+// Loads the seal file into the drawing (mode 1, or 2 / 4 keeping the journal) or
+// prepares an empty one (mode 0), and resets its drawing state in env.
+// 1 loaded, 0 new, -1 not a seal file, -3 bad file, -4 protected.
+int fil_loaddrw(int dwg, int mode, const char *path, const double *origin, DrawingEnvRecord *env);
+// Drawing 0's environment for a new drawing: scale 1/1, sheet the seal area. 0.
+int fil_newenv();
+// Opens the files of a second instance's command line. 0.
+int fil_cmdopen(const char *text);
+
+// The save chooser, proposing the seal name: 1 with the path (".KSL" forced), 0 cancelled.
+int fil_savedlg(char *path /*[260]*/);
+// Registers the drawing under a seal name and file the user chooses. 0 registered or
+// the backup declined; -1 cancelled, empty or protected target; 1 the target is not
+// a seal file (message shown).
+int fil_register(int dwg, int outline);
+// Saves the drawing over its file (bit 15 of dwg: closing); mode 0, or -1 the
+// temporary copy in the work folder. 0 saved or nothing to save; -1 cancelled,
+// empty or protected; -20 no space; -100 bad mode; 1001 bad path; 1..3 write failures.
+int fil_save(int dwg, int mode);
+// Registers to a path the caller chose (no seal-name question, no packing).
+// 0 registered or backup declined; -1 no path; 1 the target is not a seal file.
+int fil_regquick(int dwg, int outline, const char *path);
+// The document store: 0 saved; the slf_save code or -20 when it was not.
+int fil_docsave(int dwg, const char *path);

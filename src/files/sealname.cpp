@@ -35,6 +35,8 @@ int slf_namechk(const char *name, int *pos) {
   return 1;
 }
 
+int (*SlfNameDialog)(const UiQuestion &q);
+
 int slf_askname() {
   uint8_t hdr[SLF_HEADSIZE];
   sys_sealhdr('R', hdr);
@@ -49,8 +51,8 @@ int slf_askname() {
     q.dialog = SLF_NAMEDLG;
     q.reply = text;
     q.replysize = sizeof text;
-    // No dialog window exists yet: an unanswered question is a cancel.
-    if (ui_ask(q, nullptr) != 1)
+    // Without a dialog (native builds) an unanswered question is a cancel.
+    if (ui_ask(q, SlfNameDialog) != 1)
       return -1;
     text[sizeof text - 1] = '\0';
     if (slf_namechk(text, nullptr))

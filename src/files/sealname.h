@@ -14,3 +14,10 @@ int slf_namechk(const char *name, int *pos);
 // Asks for the seal name in dialog 1461, proposing the current header's name, until
 // a valid name is given or the question is cancelled: 1 stored, -1 cancelled.
 int slf_askname();
+
+struct UiQuestion;
+// The real seal-name dialog behind slf_askname's question (set by the Windows side;
+// null where no dialog exists): 1 a valid name stored (its text in q.reply), -1 cancelled.
+extern int (*SlfNameDialog)(const UiQuestion &q);
+// Puts the Windows dialog behind SlfNameDialog (Windows builds only).
+void slf_namewin();

@@ -545,7 +545,7 @@ TEST_F(DrawWin, ClosingTheLastViewOfAModifiedDrawingAsksOnce) {
   EXPECT_TRUE(IsWindow(view));
   EXPECT_EQ(DbCtl[0].count1, 1u);
 
-  // Yes: the save is not possible yet, so the drawing stays and stays modified.
+  // Yes, then the seal name question cancelled: the drawing stays and stays modified.
   asked.answer = IDYES;
   SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
   pump(3);

@@ -1,0 +1,626 @@
+// The file commands of the open side: a new drawing, a seal file named by path or
+// chosen in the open chooser, recent files and a second instance's command line open
+// into drawing windows (with the lock policy); the close question.
+#include "files/filecmd.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "commands/cmdl.h"
+#include "database/elements.h"
+#include "database/layers.h"
+#include "database/store.h"
+#include "database/undo.h"
+#include "display/grid.h"
+#include "display/view.h"
+#include "display/viewtbl.h"
+#include "files/lockwin.h"
+#include "files/sealfmt.h"
+#include "files/sealread.h"
+#include "settings/answers.h"
+#include "settings/msgout.h"
+#include "settings/params.h"
+#include "settings/strutil.h"
+#include "settings/syspath.h"
+#include "settings/winutil.h"
+#include "shell/appsvc.h"
+#include "shell/appsvc_pending.h"
+#include "shell/handover.h"
+#include "shell/menufile.h"
+#include "shell/toolbar.h"
+#include "shell/viewwin.h"
+
+namespace {
+constexpr int NOT_DONE = 1001;
+
+int pending_dwg = -1;
+
+// Folder entries of the two drawings in the system path table.
+constexpr int DIR_ENTRY[2] = {20, 21};
+
+int msgbox(const char *text, const char *caption, UINT flags) {
+  UiQuestion q{};
+  q.kind = UI_MSGBOX;
+  q.heading = caption;
+  q.text = text;
+  q.flags = flags;
+  q.owner = app_hmain();
+  return ui_ask(q, [](const UiQuestion &x) {
+    return MessageBoxA(static_cast<HWND>(x.owner), x.text, x.heading, x.flags);
+  });
+}
+
+// Folder + name of a drawing.
+void dwg_fullpath(int dwg, char *out, std::size_t size) {
+  char dir[262] = "", name[262] = "";
+  fil_dwgdir('R', dwg, dir);
+  sys_dwgname('R', dwg, 0, name);
+  std::snprintf(out, size, "%s%s", name[0] ? dir : "", name);
+}
+
+bool seal_ext(const char *path) {
+  char ext[262] = "";
+  pth_ext(path, ext, sizeof ext);
+  return !lstrcmpiA(ext, ".KL") || !lstrcmpiA(ext, ".KSL") || !lstrcmpiA(ext, ".SBL") || !lstrcmpiA(ext, ".ET");
+}
+
+// Empties the database counts of a drawing.
+void empty_counts(int dwg) {
+  DbControl c[2];
+  dtb_ctrl('R', c);
+  c[dwg].count1 = c[dwg].count2 = c[dwg].count3 = 0;
+  dtb_ctrl('W', c);
+}
+
+// The drawing's state for a fresh drawing: sheet offsets, scale 1/1, default layers.
+void fresh_env(int dwg, double w, double h) {
+  DrawingEnvRecord env;
+  sys_dwgenv('R', dwg, &env);
+  env.sheet.width = w;
+  env.sheet.height = h;
+  env.sheet.originx = env.sheet.originy = 0.0;
+  env.sheet.refx = env.sheet.refy = 0.0;
+  env.sheet.num = env.sheet.den = 1;
+  env.sheet.scale = 1.0;
+  env.curlayer = 0;
+  for (int i = 0; i < LAYER_COUNT; i++)
+    env.laystate[i] = i == 0 ? 3 : 0;
+  sys_dwgenv('W', dwg, &env);
+  uint16_t layer = 0;
+  uint16_t states[LAYER_COUNT];
+  for (int i = 0; i < LAYER_COUNT; i++)
+    states[i] = i == 0 ? 3 : 0;
+  sys_layer('W', dwg, &layer, states);
+}
+
+int take_slot(int *dwg, int *view) {
+  *dwg = dwg_free();
+  if (*dwg < 0) {
+    msg_err(30151, 1);
+    return 1002;
+  }
+  dde_slotnew(*dwg); // another drawing takes the slot: a CMDL run's saved attributes stay out
+  *view = vew_free(*dwg);
+  if (*view < 0) {
+    msg_err(30152, 16);
+    return 1003;
+  }
+  return 0;
+}
+
+// Sets a view's device rectangle to the window's client area and its world window
+// to the sheet, then records the frame, the current drawing and view and the title.
+int bind_view(HWND wnd, int dwg, int view, double w, double h) {
+  RECT rc;
+  GetClientRect(wnd, &rc);
+  if (rc.right <= rc.left || rc.bottom <= rc.top)
+    rc = RECT{0, 0, 428, 297};
+  if (vew_setdev(wnd, dwg, view, rc.left, rc.top, rc.right, rc.bottom) != 0)
+    return 1005;
+  if (vew_setwin(dwg, view, 0, 0.0, 0.0, w, h) != 0)
+    return 1006;
+  vew_setfrm(GetParent(wnd), dwg, view);
+  dwg_setcur(dwg);
+  vew_select(view);
+  const int32_t id[3] = {dwg, view, 0};
+  vwin_setid(wnd, id);
+  vew_title('W', dwg, view, nullptr, 0);
+  SetScrollRange(wnd, SB_HORZ, 0, rc.right, FALSE);
+  SetScrollRange(wnd, SB_VERT, 0, rc.bottom, FALSE);
+  SetScrollPos(wnd, SB_HORZ, (rc.right + 1) / 2, TRUE);
+  SetScrollPos(wnd, SB_VERT, (rc.bottom + 1) / 2, TRUE);
+  return 0;
+}
+
+void rebuild_bars() {
+  for (int b = 0; b < 5; b++)
+    tbar_create(b);
+}
+
+// Takes the free drawing and view for entry 0 of an open, keeping the counts.
+int take_open_slot(int *dwg, int *view, DbControl kept[2]) {
+  if (int r = take_slot(dwg, view))
+    return r;
+  dtb_ctrl('R', kept);
+  return 0;
+}
+
+int open_new() {
+  int dwg, view;
+  DbControl kept[2];
+  if (int r = take_open_slot(&dwg, &view, kept))
+    return r;
+  fil_newenv();
+  DrawingEnvRecord env;
+  sys_dwgenv('R', dwg, &env);
+  env.sheet.originx = env.sheet.originy = 0.0;
+  sys_dwgenv('W', dwg, &env);
+  empty_counts(dwg);
+  OpenDataTable(dwg);
+  fil_loaddrw(dwg, 0, nullptr, nullptr, &env);
+  sys_dwgenv('W', dwg, &env);
+  DwgPath[dwg].path[0] = '\0'; // no file yet
+  char data[262] = "";
+  sys_path('R', 1, data);
+  fil_dwgdir('W', dwg, data);
+  char empty[262] = "";
+  sys_dwgname('W', dwg, 0, empty);
+  DwgModFlags[dwg] = 0;
+  if (int r = fil_mkview(dwg, view)) {
+    dtb_ctrl('W', kept);
+    return r;
+  }
+  win_waitcur();
+  dtb_recell(dwg);
+  win_waitcur();
+  return 0;
+}
+
+// Opens one seal file; frompath tells whether the caller named it (else the chooser did).
+int open_file(const char *given, bool frompath) {
+  char path[262];
+  std::snprintf(path, sizeof path, "%s", given);
+  char shortpath[262] = "";
+  pth_short(path, shortpath);
+  if (!fil_chkdrive(path))
+    return NOT_DONE;
+  // Asked before a slot is taken: with one drawing slot on offer the refusal of a
+  // second drawing would otherwise hide that this file is open already.
+  if (!fil_chkopen(-1, frompath, path))
+    return frompath ? -1 : 0;
+  int dwg, view;
+  DbControl kept[2];
+  if (int r = take_open_slot(&dwg, &view, kept))
+    return r;
+  SystemBlock sys{};
+  sys_sysprm('R', &sys);
+  int state = LCK_NONE;
+  HANDLE handle = nullptr;
+  if (seal_ext(path) && lck_openpol(path, sys.exclusive, &state, &handle) == 7)
+    return 7;
+  empty_counts(dwg);
+  DrawingEnvRecord env;
+  sys_dwgenv('R', dwg, &env);
+  win_waitcur();
+  const int result = fil_loaddrw(dwg, 1, path, nullptr, &env);
+  win_waitcur();
+  if (result < 0) {
+    dtb_ctrl('W', kept);
+    lck_abandon(path, state, handle);
+    msg_err(result == -1 ? 30155 : result == -4 ? 30161 : 30150, shortpath);
+    return NOT_DONE;
+  }
+  sys_dwgenv('W', dwg, &env);
+  lck_keep(dwg, path, state, handle);
+  std::snprintf(DwgPath[dwg].path, sizeof DwgPath[dwg].path, "%s", path);
+  char dir[262] = "", name[262] = "";
+  pth_dir(path, dir, sizeof dir);
+  pth_fname(path, name, sizeof name);
+  fil_dwgdir('W', dwg, dir);
+  sys_dwgname('W', dwg, 0, name);
+  DwgModFlags[dwg] = result == 1 ? 0 : 1;
+  if (int r = fil_mkview(dwg, view)) {
+    dtb_ctrl('W', kept);
+    lck_release(dwg);
+    return r;
+  }
+  win_waitcur();
+  dtb_recell(dwg);
+  win_waitcur();
+  mru_add(path);
+  return 0;
+}
+
+// Grid of drawing 0 back to the settings' pitches, tool bars rebuilt.
+void closing_steps() {
+  RaruInfo info{};
+  sys_sealinf('R', &info);
+  grd_resetp(0, info.gridx, info.gridy);
+  rebuild_bars();
+}
+
+// One word of a command line: quoted stretches when the text holds a quote, else
+// words between single blanks. Bounded copy into word (262 bytes).
+const char *next_word(const char *p, bool quoted, char *word, std::size_t size) {
+  std::size_t n = 0;
+  if (quoted) {
+    while (*p && *p != '"')
+      p++;
+    if (!*p)
+      return nullptr;
+    p++;
+    while (*p && *p != '"') {
+      if (n + 1 < size)
+        word[n++] = *p;
+      p++;
+    }
+    if (*p == '"')
+      p++;
+    while (*p == ' ')
+      p++;
+  } else {
+    if (!*p)
+      return nullptr;
+    while (*p && *p != ' ') {
+      if (n + 1 < size)
+        word[n++] = *p;
+      p++;
+    }
+    if (*p == ' ')
+      p++;
+  }
+  word[n] = '\0';
+  return p;
+}
+
+} // namespace
+
+
+int fil_mkview(int dwg, int view) {
+  SheetRecord sheet{};
+  sys_sheet('R', dwg, &sheet);
+  const int prev = dwg_setcur(dwg);
+  HWND wnd = vwin_create(view, nullptr, dwg, view);
+  if (!wnd) {
+    msg_err(30153);
+    vew_remove(dwg, view);
+    dwg_setcur(prev);
+    return 1004;
+  }
+  if (int r = bind_view(wnd, dwg, view, sheet.width > 0 ? sheet.width : 297.0, sheet.height > 0 ? sheet.height : 210.0)) {
+    msg_err(30153);
+    PostMessageA(GetParent(wnd), WM_CLOSE, 0, 0);
+    return r;
+  }
+  InvalidateRect(wnd, nullptr, TRUE);
+  return 0;
+}
+
+
+int fil_dwgdir(int op, int dwg, char *buf) {
+  if (dwg < 0 || dwg > 1 || !buf)
+    return 1;
+  return sys_path(op == 'W' || op == 'w' ? 'W' : 'R', DIR_ENTRY[dwg], buf), 0;
+}
+
+int fil_chkdrive(const char *path) {
+  if (path && ((path[0] == '\\' && path[1] == '\\') || (path[0] && path[1] == ':')))
+    return 1;
+  char shortpath[262] = "";
+  pth_short(path ? path : "", shortpath);
+  msg_err(30159, shortpath);
+  return 0;
+}
+
+int fil_chkopen(int dwg, int frompath, const char *path) {
+  for (int d = 0; d < DWG_COUNT; d++) {
+    if (d == dwg || !vew_mask(d))
+      continue;
+    char other[600];
+    dwg_fullpath(d, other, sizeof other);
+    if (!other[0] || lstrcmpiA(other, path) != 0)
+      continue;
+    char shortpath[262] = "", text[700];
+    pth_short(path, shortpath);
+    std::snprintf(text, sizeof text,
+                  frompath ? "[%s]\nこのファイルは現在編集中です\n\n開いている図面で編集を行ってください"
+                           : "[%s]\nこのファイルは現在編集中です\n\n別のﾌｧｲﾙ名を指定してください",
+                  shortpath);
+    // Asked again until the answer is OK; a script that never says OK ends.
+    for (int tries = 0; tries < 100 && msgbox(text, "既存修正", MB_OK | MB_ICONINFORMATION) != IDOK; tries++) {
+    }
+    return 0;
+  }
+  return 1;
+}
+
+int fil_opendlg(int, char *path, int *count) {
+  if (count)
+    *count = 0;
+  char buf[260] = "";
+  UiQuestion q{};
+  q.kind = UI_DIALOG;
+  q.heading = "印影ファイルを選択します。";
+  q.text = "印影ファイル(*.KSL)";
+  q.owner = app_hmain();
+  q.dialog = FIL_DLGOPEN;
+  q.reply = buf;
+  q.replysize = sizeof buf;
+  const int r = ui_ask(q, [](const UiQuestion &x) {
+    RaruInfo info{};
+    sys_sealinf('R', &info);
+    static const char filter[] = "印影ファイル(*.KSL)\0*.KSL\0";
+    OPENFILENAMEA o{};
+    o.lStructSize = sizeof o;
+    o.hwndOwner = static_cast<HWND>(x.owner);
+    o.lpstrFilter = filter;
+    o.lpstrFile = x.reply;
+    o.nMaxFile = x.replysize;
+    o.lpstrInitialDir = info.folder[0] ? info.folder : nullptr;
+    o.lpstrTitle = x.heading;
+    o.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    return GetOpenFileNameA(&o) ? 1 : -1;
+  });
+  buf[sizeof buf - 1] = '\0';
+  if (r != 1 || !buf[0])
+    return 0;
+  std::memcpy(path, buf, sizeof buf);
+  if (count)
+    *count = 1;
+  return 1;
+}
+
+int fil_newenv() {
+  DrawingEnvRecord env;
+  sys_dwgenv('R', 0, &env);
+  RaruInfo info{};
+  sys_sealinf('R', &info);
+  env.sheet.scale = 1.0;
+  env.sheet.num = env.sheet.den = 1;
+  env.sheet.width = info.areax > 0 ? info.areax : 297.0;
+  env.sheet.height = info.areay > 0 ? info.areay : 210.0;
+  env.chr.attr &= uint16_t(~0x0E00u); // font number
+  sys_dwgenv('W', 0, &env);
+  return 0;
+}
+
+int fil_loaddrw(int dwg, int mode, const char *path, const double *, DrawingEnvRecord *env) {
+  RaruInfo info{};
+  sys_sealinf('R', &info);
+  int result = 0;
+  if (mode != 0) {
+    und_stop(dwg);
+    char probe[262];
+    std::snprintf(probe, sizeof probe, "%s", path ? path : "");
+    const int kind = slf_probe(probe);
+    if (kind == -3)
+      return und_strt(dwg), -4;
+    if (kind == -1)
+      return und_strt(dwg), -1;
+    if (kind != 1)
+      return und_strt(dwg), -3;
+    uint8_t header[256] = {};
+    const int loaded = slf_load(dwg, path, 0.0, 0.0, header);
+    und_stop(dwg);
+    und_strt(dwg);
+    if (loaded != 0)
+      return -3;
+    RaruFileHeader h{};
+    slf_hdrget(header, &h);
+    double w = 0, hh = 0;
+    slf_sheetsize(h, info.areax > 0 ? info.areax : 297.0, info.areay > 0 ? info.areay : 210.0, &w, &hh);
+    env->sheet.width = w;
+    env->sheet.height = hh;
+    env->count1 = uint16_t(h.elementCount);
+    info.areax = w;
+    info.areay = hh;
+    sys_sealinf('W', &info);
+    result = 1;
+  }
+  env->sheet.originx = env->sheet.originy = 0.0;
+  env->sheet.refx = env->sheet.refy = 0.0;
+  env->sheet.num = env->sheet.den = 1;
+  env->sheet.scale = 1.0;
+  env->curlayer = 0;
+  for (int i = 0; i < LAYER_COUNT; i++)
+    env->laystate[i] = i == 0 ? 3 : 0;
+  for (auto &sc : env->scales)
+    sc = ScalePair{1, 1};
+  sys_dwgenv('W', dwg, env);
+  uint16_t layer = 0;
+  sys_layer('W', dwg, &layer, env->laystate);
+  if (mode == 0)
+    grd_reset(uint32_t(dwg));
+  und_strt(dwg);
+  if (mode != 2 && mode != 4)
+    und_rset(dwg);
+  return result;
+}
+
+int fil_open(int mode, const char *path) {
+  if (mode != 0 && mode != 1 && mode != 2 && mode != 4)
+    return 1000;
+  if (mode == 2)
+    return 1;
+  int r = 0;
+  if (mode == 0) {
+    r = open_new();
+  } else if (mode == 1) {
+    char chosen[260] = "";
+    int count = 1;
+    const bool frompath = path && *path;
+    if (!frompath && !fil_opendlg(0, chosen, &count))
+      r = -1;
+    else
+      r = open_file(frompath ? path : chosen, frompath);
+  }
+  closing_steps();
+  return r;
+}
+
+int fil_openmru(int n) {
+  if (n < 0 || n >= RECENT_COUNT || !RecentFiles[n][0])
+    return -1;
+  char path[262];
+  std::snprintf(path, sizeof path, "%s", RecentFiles[n]);
+  return fil_open(1, path);
+}
+
+// A drawing whose state word is set may be saved over its file; nothing else of the
+// drawing's record tells yet.
+bool dwg_cansave() {
+  uint32_t state = 0;
+  return sys_dwgstat('R', dwg_cur(), &state) == 0 && state != 0;
+}
+
+int fil_newcmd() { return fil_open(0, nullptr), 0; }
+int fil_opencmd() { return fil_open(1, nullptr), 0; }
+int fil_closecmd() {
+  if (HWND f = vew_frm(dwg_cur(), vew_cur()))
+    PostMessageA(f, WM_CLOSE, 0, 0);
+  return 0;
+}
+int fil_open2nd() {
+  char text[sizeof HandOverText + 1];
+  std::memcpy(text, HandOverText, sizeof HandOverText);
+  text[sizeof HandOverText] = '\0';
+  return fil_cmdopen(text);
+}
+
+int fil_cmdopen(const char *text) {
+  HWND main = app_hmain();
+  if (main && !IsWindowEnabled(main)) {
+    reg_action(120);
+    return 0;
+  }
+  const char *p = text ? text : "";
+  while (*p == ' ')
+    p++;
+  const bool quoted = std::strchr(p, '"') != nullptr;
+  char names[2][262] = {};
+  int nnames = 0;
+  bool symbol = false;
+  char word[262];
+  for (int words = 0; words < 20 && (p = next_word(p, quoted, word, sizeof word)); words++) {
+    if (word[0] == '/' || word[0] == '-') {
+      if ((word[1] == 'F' || word[1] == 'f') && (word[2] == '\0' || word[2] == ' '))
+        symbol = true;
+      continue;
+    }
+    if (!word[0])
+      continue;
+    if (nnames == 2) {
+      reg_action(120);
+      msg_board(0, "編集可能な図面数は %d図面までです。", 2);
+      continue;
+    }
+    char found[262] = "";
+    if (pth_find(word, found) == 1)
+      std::snprintf(names[nnames], sizeof names[nnames], "%s", found);
+    else
+      std::snprintf(names[nnames], sizeof names[nnames], "%s", word);
+    nnames++;
+  }
+  if (!symbol) {
+    for (int i = 0; i < nnames; i++)
+      fil_open(1, names[i]);
+    HandoverBusy = 0;
+    return 0;
+  }
+  // The symbol source: only checked here; recording is back on for both drawings after.
+  if (!vwin_active()) {
+    reg_action(110);
+    msg_board(0, "シンボル配置元図面がオープンされていません。");
+  } else if (!nnames) {
+    reg_action(130);
+    msg_board(0, "シンボル配置元図面がオープンされていません。");
+  } else if (GetFileAttributesA(names[0]) == INVALID_FILE_ATTRIBUTES) {
+    reg_action(130);
+    msg_board(0, "指定されたファイルは存在しません。");
+  } else {
+    int was[2];
+    for (int d = 0; d < 2; d++)
+      was[d] = und_stop(d) == 0;
+    const int kind = slf_probe(names[0]);
+    if (kind == -1) {
+      reg_action(130);
+      msg_err(30150, names[0]);
+    } else if (kind == 0) {
+      reg_action(140);
+      msg_err(30150, names[0]);
+    }
+    for (int d = 0; d < 2; d++)
+      if (was[d])
+        und_strt(d);
+  }
+  HandoverBusy = 0;
+  return 0;
+}
+
+int fil_pendget() { return pending_dwg; }
+void fil_pendrst() { pending_dwg = -1; }
+
+int fil_newslot() {
+  pending_dwg = -1;
+  const int dwg = dwg_free();
+  if (dwg < 0) {
+    msg_err(30151, 1);
+    return 1002;
+  }
+  pending_dwg = dwg;
+  empty_counts(dwg);
+  fresh_env(dwg, 297.0, 210.0);
+  grd_reset(uint32_t(dwg));
+  und_strt(dwg);
+  und_rset(dwg);
+  char empty[262] = "";
+  sys_dwgname('W', dwg, 0, empty);
+  DwgModFlags[dwg] = 0;
+  return 0;
+}
+
+int fil_newview(HWND view) {
+  if (pending_dwg < 0)
+    return 1002;
+  const int dwg = pending_dwg;
+  fresh_env(dwg, 297.0, 210.0);
+  if (int r = bind_view(view, dwg, 0, 297.0, 210.0))
+    return r;
+  dtb_recell(dwg);
+  return 0;
+}
+
+int fil_askclose(HWND view) {
+  int32_t id[3];
+  if (!vwin_getid(view, id))
+    return -1;
+  if (id[0] < 0 || id[0] > 1 || id[1] < 0 || id[1] >= VIEW_COUNT)
+    return -2;
+  uint32_t &flags = DwgModFlags[id[0]];
+  if (!(flags & 1) || (flags & 0x8000))
+    return 1;
+  char name[262] = "";
+  sys_dwgname('R', id[0], 1, name);
+  char text[400];
+  std::snprintf(text, sizeof text, "[%s] は更新されています。\n\n保管しますか？", name);
+  UiQuestion q = {};
+  q.kind = UI_MSGBOX;
+  q.heading = "インク工房";
+  q.text = text;
+  q.flags = MB_YESNOCANCEL | MB_ICONQUESTION;
+  q.owner = GetAncestor(view, GA_ROOT);
+  const int answer = ui_ask(q, [](const UiQuestion &x) {
+    return MessageBoxA(static_cast<HWND>(x.owner), x.text, x.heading, x.flags);
+  });
+  if (answer == IDYES) {
+    flags = 0x8000;
+    return 0;
+  }
+  if (answer == IDNO) {
+    flags = 0x8000;
+    return 1;
+  }
+  // Cancel keeps the drawing modified and unasked: the next close asks again.
+  return 2;
+}
+
