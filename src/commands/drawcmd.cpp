@@ -6,6 +6,7 @@
 #include "commands/circcmd.h"
 #include "commands/cmdtable.h"
 #include "commands/erasecmd.h"
+#include "commands/movecmd.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
@@ -271,4 +272,5 @@ void cm_drawtable() {
   CommandTable[35] = cm_line;
   cm_circtable();
   cm_erasetable();
+  cm_movetable();
 }
