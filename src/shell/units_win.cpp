@@ -27,10 +27,13 @@ namespace {
 
 constexpr const char *SECTION = "UNITINFO";
 
+// A key that is missing gives `missing`; a stored value outside lo..hi (a stored 0 too)
+// gives the fallback.
 uint32_t setting(const char *key, uint32_t missing, uint32_t lo, uint32_t hi, uint32_t fallback) {
-  const UINT v = GetPrivateProfileIntA(SECTION, key, int(missing), prf_path());
-  if (v == missing)
+  char text[32] = "";
+  if (!GetPrivateProfileStringA(SECTION, key, "", text, sizeof text, prf_path()))
     return missing;
+  const UINT v = GetPrivateProfileIntA(SECTION, key, 0, prf_path());
   return v >= lo && v <= hi ? v : fallback;
 }
 

@@ -144,7 +144,7 @@ TEST_F(Units, SettingsOutsideTheirRangeTakeTheirFallbacks) {
     uint32_t want;
   } cases[] = {
       {"CMDHWIDTH", "59", &PanelSet.cmdhwidth, 90},      {"CMDHWIDTH", "120", &PanelSet.cmdhwidth, 120},
-      {"CMDHWIDTH", "121", &PanelSet.cmdhwidth, 90},     {"CMDVWIDTH", "-5", &PanelSet.cmdvwidth, 100},
+      {"CMDHWIDTH", "121", &PanelSet.cmdhwidth, 90},     {"CMDHWIDTH", "0", &PanelSet.cmdhwidth, 90},     {"CMDVWIDTH", "-5", &PanelSet.cmdvwidth, 100},
       {"BTNSIZERAT1", "250", &PanelSet.sizerat[1], 100}, {"BTNWIDTHRAT2", "30", &PanelSet.widthrat[2], 150},
       {"BTNSIZEKIND0", "3", &PanelSet.sizekind[0], 1},   {"QUICKSTART", "7", &PanelSet.quickstart, 1},
   };
