@@ -92,3 +92,21 @@ int tval_read(const char *path); // 1, 0 on any failure (the list is empty then)
 // TBVALUE keys beyond it; 0 when the file has no TBMAXCOUNT above 0 or a write fails.
 int tval_write();
 void tval_free();
+
+// The hosts of the five bars: windows of classes "KL_TOOLBAR_FRAME_ONE" ..
+// "KL_TOOLBAR_FRAME_MES", docked children of the main frame or floating pop-ups.
+// Creates the five hosts for their units; 1 only when all five were made.
+int tbar_hostsinit();
+// Host b made again for unit record u (its side, line and position); 1, 0 on failure.
+int tbar_hostreset(int b, const struct UnitRecord *u);
+// Replaces host b by a new window; the bar moves to the main frame meanwhile and
+// keeps its handle. Without a bar one is made. 1, 0 on failure.
+int tbar_hostcreate(int b, int side, int x, int y, int cx, int cy, DWORD style, DWORD exstyle);
+// A host resized to its bar's size for its unit's side.
+void tbar_hostfit(int b);
+// Runs the command of button id (1000 + command) of bar b and checks the button when it started.
+int tbar_run(int b, int id);
+// System-menu command of host b: 1 when handled.
+int tbar_syscmd(int b, WPARAM id);
+// Reduces a floating window's system menu to what its own items join.
+void win_trimsysmenu(HWND w);

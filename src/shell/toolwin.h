@@ -31,3 +31,15 @@ int tool_setcaption(int n, const char *title, const char *label);
 int tool_show(int n, int op);
 // Applies the presets of values v (the first three of the TOOLDISP list; count of them).
 void tool_preset(const int32_t *v, int count);
+
+struct UnitRecord;
+// Creates the tool window (child or pop-up by the unit's side) in the main frame; 1, 0 on failure.
+int tool_create(UnitRecord *u);
+void tool_destroy();
+// Sets button n's text when it differs without regard to case; 0 for a bad n.
+int tool_settext(int n, const char *text);
+// Button n pressed or released: the caption shows its title; -1 while unit 2 is hidden.
+int tool_press(int n, int on);
+// Places the buttons for the unit's line choice and sizes the window (a floating one
+// is kept on the desktop and its place written back to u).
+int tool_arrange(UnitRecord *u);

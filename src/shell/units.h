@@ -48,5 +48,11 @@ int pnl_savepos(HWND window, int i);
 // Copies record i; 0, 1 for a bad unit.
 int pnl_unitget(int i, UnitRecord *out);
 int pnl_unitcmd();
-// The tool-bar host window class (created per bar by pnl_startup).
+// The tool-bar host window of bar b.
 HWND pnl_host(int b);
+// Test seam: the unit whose creation start-up treats as failed (0, 1, 2, 3 for the
+// hosts), -1 none.
+extern int PnlFailUnit;
+// Set by pnl_startup once every unit exists, cleared by pnl_shutdown; pnl_arrange does
+// nothing before. Tests that make their units themselves set it.
+extern bool PnlStarted;

@@ -13,21 +13,27 @@
 #include "shell/msgwin.h"
 #include "shell/panel.h"
 #include "shell/toolbar.h"
+#include "shell/toolwin.h"
+#include "shell/unitlayout.h"
 
 UnitInfoBlock UnitInfo;
 PanelSettings PanelSet;
+int PnlFailUnit = -1;
+// Set once start-up has made the units: the frame's first WM_SIZE arrives while
+// the frame itself is being created, before any unit exists.
+bool PnlStarted = false;
 
 namespace {
 
 constexpr const char *SECTION = "UNITINFO";
-const char *const host_class[TBAR_COUNT] = {"KL_TOOLBAR_FRAME_ONE", "KL_TOOLBAR_FRAME_TWO", "KL_TOOLBAR_FRAME_DISP",
-                                            "KL_TOOLBAR_FRAME_FILE", "KL_TOOLBAR_FRAME_MES"};
-const char *const host_title[TBAR_COUNT] = {"ｺﾏﾝﾄﾞ1", "ｺﾏﾝﾄﾞ2", "表示", "ﾌｧｲﾙ", "計測"};
 
+// A key that is missing gives `missing`; a stored value outside lo..hi (a stored 0 too)
+// gives the fallback.
 uint32_t setting(const char *key, uint32_t missing, uint32_t lo, uint32_t hi, uint32_t fallback) {
-  const UINT v = GetPrivateProfileIntA(SECTION, key, int(missing), prf_path());
-  if (v == missing)
+  char text[32] = "";
+  if (!GetPrivateProfileStringA(SECTION, key, "", text, sizeof text, prf_path()))
     return missing;
+  const UINT v = GetPrivateProfileIntA(SECTION, key, 0, prf_path());
   return v >= lo && v <= hi ? v : fallback;
 }
 
@@ -52,40 +58,6 @@ void read_settings() {
   }
 }
 
-LRESULT CALLBACK host_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_COMMAND) {
-    // A button of the bar: its command starts on the level of its button record.
-    const int id = LOWORD(wp), b = int(GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (id >= TBAR_ID && id < TBAR_ID + 1100 && b >= 0 && b < TBAR_COUNT) {
-      cmd_exec(b, id - TBAR_ID);
-      return 0;
-    }
-  }
-  return DefWindowProcA(w, m, wp, lp);
-}
-
-bool create_host(int b) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = host_proc;
-  wc.hInstance = app_hinst();
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = host_class[b];
-  RegisterClassA(&wc);
-  const UnitRecord &u = UnitInfo.unit[b + 3];
-  HWND w;
-  if (u.side)
-    w = CreateWindowExA(WS_EX_TOOLWINDOW, host_class[b], host_title[b], WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                        app_hmain(), nullptr, app_hinst(), nullptr);
-  else
-    w = CreateWindowExA(WS_EX_TOOLWINDOW, host_class[b], host_title[b], WS_POPUP | WS_CAPTION | WS_SYSMENU, u.left,
-                        u.top, 0, 0, app_hmain(), nullptr, app_hinst(), nullptr);
-  if (w)
-    SetWindowLongPtrA(w, GWLP_USERDATA, b);
-  app_settbar(b, w);
-  return w != nullptr;
-}
-
 int fail(int id) {
   char text[262] = "";
   LoadStringA(app_hinst(), UINT(id), text, sizeof text);
@@ -94,29 +66,38 @@ int fail(int id) {
   return 0;
 }
 
+// The unit's window; the tool-bar host for units 3..7.
+HWND unit_window(int unit) {
+  if (unit == 0)
+    return app_hpanel();
+  if (unit == 1)
+    return app_habox();
+  if (unit == 2)
+    return app_htool();
+  if (unit >= 3 && unit <= 7)
+    return app_htbar(unit - 3);
+  return nullptr;
+}
+
 // Size of a docked unit's window.
 SIZE unit_size(int unit) {
   SIZE s = {0, 0};
-  if (unit == 1 && app_habox()) {
-    RECT r;
-    GetWindowRect(app_habox(), &r);
-    s = {r.right - r.left, r.bottom - r.top};
-  } else if (unit >= 3 && unit <= 7) {
-    const int b = unit - 3;
-    if (app_htbar(b))
-      s = tbar_size(b, UnitInfo.unit[unit].side);
-  }
-  return s;
+  HWND w = unit_window(unit);
+  if (!w)
+    return s;
+  if (unit >= 3 && unit <= 7)
+    return tbar_size(unit - 3, UnitInfo.unit[unit].side);
+  RECT r;
+  GetWindowRect(w, &r);
+  return {r.right - r.left, r.bottom - r.top};
 }
 
+// Shown with a non-zero side (unit 0: shown), and its window exists.
 bool docked(int unit) {
   const UnitRecord &u = UnitInfo.unit[unit];
-  return unit == 0 ? u.shown != 0 : u.shown && u.side != 0;
-}
-
-void place(HWND w, int x, int y, int cx, int cy) {
-  if (w)
-    SetWindowPos(w, nullptr, x, y, cx > 0 ? cx : 0, cy > 0 ? cy : 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!(unit == 0 ? u.shown != 0 : u.shown && u.side != 0))
+    return false;
+  return unit_window(unit) != nullptr;
 }
 
 } // namespace
@@ -126,21 +107,23 @@ int pnl_startup() {
   read_settings();
   UnitInfo.unit[6].shown = 1; // the file tool bar, docked at the top
   UnitInfo.unit[6].side = 1;
-  // The tool window (unit 2) is not built yet.
-  if (!pnl_create(&UnitInfo.unit[0]))
+  if (PnlFailUnit == 0 || !pnl_create(&UnitInfo.unit[0]))
     return fail(114);
-  if (!abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]))
+  if (PnlFailUnit == 1 || !abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]))
     return fail(115);
-  for (int b = 0; b < TBAR_COUNT; b++)
-    if (!create_host(b))
-      return fail(117);
+  if (PnlFailUnit == 2 || !tool_create(&UnitInfo.unit[2]))
+    return fail(116);
+  if (PnlFailUnit == 3 || !tbar_hostsinit())
+    return fail(117);
   tbar_rebuild();
+  PnlStarted = true;
   pnl_arrange();
   mnu_build(0);
   return 1;
 }
 
 int pnl_shutdown() {
+  PnlStarted = false;
   for (int i = 0; i < UNIT_COUNT; i++) {
     const UnitRecord &u = UnitInfo.unit[i];
     char key[24], value[24];
@@ -172,27 +155,17 @@ int pnl_shutdown() {
   }
   tbar_freebmp();
   abox_destroy();
+  tool_destroy();
   pnl_destroy();
   return 1;
 }
 
 int pnl_arrange() {
   HWND frame = app_hmain();
-  if (!frame)
+  if (!frame || !PnlStarted)
     return 1;
   pnl_arrbtn(&UnitInfo.unit[0]);
   pnl_setclick(pnl_click);
-  RECT R;
-  GetClientRect(frame, &R);
-  HWND mesg = app_hmesg();
-  int mh = 0;
-  if (mesg) {
-    RECT mr;
-    GetWindowRect(mesg, &mr);
-    mh = mr.bottom - mr.top;
-  }
-  const RECT whole = R;
-  R.bottom -= mh;
   // The attribute box is made again when its kind of window no longer fits its side.
   if (HWND box = app_habox()) {
     const bool popup = (GetWindowLongPtrA(box, GWL_STYLE) & WS_POPUP) != 0;
@@ -200,76 +173,69 @@ int pnl_arrange() {
       abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]);
     abox_arrange(&UnitInfo.unit[1]);
   }
-  // The top group: TOOLFILE (unit 6), the attribute box (1) and TOOLDISP (5).
-  const SIZE s6 = docked(6) ? unit_size(6) : SIZE{0, 0}, s5 = docked(5) ? unit_size(5) : SIZE{0, 0};
-  const SIZE s1 = docked(1) ? unit_size(1) : SIZE{0, 0};
-  HWND h6 = docked(6) ? app_htbar(3) : nullptr, h5 = docked(5) ? app_htbar(2) : nullptr;
-  HWND h1 = docked(1) ? app_habox() : nullptr;
-  const int width = R.right - R.left;
-  auto nonneg = [](int v) { return v > 0 ? v : 0; };
-  if (width > s6.cx + s1.cx + s5.cx) {
-    int h = s6.cy > s5.cy ? s6.cy : s5.cy;
-    h = h > s1.cy ? h : s1.cy;
-    const int w5 = s5.cx ? nonneg(R.right - (R.left + s6.cx + s1.cx)) : 0;
-    const int w1 = s1.cx ? nonneg(R.right - w5 - (R.left + s6.cx)) : 0;
-    place(h5, R.left + s6.cx + s1.cx, R.top, w5, s5.cy);
-    place(h1, R.left + s6.cx, R.top, w1, s1.cy);
-    place(h6, R.left, R.top, nonneg(width - w5 - w1), s6.cy);
-    R.top += h;
-  } else if (width <= s6.cx + s1.cx) {
-    place(h5, R.left, R.top, width, s5.cy);
-    R.top += s5.cy;
-    place(h1, R.left, R.top, width, s1.cy);
-    R.top += s1.cy;
-    place(h6, R.left, R.top, width, s6.cy);
-    R.top += s6.cy;
-  } else {
-    place(h5, R.left, R.top, width, s5.cy);
-    R.top += s5.cy;
-    const int w1 = nonneg(R.right - (R.left + s6.cx));
-    place(h1, R.left + s6.cx, R.top, w1, s1.cy);
-    place(h6, R.left, R.top, nonneg(width - w1), s6.cy);
-    R.top += s6.cy > s1.cy ? s6.cy : s1.cy;
+  if (HWND tool = app_htool()) {
+    const bool popup = (GetWindowLongPtrA(tool, GWL_STYLE) & WS_POPUP) != 0;
+    if (popup == (UnitInfo.unit[2].side != 0))
+      tool_create(&UnitInfo.unit[2]);
+    tool_arrange(&UnitInfo.unit[2]);
   }
-  // The other bars each take a strip of their own at their side.
-  for (int unit : {3, 4, 7}) {
-    if (!docked(unit))
-      continue;
-    HWND h = app_htbar(unit - 3);
-    const SIZE s = unit_size(unit);
-    switch (UnitInfo.unit[unit].side) {
-    case 1:
-      place(h, R.left, R.top, R.right - R.left, s.cy);
-      R.top += s.cy;
-      break;
-    case 2:
-      place(h, R.left, R.bottom - s.cy, R.right - R.left, s.cy);
-      R.bottom -= s.cy;
-      break;
-    case 3:
-      place(h, R.left, R.top, s.cx, R.bottom - R.top);
-      R.left += s.cx;
-      break;
-    default:
-      place(h, R.right - s.cx, R.top, s.cx, R.bottom - R.top);
-      R.right -= s.cx;
-      break;
-    }
-  }
-  if (HWND mdi = app_hmdi()) {
-    place(mdi, R.left, R.top, R.right - R.left, R.bottom - R.top);
-    ShowWindow(mdi, SW_SHOW);
-  }
+  tbar_rebuild();
+  for (int b = 0; b < TBAR_COUNT; b++)
+    tbar_hostreset(b, &UnitInfo.unit[b + 3]);
+  LayIn in = {};
+  RECT client;
+  GetClientRect(frame, &client);
+  in.client = {client.left, client.top, client.right, client.bottom};
+  HWND mesg = app_hmesg();
   if (mesg) {
-    place(mesg, whole.left, whole.bottom - mh, whole.right - whole.left, mh);
-    ShowWindow(mesg, SW_SHOW);
+    RECT mr;
+    GetWindowRect(mesg, &mr);
+    in.mesg_cy = mr.bottom - mr.top;
   }
+  in.layout = UnitInfo.layout;
+  for (int u = 0; u < UNIT_COUNT; u++) {
+    if (!docked(u))
+      continue;
+    const SIZE s = unit_size(u);
+    in.unit[u] = {1, UnitInfo.unit[u].side, int(s.cx), int(s.cy)};
+  }
+  const LayOut out = unit_layout(in);
+  // Applied in one batch so that a live resize repaints once.
+  static const int order[] = {5, 1, 6, 7, 4, 3, 2, 0};
+  HDWP batch = BeginDeferWindowPos(10);
+  for (int u : order) {
+    const LayPlace &p = out.unit[u];
+    HWND w = unit_window(u);
+    if (p.placed && w && batch)
+      batch = DeferWindowPos(batch, w, nullptr, p.x, p.y, p.cx, p.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  HWND mdi = app_hmdi();
+  if (mdi && batch)
+    batch = DeferWindowPos(batch, mdi, nullptr, out.mdi.x, out.mdi.y, out.mdi.cx, out.mdi.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  if (mesg && batch)
+    batch = DeferWindowPos(batch, mesg, nullptr, out.mesg.x, out.mesg.y, out.mesg.cx, out.mesg.cy,
+                           SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  if (batch)
+    EndDeferWindowPos(batch);
   if (IsIconic(frame))
     return 1;
   if (HWND box = app_habox())
     ShowWindow(box, pnl_shown(1) ? SW_SHOWNA : SW_HIDE);
+  if (UnitInfo.layout) {
+    if (HWND panel = app_hpanel())
+      ShowWindow(panel, pnl_shown(0) ? SW_SHOWNA : SW_HIDE);
+    if (HWND tool = app_htool())
+      ShowWindow(tool, pnl_shown(2) ? SW_SHOWNA : SW_HIDE);
+    for (int b = 0; b < TBAR_COUNT; b++)
+      if (HWND h = app_htbar(b))
+        ShowWindow(h, SW_HIDE);
+    return 1;
+  }
   if (HWND panel = app_hpanel())
-    ShowWindow(panel, SW_HIDE); // the command panel belongs to the command-panel layout only
+    ShowWindow(panel, SW_HIDE);
+  if (HWND tool = app_htool())
+    ShowWindow(tool, SW_HIDE);
   for (int b = 0; b < TBAR_COUNT; b++) {
     HWND h = app_htbar(b);
     if (!h)

@@ -93,6 +93,7 @@ protected:
     attr_messages = 0;
   }
   void TearDown() override {
+    PnlStarted = false;
     abox_destroy();
     std::memset(&UnitInfo, 0, sizeof UnitInfo);
   }
@@ -494,6 +495,7 @@ TEST_F(AboxTest, PictureInOneAndTwoRows) {
   mesg_line('W', 0, &colour, prompt);
   uint32_t rec[7] = {0, 1, 2};
   inp_kind('w', 6, rec);
+  PnlStarted = true; // the units this test lays out are its own
   for (int line = 0; line < 2; line++) {
     UnitInfo.unit[1].line = uint16_t(line);
     inp_set(0x1F0E1 | 0x1C, 2, 6);
