@@ -27,6 +27,7 @@ ElementRecord mk(uint16_t kind, uint8_t layer = 0) {
 struct SegFind : ::testing::Test {
   std::vector<SegRecord> table = std::vector<SegRecord>(SEG_MAX);
   int32_t dwg = 0;
+  ElementFilter saved = ElmFilter;
   void SetUp() override {
     prm_init();
     db_start(20000, 500);
@@ -39,6 +40,7 @@ struct SegFind : ::testing::Test {
   void TearDown() override {
     SegRecords = nullptr;
     SegCount = 0;
+    ElmFilter = saved;
     pck_reset();
     dtb_term();
   }
