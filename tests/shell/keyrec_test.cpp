@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "shell/keyrec.h"
@@ -130,6 +131,36 @@ TEST(ScmParse, SkipsWhatDoesNotFit) {
   for (const char *bad : {"Error", "0,0,x,9000", "0,3,x,9000,0", "0,0,x,9000,5", "0,-1,x,1,0", ""})
     EXPECT_FALSE(scm_parse(bad, &s)) << bad;
   EXPECT_FALSE(scm_parse(nullptr, &s));
+}
+
+} // namespace
+
+namespace {
+
+// The shipped key file: every key line and every shortcut record reads.
+TEST(KeyFileData, EveryLineReads) {
+  std::ifstream in(INK_DATA_DIR "/inkforge.key.txt");
+  ASSERT_TRUE(in.good());
+  std::string line;
+  int keys = 0, records = 0;
+  while (std::getline(in, line)) {
+    const auto eq = line.find('=');
+    if (line.rfind("KEYITEM", 0) == 0 && line.rfind("KEYITEMCOUNT", 0) != 0) {
+      std::string v = line.substr(eq + 1);
+      KeyItem k;
+      ASSERT_EQ(key_rec('R', v.data(), v.size() + 1, &k), 1);
+      EXPECT_TRUE(k.mods & KEY_VIRT) << line;
+      EXPECT_GE(k.command, 509) << line;
+      EXPECT_EQ(k.kind, 3) << line;
+      keys++;
+    } else if (line.rfind("MENUITEM", 0) == 0) {
+      ShortcutItem s;
+      EXPECT_TRUE(scm_parse(line.substr(eq + 1).c_str(), &s)) << line;
+      records++;
+    }
+  }
+  EXPECT_EQ(keys, 15);
+  EXPECT_EQ(records, 12);
 }
 
 } // namespace
