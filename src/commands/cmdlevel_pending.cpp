@@ -1,8 +1,5 @@
 #include "commands/cmdlevel.h"
 
-// There is no shortcut menu yet: a right click always reaches the command.
-int cmd_rmenuon() { return 0; }
-
 uint32_t CmdRclickForced = 0;
 
 // The partial-erase pick does not exist yet: nothing is ever highlighted.

@@ -48,6 +48,9 @@ int cmd_menurun(int n);
 int cmd_button(int level, int command);
 // Immediate view commands 509..514 and 541..546 run at once: 0; other commands 1; negative 2.
 int cmd_keyview(int command, int level);
+// Runs the first key assignment matching the key's low byte and the modifiers (on the
+// level in the assignment's kind field). 1 when the key was taken, else 0.
+int cmd_keyrun(int key, int mods);
 // The tool-window slot (0..2) preset with command, -1 when none.
 int cmd_toolslot(int command);
 // The shell's calls of the pump (status line, focus, save buttons, level state).

@@ -16,6 +16,7 @@
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
 #include "shell/appsvc.h"
+#include "shell/keytable.h"
 #include "shell/msgwin.h"
 #include "shell/toolbar.h"
 #include "shell/toolwin.h"
@@ -232,6 +233,25 @@ int cmd_keyview(int command, int level) {
   cmd_cancel(level);
   if (CommandTable[command])
     CommandTable[command]();
+  return 0;
+}
+
+int cmd_keyrun(int key, int mods) {
+  for (int i = 0; i < KeyTab.count; i++) {
+    const KeyItem &k = KeyTab.items[i];
+    if ((k.key & 0xff) != uint32_t(key & 0xff) || k.mods != uint32_t(mods & 0xff))
+      continue;
+    const int level = k.kind >= 0 && k.kind < CMD_LEVELS ? k.kind : 0;
+    const int r = cmd_keyview(k.command, level);
+    if (r == 2)
+      return 0;
+    if (r == 0)
+      return 1;
+    if (cmd_enabled(k.command)) {
+      cmd_button(level, k.command);
+      return 1;
+    }
+  }
   return 0;
 }
 
