@@ -334,18 +334,15 @@ int fil_chkopen(int dwg, int frompath, const char *path) {
   return 1;
 }
 
-int fil_opendlg(int, char *path, int *count) {
-  if (count)
-    *count = 0;
-  char buf[260] = "";
+int fil_choose(bool save, const char *heading, char *buf, unsigned size) {
   UiQuestion q{};
   q.kind = UI_DIALOG;
-  q.heading = "印影ファイルを選択します。";
+  q.heading = heading;
   q.text = "印影ファイル(*.KSL)";
   q.owner = app_hmain();
-  q.dialog = FIL_DLGOPEN;
+  q.dialog = save ? FIL_DLGSAVE : FIL_DLGOPEN;
   q.reply = buf;
-  q.replysize = sizeof buf;
+  q.replysize = size;
   const int r = ui_ask(q, [](const UiQuestion &x) {
     RaruInfo info{};
     sys_sealinf('R', &info);
@@ -358,11 +355,22 @@ int fil_opendlg(int, char *path, int *count) {
     o.nMaxFile = x.replysize;
     o.lpstrInitialDir = info.folder[0] ? info.folder : nullptr;
     o.lpstrTitle = x.heading;
+    if (x.dialog == FIL_DLGSAVE) {
+      o.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+      return GetSaveFileNameA(&o) ? 1 : -1;
+    }
     o.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
     return GetOpenFileNameA(&o) ? 1 : -1;
   });
-  buf[sizeof buf - 1] = '\0';
-  if (r != 1 || !buf[0])
+  buf[size - 1] = '\0';
+  return r == 1 && buf[0] ? 1 : 0;
+}
+
+int fil_opendlg(int, char *path, int *count) {
+  if (count)
+    *count = 0;
+  char buf[260] = "";
+  if (!fil_choose(false, "印影ファイルを選択します。", buf, sizeof buf))
     return 0;
   std::memcpy(path, buf, sizeof buf);
   if (count)

@@ -55,6 +55,9 @@ int fil_chkdrive(const char *path);
 int fil_chkopen(int dwg, int frompath, const char *path);
 // The open chooser: 1 with the path (260 bytes) and *count 1; 0 cancelled.
 int fil_opendlg(int mode, char *path, int *count);
+// The seal-file chooser behind the open and save questions (through the answers layer):
+// buf holds the proposed name and receives the chosen path. 1 chosen, else 0.
+int fil_choose(bool save, const char *heading, char *buf, unsigned size);
 // Loads the seal file into the drawing (mode 1, or 2 / 4 keeping the journal) or
 // prepares an empty one (mode 0), and resets its drawing state in env.
 // 1 loaded, 0 new, -1 not a seal file, -3 bad file, -4 protected.

@@ -190,31 +190,7 @@ int fil_savedlg(char *path) {
   char buf[260] = {};
   std::memcpy(buf, hdr + SLF_OFF_NAME, 24); // the field may lack its NUL
   strip_bad(buf);
-  UiQuestion q{};
-  q.kind = UI_DIALOG;
-  q.heading = "印影ファイルを保存します。";
-  q.text = "印影ファイル(*.KSL)";
-  q.owner = app_hmain();
-  q.dialog = FIL_DLGSAVE;
-  q.reply = buf;
-  q.replysize = sizeof buf;
-  const int r = ui_ask(q, [](const UiQuestion &x) {
-    RaruInfo info{};
-    sys_sealinf('R', &info);
-    static const char filter[] = "印影ファイル(*.KSL)\0*.KSL\0";
-    OPENFILENAMEA o{};
-    o.lStructSize = sizeof o;
-    o.hwndOwner = static_cast<HWND>(x.owner);
-    o.lpstrFilter = filter;
-    o.lpstrFile = x.reply;
-    o.nMaxFile = x.replysize;
-    o.lpstrInitialDir = info.folder[0] ? info.folder : nullptr;
-    o.lpstrTitle = x.heading;
-    o.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-    return GetSaveFileNameA(&o) ? 1 : -1;
-  });
-  buf[sizeof buf - 1] = '\0';
-  if (r != 1 || !buf[0])
+  if (!fil_choose(true, "印影ファイルを保存します。", buf, sizeof buf))
     return 0;
   char ext[262] = "", out[260];
   pth_ext(buf, ext, sizeof ext);
