@@ -195,6 +195,24 @@ protected:
   }
   void TearDown() override { stop(); }
 
+  // Adds a copy of the record to drawing 0; the new element's number.
+  static int32_t add(const ElementRecord &r) {
+    ElementRecord c = r;
+    return elm_add(0, 0, -1, &c, nullptr);
+  }
+  // Two lines inside the window (-20, -20)-(20, 20), one outside it.
+  static void figures() {
+    add(lin_rec(-10, 0, 10, 0, 0x11, 1));
+    add(lin_rec(0, -5, 0, 5, 0x11, 1));
+    add(lin_rec(30, 10, 40, 10, 0x11, 1));
+  }
+  // Selects by that window, then the events that follow.
+  static std::vector<Ev> window_then(std::vector<Ev> more) {
+    std::vector<Ev> s{click(-20, -20), click(20, 20), rclick()};
+    s.insert(s.end(), more.begin(), more.end());
+    return s;
+  }
+
   void start(uint32_t elm) {
     prm_init();
     inp_init();

@@ -14,21 +14,6 @@ namespace {
 
 class Erase : public CommandTest {
 protected:
-  static int32_t add(const ElementRecord &r) {
-    ElementRecord c = r;
-    return elm_add(0, 0, -1, &c, nullptr);
-  }
-  // Two lines inside the window (-20, -20)-(20, 20), one outside it.
-  void figures() {
-    add(lin_rec(-10, 0, 10, 0, 0x11, 1));
-    add(lin_rec(0, -5, 0, 5, 0x11, 1));
-    add(lin_rec(30, 10, 40, 10, 0x11, 1));
-  }
-  static std::vector<Ev> window_then(std::vector<Ev> more) {
-    std::vector<Ev> s{click(-20, -20), click(20, 20), rclick()};
-    s.insert(s.end(), more.begin(), more.end());
-    return s;
-  }
   static void expect_restored(const char *what) {
     EXPECT_EQ(PickHoverOff, 1u) << what;
     EXPECT_EQ(PickTextParts, 0u) << what;

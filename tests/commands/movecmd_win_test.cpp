@@ -8,23 +8,7 @@ using namespace cmdtest;
 
 namespace {
 
-class MoveSel : public CommandTest {
-protected:
-  static int32_t add(const ElementRecord &r) {
-    ElementRecord c = r;
-    return elm_add(0, 0, -1, &c, nullptr);
-  }
-  void figures() {
-    add(lin_rec(-10, 0, 10, 0, 0x11, 1));
-    add(lin_rec(0, -5, 0, 5, 0x11, 1));
-    add(lin_rec(30, 10, 40, 10, 0x11, 1));
-  }
-  static std::vector<Ev> window_then(std::vector<Ev> more) {
-    std::vector<Ev> s{click(-20, -20), click(20, 20), rclick()};
-    s.insert(s.end(), more.begin(), more.end());
-    return s;
-  }
-};
+class MoveSel : public CommandTest {};
 
 TEST_F(MoveSel, EraseSelectionAnswers) {
   struct Case {
