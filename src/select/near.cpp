@@ -14,7 +14,7 @@
 
 uint32_t PickSegHoverOff = 1;
 uint32_t PickTextParts = 0;
-uint32_t PickHideLines = 0;
+uint32_t PickSkipMasked = 0;
 
 namespace {
 
@@ -283,7 +283,7 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
       const uint8_t sub = r->subkind, info = r->encsub;
       if (!PickTextParts && (info == 8 || sub == 8))
         continue;
-      if (PickHideLines && (info == 16 || sub == 16 || hid_ismask(dwg, r)))
+      if (PickSkipMasked && (info == 16 || sub == 16 || hid_ismask(dwg, r)))
         continue;
       if (sub == 16 || (info == 16 && r->kind != (LIN | MSKBOX) && r->kind != (ARC | MSKBOX)))
         continue;

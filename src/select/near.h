@@ -13,7 +13,7 @@ constexpr int32_t PCK_AREA3 = 0x4000; // and area 3, the work area
 // Switches of the commands that pick (32-bit words).
 extern uint32_t PickSegHoverOff; // partial-erase hover switch: 0 while that command picks, 1 otherwise
 extern uint32_t PickTextParts;   // 1: parts of compound texts are found too
-extern uint32_t PickHideLines;   // 1: HIDELINE nodes and masking texts are passed over
+extern uint32_t PickSkipMasked;  // 1: HIDELINE nodes and masked elements are passed over (erasing between crossings)
 
 // The elements of drawing dwg within the view's pick aperture of (x, y), nearest
 // first: the count (0..50) written to out, or -1 for a bad drawing or view.

@@ -221,9 +221,9 @@ TEST_F(Near, CompoundTextPartsAndMaskedLines) {
   at(masked)->encsub = 16;
   ASSERT_EQ(near(50, 70, out), 1);
   EXPECT_EQ(out[0], masked);
-  PickHideLines = 1;
+  PickSkipMasked = 1;
   EXPECT_EQ(near(50, 70, out), 0);
-  PickHideLines = 0;
+  PickSkipMasked = 0;
   at(masked)->kind = LIN; // a plain line inside such a node is a piece: never found
   EXPECT_EQ(near(50, 70, out), 0);
 }

@@ -102,7 +102,7 @@ struct PickTest : ::testing::Test {
     ElmFilter = {PNT | LIN | ARC | CHR, 0xFFFF, 0xFFFF, 0xFF};
     PickSegHoverOff = 1;
     PickTextParts = 0;
-    PickHideLines = 0;
+    PickSkipMasked = 0;
     pck_unpin_all();
   }
   void TearDown() override {
