@@ -366,12 +366,56 @@ bool onnotify(SealList &l, LPARAM lp) {
   return true;
 }
 
-void initlist(SealList &l, HWND dlg, int listid) {
+// Where a list dialog keeps its list, columns, fields and preview.
+struct ListLayout {
+  int listid;
+  int fileCol, nameCol, levelCol;
+  int fields[4];
+  int preview;
+  struct Column {
+    int width;
+    const char *title;
+  } columns[4];
+  int ncolumns;
+};
+
+void initlist(SealList &l, HWND dlg, const ListLayout &lay) {
   l = SealList{};
   l.dlg = dlg;
-  l.list = GetDlgItem(dlg, listid);
+  l.list = GetDlgItem(dlg, lay.listid);
+  l.fileCol = lay.fileCol;
+  l.nameCol = lay.nameCol;
+  l.levelCol = lay.levelCol;
+  std::memcpy(l.fields, lay.fields, sizeof l.fields);
+  l.preview = lay.preview;
+  for (int i = 0; i < lay.ncolumns; ++i)
+    addcolumn(l.list, i, lay.columns[i].width, lay.columns[i].title);
+  SendMessageA(l.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
   char none[RARU_PATH] = {};
   Raru_SysPreviewFile('W', none);
+}
+
+// The messages both list dialogs answer alike: -1 when msg is not one of them.
+INT_PTR listmsg(SealList &l, HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+  case WM_NOTIFY:
+    return onnotify(l, lp) ? TRUE : -1;
+  case WM_SHOWROW:
+    if (int(wp) == selected(l))
+      showrow(l, int(wp));
+    return TRUE;
+  case WM_COMMAND:
+    if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+      EndDialog(dlg, LOWORD(wp) == IDOK ? 1 : -1);
+      return TRUE;
+    }
+    return -1;
+  case WM_DESTROY:
+    l.dlg = l.list = nullptr;
+    return -1;
+  }
+  return -1;
 }
 
 // "印鑑選択": the row becomes the usual seal.
@@ -851,24 +895,18 @@ int Raru_ChooserFill(HWND dlg) {
 }
 
 INT_PTR CALLBACK Raru_ChooserDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  static const ListLayout layout = {IDC_CH_LIST,
+                                    1,
+                                    2,
+                                    3,
+                                    {IDC_CH_FILE, IDC_CH_NAME, IDC_CH_USER, IDC_CH_LEVEL},
+                                    IDC_CH_PREVIEW,
+                                    {{20, ""}, {190, "ファイル名"}, {130, "印鑑名"}, {70, "権限レベル"}},
+                                    4};
   SealList &l = Chooser;
   switch (msg) {
-  case WM_INITDIALOG: {
-    initlist(l, dlg, IDC_CH_LIST);
-    l.fileCol = 1;
-    l.nameCol = 2;
-    l.levelCol = 3;
-    l.fields[0] = IDC_CH_FILE;
-    l.fields[1] = IDC_CH_NAME;
-    l.fields[2] = IDC_CH_USER;
-    l.fields[3] = IDC_CH_LEVEL;
-    l.preview = IDC_CH_PREVIEW;
-    addcolumn(l.list, 0, 20, "");
-    addcolumn(l.list, 1, 190, "ファイル名");
-    addcolumn(l.list, 2, 130, "印鑑名");
-    addcolumn(l.list, 3, 70, "権限レベル");
-    SendMessageA(l.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
+  case WM_INITDIALOG:
+    initlist(l, dlg, layout);
     if (CfgDefault)
       GetWindowTextA(CfgDefault, ChooserUsual, sizeof ChooserUsual);
     else {
@@ -876,15 +914,6 @@ INT_PTR CALLBACK Raru_ChooserDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
       raru_copycut(ChooserUsual, sizeof ChooserUsual, s.defaultFile);
     }
     Raru_ChooserFill(dlg);
-    return TRUE;
-  }
-  case WM_NOTIFY:
-    if (onnotify(l, lp))
-      return TRUE;
-    break;
-  case WM_SHOWROW:
-    if (int(wp) == selected(l))
-      showrow(l, int(wp));
     return TRUE;
   case WM_COMMAND:
     switch (LOWORD(wp)) {
@@ -897,19 +926,11 @@ INT_PTR CALLBACK Raru_ChooserDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         Raru_ChooserFill(dlg);
       }
       return TRUE;
-    case IDOK:
-      EndDialog(dlg, 1);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dlg, -1);
-      return TRUE;
     }
     break;
-  case WM_DESTROY:
-    l.dlg = l.list = nullptr;
-    break;
   }
-  return FALSE;
+  const INT_PTR r = listmsg(l, dlg, msg, wp, lp);
+  return r < 0 ? FALSE : r;
 }
 
 // --- adding seals -------------------------------------------------------------------
@@ -961,23 +982,18 @@ int Raru_ApplyAddRaru(HWND dlg) {
 }
 
 INT_PTR CALLBACK Raru_AddRaruDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+  static const ListLayout layout = {IDC_AD_LIST,
+                                    0,
+                                    1,
+                                    2,
+                                    {IDC_AD_FILE, IDC_AD_NAME, 0, IDC_AD_LEVEL},
+                                    IDC_AD_PREVIEW,
+                                    {{200, "ファイル名"}, {140, "印鑑名"}, {70, "権限レベル"}, {0, nullptr}},
+                                    3};
   SealList &l = Adder;
   switch (msg) {
   case WM_INITDIALOG:
-    initlist(l, dlg, IDC_AD_LIST);
-    l.fileCol = 0;
-    l.nameCol = 1;
-    l.levelCol = 2;
-    l.fields[0] = IDC_AD_FILE;
-    l.fields[1] = IDC_AD_NAME;
-    l.fields[2] = 0;
-    l.fields[3] = IDC_AD_LEVEL;
-    l.preview = IDC_AD_PREVIEW;
-    addcolumn(l.list, 0, 200, "ファイル名");
-    addcolumn(l.list, 1, 140, "印鑑名");
-    addcolumn(l.list, 2, 70, "権限レベル");
-    SendMessageA(l.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
+    initlist(l, dlg, layout);
     if (addfill(dlg) == 0) {
       warn(dlg, M_NOSEAL, T_ADD);
       EndDialog(dlg, -1);
@@ -986,32 +1002,15 @@ INT_PTR CALLBACK Raru_AddRaruDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     select(l, 0);
     showrow(l, 0);
     return TRUE;
-  case WM_NOTIFY:
-    if (onnotify(l, lp))
-      return TRUE;
-    break;
-  case WM_SHOWROW:
-    if (int(wp) == selected(l))
-      showrow(l, int(wp));
-    return TRUE;
   case WM_COMMAND:
-    switch (LOWORD(wp)) {
-    case IDC_AD_ADD:
+    if (LOWORD(wp) == IDC_AD_ADD) {
       Raru_ApplyAddRaru(dlg);
-      return TRUE;
-    case IDOK:
-      EndDialog(dlg, 1);
-      return TRUE;
-    case IDCANCEL:
-      EndDialog(dlg, -1);
       return TRUE;
     }
     break;
-  case WM_DESTROY:
-    l.dlg = l.list = nullptr;
-    break;
   }
-  return FALSE;
+  const INT_PTR r = listmsg(l, dlg, msg, wp, lp);
+  return r < 0 ? FALSE : r;
 }
 
 // --- stamping confirmation --------------------------------------------------------

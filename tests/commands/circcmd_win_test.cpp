@@ -285,8 +285,9 @@ TEST_F(Circ, TangentCircles) {
     EXPECT_EQ(asked().texts.size(), c.questions) << c.what;
     const auto r = records(0);
     ASSERT_EQ(r.size(), c.radius > 0 ? 2u : 1u) << c.what;
-    if (c.radius > 0)
+    if (c.radius > 0) {
       EXPECT_TRUE(same_record(r[1], arc_rec(0, 0, c.radius, 0, 360, NO_STYLES, 9))) << c.what;
+    }
     EXPECT_EQ(TempMarkList.count, 0u) << c.what;
   }
 }

@@ -106,8 +106,9 @@ TEST_F(Metafile, PlayedBackPixelsMatchTheDirectDrawing) {
   for (const Case &c : cases) {
     dtb_ctrl('i', nullptr);
     fnt_close();
-    if (c.fontset)
+    if (c.fontset) {
       ASSERT_EQ(fnt_open(c.fontset, INK_FONT_DIR, 50), 0) << c.what;
+    }
     c.fill();
     PatBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), WHITENESS);
     gdi_target(canvas.dc(), 1);

@@ -31,8 +31,9 @@ TEST(DlgField, ReadsTheTextSizeRowsWithTheirRanges) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(dlg_fldread(c.id, c.text, t, DLG_TXTROWS), c.result);
-    if (const DlgField *row = dlg_fldfind(c.id, t, DLG_TXTROWS))
+    if (const DlgField *row = dlg_fldfind(c.id, t, DLG_TXTROWS)) {
       EXPECT_FLOAT_EQ(*static_cast<float *>(row->value), c.stored);
+    }
   }
 }
 

@@ -100,7 +100,7 @@ TEST_F(SelPick, RightClickAtTheSecondCornerGoesBack) {
 }
 
 TEST_F(SelPick, SecondWindowTogglesWithoutDuplicates) {
-  const int32_t a = line(10, 10, 20, 20);
+  line(10, 10, 20, 20); // a: taken by the first window, struck by the second
   const int32_t b = line(60, 60, 70, 70);
   click(500, 0, 0);
   click(500, 50, 50); // a
