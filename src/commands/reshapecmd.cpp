@@ -74,8 +74,8 @@ void add_members(int32_t d, int32_t n, int level, uint32_t *budget) {
     if (m->kind == NOD) {
       if (level + 1 < GROUP_LEVELS)
         add_members(d, c, level + 1, budget);
-    } else {
-      sel_toggle(uint32_t(c));
+    } else if (sel_notin(c)) {
+      sel_toggle(uint32_t(c)); // a member seen twice over a looping link stays in
     }
     c = m->next;
   }
@@ -289,7 +289,7 @@ int cm_rswindow(uint32_t flags, int32_t *dwg) {
     bool done = false;
     while (step < 2) {
       uint32_t masks[2] = {0, 0};
-      if (round == 0 && step == 0 && !isdwg(*dwg)) {
+      if (round == 0 && step == 0) {
         masks[0] = vew_mask(0);
         masks[1] = vew_mask(1);
       } else if (isdwg(*dwg)) {

@@ -2,10 +2,12 @@
 // picked boundary, a point or a two-point line, and what it puts back when it ends.
 #include "cmdharness.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "commands/reshapecmd.h"
 #include "commands/rstable.h"
+#include "database/groups.h"
 #include "select/near.h"
 #include "select/sellist.h"
 
@@ -217,6 +219,72 @@ TEST_F(Reshape, EveryWayOutPutsTheStateBack) {
     EXPECT_TRUE(same_record(records(0)[0], lin(-20, 0, 10, 0))) << c.what;
     expect_restored(c.what);
   }
+}
+
+TEST_F(Reshape, TheCorrectionQuestionGoesOnToTheNextCandidate) {
+  struct Case {
+    int answer;
+    bool second; // the second candidate became a target
+    int result;
+  } cases[] = {{700, true, 800}, {-2, true, 800}, {'n', true, 800}, {501, true, 800}, {'y', false, 800},
+               {27, false, 27}};
+  for (const Case &c : cases) {
+    stop();
+    start(2000);
+    const int32_t a = add(lin(-30, 5, -5, 5));
+    const int32_t c1 = add(lin(-30, -5, -15, -5));
+    const int32_t c2 = add(lin(-30, -3, -15, -3));
+    add(lin(10, -20, 10, 20));
+    asked().answers = {c.answer, 'y'};
+    // The window takes a; the pick lies on c1 and two units from c2.
+    std::vector<Ev> in{rclick(), click(-10, -10), click(0, 10), click(-16, -5)};
+    if (c.result == 800)
+      in.insert(in.end(), {rclick(), click(10, 0), end()});
+    EXPECT_EQ(run(104, in), c.result) << c.answer;
+    const bool applied = c.result == 800;
+    EXPECT_TRUE(same_record(rec(a), applied ? lin(-30, 5, 10, 5) : lin(-30, 5, -5, 5))) << c.answer;
+    const bool first = applied && !c.second;
+    EXPECT_TRUE(same_record(rec(c1), first ? lin(-30, -5, 10, -5) : lin(-30, -5, -15, -5))) << c.answer;
+    const bool second = applied && c.second;
+    EXPECT_TRUE(same_record(rec(c2), second ? lin(-30, -3, 10, -3) : lin(-30, -3, -15, -3))) << c.answer;
+    expect_restored(std::to_string(c.answer));
+  }
+}
+
+TEST_F(Reshape, AGroupWithLoopingLinksEndsTheCorrection) {
+  add(lin(30, 10, 40, 10)); // node numbers 1 and 2 are list marks
+  add(lin(30, 15, 40, 15));
+  ElementRecord node;
+  std::memset(&node, 0, sizeof node);
+  node.kind = NOD;
+  node.subkind = 1;
+  node.nod.data[0] = 1100 & 0xFF;
+  node.nod.data[1] = 1100 >> 8;
+  const int32_t g = add(node);
+  ASSERT_GE(g, 3);
+  ASSERT_EQ(grp_open(0, g), 0);
+  const int32_t m1 = add(lin(-30, -5, -15, -5));
+  const int32_t m2 = add(lin(-30, -15, -15, -15));
+  grp_close(0);
+  dtb_ptr(0, m2)->next = m1; // as a damaged file may hold it
+  std::vector<uint32_t> listed;
+  auto list = during([&] {
+    for (int32_t i = 0; i < SelectionList.count; i++)
+      if (SelectionList.entries[i] != SEL_HOLE)
+        listed.push_back(sel_key(SelectionList.entries[i]));
+  });
+  EXPECT_EQ(run(104, {rclick(), click(-10, -10), click(0, 10), click(-20, -5), rclick(), list, end()}), 800);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<uint32_t>{uint32_t(m1), uint32_t(m2)}));
+  expect_restored("loop");
+}
+
+TEST_F(Reshape, TheShortcutMenuKnowsWhichCornerIsAsked) {
+  add(lin(-30, 5, -5, 5));
+  std::vector<uint32_t> masks;
+  auto mask = during([&] { masks.push_back(CmdShortcutMask[0]); });
+  EXPECT_EQ(run(104, {rclick(), mask, click(-10, -10), mask, click(0, 10), mask, esc()}), 27);
+  EXPECT_EQ(masks, (std::vector<uint32_t>{0, 2, 0}));
 }
 
 } // namespace
