@@ -287,4 +287,29 @@ TEST_F(Reshape, TheShortcutMenuKnowsWhichCornerIsAsked) {
   EXPECT_EQ(masks, (std::vector<uint32_t>{0, 2, 0}));
 }
 
+TEST_F(Reshape, TheStaticTableTakesNinetyNineTargetsOfAWindow) {
+  // 150 upright lines whose upper ends lie in the window.
+  for (int i = 0; i < 150; i++)
+    add(lin(-45 + 0.6 * i, -20, -45 + 0.6 * i, 0));
+  add(lin(-48, 15, 48, 15));
+  void *(*const mem)(size_t) = rs_tablemem;
+  rs_tablemem = [](size_t) -> void * { return nullptr; };
+  uint32_t count = 0, capacity = 0, marker = 0;
+  auto table = during([&] {
+    count = g_rstable.count, capacity = g_rstable.capacity;
+    marker = g_rstable.entries[g_rstable.count].element;
+  });
+  const int r = run(104, {rclick(), click(-48, -10), click(48, 10), rclick(), table, click(0, 15), end()});
+  rs_tablemem = mem;
+  EXPECT_EQ(r, 800);
+  EXPECT_EQ(capacity, RS_STATIC_ENTRIES);
+  EXPECT_EQ(count, RS_STATIC_ENTRIES - 1);
+  EXPECT_EQ(marker, RS_FREE);
+  int moved = 0;
+  for (const ElementRecord &e : records(0))
+    moved += std::fabs(e.lin.y2 - 15) < 1e-9 && std::fabs(e.lin.x1 - e.lin.x2) < 1e-9 && e.lin.y1 == -20;
+  EXPECT_EQ(moved, 99);
+  expect_restored("static");
+}
+
 } // namespace
