@@ -53,10 +53,11 @@ bool full_circle(const ElementRecord &r) {
   return std::fabs(s[0] - e[0]) < FULL_CIRCLE && std::fabs(s[1] - e[1]) < FULL_CIRCLE;
 }
 
-void prompt_literal(const char *text, ...) {
+// The prompt line through the pick services: n a message, or PCK_LITERAL and the text.
+void prompt(int n, ...) {
   va_list ap;
-  va_start(ap, text);
-  pck_hooks().prompt(PCK_LITERAL, ap);
+  va_start(ap, n);
+  pck_hooks().prompt(n, ap);
   va_end(ap);
 }
 
@@ -162,7 +163,7 @@ int cm_rspick(int32_t d, uint32_t mode) {
   int result = 500;
   for (;;) {
     if (const char *t = msg_text(603))
-      prompt_literal(t);
+      prompt(PCK_LITERAL, t);
     double x = 0, y = 0;
     int32_t dd = -1, vv = -1;
     const int code = h.getpnt(0, masks, &x, &y, &dd, &vv);
@@ -439,7 +440,7 @@ BoundaryResult ask_boundary(int32_t dwg, bool one, RsBoundary *b, GeoPoint *ref,
       msg_disp(1, 128, 0, 0, 5302);
       rub_start(0);
       if (code == 800 || code == 27) {
-        mrk_list(5);
+        mrk_list(3);
         *endcode = code;
         return BND_END;
       }
@@ -449,7 +450,7 @@ BoundaryResult ask_boundary(int32_t dwg, bool one, RsBoundary *b, GeoPoint *ref,
         continue;
       if (std::fabs(x2 - x1) < FULL_CIRCLE && std::fabs(y2 - y1) < FULL_CIRCLE)
         continue;
-      mrk_list(5);
+      mrk_list(3);
       ElementRecord line;
       std::memset(&line, 0, sizeof line);
       line.lin.x1 = x1, line.lin.y1 = y1, line.lin.x2 = x2, line.lin.y2 = y2;
@@ -458,7 +459,7 @@ BoundaryResult ask_boundary(int32_t dwg, bool one, RsBoundary *b, GeoPoint *ref,
       *ref = {x2, y2};
       return BND_GOT;
     }
-    mrk_list(5);
+    mrk_list(3);
   }
 }
 
