@@ -312,4 +312,20 @@ TEST_F(Reshape, TheStaticTableTakesNinetyNineTargetsOfAWindow) {
   expect_restored("static");
 }
 
+TEST_F(Reshape, ASecondWindowRoundTogglesTargets) {
+  const int32_t a = add(lin(-30, 5, -5, 5));
+  const int32_t b = add(lin(-30, -5, -5, -5));
+  add(lin(10, -20, 10, 20));
+  std::vector<std::string> p;
+  // The first round takes both; the space key starts a round whose window holds only
+  // b's end, which takes b out again.
+  EXPECT_EQ(run(104, {rclick(), click(-10, -10), click(0, 10), key(32), click(-10, -8), click(0, -2), rclick(),
+                      seen(p), click(10, 0), end()}),
+            800);
+  EXPECT_EQ(p, std::vector<std::string>{msgtext(5328)});
+  EXPECT_TRUE(same_record(rec(a), lin(-30, 5, 10, 5)));
+  EXPECT_TRUE(same_record(rec(b), lin(-30, -5, -5, -5)));
+  expect_restored("rounds");
+}
+
 } // namespace
