@@ -201,6 +201,31 @@ TEST_F(PartErase, AFullStoreEndsWith1010AndKeepsTheRewrite) {
   expect_untouched("undone");
 }
 
+TEST_F(PartErase, DrawingOneAsDrawingZero) {
+  CpntDelDsp = 33;
+  for (const ElementRecord &r : {lin_rec(-40, 0, 40, 0, STYLED, 1), lin_rec(-10, -20, -10, 20, 0x11, 1),
+                                 lin_rec(10, -20, 10, 20, 0x11, 1)}) {
+    ElementRecord c = r;
+    ASSERT_GE(elm_add(1, 0, -1, &c, nullptr), 1);
+  }
+  HWND view = win_.drawings[1]->view;
+  RECT rc;
+  GetClientRect(view, &rc);
+  int lit = 0;
+  auto look = [&] {
+    for (uint32_t p : window_capture(view, rc.right, rc.bottom))
+      lit += p == HILITE;
+  };
+  EXPECT_EQ(run(114, {move(0, 1, 1), during(look), click(0, 1, 0, 1), end()}), 800);
+  EXPECT_GT(lit, 10); // shown in drawing 1's view while the cursor was there
+  EXPECT_EQ(records(0).size(), 0u);
+  const auto r = records(1);
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_TRUE(line_is(r[0], -40, 0, -10, 0, 0x0111));
+  EXPECT_TRUE(line_is(r[3], 10, 0, 40, 0, 0x0811));
+  expect_restored("drawing 1");
+}
+
 TEST_F(PartErase, PictureOfAPieceUnderTheCursor) {
   CpntDelDsp = 33;
   figure();
