@@ -123,6 +123,35 @@ TEST_F(PartErase, ASecondClickOnTheFirstPointIsAskedAgain) {
   EXPECT_TRUE(line_is(records(0)[0], -40, 0, 10, 0, 0x0111));
 }
 
+TEST_F(PartErase, TheHundredsDigitKeepsTheStylesAtTheCutEnds) {
+  struct Case {
+    int32_t setting;
+    uint16_t left, right; // the two parts of the split line
+    uint16_t shortened;   // the line cut back by a drag
+  } cases[] = {
+      {13, 0x0111, 0x0811, 0x0111},
+      {113, 0x0111, 0x0811, 0x0911}, // a split loses them, a shortened line keeps its own
+      {213, 0x0911, 0x0911, 0x0911},
+      {313, 0x0111, 0x0811, 0x0111}, // outside 0..2: as 0
+  };
+  for (const Case &c : cases) {
+    stop();
+    start(2000);
+    CpntDelDsp = c.setting;
+    figure();
+    EXPECT_EQ(run(114, {move(0, 1), click(0, 1), end()}), 800) << c.setting;
+    auto r = records(0);
+    ASSERT_EQ(r.size(), 4u) << c.setting;
+    EXPECT_TRUE(line_is(r[0], -40, 0, -10, 0, c.left)) << c.setting;
+    EXPECT_TRUE(line_is(r[3], 10, 0, 40, 0, c.right)) << c.setting;
+    und_exec(0);
+    EXPECT_EQ(run(114, {move(0, 10), click(0, 10), move(20, -5), click(20, -5), end()}), 800) << c.setting;
+    r = records(0);
+    ASSERT_EQ(r.size(), 3u) << c.setting;
+    EXPECT_TRUE(line_is(r[0], -40, 0, 10, 0, c.shortened)) << c.setting;
+  }
+}
+
 TEST_F(PartErase, WithTwentyFourTheAnswerDecides) {
   struct Case {
     const char *what;
