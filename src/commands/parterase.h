@@ -14,7 +14,7 @@ int32_t cm_parterase();
 // are taken away again.
 int seg_confirm(int32_t stage, int32_t dwg);
 
-// Where the record table comes from (calloc); tests put a failing one in.
+// Where the record table comes from (calloc; freed with free); tests put a failing one in.
 extern void *(*SegTableAlloc)(std::size_t count, std::size_t size);
 
 // Enters command 114 into the command table.
