@@ -13,8 +13,8 @@ int cmd_rmenuon();
 extern uint32_t CmdRclickForced;
 
 // Partial-erase hover highlight under the cursor; the get-point loop calls it only
-// while SegHoverOff is 0 (1 at start).
-extern uint32_t SegHoverOff;
+// while SegHoverOff (select/near.h) is 0.
 int seg_hover(int32_t dwg, int32_t view, int32_t px, int32_t py, double x, double y);
-// Removes it: 1 busy, 2 none shown, 3 not accepted, 0 removed.
+// Removes it and empties the table: 0; 1 the hover is off, 2 a negative view, 3 a view
+// outside the mask.
 int seg_hvend(int32_t dwg, uint32_t viewmask, int32_t view);

@@ -6,6 +6,7 @@
 #include "commands/circcmd.h"
 #include "commands/cmdtable.h"
 #include "commands/erasecmd.h"
+#include "commands/parterase.h"
 #include "commands/movecmd.h"
 #include "commands/reshapecmd.h"
 #include "database/elements.h"
@@ -273,6 +274,7 @@ void cm_drawtable() {
   CommandTable[35] = cm_line;
   cm_circtable();
   cm_erasetable();
+  cm_partable();
   cm_movetable();
   cm_reshapetable();
 }

@@ -468,6 +468,12 @@ double along(const ElementRecord *e, double x, double y) {
   return a - e->arc.start;
 }
 
+int32_t erase_colour() {
+  uint16_t cm[20] = {};
+  sys_colmap('r', cm);
+  return cm[SEG_ERASE];
+}
+
 double length(const ElementRecord *e) {
   if (basekind(e) == LIN)
     return std::hypot(e->lin.x2 - e->lin.x1, e->lin.y2 - e->lin.y1);
@@ -516,7 +522,7 @@ static int seg_apply_elem(int32_t dwg, int32_t n, const std::vector<const SegRec
     return 0;
   for (const SegRecord *r : recs)
     if (r->flags == 0) // the piece is the whole element
-      return elm_delete(dwg, n, 16) == 0 ? 0 : 1010;
+      return elm_delete(dwg, n, erase_colour()) == 0 ? 0 : 1010;
   const bool full = seg_isfull(&e);
   if (full) {
     // Parameterised from the end of the first piece, so that piece lies at the top of the turn.
@@ -553,7 +559,7 @@ static int seg_apply_elem(int32_t dwg, int32_t n, const std::vector<const SegRec
   if (len > pos + EPS)
     keep.push_back({pos, len});
   if (keep.empty())
-    return elm_delete(dwg, n, 16) == 0 ? 0 : 1010;
+    return elm_delete(dwg, n, erase_colour()) == 0 ? 0 : 1010;
   const bool split = keep.size() > 1 || (keep[0].lo > EPS && keep[0].hi < len - EPS);
   std::vector<ElementRecord> parts;
   for (const Span &s : keep) {
@@ -580,8 +586,10 @@ int seg_erase(int32_t dwg) {
     done.push_back(n);
     std::vector<const SegRecord *> recs;
     for (int32_t j = i; j < SegCount; ++j)
-      if (SegRecords[j].elem == n)
+      if (SegRecords[j].elem == n) {
         recs.push_back(&SegRecords[j]);
+        seg_draw(dwg, j, erase_colour());
+      }
     const int r = seg_apply_elem(dwg, int32_t(n), recs);
     if (r != 0)
       return r;

@@ -7,6 +7,8 @@
 #include "geometry/geo.h"
 
 constexpr int SEG_MAX = 400;
+// ColorMap entries the pieces are shown and taken away in.
+constexpr int SEG_SHOW = 13, SEG_ERASE = 16;
 
 // One piece of one element. Memory only.
 struct SegRecord {
@@ -39,6 +41,17 @@ int seg_side(const ElementRecord *target, const GeoPoint *ref, const GeoPoint *c
 int seg_nearer(int side, const ElementRecord *target, const GeoPoint *ref, const GeoPoint *cand, const GeoPoint *cur);
 int seg_onelm(const ElementRecord *target, const GeoPoint *pt, GeoPoint *out);
 int seg_image(int32_t dwg, const ElementRecord *elm, int32_t i);
+// Draws the piece image of record i in every open view of the drawing, in the
+// ColorMap colour given (the colour itself, not the entry). 0, or 1 for no such record.
+int seg_draw(int32_t dwg, int32_t i, int32_t colour);
+// In the stage's modes 3 and 4 (live highlight): the pieces drawn in the erase colour,
+// then their elements whole. 0, or 1 without a table or for a bad drawing.
+int seg_unhilite(int32_t dwg);
+int seg_redraw(int32_t dwg); // the elements of all records whole, in their own colours
+// The hover of each stage (seg_hover and seg_hvend, in commands/cmdlevel.h, pick the
+// stage): 0 when a piece was found, 1 when nothing was done.
+int seg_hvpick(int32_t dwg, int32_t view, int32_t px, int32_t py, double x, double y);
+int seg_hvcross(int32_t dwg, int32_t view, int32_t px, int32_t py, double x, double y);
 int32_t seg_hit();
 void seg_setpt1(const GeoPoint *p);
 void seg_setpt2(const GeoPoint *p);

@@ -8,6 +8,7 @@
 #include "display/viewtbl.h"
 #include "input/gcr.h"
 #include "input/rubber.h"
+#include "select/near.h"
 #include "select/picklist.h"
 #include "settings/answers.h"
 #include "shell/appsvc.h"

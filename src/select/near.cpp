@@ -12,7 +12,7 @@
 #include "select/picksys.h"
 #include "settings/params.h"
 
-uint32_t PickSegHoverOff = 1;
+uint32_t SegHoverOff = 1;
 uint32_t PickTextParts = 0;
 uint32_t PickSkipMasked = 0;
 
@@ -257,7 +257,7 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
     kind &= ~uint32_t(0x4000);
   pck_settol(dwg, tol);
   const uint16_t cells = search_cells(dwg, x, y);
-  const bool climbing = (kind & NOD) && !(kind & 0x8000) && PickSegHoverOff != 0;
+  const bool climbing = (kind & NOD) && !(kind & 0x8000) && SegHoverOff != 0;
   const int inmode = pck_hooks().inmode();
   uint16_t states[64];
   uint16_t cur;
@@ -289,7 +289,7 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
         continue;
       if (!(r->kind & (PNT | LIN | ARC | CHR)) || states[r->layer & 63] < 2 || r->layer >= 64)
         continue;
-      if (!PickSegHoverOff && (info == 1 || (info && !subkind)))
+      if (!SegHoverOff && (info == 1 || (info && !subkind)))
         continue;
       if ((kind & 0x4000) && (info == 1 || sub == 1))
         continue;

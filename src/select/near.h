@@ -11,7 +11,7 @@ constexpr int32_t PCK_AREA2 = 0x8000; // search record area 2 as well
 constexpr int32_t PCK_AREA3 = 0x4000; // and area 3, the work area
 
 // Switches of the commands that pick (32-bit words).
-extern uint32_t PickSegHoverOff; // partial-erase hover switch: 0 while that command picks, 1 otherwise
+extern uint32_t SegHoverOff;     // partial-erase hover: 0 while that command runs, 1 otherwise (get-point loop too)
 extern uint32_t PickTextParts;   // 1: parts of compound texts are found too
 extern uint32_t PickSkipMasked;  // 1: HIDELINE nodes and masked elements are passed over (erasing between crossings)
 

@@ -9,7 +9,10 @@
 
 #include "../database/dbstart.h"
 #include "commands/segerase.h"
+#include "commands/cmdlevel.h"
 #include "database/elements.h"
+#include "database/groups.h"
+#include "select/near.h"
 #include "select/filter.h"
 #include "select/picksys.h"
 #include "settings/params.h"
@@ -354,3 +357,153 @@ TEST_F(SegFind, ApplyOnePieceByMode) {
 }
 
 } // namespace
+
+// The hover on the store without views: the pick aperture comes from the hooks, and
+// what would be redrawn whole is noted.
+struct SegHover : SegFind {
+  static inline std::vector<std::array<int32_t, 3>> shown;
+  int32_t level = CmdLevel;
+  uint32_t off = SegHoverOff;
+  void SetUp() override {
+    SegFind::SetUp();
+    pck_hooks().aperture = [](int32_t, int32_t, double *t) {
+      *t = 2;
+      return 0;
+    };
+    pck_hooks().show = [](int32_t d, int32_t n, int32_t c) { shown.push_back({d, n, c}); };
+    shown.clear();
+    CmdLevel = 0;
+    SegHoverOff = 0;
+    SegStage = 0;
+    SegDrawing = -1;
+    SegHit = 0;
+    SegModePick = SegModeCross = 3;
+  }
+  void TearDown() override {
+    CmdLevel = level;
+    SegHoverOff = off;
+    SegStage = 0;
+    SegFind::TearDown();
+  }
+  int hover(double x, double y) { return seg_hover(dwg, 0, 0, 0, x, y); }
+};
+
+TEST_F(SegHover, PickStageFindsThePieceUnderTheCursor) {
+  for (dwg = 0; dwg < 2; ++dwg) {
+    const int32_t t = line(0, 0, 100, 0, 0x0911); // end styles at both ends
+    line(20, -10, 20, 10);
+    line(60, -10, 60, 10);
+    ASSERT_EQ(hover(40, 1), 0) << dwg;
+    EXPECT_EQ(seg_hit(), t);
+    ASSERT_EQ(SegCount, 1);
+    EXPECT_EQ(SegDrawing, dwg);
+    const SegRecord &r = *seg_rec(0);
+    EXPECT_EQ(r.flags, 3u);
+    near(r.rx, 40, "projected");
+    near(r.ry, 0, "projected");
+    // The image: the piece alone, line kind 1, no styles at its cut ends.
+    near(r.image.lin.x1, 20, "image");
+    near(r.image.lin.x2, 60, "image");
+    EXPECT_EQ(r.image.lin.attr, 0x0011);
+    // Empty space: nothing found, the table emptied and the piece's element redrawn.
+    shown.clear();
+    EXPECT_EQ(hover(40, 30), 1);
+    EXPECT_EQ(seg_hit(), 0);
+    EXPECT_EQ(SegCount, 0);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], (std::array<int32_t, 3>{dwg, t, -1}));
+  }
+}
+
+TEST_F(SegHover, SilentWhileSwitchedOffOrUnderAHigherLevel) {
+  const int32_t t = line(0, 0, 100, 0);
+  SegHoverOff = 1;
+  EXPECT_EQ(hover(40, 0), 1);
+  EXPECT_EQ(SegCount, 0);
+  EXPECT_EQ(seg_hvend(dwg, 1, 0), 1);
+  SegHoverOff = 0;
+  ASSERT_EQ(hover(40, 0), 0);
+  EXPECT_EQ(seg_hit(), t);
+  CmdLevel = 2; // a command of a higher level waits: the piece goes and nothing is found
+  EXPECT_EQ(hover(40, 0), 1);
+  EXPECT_EQ(seg_hit(), 0);
+  EXPECT_EQ(SegCount, 0);
+  SegStage = 1;
+  const GeoPoint p1{40, 10};
+  seg_setpt1(&p1);
+  EXPECT_EQ(hover(40, -10), 1);
+  EXPECT_EQ(SegCount, 0);
+}
+
+TEST_F(SegHover, AGroupMemberIsFoundItselfNotItsGroup) {
+  ElementRecord node = mk(NOD);
+  node.subkind = 2;
+  node.nod.data[0] = 1100 & 0xFF;
+  node.nod.data[1] = 1100 >> 8;
+  const int32_t g = add(node);
+  ASSERT_GE(g, 1);
+  ASSERT_EQ(grp_open(dwg, g), 0);
+  const int32_t m = line(0, 0, 100, 0);
+  grp_close(dwg);
+  ASSERT_EQ(hover(50, 1), 0);
+  EXPECT_EQ(seg_hit(), m);
+  EXPECT_EQ(seg_rec(0)->flags, 0u); // nothing cuts it: the whole line
+}
+
+TEST_F(SegHover, CrossingStageCollectsThePiecesOfTheDraggedLine) {
+  const int32_t a = line(0, 0, 100, 0, 0x0911);
+  const int32_t b = line(0, 20, 100, 20);
+  line(50, -10, 50, 30);
+  SegStage = 1;
+  const GeoPoint p1{30, -5};
+  seg_setpt1(&p1);
+  ASSERT_EQ(hover(30, 25), 0);
+  ASSERT_EQ(SegCount, 2);
+  EXPECT_EQ(seg_rec(0)->elem, uint32_t(a));
+  EXPECT_EQ(seg_rec(0)->flags, 2u); // from the start to the crossing at 50
+  near(seg_rec(0)->image.lin.x1, 0, "image start");
+  near(seg_rec(0)->image.lin.x2, 50, "image end");
+  EXPECT_EQ(seg_rec(0)->image.lin.attr, 0x0111); // the start keeps its style
+  EXPECT_EQ(seg_rec(1)->elem, uint32_t(b));
+  GeoPoint first, second;
+  seg_getpts(&first, &second);
+  near(second.y, 25, "second point");
+  // Moved off every element: the table empties, the pieces' elements are redrawn once each.
+  shown.clear();
+  EXPECT_EQ(hover(40, -5), 0);
+  EXPECT_EQ(SegCount, 0);
+  EXPECT_EQ(shown.size(), 2u);
+}
+
+TEST_F(SegHover, TheHoverEndsOnlyForAnOpenViewOfTheMask) {
+  line(0, 0, 100, 0);
+  struct Case {
+    int32_t view;
+    uint32_t mask;
+    int result;
+    int32_t left;
+  } cases[] = {{-1, 1, 2, 1}, {3, 1, 3, 1}, {40, 1, 3, 1}, {0, 1, 0, 0}};
+  for (const Case &c : cases) {
+    ASSERT_EQ(hover(50, 0), 0);
+    EXPECT_EQ(seg_hvend(dwg, c.mask, c.view), c.result) << c.view;
+    EXPECT_EQ(SegCount, c.left) << c.view;
+  }
+}
+
+TEST_F(SegHover, OnlyTheLiveModesTakeThePiecesAway) {
+  const int32_t t = line(0, 0, 100, 0);
+  for (int32_t mode = 0; mode <= 4; ++mode) {
+    SegModePick = mode;
+    ASSERT_EQ(hover(50, 0), 0);
+    shown.clear();
+    EXPECT_EQ(seg_unhilite(dwg), 0);
+    EXPECT_EQ(shown.size(), mode >= 3 ? 1u : 0u) << mode;
+    if (!shown.empty()) {
+      EXPECT_EQ(shown[0][1], t);
+    }
+  }
+  SegRecords = nullptr;
+  EXPECT_EQ(seg_unhilite(dwg), 1);
+  EXPECT_EQ(seg_redraw(dwg), 1);
+  EXPECT_EQ(hover(50, 0), 1);
+}

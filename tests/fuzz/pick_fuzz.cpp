@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (uint32_t parts = 0; parts < 2; ++parts) {
       PickTextParts = parts;
       PickSkipMasked = parts;
-      PickSegHoverOff = 1 - parts;
+      SegHoverOff = 1 - parts;
       const int m = pck_nearat(0, PCK_AREA2 | PCK_AREA3, head[0], head[1], head[2], kind, 0xFFFF, 0xFFFF, 0xFF, out);
       if (m < 0 || m > PCK_NEARMAX)
         abort();
     }
   PickTextParts = PickSkipMasked = 0;
-  PickSegHoverOff = 1;
+  SegHoverOff = 1;
 
   sel_filter(0, 0, 0, 0);
   double e[4][4];

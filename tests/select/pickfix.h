@@ -100,7 +100,7 @@ struct PickTest : ::testing::Test {
       return a;
     });
     ElmFilter = {PNT | LIN | ARC | CHR, 0xFFFF, 0xFFFF, 0xFF};
-    PickSegHoverOff = 1;
+    SegHoverOff = 1;
     PickTextParts = 0;
     PickSkipMasked = 0;
     pck_unpin_all();
