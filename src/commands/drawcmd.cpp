@@ -7,6 +7,7 @@
 #include "commands/cmdtable.h"
 #include "commands/erasecmd.h"
 #include "commands/movecmd.h"
+#include "commands/textcmd.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
@@ -273,4 +274,5 @@ void cm_drawtable() {
   cm_circtable();
   cm_erasetable();
   cm_movetable();
+  cm_texttable();
 }
