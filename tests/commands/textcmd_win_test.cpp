@@ -405,6 +405,21 @@ TEST_F(Text, ResizingAPickedText) {
   EXPECT_TRUE(records(0).empty());
 }
 
+TEST_F(Text, TheSizeDialogShowsSizesAtTheSheetScale) {
+  SheetRecord sheet;
+  sys_sheet('R', 0, &sheet);
+  sheet.scale = 2;
+  sys_sheet('W', 0, &sheet);
+  add_text(0, 0, "AB");
+  Pilot p;
+  std::string shown;
+  p.steps = {[&](HWND d) { shown = text(d, 1451) + "," + text(d, 1452), set(d, 1452, "10"), press(d, IDOK); }};
+  EXPECT_EQ(drive(p, 187, {click(1, 1), esc()}), 27);
+  EXPECT_EQ(shown, "8.000,6.000");
+  EXPECT_FLOAT_EQ(records(0)[0].chr.width, 5);
+  EXPECT_FLOAT_EQ(records(0)[0].chr.height, 4);
+}
+
 TEST_F(Text, ResizeCancelEndsAndAFailedRewriteIsReported) {
   const int32_t n = add_text(0, 0, "AB");
   Pilot c;
@@ -476,6 +491,23 @@ TEST_F(Text, AFailedExpansionKeepsTheText) {
   EXPECT_EQ(count_kind(0, CHR), 1u);
   EXPECT_EQ(count_kind(0, LIN) + count_kind(0, ARC), 0u);
   EXPECT_EQ(text_of(n), "AB");
+}
+
+TEST_F(Text, ALongerTextThatFindsNoRoomIsReported) {
+  stop();
+  start(40);
+  const int32_t n = add_text(0, 0, "AB");
+  fill(1);
+  ElementRecord filler = pnt_rec(40, 20, 1, 1);
+  ASSERT_GT(elm_add(0, 0, ELM_NODRAW, &filler, nullptr), 0);
+  Pilot p;
+  p.steps = {[](HWND d) { type_ok(d, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"); }};
+  EXPECT_EQ(drive(p, 198, {click(1, 1)}), CMD_DBFAIL);
+  EXPECT_EQ(text_of(n), "AB");
+  bool told = false;
+  for (const std::string &t : asked().texts)
+    told = told || t.find(msgtext(30202).substr(2)) != std::string::npos;
+  EXPECT_TRUE(told);
 }
 
 TEST_F(Text, DialogPictures) {
