@@ -163,7 +163,7 @@ int32_t place(int32_t dwg, double x, double y, const char *text, bool expand) {
   if (rc == 0) {
     und_pend(dwg);
     if (expand)
-      rc = txt_expand(dwg, r, text);
+      rc = cm_textexp(dwg, r, text);
     else if (elm_add(dwg, 0, OWN_COLOURS, &r, text) < 1)
       rc = CMD_DBFAIL;
   }
@@ -394,7 +394,7 @@ INT_PTR CALLBACK chr_defproc(HWND d, UINT m, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
-int32_t txt_expand(int32_t dwg, const ElementRecord &rec, const char *text) {
+int32_t cm_textexp(int32_t dwg, const ElementRecord &rec, const char *text) {
   dwg = pick_dwg(dwg);
   const int previous = dwg_setcur(dwg);
   const int view = vew_cur();
@@ -518,7 +518,7 @@ int32_t cm_txtsize() {
     PickSysHooks &h = pck_hooks();
     uint16_t cmap[20] = {};
     sys_colmap('r', cmap);
-    h.show(dwg, elem, cmap[13]);
+    h.show(dwg, elem, cmap[14]); // the highlight colour
     const INT_PTR rc = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1450), app_hmain(), dlg_txtsize,
                                        reinterpret_cast<LPARAM>(&t));
     h.show(dwg, elem, -1);
@@ -550,7 +550,7 @@ int32_t cm_txtsize() {
   }
 }
 
-int32_t cm_txtedit() {
+int32_t cm_textedit() {
   uint16_t cmap[20] = {};
   sys_colmap('r', cmap);
   inp_set(0x41, 2, 0);
@@ -564,6 +564,9 @@ int32_t cm_txtedit() {
       continue;
     txt_setmode(1);
     txt_settext(PickedText);
+    // A text longer than the dialog holds is shown cut: unchanged, it stays whole.
+    char shown[TXT_MAXBYTES + 1];
+    txt_gettext(shown, sizeof shown);
     const INT_PTR rc = dlg_run(DLG_TXTENTRY, nullptr, 0);
     txt_setmode(0);
     if (rc != 0)
@@ -571,12 +574,13 @@ int32_t cm_txtedit() {
     char text[TXT_MAXBYTES + 1];
     txt_gettext(text, sizeof text);
     const bool expand = txt_expandflag() != 0;
-    if (!text[0] || (!expand && std::strcmp(text, PickedText) == 0))
+    if (!text[0] || (!expand && std::strcmp(text, shown) == 0))
       continue;
+    const char *now = expand && std::strcmp(text, shown) == 0 ? PickedText : text;
     und_pend(dwg);
     if (expand) {
       // The strokes first: the text goes only when they are all there.
-      if (txt_expand(dwg, r, text) != 0)
+      if (cm_textexp(dwg, r, now) != 0)
         return 700;
       if (elm_delete(dwg, elem, cmap[16]) != 0)
         return 700;
@@ -596,5 +600,5 @@ void cm_texttable() {
   CommandTable[195] = cm_text;
   CommandTable[196] = cm_date;
   CommandTable[197] = cm_chrdef;
-  CommandTable[198] = cm_txtedit;
+  CommandTable[198] = cm_textedit;
 }

@@ -28,13 +28,13 @@ INT_PTR CALLBACK chr_defproc(HWND dialog, UINT message, WPARAM wp, LPARAM lp);
 // CHR record rec (position, sizes, angle, slant, attribute word; its pen's width and
 // colour). 0; 700 when nothing could be added or an add failed, in which case the
 // strokes already added are taken out again.
-int32_t txt_expand(int32_t dwg, const ElementRecord &rec, const char *text);
+int32_t cm_textexp(int32_t dwg, const ElementRecord &rec, const char *text);
 
 int32_t cm_text();    // 195
 int32_t cm_date();    // 196
 int32_t cm_chrdef();  // 197
 int32_t cm_txtsize(); // 187
-int32_t cm_txtedit(); // 198
+int32_t cm_textedit(); // 198
 
 // Enters the text commands into the command table.
 void cm_texttable();

@@ -464,6 +464,20 @@ TEST_F(Text, EditingAPickedText) {
   EXPECT_EQ(entry, "記入");
 }
 
+TEST_F(Text, ALongTextShownCutStaysWholeWhenLeftAlone) {
+  const std::string whole = std::string(60, 'A') + "BCDEFGHIJK"; // 70 bytes
+  const int32_t n = add_text(0, 0, whole.c_str());
+  Pilot p;
+  std::string shown;
+  p.steps = {[&](HWND d) { shown = text(d, 1456), press(d, IDOK); }};
+  EXPECT_EQ(drive(p, 198, {click(1, 1), esc()}), 27);
+  EXPECT_EQ(shown, whole.substr(0, 64));
+  char t[128] = "";
+  ElementRecord r;
+  elm_read(0, n, &r, t, sizeof t);
+  EXPECT_EQ(std::string(t), whole);
+}
+
 TEST_F(Text, EditingWithTheBoxCheckedTurnsTheSameTextIntoStrokes) {
   CharAttrs ca{};
   const int32_t n = add_text(-10, 0, "AB", 3);
