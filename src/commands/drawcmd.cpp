@@ -9,6 +9,7 @@
 #include "commands/parterase.h"
 #include "commands/movecmd.h"
 #include "commands/reshapecmd.h"
+#include "commands/textcmd.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
@@ -277,4 +278,5 @@ void cm_drawtable() {
   cm_partable();
   cm_movetable();
   cm_reshapetable();
+  cm_texttable();
 }

@@ -7,7 +7,7 @@ namespace {
 bool lead(unsigned char c) { return sjis_islead(c); }
 } // namespace
 
-int txt_check(char *str) {
+int txt_check(char *str, int mode) {
   if (!str)
     return 1;
   int open = 0;
@@ -31,7 +31,7 @@ int txt_check(char *str) {
       ++open;
     else if (c == ']')
       --open;
-    else if (c != ' ')
+    else if (c != ' ' && !(mode == TXT_TEXTRULE && (c == '_' || c == '|')))
       usable = true;
     *out++ = *in++;
   }

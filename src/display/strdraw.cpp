@@ -363,7 +363,7 @@ int chr_draw(HDC dc, int face, double x, double y, const char *text, int32_t wid
         const int lead = codes[2 * c], trail = codes[2 * c + 1];
         const int rc = hq ? fnt_hqglyph(lead, trail, sink) : fnt_stddecode(lead, trail, sink);
         if (rc == 2 || sink.failed)
-          return 0;
+          return ChrExpand && sink.failed ? sink.failed : 0; // an expansion must not pass for done
       }
     } else {
       const double sxs = DrawXform.xscale, sys = DrawXform.yscale;

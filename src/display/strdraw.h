@@ -25,7 +25,8 @@ constexpr int CHR_ADDFAIL = 1010;
 
 int chr_param(int mode, uint16_t attr, double height, double width, double spacing, double angle, double slant);
 // Draws text at (x, y) with the current parameters; face is the typeface index
-// (0..3, others 0). width and colour as for the world primitives. 0.
+// (0..3, others 0). width and colour as for the world primitives. 0; while
+// ChrExpand is on, 2 when a stroke could not be added (the rest is left out).
 int chr_draw(HDC dc, int face, double x, double y, const char *text, int32_t width, int32_t colour);
 // 1 when the character box may be visible, 0 when it certainly is not.
 int chr_boxvis(double x, double y, double width, double height, double angle);

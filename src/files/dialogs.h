@@ -19,6 +19,8 @@ struct NewFigParam {
 enum : unsigned {
   DLG_GRID = 0,    // template 104, parameter a GridRecord
   DLG_NEWFIG = 1,  // template 141 (also 16), parameter a NewFigParam
+  DLG_TXTENTRY = 30, // template 1455, the text entry dialog's own text
+  DLG_DATE = 31,   // template 1458, the date dialog's own choice
   DLG_SYSTEM = 32, // template 1463, no parameter
 };
 

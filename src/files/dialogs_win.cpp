@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "commands/sheet.h"
+#include "commands/textcmd.h"
 #include "commands/viewcmd.h"
 #include "display/gdi.h"
 #include "display/grid.h"
@@ -267,6 +268,10 @@ INT_PTR dlg_run(unsigned number, void *param, unsigned) {
     return DialogBoxParamA(inst, MAKEINTRESOURCEA(141), owner, dlg_nfproc, lp);
   case DLG_SYSTEM:
     return DialogBoxParamA(inst, MAKEINTRESOURCEA(1463), owner, dlg_sysproc, lp);
+  case DLG_TXTENTRY:
+    return DialogBoxParamA(inst, MAKEINTRESOURCEA(1455), owner, txt_dlgproc, lp);
+  case DLG_DATE:
+    return DialogBoxParamA(inst, MAKEINTRESOURCEA(1458), owner, date_dlgproc, lp);
   default:
     return 0; // no dialog of that number here
   }
