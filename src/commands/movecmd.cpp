@@ -369,7 +369,7 @@ int32_t cm_copy() {
       const int b = ask(7700, 1u << dwg, &bx, &by, &bd);
       if (b == 800 || b == 27)
         return finish(dwg, b);
-      if (b == 501) {
+      if (b == 501 || b == 9) {
         mrk_list(5);
         hil_redraw(dwg, -1);
         break; // back to the selection
