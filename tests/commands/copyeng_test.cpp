@@ -415,6 +415,26 @@ TEST_F(Copy, ADimensionTextOffItsLineIsCentredFirst) {
   }
 }
 
+// An upside-down text (angle 180) below the line: its middle is found along its own
+// direction, not along the direction reduced to [0, 180).
+TEST_F(Copy, AnUpsideDownDimensionTextFindsItsFootAlongItsOwnDirection) {
+  text_gap(1.5f);
+  ChrLayout lay;
+  double len = 0;
+  trn_lenratio(LEFT_BOTTOM, 5, 4, 0, "12", &lay, &len);
+  const Dim d = dimension(100, float(10 + len / 2), -1.5f, LEFT_BOTTOM);
+  ElementRecord t = rec(0, d.text);
+  t.chr.angle = 180;
+  trn_dimtext() = TrnDimText{};
+  select(0, {d.node});
+  ASSERT_EQ(cpy_elms(0, 0, 0, same, 1, 1), 0); // sets the engine's drawings
+  ASSERT_EQ(cpy_dimmirror(d.node, &t, "12"), 0);
+  EXPECT_EQ(trn_dimtext().online, 1u);
+  EXPECT_NEAR(trn_dimtext().foot.x, 10, 1e-4);
+  EXPECT_NEAR(trn_dimtext().foot.y, 0, 1e-4);
+  EXPECT_NEAR(trn_dimtext().dist, 1.5, 1e-4);
+}
+
 TEST_F(Copy, ADimensionTextOfAMissingNodeGives1010) {
   ElementRecord t = chr("12");
   EXPECT_EQ(cpy_dimmirror(50000000, &t, "12"), 1010);

@@ -237,4 +237,26 @@ TEST_F(MoveSel, OnlyCommand120FindsCompoundTextParts) {
   }
 }
 
+// With the confirmation switch on the move is shown first and asked: N keeps the
+// drawing, Y moves; area 2 is empty either way.
+TEST_F(MoveSel, MovePreviewAsksFirst) {
+  for (int answer : {'N', 'Y'}) {
+    stop();
+    start(2000);
+    SystemBlock sb;
+    sys_sysprm('R', &sb);
+    sb.w4 = 1;
+    sys_sysprm('W', &sb);
+    figures();
+    asked().answers = {answer};
+    EXPECT_EQ(run(120, window_then({click(0, 0), click(5, 0), end()})), 800) << answer;
+    EXPECT_EQ(asked().texts.size(), 1u) << answer;
+    const std::vector<double> want = answer == 'Y' ? std::vector<double>{-5, 5, 30} : std::vector<double>{-10, 0, 30};
+    EXPECT_EQ(starts(0), want) << answer;
+    DbControl c[2];
+    dtb_ctrl('r', c);
+    EXPECT_EQ(c[0].count2, 0u) << answer;
+  }
+}
+
 } // namespace
