@@ -195,6 +195,8 @@ int copy_count(int32_t *count) {
     msg_disp(5, 128, 0, 0, 7800);
     if (code == 501 || code == 27 || code == 800)
       return code;
+    if (code >= 1000)
+      return 27; // no editor to ask in: asking again would never end
     if (!accepted(code))
       continue; // a value out of range or a key that does not answer
     if (v == 0 || v == -128) {
@@ -315,7 +317,8 @@ int32_t cm_axis2pt(double *line, int32_t *drawing) {
   return rc;
 }
 
-int32_t cm_mirror() {
+namespace {
+int32_t mirroring() {
   inp_set(0x20C1, 1, 3);
   cpy_winhooks();
   if (!sel_alloc(SEL_MAXCAP))
@@ -351,6 +354,15 @@ int32_t cm_mirror() {
     hil_redraw(dwg, -1);
     inp_updall();
   }
+}
+} // namespace
+
+int32_t cm_mirror() {
+  const int32_t rc = mirroring();
+  // The axis pick narrowed the filter to lines; the next command's selection must not
+  // inherit that.
+  sel_filter(0, 0, 0, 0);
+  return rc;
 }
 
 int32_t cm_copy() {
@@ -418,6 +430,7 @@ int32_t cm_copy() {
     }
   }
 }
+
 int32_t cm_move2() { return moving(0x4006, false, true); }
 
 void cm_movetable() {

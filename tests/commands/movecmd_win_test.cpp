@@ -3,6 +3,7 @@
 
 #include "commands/movecmd.h"
 #include "database/groups.h"
+#include "select/filter.h"
 #include "select/sellist.h"
 #include "shell/ledit.h"
 
@@ -164,6 +165,7 @@ TEST_F(MoveSel, MirrorTwoPointsBackAndEsc) {
   EXPECT_EQ(run(123, window_then({rclick(), click(5, -10), rclick(), esc()})), 27);
   EXPECT_EQ(starts(0), (std::vector<double>{-10, 0, 30}));
   EXPECT_EQ(SelectionList.capacity, SEL_STATICCAP);
+  EXPECT_EQ(ElmFilter.kind, FLT_ALLKINDS); // the next selection is not held to lines
 }
 
 // Count 3 places copies at one, two and three times the displacement; then another target.
