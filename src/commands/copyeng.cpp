@@ -1,11 +1,14 @@
 #include "commands/copyeng.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "commands/copygrp.h"
 #include "commands/transform.h"
 #include "commands/yesno.h"
+#include "geometry/geo.h"
+#include "geometry/text.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -96,6 +99,36 @@ int readrec(int d, int32_t n, ElementRecord *r, char *text, size_t size) {
   return rc == 0 || rc == 3 ? 0 : 1;
 }
 
+// The compound text a part belongs to, drawn in colour in the destination's views.
+void paint_text(const ElementRecord &part, int32_t colour) {
+  if (!Hooks.paint || part.encsub != 8)
+    return;
+  int32_t root = 0;
+  if (elm_txtroot(E.src, &part, &root) == 0 && root >= 1)
+    Hooks.paint(E.dst, root, 0, colour);
+}
+
+// After a stretch the compound texts of the selected parts show in their own colours.
+void repaint_texts() {
+  if (!Hooks.paint)
+    return;
+  int32_t last = 0;
+  for (int32_t i = 0; i < SelectionList.count; ++i) {
+    const uint32_t e = SelectionList.entries[i];
+    if (e == SEL_HOLE || e == SEL_END)
+      continue;
+    const int32_t s = int32_t(e);
+    const int32_t el = s < -1 && s > -0x40000000 ? -s : int32_t(e & ~SEL_PARTIAL);
+    ElementRecord r;
+    int32_t root = 0;
+    const int rc = elm_read(E.dst, el, &r, nullptr, 0);
+    if ((rc != 0 && rc != 3) || r.encsub != 8 || elm_txtroot(E.dst, &r, &root) != 0 || root < 1 || root == last)
+      continue;
+    last = root;
+    Hooks.paint(E.dst, root, 0, -1);
+  }
+}
+
 // One pass over the selection.
 int pass(int count) {
   static char text[BIGTEXT];
@@ -153,12 +186,16 @@ int pass(int count) {
           elm_delete(E.src, el, E.cmap[16]);
         }
       } else {
+        if (E.mode == 4)
+          paint_text(r, E.cmap[16]);
         rc = cpy_write(el, n, &r, text);
         if (rc < 0)
           return rc;
       }
     }
   }
+  if (E.mode == 4)
+    repaint_texts();
   return 0;
 }
 
@@ -289,8 +326,10 @@ int cpy_group(int32_t element, int n, ElementRecord *rec) {
           E.skip = true;
         if (E.mode == 0 || E.mode == 1 || E.mode == 3 || E.mode == 5 || E.mode == 6)
           layscale(&r);
-        if (E.mode == 2)
+        if (E.mode == 2) {
           trn_dimtext().dimtext = 1;
+          cpy_dimmirror(element, &r, text);
+        }
         if (E.mode == 3 || E.mode == 6) {
           const int k = r.layer < CPY_REMAP ? r.layer : 0;
           const int k2 = E.remap[k] < 0 ? 0 : E.remap[k];
@@ -300,6 +339,7 @@ int cpy_group(int32_t element, int n, ElementRecord *rec) {
           trn_dimstretch(&node, &r, text, E.dst);
         const int w = cpy_write(m, n, &r, text);
         trn_dimtext().dimtext = 0;
+        trn_dimtext().online = 0;
         if (w < 0) {
           result = w;
           goto end;
@@ -395,6 +435,8 @@ int cpy_elms(int mode, int src, int dst, const int16_t *remap, int writemode, in
         E.preview = false;
         rc = pass(count);
       } else {
+        if (Hooks.paint && DbCtl[dst].count2 > 0)
+          Hooks.paint(dst, int32_t(DbCtl[dst].base1 + DbCtl[dst].count1), int32_t(DbCtl[dst].count2), E.cmap[16]);
         rc = a == CYN_CANCEL ? 1 : a == CYN_END ? 3 : 2;
       }
       break;
@@ -404,4 +446,70 @@ int cpy_elms(int mode, int src, int dst, const int16_t *remap, int writemode, in
   if (Hooks.waitcur)
     Hooks.waitcur(0);
   return rc;
+}
+
+int cpy_dimmirror(int32_t node, ElementRecord *t, const char *string) {
+  TrnDimText &dt = trn_dimtext();
+  ElementRecord nd;
+  const int rn = elm_read(E.src, node, &nd, nullptr, 0);
+  if (rn != 0 && rn != 3)
+    return 1010;
+  if (nd.kind != NOD || nd.subkind != 1 || t->kind != CHR)
+    return 0;
+  ChrLayout lay;
+  double len = 0;
+  const uint16_t attr = t->chr.attr;
+  const double r = trn_lenratio(attr, t->chr.height, t->chr.width, t->chr.spacing, string ? string : "", &lay, &len);
+  const double half = len * r / 2, block = lay.height, h = t->chr.height;
+  const int hb = (attr >> 7) & 3, vb = (attr >> 5) & 3;
+  const double along = hb == 1 ? 0 : hb == 2 ? -half : half;
+  const double below = vb == 0 ? block - h : vb == 1 ? block - h / 2 : block;
+  // The text's own direction moves the points; the comparison with the lines reads it
+  // as a direction without sense.
+  const double angle = t->chr.angle;
+  double a = std::fmod(angle, 180.0);
+  if (a < 0)
+    a += 180;
+  const GeoPoint base{t->chr.x, t->chr.y};
+  const GeoPoint test{base.x + along * deg_cos(angle) + below * deg_cos(angle - 90),
+                      base.y + along * deg_sin(angle) + below * deg_sin(angle - 90)};
+  DimAttrs da{};
+  sys_dimatr('R', &da);
+  static_assert(offsetof(DimAttrs, f30) + 5 * sizeof(float) == 50, "the text gap is the f32 at +50");
+  const double gap = da.f30[5];
+  const uint16_t cls = uint16_t(nd.nod.data[0] | nd.nod.data[1] << 8);
+  const bool lines = cls != 1100 && cls != 1200;
+  uint32_t steps = ElmMax[E.src] + WrkMax[E.src] + 1;
+  for (int32_t m = nd.nod.child; lines && elm_islink(m) && steps-- > 0;) {
+    ElementRecord l;
+    const int rc = elm_read(E.src, m, &l, nullptr, 0);
+    if (rc != 0 && rc != 3)
+      return 1010;
+    m = l.next;
+    if ((l.kind & 0x7FFF) != LIN || (l.flags & ELM_SKIP))
+      continue;
+    const GeoPoint p0{l.lin.x1, l.lin.y1}, p1{l.lin.x2, l.lin.y2};
+    GeoPoint foot{};
+    double dist = 0;
+    if (geo_perpft(&p0, &p1, &test, &foot, &dist) < 0)
+      continue;
+    double dir = std::fmod(deg_atan2(p1.y - p0.y, p1.x - p0.x), 180.0);
+    if (dir < 0)
+      dir += 180;
+    if (std::fabs(dist - gap) <= 0.0001 && std::fabs(a - dir) <= 0.0001) {
+      dt.online = 1;
+      dt.start = p0;
+      dt.end = p1;
+      dt.foot = foot;
+      dt.dist = gap + below;
+      t->chr.attr = uint16_t((attr & ~0x180) | 1 << 7);
+      return 0;
+    }
+  }
+  dt.online = 0;
+  const double up = vb == 0 ? block / 2 : vb == 1 ? 0 : -block / 2;
+  t->chr.x = float(base.x + along * deg_cos(angle) + up * deg_cos(angle + 90));
+  t->chr.y = float(base.y + along * deg_sin(angle) + up * deg_sin(angle + 90));
+  t->chr.attr = uint16_t((attr & ~0x1E0) | 1 << 7 | 1 << 5);
+  return 0;
 }

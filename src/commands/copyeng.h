@@ -32,10 +32,18 @@ int cpy_grpcount(int drawing, const ElementRecord *node, int32_t *count);
 // ratios are finite and above 0 (a pair with a 0 part counts as 1:1).
 double cpy_layfactor(int src, int k, int dst, int k2);
 
+// Prepares the value text of dimension node for the mirror: fills the dimension-text
+// record (trn_dimtext) with whether the text sits on one of the node's lines, and
+// centres the text record. 1010 when the node cannot be read, else 0.
+int cpy_dimmirror(int32_t node, ElementRecord *text, const char *string);
+
 // What the engine cannot do without a screen; tests and the window side set them.
 struct CpyHooks {
   int (*ask)();                            // the preview question (msg_prompt "YNyn"); null: cannot ask
   void (*draw)(int drawing, int32_t node); // draw an element in every open view of a drawing
   void (*waitcur)(int on);                 // wait cursor on/off
+  // Draws elements first.. (count of them; below 1: first with its members) of a
+  // drawing in colour (-1: their own colours) in every open view of it.
+  void (*paint)(int drawing, int32_t first, int32_t count, int32_t colour);
 };
 void cpy_sethooks(const CpyHooks *hooks); // null: none

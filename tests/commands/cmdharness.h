@@ -265,9 +265,15 @@ protected:
       return q.kind == UI_MSGBOX ? IDOK : q.kind == UI_BOARD ? 0 : 27;
     });
   }
+  // Opens the journal of drawing 1 as well, for commands that change both drawings.
+  void journal1() {
+    ASSERT_EQ(und_open(1, wd_.folder().c_str(), UND_MAXSIZE), 0);
+    ASSERT_EQ(und_strt(1), 0);
+  }
   void stop() {
     gcr_setsource(nullptr);
     ui_setresponder(nullptr);
+    und_clos(1);
     und_clos(0);
     dbs_reset();
     dtb_term();

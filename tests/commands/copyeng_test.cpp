@@ -18,6 +18,11 @@ std::vector<int> &answers() {
 }
 int asked = 0;
 std::vector<int32_t> drawn;
+struct Painted {
+  int drawing;
+  int32_t first, count, colour;
+};
+std::vector<Painted> painted;
 
 int ask() {
   ++asked;
@@ -35,9 +40,11 @@ struct Copy : Store {
     answers().clear();
     asked = 0;
     drawn.clear();
+    painted.clear();
     CpyHooks h{};
     h.ask = ask;
     h.draw = [](int, int32_t n) { drawn.push_back(n); };
+    h.paint = [](int d, int32_t first, int32_t count, int32_t colour) { painted.push_back({d, first, count, colour}); };
     cpy_sethooks(&h);
     trn_setmove(10, 5);
     trn_setbase(0, 0, 0, 0);
@@ -293,6 +300,145 @@ TEST_F(Copy, APreviewAcceptedWritesOnceWithoutAGap) {
   EXPECT_EQ(ctl(0).count2, 0u);
   EXPECT_DOUBLE_EQ(rec(0, 3).lin.x2, 11.0);
   EXPECT_DOUBLE_EQ(rec(0, 4).lin.x2, 12.0);
+}
+
+TEST_F(Copy, APreviewRejectedIsPaintedInTheEraseColour) {
+  uint16_t cm[20];
+  sys_colmap('R', cm);
+  cm[16] = 9;
+  sys_colmap('W', cm);
+  const int32_t a = add(0, lin(0, 0, 1, 0));
+  const int32_t b = add(0, lin(0, 0, 2, 0));
+  select(0, {a, b});
+  preview(1);
+  answers() = {'N'};
+  ASSERT_EQ(cpy_elms(0, 0, 0, same, 1, 1), 2);
+  ASSERT_EQ(painted.size(), 1u);
+  EXPECT_EQ(painted[0].drawing, 0);
+  EXPECT_EQ(painted[0].first, 3); // area 2 follows area 1
+  EXPECT_EQ(painted[0].count, 2);
+  EXPECT_EQ(painted[0].colour, 9);
+}
+
+// A compound text of two lines; a stretch moving one of them.
+TEST_F(Copy, AStretchRedrawsTheCompoundTextAroundTheWrite) {
+  uint16_t cm[20];
+  sys_colmap('R', cm);
+  cm[16] = 9;
+  sys_colmap('W', cm);
+  const int32_t g = add(0, nod(8));
+  ASSERT_EQ(grp_open(0, g), 0);
+  const int32_t p = add(0, lin(0, 0, 1, 0));
+  add(0, lin(5, 5, 6, 5));
+  grp_close(0);
+  ASSERT_EQ(rec(0, p).encsub, 8);
+  select(0, {p});
+  trn_setstretch(2, 0, -1, -1, 3, 1, 0);
+  ASSERT_EQ(cpy_elms(4, 0, 0, same, 0, 1), 0);
+  EXPECT_DOUBLE_EQ(rec(0, p).lin.x2, 3.0);
+  ASSERT_EQ(painted.size(), 2u);
+  EXPECT_EQ(painted[0].first, g);
+  EXPECT_EQ(painted[0].colour, 9);
+  EXPECT_EQ(painted[1].first, g);
+  EXPECT_EQ(painted[1].colour, -1);
+}
+
+// A dimension of class 100 along (0, 0)-(20, 0) with its value text.
+struct Dim {
+  int32_t node, line, text;
+};
+Dim dimension(uint16_t cls, float x, float y, uint16_t attr) {
+  ElementRecord n = nod(1);
+  n.nod.data[0] = uint8_t(cls), n.nod.data[1] = uint8_t(cls >> 8);
+  Dim d{};
+  d.node = add(0, n);
+  EXPECT_EQ(grp_open(0, d.node), 0);
+  d.line = add(0, lin(0, 0, 20, 0));
+  ElementRecord t = chr("12");
+  t.chr.x = x, t.chr.y = y, t.chr.attr = attr;
+  d.text = add(0, t, "12");
+  grp_close(0);
+  return d;
+}
+
+void text_gap(float gap) {
+  DimAttrs da{};
+  sys_dimatr('R', &da);
+  da.f30[5] = gap;
+  sys_dimatr('W', &da);
+}
+
+constexpr uint16_t CENTRE_BOTTOM = 0x81, LEFT_BOTTOM = 0x01;
+
+// Mirrored across its own line, a text above the line stays above it, centred on the
+// foot of its middle; a plain text mirror would put it below, upside down.
+TEST_F(Copy, AMirroredDimensionTextOnItsLineStaysOnIt) {
+  text_gap(1.5f);
+  ChrLayout lay;
+  double len = 0;
+  trn_lenratio(LEFT_BOTTOM, 5, 4, 0, "12", &lay, &len);
+  const Dim d = dimension(100, float(10 - len / 2), 1.5f, LEFT_BOTTOM);
+  select(0, {d.node});
+  trn_setmirror(-10, 0, 10, 0);
+  ASSERT_EQ(cpy_elms(2, 0, 0, same, 0, 1), 0);
+  const ElementRecord t = rec(0, d.text);
+  EXPECT_NEAR(t.chr.x, 10, 1e-4);
+  EXPECT_NEAR(t.chr.y, 1.5, 1e-4);
+  EXPECT_NEAR(t.chr.angle, 0, 1e-4);
+  EXPECT_EQ((t.chr.attr >> 7) & 3, 1);
+  EXPECT_DOUBLE_EQ(rec(0, d.line).lin.x2, 20.0);
+  EXPECT_EQ(trn_dimtext().dimtext, 0u);
+}
+
+TEST_F(Copy, ADimensionTextOffItsLineIsCentredFirst) {
+  struct Case {
+    uint16_t cls;
+    float y;
+    uint16_t attr;
+  } cases[] = {{100, 8, LEFT_BOTTOM}, {1100, 1.5f, CENTRE_BOTTOM}, {1200, 1.5f, CENTRE_BOTTOM}};
+  for (const Case &c : cases) {
+    db_start(10000, 500);
+    text_gap(1.5f);
+    const Dim d = dimension(c.cls, 10, c.y, c.attr);
+    ElementRecord t = rec(0, d.text);
+    trn_dimtext() = TrnDimText{};
+    trn_dimtext().online = 1;
+    ASSERT_EQ(cpy_dimmirror(d.node, &t, "12"), 0) << c.cls;
+    EXPECT_EQ(trn_dimtext().online, 0u) << c.cls;
+    ChrLayout lay;
+    double len = 0;
+    trn_lenratio(c.attr, 5, 4, 0, "12", &lay, &len);
+    const double along = ((c.attr >> 7) & 3) == 1 ? 0 : len / 2;
+    EXPECT_NEAR(t.chr.x, 10 + along, 1e-4) << c.cls;
+    EXPECT_NEAR(t.chr.y, c.y + lay.height / 2, 1e-4) << c.cls;
+    EXPECT_EQ(t.chr.attr, 0x81 | 0x20) << c.cls;
+  }
+}
+
+// An upside-down text (angle 180) below the line: its middle is found along its own
+// direction, not along the direction reduced to [0, 180).
+TEST_F(Copy, AnUpsideDownDimensionTextFindsItsFootAlongItsOwnDirection) {
+  text_gap(1.5f);
+  ChrLayout lay;
+  double len = 0;
+  trn_lenratio(LEFT_BOTTOM, 5, 4, 0, "12", &lay, &len);
+  const Dim d = dimension(100, float(10 + len / 2), -1.5f, LEFT_BOTTOM);
+  ElementRecord t = rec(0, d.text);
+  t.chr.angle = 180;
+  trn_dimtext() = TrnDimText{};
+  select(0, {d.node});
+  ASSERT_EQ(cpy_elms(0, 0, 0, same, 1, 1), 0); // sets the engine's drawings
+  ASSERT_EQ(cpy_dimmirror(d.node, &t, "12"), 0);
+  EXPECT_EQ(trn_dimtext().online, 1u);
+  EXPECT_NEAR(trn_dimtext().foot.x, 10, 1e-4);
+  EXPECT_NEAR(trn_dimtext().foot.y, 0, 1e-4);
+  EXPECT_NEAR(trn_dimtext().dist, 1.5, 1e-4);
+}
+
+TEST_F(Copy, ADimensionTextOfAMissingNodeGives1010) {
+  ElementRecord t = chr("12");
+  EXPECT_EQ(cpy_dimmirror(50000000, &t, "12"), 1010);
+  EXPECT_EQ(t.chr.x, 10);
 }
 
 } // namespace
