@@ -5,6 +5,7 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
+#include "../files/dlgpilot.h"
 
 #include <cmath>
 
@@ -645,6 +646,62 @@ TEST_F(LayerList, KeyEntries103And104ScrollBeforeTheirCommand) {
   EXPECT_EQ(top(), 1);
   KeyTab.items = kept_items;
   KeyTab.count = kept_count;
+}
+
+} // namespace
+
+namespace {
+
+using dlgpilot::Pilot;
+using dlgpilot::press;
+using dlgpilot::set;
+
+TEST_F(ViewCmd, SheetChangeThroughTheAreaDialog) {
+  SheetRecord s;
+  sys_sheet('R', 0, &s);
+  s.width = 297, s.height = 210;
+  sys_sheet('W', 0, &s);
+  add(lin_rec(10, 10, 20, 10, 0x11, 1));
+  std::string title;
+  Pilot p;
+  p.steps = {[&](HWND d) {
+               char t[64] = "";
+               GetWindowTextA(d, t, sizeof t);
+               title = t;
+             },
+             [&](HWND d) { set(d, 1134, "2"), press(d, 1135); }};
+  EXPECT_EQ(p.run([&] { return run(731, {click(10, 10)}); }), 700);
+  EXPECT_EQ(title, "領域長変更");
+  sys_sheet('R', 0, &s);
+  EXPECT_DOUBLE_EQ(s.width, 594);
+  EXPECT_DOUBLE_EQ(s.height, 420);
+  EXPECT_EQ(s.den, 2);
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].lin.x1, 0);
+  EXPECT_EQ(r[0].lin.y1, 0);
+  // Taken back: the old sheet and the elements where they were.
+  EXPECT_EQ(now(733), 700);
+  sys_sheet('R', 0, &s);
+  EXPECT_DOUBLE_EQ(s.width, 297);
+  EXPECT_EQ(records(0)[0].lin.x1, 10);
+}
+
+TEST_F(ViewCmd, AboutBoxIsModal) {
+  bool up = false;
+  Pilot p;
+  p.steps = {[&](HWND d) { up = IsWindowVisible(d) != 0, press(d, IDOK); }};
+  EXPECT_EQ(p.run([&] { return now(852); }), 0);
+  EXPECT_TRUE(up);
+}
+
+TEST_F(ViewCmd, HelpCommandsNameTheirFiles) {
+  EXPECT_EQ(now(860), 0);
+  EXPECT_EQ(now(850), 0);
+  const auto &t = asked().texts;
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_NE(t[0].find("INKFORGE.chm"), std::string::npos) << t[0];
+  EXPECT_NE(t[1].find("KIVOLANT_HLP.chm"), std::string::npos) << t[1];
 }
 
 } // namespace
