@@ -281,6 +281,11 @@ int32_t input_mode(const int next[3]) {
 
 } // namespace
 
+void vew_zoomclr(int dwg) {
+  if (dwg == 0 || dwg == 1)
+    ZoomHistory[dwg] = ZoomHistoryRecord{};
+}
+
 int vew_fit(int dwg, int view, const GeoPoint &min, const GeoPoint &max) {
   HWND w = vew_hwnd(dwg, view);
   if (!w)

@@ -45,6 +45,8 @@ struct ZoomHistoryRecord {
   double win[ZOOM_HISTORY][4]; // xmin, ymin, xmax, ymax
 };
 extern ZoomHistoryRecord ZoomHistory[2];
+// Forgets the drawing's zoom windows (a new or opened drawing).
+void vew_zoomclr(int dwg);
 
 // Fits the view to a world box: device rectangle from its client area, the window
 // set without storing it as requested, scroll bars to the middle, redrawn. 0, -1 no view.
