@@ -20,6 +20,7 @@ constexpr double SHEET_BIG = 80000001.0;
 
 // Node classes whose two points (+30, +46) or first point move with the elements.
 constexpr int OFF_CLASS = 28, OFF_P1 = 30, OFF_P2 = 46;
+constexpr int OFF_BOX = 24; // corner of a mask box
 
 void shift_at(ElementRecord *r, int off, double dx, double dy) {
   uint8_t *b = reinterpret_cast<uint8_t *>(r) + off;
@@ -124,6 +125,10 @@ double sht_factor(int num0, int den0, int num, int den) {
 int sht_shiftrec(ElementRecord *r, double dx, double dy) {
   if (r->flags & ELM_SKIP)
     return 0;
+  if (r->kind == MSKBOX) { // a masking text's box goes with its text
+    shift_at(r, OFF_BOX, dx, dy);
+    return 1;
+  }
   switch (r->kind & ~MSKBOX) {
   case PNT:
     r->pnt.x += dx, r->pnt.y += dy;

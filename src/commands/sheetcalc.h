@@ -42,7 +42,8 @@ int sht_fitbox(const GeoPoint &min, const GeoPoint &max, double sheetw, double s
 // 1 when a part is below 1.
 double sht_factor(int num0, int den0, int num, int den);
 // Moves one element record by (dx, dy): the point, line ends, arc centre, text
-// position, the points of a dimension node (subkind 1). Other records stay. 1 moved.
+// position, a mask box's corner, the points of a dimension node (subkind 1). Other
+// records stay. 1 moved.
 int sht_shiftrec(ElementRecord *r, double dx, double dy);
 
 // The record lookup the shift and the extents use; tests put one that misses in place.

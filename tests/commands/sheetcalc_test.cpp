@@ -121,6 +121,15 @@ TEST(SheetShift, EachKindMovesItsPoints) {
     EXPECT_EQ(q[2], second ? 13 : 3) << cls;
     EXPECT_EQ(q[3], second ? 24 : 4) << cls;
   }
+  // The box of a masking text moves with the text.
+  ElementRecord box = proto(MSKBOX);
+  const double corner[2] = {1, 2};
+  std::memcpy(reinterpret_cast<uint8_t *>(&box) + 24, corner, sizeof corner);
+  EXPECT_EQ(sht_shiftrec(&box, 10, 20), 1);
+  double moved[2];
+  std::memcpy(moved, reinterpret_cast<uint8_t *>(&box) + 24, sizeof moved);
+  EXPECT_EQ(moved[0], 11);
+  EXPECT_EQ(moved[1], 22);
   r = lin(1, 2, 3, 4);
   r.flags = ELM_ERASED;
   EXPECT_EQ(sht_shiftrec(&r, 10, 20), 0);
