@@ -22,7 +22,7 @@ function(ink_engine_library)
   add_library(engine STATIC ${CMAKE_SOURCE_DIR}/src/engine.cpp)
   target_link_libraries(engine PUBLIC ink_options ${mods})
   if(WIN32)
-    target_link_libraries(engine PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32)
+    target_link_libraries(engine PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32 version)
   endif()
 endfunction()
 

@@ -8,6 +8,7 @@
 #include "commands/menurec.h"
 #include "display/grid.h"
 #include "display/view.h"
+#include "files/dialogs.h"
 #include "files/filecmd.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
@@ -15,6 +16,7 @@
 #include "select/filter.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
+#include "shell/abox.h"
 #include "shell/appsvc.h"
 #include "shell/keytable.h"
 #include "shell/msgwin.h"
@@ -241,6 +243,8 @@ int cmd_keyrun(int key, int mods) {
     const KeyItem &k = KeyTab.items[i];
     if ((k.key & 0xff) != uint32_t(key & 0xff) || k.mods != uint32_t(mods & 0xff))
       continue;
+    if ((i == 103 || i == 104) && abox_lstopen())
+      dlg_lstscrl(i);
     const int level = k.kind >= 0 && k.kind < CMD_LEVELS ? k.kind : 0;
     const int r = cmd_keyview(k.command, level);
     if (r == 2)

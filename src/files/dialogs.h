@@ -29,6 +29,10 @@ enum : unsigned {
 // 0 for a number without a dialog.
 INT_PTR dlg_run(unsigned number, void *param, unsigned unused);
 
+// Key-table entries 103 and 104 move the top line of the attribute box's dropped-down
+// list up or down by one (down only while the top is below 48). 0.
+int dlg_lstscrl(int index);
+
 // Writes the value of the row of id into its control; the rows all.
 void dlg_fldshow(HWND dialog, uint32_t id, const DlgField *table, int rows);
 void dlg_fldshowall(HWND dialog, const DlgField *table, int rows);

@@ -21,6 +21,7 @@
 #include "settings/params.h"
 #include "settings/prefs.h"
 #include "settings/winutil.h"
+#include "shell/abox.h"
 #include "shell/appsvc.h"
 
 namespace {
@@ -275,6 +276,19 @@ INT_PTR dlg_run(unsigned number, void *param, unsigned) {
   default:
     return 0; // no dialog of that number here
   }
+}
+
+int dlg_lstscrl(int index) {
+  // The layer list is the attribute box's only list that records being dropped down.
+  HWND combo = abox_lstopen() ? abox_field(0) : nullptr;
+  if (!combo)
+    return 0;
+  const LRESULT top = SendMessageA(combo, CB_GETTOPINDEX, 0, 0);
+  if (index == 103 && top >= 1)
+    SendMessageA(combo, CB_SETTOPINDEX, WPARAM(top - 1), 0);
+  else if (index == 104 && top >= 0 && top < 48)
+    SendMessageA(combo, CB_SETTOPINDEX, WPARAM(top + 1), 0);
+  return 0;
 }
 
 void dlg_setbkbrush() {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "commands/cmdl.h"
+#include "commands/viewcmd.h"
 #include "database/elements.h"
 #include "database/layers.h"
 #include "database/store.h"
@@ -156,6 +157,7 @@ int open_new() {
   env.sheet.originx = env.sheet.originy = 0.0;
   sys_dwgenv('W', dwg, &env);
   empty_counts(dwg);
+  vew_zoomclr(dwg);
   OpenDataTable(dwg);
   fil_loaddrw(dwg, 0, nullptr, nullptr, &env);
   sys_dwgenv('W', dwg, &env);
@@ -199,6 +201,7 @@ int open_file(const char *given, bool frompath) {
   if (seal_ext(path) && lck_openpol(path, sys.exclusive, &state, &handle) == 7)
     return 7;
   empty_counts(dwg);
+  vew_zoomclr(dwg);
   DrawingEnvRecord env;
   sys_dwgenv('R', dwg, &env);
   win_waitcur();
@@ -577,6 +580,7 @@ int fil_newslot() {
   }
   pending_dwg = dwg;
   empty_counts(dwg);
+  vew_zoomclr(dwg);
   fresh_env(dwg, 297.0, 210.0);
   grd_reset(uint32_t(dwg));
   und_strt(dwg);

@@ -120,11 +120,6 @@ protected:
   BOOL OnCommand(WPARAM wp, LPARAM lp) override;
 };
 
-// The view (drawing, view) of the window the mouse last moved over, (-1, -1) outside.
-struct ViewUnderMouse {
-  int32_t dwg, view;
-};
-extern ViewUnderMouse MouseView;
 
 // Renders (dwg, view) into any device context through the drawing's top view; 1 when
 // there is no view object, else the begin-paint result (0 success).

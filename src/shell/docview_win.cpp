@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "commands/cmdtable.h"
+#include "commands/sheetcalc.h"
 #include "database/cells.h"
 #include "database/pack.h"
 #include "database/store.h"
@@ -27,7 +28,6 @@
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
 
-ViewUnderMouse MouseView = {-1, -1};
 
 namespace {
 
@@ -258,6 +258,7 @@ bool CSplitFrame::CloseDrawing() {
   sys_dwgmemclr(d);
   uint32_t zero = 0;
   sys_dwgstat('W', d, &zero);
+  vew_prvclr(d);
   if (DwgPath[d].lock)
     lck_release(d);
   DwgPath[d].path[0] = '\0';

@@ -21,6 +21,7 @@
 #include "shell/appsvc.h"
 
 WorldPos MouseWorldPos;
+ViewUnderMouse MouseView = {-1, -1};
 uint16_t OutputKind;
 uint32_t PenMode;
 ViewColours DspColours = {15, 13, 12, 14, 16, 16, 18};

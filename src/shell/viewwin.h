@@ -42,6 +42,11 @@ struct WorldPos {
   double x, y;
 };
 extern WorldPos MouseWorldPos; // world position of the mouse in the last view it moved over
+// The view (drawing, view) of the window the mouse last moved over, (-1, -1) outside.
+struct ViewUnderMouse {
+  int32_t dwg, view;
+};
+extern ViewUnderMouse MouseView;
 extern uint16_t OutputKind;    // 1 and 4 printer, 3 other non-screen, else the screen
 extern uint32_t PenMode;       // pen creation mode: 0 normal, 0x8000 printing, 1 off-screen
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dlgpilot.h"
+#include "commands/sheetcalc.h"
 #include "commands/viewcmd.h"
 #include "database/elements.h"
 #include "display/grid.h"
@@ -215,9 +216,11 @@ protected:
 TEST_F(FileCmd, OpeningByPathLoadsNamesAndSetsTheFolder) {
   const std::string path = work + "OPEN1.KSL";
   make_seal(path);
+  ZoomHistory[0].count = 3; // what an earlier drawing in the slot zoomed
   ASSERT_EQ(fil_open(1, path.c_str()), 0);
   pump(3);
   EXPECT_TRUE(vew_hwnd(0, 0));
+  EXPECT_EQ(ZoomHistory[0].count, 0);
   EXPECT_EQ(DbCtl[0].count1, 2u);
   EXPECT_EQ(name(0), "OPEN1.KSL");
   EXPECT_EQ(lstrcmpiA(folder(0).c_str(), work.c_str()), 0);
@@ -295,7 +298,9 @@ TEST_F(FileCmd, ModesRecentFilesAndTheOpenChooser) {
   EXPECT_EQ(fil_open(1, nullptr), 0);
   pump(2);
   EXPECT_EQ(name(0), "CHOSEN.KSL");
+  SheetStacks[0].count = 2;
   close_drawing();
+  EXPECT_EQ(SheetStacks[0].count, 0); // the closed drawing's sheet changes are forgotten
   // And from the recent files.
   ASSERT_EQ(lstrcmpiA(RecentFiles[0], path.c_str()), 0);
   EXPECT_EQ(fil_openmru(0), 0);
