@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -143,6 +145,37 @@ TEST(Ole1Server, AClientOpensADrawingAndMovesNativeDataBothWays) {
   GlobalFree(tiny);
   EXPECT_EQ(srv("objrelease", nullptr, 0, nullptr), 0);
   EXPECT_EQ(Ole1Srv.busy, 0);
+
+  // The release wait serves the server's queue and messages until the client lets go.
+  const std::string log = dir + "ole1calls.log";
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("INK_OLE1_LOG", log.c_str());
+  ASSERT_EQ(srv("getobject", "item", 0, nullptr), 0);
+  ASSERT_EQ(Ole1Srv.busy, 1);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+    server_call()("objrelease", nullptr, 0, nullptr);
+  });
+  ole1_srvwait();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(Ole1Srv.busy, 0);
+  // The server document hears of saving, renaming and closing its drawing.
+  const intptr_t doc = Ole1Srv.doc;
+  ASSERT_NE(doc, 0);
+  ole1_srvsaved();
+  ole1_srvrenamed("C:\\seals\\A.KSL");
+  ole1_srvclosed();
+  EXPECT_EQ(Ole1Srv.doc, 0);
+  SetEnvironmentVariableA("INK_OLE1_LOG", nullptr);
+  std::vector<std::string> calls;
+  {
+    std::ifstream in(log);
+    for (std::string l; std::getline(in, l);)
+      calls.push_back(l.substr(0, l.find('(')));
+  }
+  ASSERT_GE(calls.size(), 4u);
+  EXPECT_EQ(calls[0], "OleUnblockServer");
+  const std::vector<std::string> tail(calls.end() - 3, calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"OleSavedServerDoc", "OleRenameServerDoc", "OleRevokeServerDoc"}));
 
   // A second start leaves the registration as it finds it.
   ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "KIVO-LANT", REG_SZ, "changed", 7), ERROR_SUCCESS);
