@@ -7,7 +7,8 @@ export WINEDEBUG=-all
 export INK_NO_MODAL=1 # a question no test scripted is answered, never shown
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# A test's own overrides (its environment) come after ours.
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/inkforge/wineprefix}"
 out=$(mktemp)
 /usr/lib/wine/wine64 "$@" >"$out" 2>&1 </dev/null

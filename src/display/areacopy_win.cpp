@@ -252,6 +252,7 @@ int clp_copy(const AreaPick *given) {
   }
   EmptyClipboard();
   const double rect[4] = {c[0].wx, c[0].wy, c[1].wx, c[1].wy};
+  const RECT device = {LONG(c[0].dx), LONG(c[0].dy), LONG(c[1].dx), LONG(c[1].dy)};
   bool ok = true;
   const struct {
     uint32_t bit;
@@ -262,7 +263,7 @@ int clp_copy(const AreaPick *given) {
       continue;
     // Not registered by the object layer: the copy cannot offer it.
     if (UINT format = Ole1ClipFormat(o.form))
-      ok = put(format, RenderOle1Data(c[0].dwg, rect, o.form), free_global);
+      ok = put(format, RenderOle1Data(c[0].dwg, rect, o.form, &device), free_global);
   }
   if (ok && (ClipFormatMask & CLP_METAFILE))
     ok = put(CF_METAFILEPICT, clp_metafile(c), free_metafilepict);

@@ -14,6 +14,7 @@ enum UiKind : int {
   UI_POPUP = 3,  // answer: the key typed or the input code that closed the pop-up
   UI_DIALOG = 4, // answer: the dialog's end code (1 OK, -1 cancelled); its text goes to reply
   UI_BAR = 5,    // answer: as UI_POPUP, or 1501 + i for a click on item i
+  UI_MENU = 6,   // answer: the id of the chosen item (0 none, -1 not shown); owner: the window
 };
 
 struct UiQuestion {

@@ -19,6 +19,9 @@ BOOL app_regframe(CWinApp *app);
 int app_enginit(HWND *mdi);
 // Message file, menu file and stroke fonts: 0 or the error code 1, 2 or 4.
 int app_loadfiles();
+// Key table and shortcut menu from "inkforge.key" in the program folder; a file that
+// does not load shows error 3 and start-up goes on. 0.
+int app_keyfile();
 // Shows start-up error 1..10 on the message board as an error.
 void app_initerr(int code);
 const char *app_initerrtext(int code);

@@ -32,9 +32,11 @@
 #include "shell/appsvc.h"
 #include "shell/docview.h"
 #include "shell/handover.h"
+#include "shell/keytable.h"
 #include "shell/mainframe.h"
 #include "shell/menufile.h"
 #include "shell/msgwin.h"
+#include "shell/scmenu.h"
 #include "shell/units.h"
 #include "shell/viewwin.h"
 #include "shell/winpos.h"
@@ -96,6 +98,23 @@ int app_loadfiles() {
   return 0;
 }
 
+// The key file beside the program: no file, no keys and no shortcut menu.
+int app_keyfile() {
+  char dir[264] = "", path[600];
+  pth_progdir(dir);
+  std::snprintf(path, sizeof path, "%sinkforge.key", dir);
+  key_load(nullptr, &KeyTab);
+  scm_free(&ScmTab);
+  scm_enable(0, -1);
+  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    return 0;
+  if (key_init(path) != 0)
+    app_initerr(3);
+  if (scm_load(path, &ScmTab) > 0)
+    scm_enable(1, 1);
+  return 0;
+}
+
 int app_undoinit() {
   // A work folder given as a drive letter alone becomes "X:\" (not a network path).
   char folder[262];
@@ -154,6 +173,8 @@ int app_enginit(HWND *mdi) {
   dde_cmdlwin();
   if (!pnl_startup())
     return 0;
+  key_builtin();
+  app_keyfile();
   mru_init();
   return 1;
 }

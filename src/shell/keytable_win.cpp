@@ -7,6 +7,7 @@
 
 #include "commands/cmdroute.h"
 #include "shell/appsvc.h"
+#include "shell/scmenu.h"
 
 KeyTable KeyTab;
 POINT KeyDragStart = {0, 0};
@@ -184,6 +185,9 @@ int key_xlate(MSG *msg) {
       return 0;
     }
     if (vk == VK_ESCAPE || vk == VK_F10)
+      return 0;
+    // A command waiting for input takes its digits and Backspace itself.
+    if (lvl_anybusy())
       return 0;
     return builtin_key(vk, mods);
   }

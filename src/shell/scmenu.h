@@ -24,7 +24,8 @@ int scm_enable(int on, int undo);
 void scm_off();
 // The view's right-button-up: shows the menu when it is switched on. 1.
 int scm_rbutton(HWND view, WPARAM wp, LPARAM lp);
-// Builds and tracks the menu at the cursor: 1 shown and destroyed, else 0.
+// Builds and tracks the menu at the cursor: 1 shown and destroyed, else 0. The
+// tracking is a UI_MENU question of the answers layer (scripted runs choose an item).
 int scm_show(HWND view);
 // Appends the records of depth from the build cursor on.
 void scm_build(HMENU menu, int depth);
@@ -34,5 +35,7 @@ bool scm_allowed(int command);
 LRESULT scm_command(HWND view, WPARAM wp, LPARAM lp);
 // Number of shortcut-menu items.
 int scm_count();
+// The menu while it is shown (or asked about), else null.
+HMENU scm_menu();
 // Whether any command level holds a running or pending command.
 int lvl_anybusy();

@@ -12,6 +12,7 @@
 #include "display/view.h"
 #include "files/filecmd.h"
 #include "input/gcr.h"
+#include "settings/answers.h"
 #include "settings/msgout.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
@@ -24,6 +25,8 @@ int32_t MenuOn = 0, MenuOnCfg = 0, UndoOffered = 0;
 WPARAM KeptWp = 0;
 LPARAM KeptLp = 0;
 int BuildAt = 0, BuildNo = 0;
+HMENU TrackMenu = nullptr;
+POINT TrackAt = {0, 0};
 
 int grid_on() {
   GridRecord g{};
@@ -77,8 +80,10 @@ int scm_enable(int on, int undo) {
 }
 
 void scm_off() { MenuOn = 0; }
-int cmd_rmenuon() { return MenuOn; }
+// Without records a right click always reaches the command.
+int cmd_rmenuon() { return ScmTab.count > 0 ? MenuOn : 0; }
 int scm_count() { return ScmTab.count; }
+HMENU scm_menu() { return TrackMenu; }
 
 int lvl_anybusy() {
   for (const CommandLevel &l : CmdLevels)
@@ -142,10 +147,28 @@ int scm_show(HWND view) {
   if (ScmTab.count > 0)
     scm_build(pop, ScmTab.items[0].depth);
   win_pump(view);
-  if (!TrackPopupMenu(pop, TPM_RIGHTBUTTON, at.x, at.y, 0, view, nullptr)) {
+  // Asked through the answers layer, so an unattended run never sits in the menu's
+  // own loop; a scripted choice arrives as the menu would send it.
+  TrackMenu = pop;
+  TrackAt = at;
+  UiQuestion q{};
+  q.kind = UI_MENU;
+  q.text = "右クリックオペレーション(&O)";
+  q.owner = view;
+  q.count = BuildNo;
+  const int chosen = ui_ask(q, [](const UiQuestion &u) {
+    return TrackPopupMenu(TrackMenu, TPM_RIGHTBUTTON, TrackAt.x, TrackAt.y, 0, static_cast<HWND>(u.owner), nullptr)
+               ? 0
+               : -1;
+  });
+  TrackMenu = nullptr;
+  if (chosen < 0) {
     DestroyMenu(top);
     return 0;
   }
+  // A greyed item is never chosen, whoever answers.
+  if (chosen > 0 && !(GetMenuState(pop, UINT(chosen), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)))
+    PostMessageA(view, WM_COMMAND, WPARAM(LOWORD(chosen)), 0);
   if (!DestroyMenu(top)) {
     msg_board(0, "ｼｮｰﾄｶｯﾄﾒﾆｭｰの破棄が正常に行われませんでした");
     return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "../database/dbstart.h"
@@ -10,6 +11,8 @@
 #include "database/elements.h"
 #include "display/areacopy_win.h"
 #include "drawfix.h"
+#include "ole/ole1clip.h"
+#include "settings/syspath.h"
 
 namespace {
 
@@ -214,4 +217,55 @@ TEST_F(AreaCopy, FailedRenderingLeavesNothingAndRestoresTheView) {
   GlobalUnlock(h);
   GlobalFree(h);
   EXPECT_TRUE(snapshot() == before);
+}
+
+// The native form of the older object layer: what the test container takes from the
+// clipboard is the native data as put there, byte for byte.
+TEST_F(AreaCopy, NativeDataReachesTheTestContainer) {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  sys_path('W', 4, tmp); // the native data's temporary file goes there
+  Ole1RegFormats();
+  const UINT native = Ole1ClipFormat(OLE1_NATIVE);
+  ASSERT_NE(native, 0u);
+  clp_setfmt(CLP_NATIVE | CLP_BITMAP);
+  ASSERT_EQ(clp_copy(nullptr), 1);
+  std::string put;
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  if (HANDLE h = GetClipboardData(native)) {
+    const char *p = static_cast<const char *>(GlobalLock(h));
+    put.assign(p, GlobalSize(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  ASSERT_GT(put.size(), OLE1_HEADSIZE);
+  EXPECT_STREQ(put.c_str(), "KIVO LANT Native Data V1.0 []");
+  const std::string out = std::string(tmp) + "native.bin";
+  DeleteFileA(out.c_str());
+  std::string ctr = INK_OLECTR;
+  if (ctr[0] == '/')
+    ctr = "Z:" + ctr;
+  std::string cmd = "\"" + ctr + "\" get Native \"" + out + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  CloseHandle(pi.hThread);
+  DWORD code = 99;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+    if (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 200, QS_ALLINPUT) == WAIT_OBJECT_0)
+      break;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&m);
+  }
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  ASSERT_EQ(code, 0u);
+  std::ifstream in(out, std::ios::binary);
+  const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  EXPECT_TRUE(got == put) << got.size() << " bytes, put " << put.size();
+  DeleteFileA(out.c_str());
+  clp_setfmt(CLP_BITMAP | CLP_METAFILE);
 }

@@ -153,9 +153,15 @@ TEST(ShortcutMenu, ItemsOfferedByLevelAndMask) {
   EXPECT_FALSE(scm_allowed(400)); // no journal records
   EXPECT_FALSE(scm_allowed(401));
   EXPECT_FALSE(scm_allowed(710)); // grid mode 0
+  EXPECT_EQ(cmd_rmenuon(), 0); // no records: a right click goes to the command
+  ShortcutItem one;
+  ScmTab.items = &one;
+  ScmTab.count = 1;
   EXPECT_EQ(cmd_rmenuon(), 1);
   scm_off();
   EXPECT_EQ(cmd_rmenuon(), 0);
+  ScmTab.items = nullptr;
+  ScmTab.count = 0;
   scm_enable(0, -1);
   CmdLevel = level;
   CmdShortcutMask[0] = mask;

@@ -1,0 +1,16 @@
+// Control functions of the OLE 1 stand-in libraries (olecli32.dll, olesvr32.dll) that
+// tests find with GetProcAddress. Every entry point call is appended to the file named
+// by the environment variable INK_OLE1_LOG as "Name(arg, ...)", each argument as 0x
+// and its value in hexadecimal (pointers as addresses, integers widened).
+#pragma once
+
+// The result an entry point gives from now on (OLE_OK unless set).
+using O1sResultFn = void(__stdcall *)(const char *name, long result);
+// Calls the last registered client's callback with a notification and the last object.
+using O1sClientFn = int(__stdcall *)(int notification);
+// Plays an OLE 1 client's request to the registered server: op "open", "create",
+// "edit", "exit", "release" (server); "save", "close", "names", "getobject",
+// "docrelease" (document); "show", "enum", "getdata", "setdata", "protocol",
+// "objrelease" (object). text and number carry the request's names or format; the
+// handle in or out of a data request goes through *data.
+using O1sServerFn = int(__stdcall *)(const char *op, const char *text, long number, void **data);
