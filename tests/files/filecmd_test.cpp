@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dlgpilot.h"
+#include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
 #include "database/elements.h"
 #include "display/grid.h"
@@ -511,6 +512,55 @@ TEST_F(FileCmd, ACommandLineOpensTwoAtMostAndTheSymbolSwitchRestartsUndo) {
   EXPECT_EQ(HandoverBusy, 0);
   EXPECT_EQ(fil_cmdopen(("/F " + work + "NOPE.KSL").c_str()), 0);
   EXPECT_EQ(script.count("指定されたファイルは存在しません。"), 1);
+}
+
+DWORD action_value() {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action", RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return 0;
+  return value;
+}
+
+TEST_F(FileCmd, AHandOverWhileDisabledOrReplacedIsRefusedAndFreesTheFlag) {
+  const UINT handover = WM_USER + 50;
+  HWND hidden = FindWindowA("RaruHideFrame", nullptr);
+  ASSERT_TRUE(hidden);
+  const std::string path = work + "HAND1.KSL";
+  make_seal(path);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
+
+  // A modal state: refused, and the atom does not outlive the refusal.
+  EnableWindow(app_hmain(), FALSE);
+  SendMessageA(hidden, handover, 0, GlobalAddAtomA(path.c_str()));
+  EnableWindow(app_hmain(), TRUE);
+  EXPECT_EQ(action_value(), 120u);
+  EXPECT_EQ(HandoverBusy, 0);
+  EXPECT_EQ(GlobalFindAtomA(path.c_str()), 0);
+
+  // A level-0 request that replaces the waiting hand-over frees the flag and says so.
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
+  SendMessageA(hidden, handover, 0, GlobalAddAtomA(path.c_str()));
+  EXPECT_EQ(HandoverBusy, 1);
+  EXPECT_EQ(GlobalFindAtomA(path.c_str()), 0);
+  cmd_request(0, [] { return CMD_DONE; }, 999, nullptr);
+  EXPECT_EQ(HandoverBusy, 0);
+  EXPECT_EQ(action_value(), 120u);
+  while (cmd_pump()) {
+  }
+  pump(3);
+  EXPECT_EQ(vew_hwnd(0, 0), nullptr);
+
+  // The next hand-over is taken and opens its file; an empty one leaves no flag.
+  SendMessageA(hidden, handover, 0, GlobalAddAtomA(path.c_str()));
+  while (cmd_pump()) {
+  }
+  pump(3);
+  EXPECT_EQ(name(0), "HAND1.KSL");
+  EXPECT_EQ(HandoverBusy, 0);
+  SendMessageA(hidden, handover, 0, 0);
+  EXPECT_EQ(HandoverBusy, 0);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
 }
 
 TEST_F(FileCmd, TheDocumentStoreReportsAFailedWrite) {
