@@ -8,7 +8,47 @@
 #include <string>
 
 #include "benchclock.h"
+#include "database/elements.h"
+#include "database/groups.h"
+#include "database/store.h"
+#include "files/sealsave.h"
+#include "settings/params.h"
 #include "shell/dde.h"
+
+namespace {
+
+// A seal file of one point, so that the editor has a named drawing to save at the end.
+bool seed(const std::string &path) {
+  prm_init();
+  for (int d = 0; d < 2; ++d)
+    ElmMax[d] = 2000, WrkMax[d] = 200;
+  if (dtb_init() != 0)
+    return false;
+  grp_reset(0);
+  dtb_ctrl('i', nullptr);
+  ElementRecord p = {};
+  p.kind = PNT;
+  p.pnt.x = 1, p.pnt.y = 1, p.pnt.attr = 1;
+  if (elm_add(0, 0, ELM_NODRAW, &p, nullptr) != 1)
+    return false;
+  DrawingEnvRecord env;
+  sys_dwgenv('R', 0, &env);
+  SlfSaveCount = 1;
+  uint8_t head[256];
+  slf_mkhead(0, &env, head);
+  FILE *f = std::fopen(path.c_str(), "wb");
+  if (!f)
+    return false;
+  std::fwrite(head, 1, sizeof head, f);
+  const int r = slf_wrbody(
+      0, 1, [](void *ctx, const void *b, uint32_t n) { return std::fwrite(b, 1, n, static_cast<FILE *>(ctx)) == n; },
+      f);
+  std::fclose(f);
+  dtb_term();
+  return r == 0;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
   if (argc < 2) {
@@ -23,7 +63,14 @@ int main(int argc, char **argv) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  std::string cmd = "\"" + exe + "\"";
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  const std::string file = std::string(tmp) + "DDEBENCH.KSL";
+  if (!seed(file)) {
+    std::fprintf(stderr, "cannot write %s\n", file.c_str());
+    return 1;
+  }
+  std::string cmd = "\"" + exe + "\" \"" + file + "\"";
   if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi)) {
     std::fprintf(stderr, "cannot start %s (%lu)\n", exe.c_str(), GetLastError());
     return 1;
@@ -40,10 +87,6 @@ int main(int argc, char **argv) {
     TerminateProcess(pi.hProcess, 9);
     return 1;
   }
-  // A new drawing, so that LINE has somewhere to go.
-  PostMessageA(FindWindowA("DazuVerur", nullptr), WM_COMMAND, 10100, 0);
-  for (int t = 0; t < 500 && ddec_poke(slot, "CMDL", "LINE 0 0 1 1") != 0; t++)
-    Sleep(10);
   ddec_poke(slot, "CMDL", "INIT");
   int bad = 0;
   char reply[64];
@@ -59,9 +102,13 @@ int main(int argc, char **argv) {
   const double t1 = bench_now();
   std::printf("%d round trips: %.3f ms each (%d failed)\n", rounds, (t1 - t0) * 1000.0 / rounds, bad);
   ddec_poke(slot, "CMDL", "TERM");
+  // Saved in place, so that quitting asks nothing.
+  PostMessageA(FindWindowA("DazuVerur", nullptr), WM_COMMAND, 10109, 0);
+  ddec_request(slot, "CMDL", reply, sizeof reply);
   ddec_execute(slot, "[Quit]");
   if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0)
     TerminateProcess(pi.hProcess, 9);
   ddec_term();
+  DeleteFileA(file.c_str());
   return bad ? 1 : 0;
 }

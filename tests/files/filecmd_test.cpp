@@ -30,7 +30,9 @@
 #include "settings/syspath.h"
 #include "shell/app.h"
 #include "shell/appsvc.h"
+#include "shell/appcmd.h"
 #include "shell/appsvc_pending.h"
+#include "shell/dde.h"
 #include "shell/handover.h"
 #include "shell/menufile.h"
 
@@ -561,6 +563,64 @@ TEST_F(FileCmd, AHandOverWhileDisabledOrReplacedIsRefusedAndFreesTheFlag) {
   SendMessageA(hidden, handover, 0, 0);
   EXPECT_EQ(HandoverBusy, 0);
   RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
+}
+
+// Execute strings as the DDE service runs them in the started editor.
+TEST_F(FileCmd, DdeExecuteStringsOpenCloseAndIconify) {
+  const std::string path = work + "DDEX.KSL";
+  make_seal(path);
+  auto exec = [](const std::string &t) {
+    return reinterpret_cast<ULONG_PTR>(ddes_execute(t.c_str(), DWORD(t.size() + 1)));
+  };
+  // The file the command line opened at start is not opened again, once.
+  std::snprintf(AppArgs.firstopened, sizeof AppArgs.firstopened, "%s", path.c_str());
+  AppArgs.openedcount = 1;
+  CharLowerA(AppArgs.firstopened);
+  EXPECT_EQ(exec("[FileOpen(\"" + path + "\")]"), ULONG_PTR(DDE_FACK));
+  pump(3);
+  EXPECT_EQ(vew_hwnd(0, 0), nullptr);
+  EXPECT_STREQ(AppArgs.firstopened, "");
+  EXPECT_EQ(exec("[FileOpen(\"" + path + "\")]"), ULONG_PTR(DDE_FACK));
+  pump(3);
+  EXPECT_EQ(name(0), "DDEX.KSL");
+  close_drawing();
+
+  EXPECT_EQ(exec("[OpenFile](" + path), 0u); // no ")"
+  pump(3);
+  EXPECT_EQ(vew_hwnd(0, 0), nullptr);
+  EXPECT_EQ(exec("[OpenFile](" + work + std::string(262, 'p') + ".KSL)"), 0u);
+  EXPECT_EQ(exec("[OpenFile](" + path + ")"), ULONG_PTR(DDE_FACK));
+  pump(3);
+  EXPECT_EQ(name(0), "DDEX.KSL");
+
+  // Close only asks, and only for a modified drawing; the window stays.
+  EXPECT_EQ(exec("[Close]"), ULONG_PTR(DDE_FACK));
+  EXPECT_EQ(script.count("は更新されています"), 0);
+  ASSERT_GT(add_line(0, 0, 9, 9), 0);
+  DwgModFlags[0] = 1;
+  script.closeanswer = IDNO;
+  EXPECT_EQ(exec("[Close]"), ULONG_PTR(DDE_FACK));
+  EXPECT_EQ(script.count("は更新されています"), 1);
+  EXPECT_TRUE(vew_hwnd(0, 0));
+
+  // Icon minimises, and restores a minimised frame.
+  EXPECT_EQ(exec("[icon]"), ULONG_PTR(DDE_FACK));
+  EXPECT_TRUE(IsIconic(app_hmain()));
+  EXPECT_EQ(exec("[Icon]"), ULONG_PTR(DDE_FACK));
+  EXPECT_FALSE(IsIconic(app_hmain()));
+  EXPECT_EQ(exec("undpend"), ULONG_PTR(DDE_FACK));
+  EXPECT_EQ(exec("UndPend "), 0u);
+  DwgModFlags[0] = 0;
+  close_drawing();
+}
+
+// Until the start-up has finished, executes and pokes are busy and requests empty.
+TEST_F(FileCmd, DdeAnswersBusyUntilTheStartUpIsDone) {
+  ddes_ready(false);
+  EXPECT_EQ(ddes_callback(XTYP_EXECUTE, 0, nullptr, nullptr, nullptr, nullptr, 0, 0), HDDEDATA(DDE_FBUSY));
+  EXPECT_EQ(ddes_callback(XTYP_POKE, CF_TEXT, nullptr, nullptr, nullptr, nullptr, 0, 0), HDDEDATA(DDE_FBUSY));
+  EXPECT_EQ(ddes_callback(XTYP_REQUEST, CF_TEXT, nullptr, nullptr, nullptr, nullptr, 0, 0), nullptr);
+  ddes_ready(true);
 }
 
 TEST_F(FileCmd, TheDocumentStoreReportsAFailedWrite) {
