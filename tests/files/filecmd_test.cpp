@@ -623,6 +623,40 @@ TEST_F(FileCmd, DdeAnswersBusyUntilTheStartUpIsDone) {
   ddes_ready(true);
 }
 
+// An execute hook sees the strings of its topic first; a 0 from it acknowledges them.
+TEST_F(FileCmd, DdeExecuteHook) {
+  ASSERT_NE(DdeInst, 0u);
+  static std::vector<std::string> seen;
+  static int answer;
+  seen.clear();
+  auto execute = [](const char *text) {
+    HDDEDATA d = DdeCreateDataHandle(DdeInst, reinterpret_cast<LPBYTE>(const_cast<char *>(text)),
+                                     DWORD(std::strlen(text) + 1), 0, nullptr, CF_TEXT, 0);
+    const ULONG_PTR r = reinterpret_cast<ULONG_PTR>(ddes_callback(XTYP_EXECUTE, 0, nullptr, nullptr, nullptr, d, 0, 0));
+    DdeFreeDataHandle(d);
+    return r;
+  };
+  const DdeExecHook hook = [](const char *, const char *command) {
+    seen.push_back(command);
+    return answer;
+  };
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  answer = 0;
+  ddes_sethook(nullptr, hook); // every topic
+  EXPECT_EQ(execute("[Nothing]"), ULONG_PTR(DDE_FACK));
+  answer = 1; // not taken: the string runs as usual
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  EXPECT_EQ(seen.size(), 2u);
+  answer = 0;
+  ddes_sethook("Other", hook); // not this conversation's topic
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  EXPECT_EQ(seen.size(), 2u);
+  ddes_sethook(nullptr, hook);
+  ddec_closeall(); // removes the hook
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  EXPECT_EQ(seen.size(), 2u);
+}
+
 TEST_F(FileCmd, TheDocumentStoreReportsAFailedWrite) {
   ASSERT_TRUE(new_drawing());
   ASSERT_GT(add_line(1, 1, 20, 20), 0);

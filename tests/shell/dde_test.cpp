@@ -315,6 +315,20 @@ TEST_F(Dde, ASecondStartHandsOverItsFile) {
   };
   EXPECT_EQ(first(), "-1");
 
+  // A start without arguments brings the running editor back from the task bar.
+  ShowWindow(a.frame(), SW_MINIMIZE);
+  for (int t = 0; t < 100 && !IsIconic(a.frame()); t++)
+    Sleep(10);
+  ASSERT_TRUE(IsIconic(a.frame()));
+  {
+    Editor b;
+    ASSERT_TRUE(b.start(""));
+    EXPECT_TRUE(b.ended(20000));
+  }
+  for (int t = 0; t < 200 && IsIconic(a.frame()); t++)
+    Sleep(10);
+  EXPECT_FALSE(IsIconic(a.frame()));
+
   // A line too long for an atom: refused by the sender, nothing opened.
   clear_action();
   std::string text = "\"" + path + "\"";
