@@ -271,6 +271,20 @@ TEST_F(Dde, BadInputIsTurnedAwayAndTheEditorLivesOn) {
             nullptr);
   DdeFreeStringHandle(DdeInst, item);
   EXPECT_EQ(ddec_connect("KIVOLANT", "Other"), -3);
+  // Without a topic the service offers its one topic.
+  HSZ service = DdeCreateStringHandleA(DdeInst, "KIVOLANT", CP_WINANSI);
+  HCONV wild = DdeConnect(DdeInst, service, nullptr, nullptr);
+  EXPECT_TRUE(wild);
+  if (wild) {
+    CONVINFO ci = {};
+    ci.cb = sizeof ci;
+    char topic[64] = "";
+    ASSERT_TRUE(DdeQueryConvInfo(wild, QID_SYNC, &ci));
+    DdeQueryStringA(DdeInst, ci.hszTopic, topic, sizeof topic, CP_WINANSI);
+    EXPECT_STREQ(topic, "System");
+    DdeDisconnect(wild);
+  }
+  DdeFreeStringHandle(DdeInst, service);
 
   // A point input cancelled by Esc: everything but INIT is busy until INIT.
   HWND view = view_of(ed.frame());
