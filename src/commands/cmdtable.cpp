@@ -40,11 +40,16 @@ void cmd_reset() {
   CmdLastLevel = -1;
 }
 
+void (*CmdReplaced)(CmdHandler handler) = nullptr;
+
 int cmd_request(int level, CmdHandler handler, int number, CmdNotifier notifier) {
   if (level < 0 || level >= CMD_LEVELS)
     return 0;
   CommandLevel &c = CmdLevels[level];
+  const CmdHandler old = c.reqfn;
   c.reqnum = number, c.reqfn = handler, c.reqnote = notifier;
+  if (old && old != handler && CmdReplaced)
+    CmdReplaced(old);
   return 0;
 }
 

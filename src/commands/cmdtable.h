@@ -37,6 +37,8 @@ extern uint32_t CmdShortcutMask[CMD_LEVELS];
 void cmd_reset();
 // Records a request on level 0..4 (a newer one replaces a pending one); another level is ignored. 0.
 int cmd_request(int level, CmdHandler handler, int number, CmdNotifier notifier);
+// Called with the handler of a pending request that a newer one replaces (null: none).
+extern void (*CmdReplaced)(CmdHandler handler);
 // Ends levels n..4: 1 when a handler was running on one of them, else 0. A handler
 // above the new current level ends through its input wait (800).
 int cmd_cancel(int n);

@@ -30,6 +30,7 @@
 #include "shell/appcmd_win.h"
 #include "shell/apploop.h"
 #include "shell/appsvc.h"
+#include "shell/dde.h"
 #include "shell/docview.h"
 #include "shell/handover.h"
 #include "shell/keytable.h"
@@ -202,9 +203,11 @@ BOOL VODOreVer::InitInstance() {
   if (FAILED(OleInitialize(nullptr)))
     AfxMessageBox("OLE初期化エラー");
   LoadStdProfileSettings(4);
-  // The DDE server (ddes_init) is not built; its result would not be looked at.
+  // The DDE server starts only in the one instance that goes on; it answers busy
+  // until the start-up is done (ddes_ready).
   if (!app_single(m_hInstance, nullptr, m_lpCmdLine ? m_lpCmdLine : ""))
     return FALSE;
+  ddes_init();
   if (app_cmdline(m_hInstance, m_lpCmdLine ? m_lpCmdLine : "") == 1)
     return FALSE;
   m_embedded = RunEmbedded() != FALSE;
@@ -229,13 +232,16 @@ BOOL VODOreVer::InitInstance() {
   // the start-up took.
   if (!app_enginit(&frame->m_hWndMDIClient))
     return FALSE;
-  if (m_embedded)
+  if (m_embedded) {
+    ddes_ready(true);
     return TRUE;
+  }
   m_nCmdShow = SW_SHOWNORMAL;
   frame->ShowWindow(m_nCmdShow);
   frame->UpdateWindow();
   ::SetFocus(frame->m_hWnd);
   app_openargs();
+  ddes_ready(true);
   return TRUE;
 }
 

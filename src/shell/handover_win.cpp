@@ -29,18 +29,32 @@ char HandOverText[640];
 namespace {
 constexpr UINT WM_HANDOVER = WM_USER + 50;
 
+int32_t open2nd() { return int32_t(fil_open2nd()); }
+
+// A level-0 request that replaces the waiting hand-over drops it: the sender is told
+// and later hand-overs are taken again.
+void replaced(CmdHandler handler) {
+  if (handler == open2nd && HandoverBusy)
+    reg_action(120);
+}
+
 LRESULT CALLBACK app_hideproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_HANDOVER) {
     HWND main = app_hmain();
+    const ATOM atom = ATOM(lp);
     if (HandoverBusy) {
       reg_action(120);
       HandoverBusy = 1;
     } else if (main && IsWindowEnabled(main)) {
       HandoverBusy = 1;
-      app_handover(ATOM(lp));
+      app_handover(atom);
+      return DefWindowProcA(w, m, wp, lp);
     } else {
       reg_action(120);
     }
+    // A refused line is dropped with its atom.
+    if (atom)
+      GlobalDeleteAtom(atom);
   }
   return DefWindowProcA(w, m, wp, lp);
 }
@@ -52,14 +66,18 @@ BOOL app_single(HINSTANCE instance, HINSTANCE prev, const char *cmdline) {
     if (IsIconic(running))
       ShowWindow(running, SW_RESTORE);
     if (HWND hidden = FindWindowA("RaruHideFrame", nullptr)) {
-      // An atom holds at most 255 characters; a longer line is cut there.
-      char text[256];
-      std::strncpy(text, cmdline ? cmdline : "", sizeof text - 1);
-      text[sizeof text - 1] = '\0';
-      PostMessageA(hidden, WM_HANDOVER, 0, LPARAM(text[0] ? GlobalAddAtomA(text) : 0));
+      const char *text = cmdline ? cmdline : "";
+      ATOM atom = 0;
+      // An atom holds at most 255 bytes: a longer line is refused, never cut, and
+      // the running instance is told nothing but the status.
+      if (text[0] && !(atom = GlobalAddAtomA(text)))
+        reg_action(120);
+      else
+        PostMessageA(hidden, WM_HANDOVER, 0, LPARAM(atom));
     }
     return FALSE;
   }
+  CmdReplaced = replaced;
   HandoverBusy = 0;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = app_hideproc;
@@ -78,16 +96,20 @@ BOOL app_single(HINSTANCE instance, HINSTANCE prev, const char *cmdline) {
 }
 
 int app_handover(ATOM atom) {
-  if (!atom)
+  // Nothing to open (a start without arguments): the flag must not stay set.
+  if (!atom) {
+    HandoverBusy = 0;
     return 0;
+  }
   char text[640] = "";
   const UINT n = GlobalGetAtomNameA(atom, text, sizeof text);
   GlobalDeleteAtom(atom);
-  if (!n)
+  if (!n) {
+    HandoverBusy = 0;
     return 0;
+  }
   std::memcpy(HandOverText, text, sizeof HandOverText);
   cmd_cancel(0);
-  cmd_request(
-      0, [] { return int32_t(fil_open2nd()); }, -1, nullptr);
+  cmd_request(0, open2nd, -1, nullptr);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dlgpilot.h"
+#include "commands/cmdtable.h"
 #include "commands/sheetcalc.h"
 #include "commands/viewcmd.h"
 #include "database/elements.h"
@@ -30,7 +31,9 @@
 #include "settings/syspath.h"
 #include "shell/app.h"
 #include "shell/appsvc.h"
+#include "shell/appcmd.h"
 #include "shell/appsvc_pending.h"
+#include "shell/dde.h"
 #include "shell/handover.h"
 #include "shell/menufile.h"
 
@@ -516,6 +519,147 @@ TEST_F(FileCmd, ACommandLineOpensTwoAtMostAndTheSymbolSwitchRestartsUndo) {
   EXPECT_EQ(HandoverBusy, 0);
   EXPECT_EQ(fil_cmdopen(("/F " + work + "NOPE.KSL").c_str()), 0);
   EXPECT_EQ(script.count("指定されたファイルは存在しません。"), 1);
+}
+
+DWORD action_value() {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action", RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return 0;
+  return value;
+}
+
+TEST_F(FileCmd, AHandOverWhileDisabledOrReplacedIsRefusedAndFreesTheFlag) {
+  const UINT handover = WM_USER + 50;
+  HWND hidden = FindWindowA("RaruHideFrame", nullptr);
+  ASSERT_TRUE(hidden);
+  const std::string path = work + "HAND1.KSL";
+  make_seal(path);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
+
+  // A modal state: refused, and the atom does not outlive the refusal.
+  EnableWindow(app_hmain(), FALSE);
+  SendMessageA(hidden, handover, 0, GlobalAddAtomA(path.c_str()));
+  EnableWindow(app_hmain(), TRUE);
+  EXPECT_EQ(action_value(), 120u);
+  EXPECT_EQ(HandoverBusy, 0);
+  EXPECT_EQ(GlobalFindAtomA(path.c_str()), 0);
+
+  // A level-0 request that replaces the waiting hand-over frees the flag and says so.
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
+  SendMessageA(hidden, handover, 0, GlobalAddAtomA(path.c_str()));
+  EXPECT_EQ(HandoverBusy, 1);
+  EXPECT_EQ(GlobalFindAtomA(path.c_str()), 0);
+  cmd_request(0, [] { return CMD_DONE; }, 999, nullptr);
+  EXPECT_EQ(HandoverBusy, 0);
+  EXPECT_EQ(action_value(), 120u);
+  while (cmd_pump()) {
+  }
+  pump(3);
+  EXPECT_EQ(vew_hwnd(0, 0), nullptr);
+
+  // The next hand-over is taken and opens its file; an empty one leaves no flag.
+  SendMessageA(hidden, handover, 0, GlobalAddAtomA(path.c_str()));
+  while (cmd_pump()) {
+  }
+  pump(3);
+  EXPECT_EQ(name(0), "HAND1.KSL");
+  EXPECT_EQ(HandoverBusy, 0);
+  SendMessageA(hidden, handover, 0, 0);
+  EXPECT_EQ(HandoverBusy, 0);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action");
+}
+
+// Execute strings as the DDE service runs them in the started editor.
+TEST_F(FileCmd, DdeExecuteStringsOpenCloseAndIconify) {
+  const std::string path = work + "DDEX.KSL";
+  make_seal(path);
+  auto exec = [](const std::string &t) {
+    return reinterpret_cast<ULONG_PTR>(ddes_execute(t.c_str(), DWORD(t.size() + 1)));
+  };
+  // The file the command line opened at start is not opened again, once.
+  std::snprintf(AppArgs.firstopened, sizeof AppArgs.firstopened, "%s", path.c_str());
+  AppArgs.openedcount = 1;
+  CharLowerA(AppArgs.firstopened);
+  EXPECT_EQ(exec("[FileOpen(\"" + path + "\")]"), ULONG_PTR(DDE_FACK));
+  pump(3);
+  EXPECT_EQ(vew_hwnd(0, 0), nullptr);
+  EXPECT_STREQ(AppArgs.firstopened, "");
+  EXPECT_EQ(exec("[FileOpen(\"" + path + "\")]"), ULONG_PTR(DDE_FACK));
+  pump(3);
+  EXPECT_EQ(name(0), "DDEX.KSL");
+  close_drawing();
+
+  EXPECT_EQ(exec("[OpenFile](" + path), 0u); // no ")"
+  pump(3);
+  EXPECT_EQ(vew_hwnd(0, 0), nullptr);
+  EXPECT_EQ(exec("[OpenFile](" + work + std::string(262, 'p') + ".KSL)"), 0u);
+  EXPECT_EQ(exec("[OpenFile](" + path + ")"), ULONG_PTR(DDE_FACK));
+  pump(3);
+  EXPECT_EQ(name(0), "DDEX.KSL");
+
+  // Close only asks, and only for a modified drawing; the window stays.
+  EXPECT_EQ(exec("[Close]"), ULONG_PTR(DDE_FACK));
+  EXPECT_EQ(script.count("は更新されています"), 0);
+  ASSERT_GT(add_line(0, 0, 9, 9), 0);
+  DwgModFlags[0] = 1;
+  script.closeanswer = IDNO;
+  EXPECT_EQ(exec("[Close]"), ULONG_PTR(DDE_FACK));
+  EXPECT_EQ(script.count("は更新されています"), 1);
+  EXPECT_TRUE(vew_hwnd(0, 0));
+
+  // Icon minimises, and restores a minimised frame.
+  EXPECT_EQ(exec("[icon]"), ULONG_PTR(DDE_FACK));
+  EXPECT_TRUE(IsIconic(app_hmain()));
+  EXPECT_EQ(exec("[Icon]"), ULONG_PTR(DDE_FACK));
+  EXPECT_FALSE(IsIconic(app_hmain()));
+  EXPECT_EQ(exec("undpend"), ULONG_PTR(DDE_FACK));
+  EXPECT_EQ(exec("UndPend "), 0u);
+  DwgModFlags[0] = 0;
+  close_drawing();
+}
+
+// Until the start-up has finished, executes and pokes are busy and requests empty.
+TEST_F(FileCmd, DdeAnswersBusyUntilTheStartUpIsDone) {
+  ddes_ready(false);
+  EXPECT_EQ(ddes_callback(XTYP_EXECUTE, 0, nullptr, nullptr, nullptr, nullptr, 0, 0), HDDEDATA(DDE_FBUSY));
+  EXPECT_EQ(ddes_callback(XTYP_POKE, CF_TEXT, nullptr, nullptr, nullptr, nullptr, 0, 0), HDDEDATA(DDE_FBUSY));
+  EXPECT_EQ(ddes_callback(XTYP_REQUEST, CF_TEXT, nullptr, nullptr, nullptr, nullptr, 0, 0), nullptr);
+  ddes_ready(true);
+}
+
+// An execute hook sees the strings of its topic first; a 0 from it acknowledges them.
+TEST_F(FileCmd, DdeExecuteHook) {
+  ASSERT_NE(DdeInst, 0u);
+  static std::vector<std::string> seen;
+  static int answer;
+  seen.clear();
+  auto execute = [](const char *text) {
+    HDDEDATA d = DdeCreateDataHandle(DdeInst, reinterpret_cast<LPBYTE>(const_cast<char *>(text)),
+                                     DWORD(std::strlen(text) + 1), 0, nullptr, CF_TEXT, 0);
+    const ULONG_PTR r = reinterpret_cast<ULONG_PTR>(ddes_callback(XTYP_EXECUTE, 0, nullptr, nullptr, nullptr, d, 0, 0));
+    DdeFreeDataHandle(d);
+    return r;
+  };
+  const DdeExecHook hook = [](const char *, const char *command) {
+    seen.push_back(command);
+    return answer;
+  };
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  answer = 0;
+  ddes_sethook(nullptr, hook); // every topic
+  EXPECT_EQ(execute("[Nothing]"), ULONG_PTR(DDE_FACK));
+  answer = 1; // not taken: the string runs as usual
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  EXPECT_EQ(seen.size(), 2u);
+  answer = 0;
+  ddes_sethook("Other", hook); // not this conversation's topic
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  EXPECT_EQ(seen.size(), 2u);
+  ddes_sethook(nullptr, hook);
+  ddec_closeall(); // removes the hook
+  EXPECT_EQ(execute("[Nothing]"), 0u);
+  EXPECT_EQ(seen.size(), 2u);
 }
 
 TEST_F(FileCmd, TheDocumentStoreReportsAFailedWrite) {

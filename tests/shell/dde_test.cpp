@@ -1,0 +1,401 @@
+// The editor as other programs drive it: a second process (this test) starts
+// inkforge.exe, talks to it over DDE with the project's own client, hands it a
+// command line through a second start, and ends it by an execute string.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "../common/watchdog.h"
+#include "../files/sealfix.h"
+#include "files/lockfile.h"
+#include "shell/dde.h"
+
+namespace {
+
+std::string program_dir() {
+  std::string d = "Z:" INK_PROGRAM_DIR "/";
+  for (char &c : d)
+    if (c == '/')
+      c = '\\';
+  return d;
+}
+
+std::string work_dir() {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  std::string d = std::string(tmp) + "ink_dde\\";
+  CreateDirectoryA(d.c_str(), nullptr);
+  return d;
+}
+
+bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+Bytes read_file(const std::string &path) {
+  Bytes b;
+  if (FILE *f = std::fopen(path.c_str(), "rb")) {
+    uint8_t buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+      b.insert(b.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  return b;
+}
+
+// A seal file of one point, written by the engine's own save code in this process.
+void seed(const std::string &path) {
+  prm_init();
+  db_start(2000, 200);
+  ElementRecord p = blank(PNT);
+  p.pnt.x = 1, p.pnt.y = 1, p.pnt.attr = 1;
+  ASSERT_EQ(add(0, p), 1);
+  const Bytes b = image(0);
+  ASSERT_EQ(b.size(), size_t(SLF_HEADSIZE + SLF_RECSIZE));
+  FILE *f = std::fopen(path.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fwrite(b.data(), 1, b.size(), f);
+  std::fclose(f);
+  char lock[LCK_PATHMAX];
+  lck_path(path.c_str(), lock);
+  DeleteFileA(lock);
+}
+
+DWORD action() {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action", RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return 0;
+  return value;
+}
+
+void clear_action() { RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action"); }
+
+// One started editor: killed by its id if a test leaves it running.
+struct Editor {
+  PROCESS_INFORMATION pi = {};
+  int slot = 0;
+
+  bool start(const std::string &args) {
+    const std::string dir = program_dir(), exe = dir + "inkforge.exe";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    return CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi);
+  }
+  // Retries the connection until the editor has started (up to 30 s) and until it
+  // takes commands (it answers busy while starting).
+  bool connect() {
+    for (int t = 0; t < 3000 && slot <= 0; t++) {
+      slot = ddec_connect("KIVOLANT", "System");
+      if (slot <= 0)
+        Sleep(10);
+    }
+    if (slot <= 0)
+      return false;
+    for (int t = 0; t < 3000; t++) {
+      if (ddec_poke(slot, "FACK", "") == DMLERR_NO_ERROR)
+        return true;
+      Sleep(10);
+    }
+    return false;
+  }
+  int poke(const char *line) { return ddec_poke(slot, "CMDL", line); }
+  std::string request() {
+    char buf[1100] = "";
+    const int n = ddec_request(slot, "CMDL", buf, sizeof buf - 1);
+    buf[n > 0 ? n : 0] = '\0';
+    return buf;
+  }
+  bool ended(DWORD ms) { return WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0; }
+  HWND frame() { return FindWindowA("DazuVerur", nullptr); }
+  ~Editor() {
+    if (slot > 0)
+      ddec_disconnect(slot);
+    if (pi.hProcess) {
+      if (!ended(0)) {
+        TerminateProcess(pi.hProcess, 9);
+        ended(10000);
+      }
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+    // Nothing of a killed editor may hold the next one back.
+    for (int t = 0; t < 500 && FindWindowA("DazuVerur", nullptr); t++)
+      Sleep(10);
+  }
+};
+
+class Dde : public ::testing::Test {
+protected:
+  testing_watchdog::Watchdog dog{240000};
+  std::string work = work_dir();
+  void SetUp() override {
+    ASSERT_FALSE(FindWindowA("DazuVerur", nullptr)) << "an editor is running already";
+    ASSERT_EQ(ddec_init(), 0);
+  }
+  void TearDown() override {
+    ddec_term();
+    dtb_term();
+    clear_action();
+  }
+};
+
+TEST_F(Dde, DrivenOverCmdlThenSavedAndQuit) {
+  const std::string path = work + "DDE1.KSL";
+  seed(path);
+  Editor ed;
+  ASSERT_TRUE(ed.start("\"" + path + "\""));
+  ASSERT_TRUE(ed.connect());
+  struct Step {
+    const char *poke, *reply;
+  };
+  const Step steps[] = {
+      {"INIT", ""},
+      {"COLOR 2", ""},
+      {"LINE 0,0,10,10", "2"},
+      {"CIRC 5 5 3 0 360", "3"},
+      {"CHAR 1 1 0 'AB' 0", "4"},
+      {"LINUP 2 0 0 20 20", "0"},
+      {"CHAUP 4 'XYZ'", "0"},
+      {"CIRDL 3", "0"},
+      {"LINRD 2", "2 2 0 0 20 20"},
+      {"CHARD 4", "4 8 1 1 \"XYZ\""},
+      {"CIRRD 3", "-1"},
+      {"TERM", ""},
+  };
+  for (const Step &s : steps) {
+    SCOPED_TRACE(s.poke);
+    EXPECT_EQ(ed.poke(s.poke), DMLERR_NO_ERROR);
+    EXPECT_EQ(ed.request(), s.reply);
+  }
+
+  // A line, the undo step closed, another line: undo takes the second only.
+  ASSERT_EQ(ed.poke("LINE 30 30 40 40"), DMLERR_NO_ERROR);
+  const std::string a = ed.request();
+  EXPECT_EQ(ddec_execute(ed.slot, "UndPend"), DMLERR_NO_ERROR);
+  ASSERT_EQ(ed.poke("LINE 50 50 60 60"), DMLERR_NO_ERROR);
+  const std::string b = ed.request();
+  PostMessageA(ed.frame(), WM_COMMAND, 10200, 0);
+  ed.poke("INIT"); // dispatches the posted undo before it
+  ed.request();    // the barrier
+  ed.poke(("LINRD " + b).c_str());
+  EXPECT_EQ(ed.request(), "-1");
+  ed.poke(("LINRD " + a).c_str());
+  EXPECT_EQ(ed.request(), a + " 2 30 30 40 40");
+  ed.poke(("LINDL " + a).c_str());
+  EXPECT_EQ(ed.request(), "0");
+  ed.poke("TERM");
+
+  PostMessageA(ed.frame(), WM_COMMAND, 10109, 0);
+  ed.request(); // the save ran before this answer
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  ASSERT_TRUE(ed.ended(20000)) << "the editor did not end";
+
+  const Bytes file = read_file(path);
+  ASSERT_GE(file.size(), size_t(SLF_HEADSIZE));
+  empty(0);
+  ASSERT_EQ(load(0, file), 0);
+  std::vector<ElementRecord> got;
+  for (int32_t n = 1; n <= int32_t(DbCtl[0].count1); n++) {
+    ElementRecord r;
+    char text[64] = "";
+    if (elm_read(0, n, &r, text, sizeof text) == 0) {
+      got.push_back(r);
+      if (r.kind == CHR)
+        EXPECT_STREQ(text, "XYZ");
+    }
+  }
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0].kind, PNT);
+  EXPECT_EQ(got[1].kind, LIN);
+  EXPECT_EQ(got[1].lin.x1, 0);
+  EXPECT_EQ(got[1].lin.y1, 0);
+  EXPECT_EQ(got[1].lin.x2, 20);
+  EXPECT_EQ(got[1].lin.y2, 20);
+  EXPECT_EQ(got[1].lin.attr & 0xF, 2);
+  EXPECT_EQ(got[2].kind, CHR);
+  char lock[LCK_PATHMAX];
+  lck_path(path.c_str(), lock);
+  EXPECT_FALSE(exists(lock));
+}
+
+// The drawing window of the running editor (the first one under its MDI client).
+HWND view_of(HWND frame) {
+  struct Find {
+    HWND found = nullptr;
+  } f;
+  HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+  EnumChildWindows(
+      client,
+      [](HWND w, LPARAM p) -> BOOL {
+        char cls[64] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) == "InkFwWnd" && IsWindowVisible(w)) {
+          reinterpret_cast<Find *>(p)->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      LPARAM(&f));
+  return f.found;
+}
+
+TEST_F(Dde, BadInputIsTurnedAwayAndTheEditorLivesOn) {
+  const std::string path = work + "DDE2.KSL";
+  seed(path);
+  Editor ed;
+  ASSERT_TRUE(ed.start("\"" + path + "\""));
+  ASSERT_TRUE(ed.connect());
+  EXPECT_EQ(ed.poke("NOSUCHWORD 1 2"), DMLERR_NOTPROCESSED);
+  EXPECT_EQ(ed.poke(std::string(600, 'A').c_str()), DMLERR_NOTPROCESSED);
+  ed.poke("CIRC 0 0 nan 0 360");
+  EXPECT_EQ(ed.poke("PRMPT \"%s%n%n\""), DMLERR_NO_ERROR);
+  ed.poke("INIT");
+  ed.poke("ELMRD 1");
+  EXPECT_EQ(ed.request(), "1 1 1 1");
+
+  // Execute strings that name nothing known, or a path no buffer holds.
+  EXPECT_EQ(ddec_execute(ed.slot, "[Nothing]"), DMLERR_NOTPROCESSED);
+  EXPECT_EQ(ddec_execute(ed.slot, ("[OpenFile](" + std::string(270, 'p') + ")").c_str()), DMLERR_NOTPROCESSED);
+  EXPECT_EQ(ddec_execute(ed.slot, ("[FileOpen(\"" + std::string(300, 'p') + "\")]").c_str()), DMLERR_NOTPROCESSED);
+  EXPECT_EQ(ddec_execute(ed.slot, "UndPend "), DMLERR_NOTPROCESSED);
+  EXPECT_EQ(ddec_execute(ed.slot, "undpend"), DMLERR_NO_ERROR);
+
+  // Only text is answered; another topic is refused.
+  HSZ item = DdeCreateStringHandleA(DdeInst, "CMDL", CP_WINANSI);
+  EXPECT_EQ(DdeClientTransaction(nullptr, 0, ddec_conv(ed.slot), item, CF_UNICODETEXT, XTYP_REQUEST, 1000, nullptr),
+            nullptr);
+  DdeFreeStringHandle(DdeInst, item);
+  EXPECT_EQ(ddec_connect("KIVOLANT", "Other"), -3);
+  // Without a topic the service offers its one topic.
+  HSZ service = DdeCreateStringHandleA(DdeInst, "KIVOLANT", CP_WINANSI);
+  HCONV wild = DdeConnect(DdeInst, service, nullptr, nullptr);
+  EXPECT_TRUE(wild);
+  if (wild) {
+    CONVINFO ci = {};
+    ci.cb = sizeof ci;
+    char topic[64] = "";
+    ASSERT_TRUE(DdeQueryConvInfo(wild, QID_SYNC, &ci));
+    DdeQueryStringA(DdeInst, ci.hszTopic, topic, sizeof topic, CP_WINANSI);
+    EXPECT_STREQ(topic, "System");
+    DdeDisconnect(wild);
+  }
+  DdeFreeStringHandle(DdeInst, service);
+
+  // A point input cancelled by Esc: everything but INIT is busy until INIT.
+  HWND view = view_of(ed.frame());
+  ASSERT_TRUE(view);
+  HANDLE esc = CreateThread(
+      nullptr, 0,
+      [](void *p) -> DWORD {
+        Sleep(700);
+        PostMessageA(static_cast<HWND>(p), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        return 0;
+      },
+      view, 0, nullptr);
+  EXPECT_EQ(ed.poke("PNTIN \"click\""), DMLERR_NO_ERROR);
+  WaitForSingleObject(esc, 10000);
+  CloseHandle(esc);
+  EXPECT_EQ(ed.request().substr(0, 3), "27 ");
+  EXPECT_EQ(ed.poke("LINE 0 0 5 5"), DMLERR_BUSY);
+  ed.poke("INIT");
+  EXPECT_EQ(ed.poke("LINE 0 0 5 5"), DMLERR_NO_ERROR);
+  ed.poke("TERM");
+
+  // Saved first, so that quitting asks nothing.
+  PostMessageA(ed.frame(), WM_COMMAND, 10109, 0);
+  ed.request();
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(ed.ended(20000));
+}
+
+// A second start hands its command line to the running editor and ends.
+TEST_F(Dde, ASecondStartHandsOverItsFile) {
+  const std::string path = work + "DDE3.KSL";
+  seed(path);
+  Editor a;
+  ASSERT_TRUE(a.start(""));
+  ASSERT_TRUE(a.connect());
+  auto first = [&] {
+    a.poke("INIT");
+    a.poke("ELMRD 1");
+    const std::string r = a.request();
+    a.poke("TERM");
+    return r;
+  };
+  EXPECT_EQ(first(), "-1");
+
+  // A start without arguments brings the running editor back from the task bar.
+  ShowWindow(a.frame(), SW_MINIMIZE);
+  for (int t = 0; t < 100 && !IsIconic(a.frame()); t++)
+    Sleep(10);
+  ASSERT_TRUE(IsIconic(a.frame()));
+  {
+    Editor b;
+    ASSERT_TRUE(b.start(""));
+    EXPECT_TRUE(b.ended(20000));
+  }
+  for (int t = 0; t < 200 && IsIconic(a.frame()); t++)
+    Sleep(10);
+  EXPECT_FALSE(IsIconic(a.frame()));
+
+  // A line too long for an atom: refused by the sender, nothing opened.
+  clear_action();
+  std::string text = "\"" + path + "\"";
+  while (text.size() < 300)
+    text += " /N";
+  {
+    Editor b;
+    ASSERT_TRUE(b.start(text));
+    EXPECT_TRUE(b.ended(20000));
+  }
+  EXPECT_EQ(action(), 120u);
+  EXPECT_EQ(GlobalFindAtomA(text.c_str()), 0);
+  Sleep(300);
+  EXPECT_EQ(first(), "-1");
+
+  {
+    Editor b;
+    ASSERT_TRUE(b.start("\"" + path + "\""));
+    EXPECT_TRUE(b.ended(20000));
+  }
+  std::string seen;
+  for (int t = 0; t < 100 && (seen = first()) != "1 1 1 1"; t++)
+    Sleep(100);
+  EXPECT_EQ(seen, "1 1 1 1");
+  EXPECT_EQ(GlobalFindAtomA(("\"" + path + "\"").c_str()), 0);
+  EXPECT_EQ(ddec_execute(a.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(a.ended(20000));
+}
+
+TEST(DdeRegistry, TheDocumentTypeIsWrittenOnlyWhereItsCommandKeyExists) {
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "KIVO-LANT");
+  EXPECT_FALSE(ddes_regtype());
+  HKEY k;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CLASSES_ROOT, "KIVO-LANT", 0, KEY_READ, &k), ERROR_SUCCESS);
+
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "KIVO-LANT\\shell\\open\\command", 0, nullptr, 0, KEY_WRITE, nullptr, &k,
+                            nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(k);
+  EXPECT_TRUE(ddes_regtype());
+  auto value = [](const char *key) {
+    char buf[1024] = "";
+    LONG size = sizeof buf;
+    RegQueryValueA(HKEY_CLASSES_ROOT, key, buf, &size);
+    return std::string(buf);
+  };
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  EXPECT_EQ(value("KIVO-LANT\\shell\\open\\command"), std::string(exe) + " -e \"%1\"");
+  EXPECT_EQ(value("KIVO-LANT\\shell\\open\\ddeexec"), "[FileOpen(\"%1\")]");
+  EXPECT_EQ(value("KIVO-LANT\\shell\\open\\ddeexec\\application"), "KIVOLANT");
+  EXPECT_EQ(value("KIVO-LANT\\shell\\open\\ddeexec\\topic"), "System");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "KIVO-LANT");
+}
+
+} // namespace
