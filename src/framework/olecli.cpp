@@ -239,8 +239,13 @@ BOOL COleClientItem::CreateStaticFromData(COleDataObject *data, OLERENDER render
           STGMEDIUM m{};
           m.tymed = TYMED_MFPICT;
           m.hMetaFilePict = pict;
-          own->CacheData(CF_METAFILEPICT, &m, &mf);
-          GetItemStorage();
+          try {
+            own->CacheData(CF_METAFILEPICT, &m, &mf);
+            GetItemStorage();
+          } catch (...) {
+            own->InternalRelease();
+            throw;
+          }
           hr = OleCreateStaticFromData(own->GetDataObject(), IID_IOleObject, OLERENDER_FORMAT, &mf, GetClientSite(),
                                        m_lpStorage, out);
           own->InternalRelease();
