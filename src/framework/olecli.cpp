@@ -1,6 +1,7 @@
 #include "framework/olecli.h"
 
 #include <string>
+#include <vector>
 
 #include "framework/archive.h"
 #include "framework/dc.h"
@@ -25,7 +26,8 @@ std::wstring WideOf(const char *s) {
   return w;
 }
 
-std::wstring EmbeddingName(DWORD number) { return L"Embedding " + std::to_wstring(number); }
+const wchar_t kEmbeddingPrefix[] = L"Embedding ";
+std::wstring EmbeddingName(DWORD number) { return kEmbeddingPrefix + std::to_wstring(number); }
 
 // An inline object image is never larger than this (a corrupt count must not allocate
 // gigabytes).
@@ -123,6 +125,70 @@ void RunAndUpdateCache(IOleObject *object) {
     cache->Release();
 }
 
+// Wine 8 answers success for a static object from its clipboard data object that has
+// no picture at all (class CLSID_NULL): such an object is dropped, and OLE_E_BLANK is
+// the result.
+HRESULT DropIfBlank(HRESULT hr, void **object) {
+  if (FAILED(hr) || !*object)
+    return hr;
+  auto *unknown = static_cast<IUnknown *>(*object);
+  IViewObject2 *view = nullptr;
+  SIZEL size{};
+  const bool drawn = SUCCEEDED(unknown->QueryInterface(IID_IViewObject2, reinterpret_cast<void **>(&view))) &&
+                     SUCCEEDED(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &size));
+  if (view)
+    view->Release();
+  if (drawn)
+    return hr;
+  unknown->Release();
+  *object = nullptr;
+  return OLE_E_BLANK;
+}
+
+// A metafile picture (the caller's) drawing the enhanced metafile; the extent is its
+// frame, already HIMETRIC.
+HGLOBAL MetaFilePictOfEnh(HENHMETAFILE emf) {
+  ENHMETAHEADER header{};
+  if (!GetEnhMetaFileHeader(emf, sizeof header, &header))
+    return nullptr;
+  HDC screen = GetDC(nullptr);
+  const UINT n = GetWinMetaFileBits(emf, 0, nullptr, MM_ANISOTROPIC, screen);
+  std::vector<BYTE> bits(n);
+  const bool ok = n && GetWinMetaFileBits(emf, n, bits.data(), MM_ANISOTROPIC, screen) == n;
+  ReleaseDC(nullptr, screen);
+  HMETAFILE wmf = ok ? SetMetaFileBitsEx(n, bits.data()) : nullptr;
+  if (!wmf)
+    return nullptr;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+  auto *pict = block ? static_cast<METAFILEPICT *>(GlobalLock(block)) : nullptr;
+  if (!pict) {
+    DeleteMetaFile(wmf);
+    if (block)
+      GlobalFree(block);
+    return nullptr;
+  }
+  pict->mm = MM_ANISOTROPIC;
+  pict->xExt = header.rclFrame.right - header.rclFrame.left;
+  pict->yExt = header.rclFrame.bottom - header.rclFrame.top;
+  pict->hMF = wmf;
+  GlobalUnlock(block);
+  return block;
+}
+
+// A copy of the data's picture as a metafile picture (the caller's): the metafile
+// picture itself, else an enhanced metafile converted. Null when it has neither.
+HGLOBAL MetaFilePictOf(COleDataObject *data) {
+  if (HGLOBAL pict = data->GetGlobalData(CF_METAFILEPICT))
+    return pict;
+  FORMATETC fe{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+  STGMEDIUM m{};
+  if (!data->GetData(CF_ENHMETAFILE, &m, &fe))
+    return nullptr;
+  HGLOBAL block = m.tymed == TYMED_ENHMF ? MetaFilePictOfEnh(m.hEnhMetaFile) : nullptr;
+  ReleaseStgMedium(&m);
+  return block;
+}
+
 } // namespace
 
 template <class Call>
@@ -155,6 +221,7 @@ BOOL COleClientItem::CreateStaticFromData(COleDataObject *data, OLERENDER render
   return CreateWith(render, format, formatEtc, FILL_NEVER, [&](FORMATETC *fe, void **out) {
     HRESULT hr =
         OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+    hr = DropIfBlank(hr, out);
     if (FAILED(hr) && render == OLERENDER_DRAW) {
       // Wine 8 refuses the draw render for static objects; the metafile picture asked
       // for by name gives the same object.
@@ -162,6 +229,29 @@ BOOL COleClientItem::CreateStaticFromData(COleDataObject *data, OLERENDER render
       GetItemStorage();
       hr = OleCreateStaticFromData(data->m_lpDataObject, IID_IOleObject, OLERENDER_FORMAT, &mf, GetClientSite(),
                                    m_lpStorage, out);
+      hr = DropIfBlank(hr, out);
+      if (FAILED(hr)) {
+        // Wine's clipboard data object cannot hand over a picture put on the plain
+        // clipboard: the copy read from there (an enhanced metafile made a metafile
+        // picture) goes through a data object of our own.
+        if (HGLOBAL pict = MetaFilePictOf(data)) {
+          auto *own = new COleDataSource;
+          STGMEDIUM m{};
+          m.tymed = TYMED_MFPICT;
+          m.hMetaFilePict = pict;
+          try {
+            own->CacheData(CF_METAFILEPICT, &m, &mf);
+            GetItemStorage();
+          } catch (...) {
+            own->InternalRelease();
+            throw;
+          }
+          hr = OleCreateStaticFromData(own->GetDataObject(), IID_IOleObject, OLERENDER_FORMAT, &mf, GetClientSite(),
+                                       m_lpStorage, out);
+          own->InternalRelease();
+          hr = DropIfBlank(hr, out);
+        }
+      }
     }
     return hr;
   });
@@ -301,6 +391,16 @@ BOOL COleClientItem::UpdateLink() {
 
 void COleClientItem::OnChange(OLE_NOTIFICATION, DWORD) {}
 
+void COleClientItem::SetDrawAspect(DVASPECT aspect) {
+  if (aspect == m_nDrawAspect)
+    return;
+  m_nDrawAspect = aspect;
+  // View changes are wanted for the aspect that is drawn.
+  if (m_lpViewObject)
+    m_lpViewObject->SetAdvise(aspect, 0, static_cast<IAdviseSink *>(&m_xSite));
+  OnChange(OLE_CHANGED_ASPECT, aspect);
+}
+
 void COleClientItem::SaveObjectToOwnStorage() {
   if (!m_lpObject || !m_lpStorage)
     return;
@@ -411,6 +511,35 @@ void COleClientItem::Serialize(CArchive &ar) {
   if (!FinishCreate(hr))
     AfxThrowOleException(hr);
   (void)kind; // the object itself tells its kind again
+}
+
+void COleClientItem::RemoveStaleEmbeddings(COleDocument *doc, IStorage *root) {
+  if (!doc || !root)
+    return;
+  IEnumSTATSTG *e = nullptr;
+  HRESULT hr = root->EnumElements(0, nullptr, 0, &e);
+  if (FAILED(hr))
+    AfxThrowOleException(hr);
+  std::vector<std::wstring> stale;
+  STATSTG st{};
+  while (e->Next(1, &st, nullptr) == S_OK) {
+    const std::wstring name = st.pwcsName ? st.pwcsName : L"";
+    CoTaskMemFree(st.pwcsName);
+    if (st.type != STGTY_STORAGE || name.rfind(kEmbeddingPrefix, 0) != 0)
+      continue;
+    bool kept = false;
+    for (CDocItem *item : doc->GetItems())
+      if (auto *c = dynamic_cast<COleClientItem *>(item))
+        kept = kept || name == EmbeddingName(c->m_dwItemNumber);
+    if (!kept)
+      stale.push_back(name);
+  }
+  e->Release();
+  for (const std::wstring &name : stale) {
+    hr = root->DestroyElement(name.c_str());
+    if (FAILED(hr))
+      AfxThrowOleException(hr);
+  }
 }
 
 void COleClientItem::CopyToClipboard(BOOL includeLink) {

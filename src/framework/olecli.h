@@ -62,7 +62,8 @@ public:
   // The extent of the cached presentation.
   BOOL GetCachedExtent(SIZE *size, DVASPECT aspect = DVASPECT(-1));
   DVASPECT GetDrawAspect() const { return m_nDrawAspect; }
-  virtual void SetDrawAspect(DVASPECT aspect) { m_nDrawAspect = aspect; }
+  // A new aspect is drawn from now on and reported as OLE_CHANGED_ASPECT.
+  virtual void SetDrawAspect(DVASPECT aspect);
   UINT GetItemState() const { return m_nItemState; }
   OLE_OBJTYPE GetType() const { return m_nItemType; }
   DWORD GetMiscStatus(DVASPECT aspect = DVASPECT(-1)) const;
@@ -97,6 +98,10 @@ public:
   virtual void OnDeactivateUI(BOOL) {}
 
   IOleClientSite *GetClientSite() { return &m_xSite; }
+
+  // Destroys the "Embedding n" sub-storages of root that no client item of doc has
+  // (left by items deleted since root was last saved). Throws COleException.
+  static void RemoveStaleEmbeddings(COleDocument *doc, IStorage *root);
 
 protected:
   // One more than the highest item number of the document's client items.

@@ -571,6 +571,18 @@ HGLOBAL COleDataObject::ClipboardMetaFilePict() const {
   return copy;
 }
 
+HENHMETAFILE COleDataObject::ClipboardEnhMetaFile() const {
+  if (!m_bClipboard)
+    return nullptr;
+  HENHMETAFILE copy = nullptr;
+  for (int i = 0; i < 10 && !OpenClipboard(nullptr); ++i)
+    Sleep(10);
+  if (HANDLE h = GetClipboardData(CF_ENHMETAFILE))
+    copy = CopyEnhMetaFileA(static_cast<HENHMETAFILE>(h), nullptr);
+  CloseClipboard();
+  return copy;
+}
+
 void COleDataObject::BeginEnumFormats() {
   if (m_lpEnumerator)
     m_lpEnumerator->Release();
@@ -601,6 +613,14 @@ BOOL COleDataObject::GetData(CLIPFORMAT format, STGMEDIUM *medium, FORMATETC *fo
       *medium = STGMEDIUM{};
       medium->tymed = TYMED_MFPICT;
       medium->hMetaFilePict = pict;
+      return TRUE;
+    }
+  }
+  if (format == CF_ENHMETAFILE && (req->tymed & TYMED_ENHMF)) {
+    if (HENHMETAFILE emf = ClipboardEnhMetaFile()) {
+      *medium = STGMEDIUM{};
+      medium->tymed = TYMED_ENHMF;
+      medium->hEnhMetaFile = emf;
       return TRUE;
     }
   }

@@ -105,7 +105,8 @@ public:
   void Release();
   // The clipboard's data object (OleGetClipboard); FALSE when there is none. Wine's
   // clipboard object cannot hand out a metafile picture that another program put on
-  // the clipboard: GetData and GetGlobalData then take it from the clipboard itself.
+  // the clipboard: GetData and GetGlobalData then take it (and GetData an enhanced
+  // metafile too) from the clipboard itself.
   BOOL AttachClipboard();
 
   void BeginEnumFormats();
@@ -123,6 +124,8 @@ public:
 private:
   // The metafile picture straight from the clipboard (a copy of the caller's).
   HGLOBAL ClipboardMetaFilePict() const;
+  // The enhanced metafile straight from the clipboard (a copy of the caller's).
+  HENHMETAFILE ClipboardEnhMetaFile() const;
 
   IEnumFORMATETC *m_lpEnumerator = nullptr;
   BOOL m_bAutoRelease = TRUE;

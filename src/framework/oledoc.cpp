@@ -10,6 +10,7 @@
 #include "framework/except.h"
 #include "framework/frame.h"
 #include "framework/metadc.h"
+#include "framework/olecli.h"
 #include "framework/oledata.h"
 #include "framework/olefile.h"
 #include "framework/oleinit.h"
@@ -139,6 +140,8 @@ void COleDocument::SaveToStorage(CObject *object) {
     }
   }
   file.Close();
+  // A reused root still holds the objects of items deleted since.
+  COleClientItem::RemoveStaleEmbeddings(this, storage);
   const HRESULT hr = storage->Commit(STGC_ONLYIFCURRENT);
   if (FAILED(hr))
     AfxThrowOleException(hr);

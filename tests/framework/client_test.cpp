@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/archive.h"
@@ -273,6 +275,169 @@ TEST_F(ClientTest, ItemWithoutRootStorageTravelsInsideTheArchive) {
   EXPECT_EQ(drawnCentre(*b), RGB(0, 128, 0));
 }
 
+// An enhanced metafile of cx x cy HIMETRIC filled with colour.
+HENHMETAFILE enhPicture(LONG cx, LONG cy, COLORREF colour) {
+  HDC screen = GetDC(nullptr);
+  RECT frame{0, 0, cx, cy};
+  HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+  const int px = MulDiv(cx, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, HORZSIZE) * 100);
+  const int py = MulDiv(cy, GetDeviceCaps(screen, VERTRES), GetDeviceCaps(screen, VERTSIZE) * 100);
+  ReleaseDC(nullptr, screen);
+  HBRUSH brush = CreateSolidBrush(colour);
+  SelectObject(dc, brush);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  Rectangle(dc, 0, 0, px + 1, py + 1);
+  DeleteObject(brush);
+  return CloseEnhMetaFile(dc);
+}
+
+// Puts one picture on the plain clipboard, as another program would (no OLE).
+bool putOnClipboard(HWND owner, UINT format, HANDLE picture) {
+  bool open = false;
+  for (int i = 0; i < 50 && !(open = OpenClipboard(owner)); ++i)
+    Sleep(20);
+  if (!open)
+    return false;
+  EmptyClipboard();
+  const bool ok = SetClipboardData(format, picture) != nullptr;
+  CloseClipboard();
+  return ok;
+}
+
+TEST_F(ClientTest, StaticItemFromAPictureOnThePlainClipboard) {
+  HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  struct Case {
+    const char *name;
+    UINT format;
+  };
+  for (const Case &c : {Case{"enhanced metafile", CF_ENHMETAFILE}, Case{"metafile picture", CF_METAFILEPICT}}) {
+    HANDLE picture = c.format == CF_ENHMETAFILE ? HANDLE(enhPicture(5000, 3000, RGB(0, 0, 255)))
+                                                : HANDLE(pictureBlock(5000, 3000, RGB(0, 0, 255)));
+    ASSERT_TRUE(putOnClipboard(owner, c.format, picture)) << c.name;
+    ItemDoc doc;
+    COleDataObject data;
+    ASSERT_TRUE(data.AttachClipboard()) << c.name;
+    auto *item = new COleClientItem(&doc);
+    ASSERT_TRUE(item->CreateStaticFromData(&data)) << c.name << " " << std::hex << item->GetLastStatus();
+    data.Release();
+    EXPECT_EQ(item->GetType(), OT_STATIC) << c.name;
+    SIZE ext{};
+    ASSERT_TRUE(item->GetCachedExtent(&ext)) << c.name;
+    EXPECT_NEAR(ext.cx, 5000, 30) << c.name;
+    EXPECT_NEAR(ext.cy, 3000, 30) << c.name;
+    EXPECT_EQ(drawnCentre(*item), RGB(0, 0, 255)) << c.name;
+    item->Delete();
+  }
+  if (OpenClipboard(owner)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  DestroyWindow(owner);
+}
+
+// Data offering only an enhanced metafile gives a static metafile picture of it.
+TEST_F(ClientTest, StaticItemFromAnEnhancedMetafileOnly) {
+  auto *src = new COleDataSource;
+  STGMEDIUM m{};
+  m.tymed = TYMED_ENHMF;
+  m.hEnhMetaFile = enhPicture(5000, 3000, RGB(0, 0, 255));
+  FORMATETC fe{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+  src->CacheData(CF_ENHMETAFILE, &m, &fe);
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  ItemDoc doc;
+  auto *item = new COleClientItem(&doc);
+  ASSERT_TRUE(item->CreateStaticFromData(&data)) << std::hex << item->GetLastStatus();
+  src->InternalRelease();
+  EXPECT_EQ(item->GetType(), OT_STATIC);
+  SIZE ext{};
+  ASSERT_TRUE(item->GetCachedExtent(&ext));
+  EXPECT_NEAR(ext.cx, 5000, 30);
+  EXPECT_NEAR(ext.cy, 3000, 30);
+  EXPECT_EQ(drawnCentre(*item), RGB(0, 0, 255));
+  item->Delete();
+}
+
+// Remembers what the item was told.
+class WatchedItem : public COleClientItem {
+public:
+  using COleClientItem::COleClientItem;
+  void OnChange(OLE_NOTIFICATION code, DWORD param) override { changes.push_back({code, param}); }
+  std::vector<std::pair<OLE_NOTIFICATION, DWORD>> changes;
+};
+
+TEST_F(ClientTest, ANewDrawAspectIsReportedOnce) {
+  COleDataSource *src = pictureSource(2000, 1000, RGB(0, 128, 0));
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  ItemDoc doc;
+  auto *item = new WatchedItem(&doc);
+  ASSERT_TRUE(item->CreateStaticFromData(&data));
+  src->InternalRelease();
+  item->changes.clear();
+  item->SetDrawAspect(DVASPECT_THUMBNAIL);
+  item->SetDrawAspect(DVASPECT_THUMBNAIL);
+  ASSERT_EQ(item->changes.size(), 1u);
+  EXPECT_EQ(item->changes[0].first, OLE_CHANGED_ASPECT);
+  EXPECT_EQ(item->changes[0].second, DWORD(DVASPECT_THUMBNAIL));
+  EXPECT_EQ(item->GetDrawAspect(), DVASPECT_THUMBNAIL);
+  item->Delete();
+}
+
+// The names of the sub-storages of the compound file.
+std::vector<std::string> storagesIn(const std::string &path) {
+  std::vector<std::string> names;
+  const std::wstring w(path.begin(), path.end());
+  IStorage *root = nullptr;
+  if (FAILED(StgOpenStorage(w.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &root)))
+    return names;
+  IEnumSTATSTG *e = nullptr;
+  root->EnumElements(0, nullptr, 0, &e);
+  STATSTG st{};
+  while (e && e->Next(1, &st, nullptr) == S_OK) {
+    if (st.type == STGTY_STORAGE)
+      names.push_back(std::string(st.pwcsName, st.pwcsName + wcslen(st.pwcsName)));
+    CoTaskMemFree(st.pwcsName);
+  }
+  if (e)
+    e->Release();
+  root->Release();
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(ClientTest, SavingIntoTheSameFileDropsTheObjectsOfDeletedItems) {
+  const std::string path = tempPath("client_stale.stg");
+  DeleteFileA(path.c_str());
+  {
+    COleDataSource *src = pictureSource(2000, 1000, RGB(0, 128, 0));
+    COleDataObject data;
+    data.Attach(src->GetDataObject(), FALSE);
+    ItemDoc doc;
+    doc.EnableCompoundFile();
+    COleClientItem *items[3];
+    for (COleClientItem *&item : items) {
+      item = new COleClientItem(&doc);
+      ASSERT_TRUE(item->CreateStaticFromData(&data));
+    }
+    src->InternalRelease();
+    ASSERT_TRUE(doc.OnSaveDocument(path.c_str()));
+    doc.SetPathName(path.c_str());
+    items[1]->Delete();
+    ASSERT_TRUE(doc.OnSaveDocument(path.c_str())); // the same root storage again
+  }
+  EXPECT_EQ(storagesIn(path), (std::vector<std::string>{"Embedding 1", "Embedding 3"}));
+  {
+    ItemDoc back;
+    back.EnableCompoundFile();
+    ASSERT_TRUE(back.OnOpenDocument(path.c_str()));
+    ASSERT_EQ(back.GetItems().size(), 2u);
+    EXPECT_EQ(drawnCentre(*dynamic_cast<COleClientItem *>(back.GetItems()[1])), RGB(0, 128, 0));
+  }
+  DeleteFileA(path.c_str());
+}
+
 // Damaged item records fail the load with a clear error and leave no item behind.
 TEST_F(ClientTest, DamagedItemRecordsFailTheLoad) {
   COleDataSource *src = pictureSource(2000, 1000, RGB(0, 128, 0));
@@ -392,6 +557,34 @@ TEST_F(ClientTest, OpenVerbShowsTheServerUntilTheItemIsClosed) {
   EXPECT_TRUE(pumpUntil([&] { return item->GetItemState() == COleClientItem::loadedState; }, 5000));
   EXPECT_TRUE(pumpUntil([] { return fwsrvTitle() == "fwsrv 0"; }, 5000));
   item->Delete();
+}
+
+// The user closes the server's window while the item is open: the server tells the
+// item, which is loaded again and still draws.
+TEST_F(ClientTest, ServerClosedByTheUserLeavesTheItemLoaded) {
+  ItemDoc doc;
+  auto *item = new WatchedItem(&doc);
+  ASSERT_TRUE(item->CreateNewItem(kFwSrvClsid));
+  ASSERT_TRUE(item->DoVerb(OLEIVERB_OPEN, nullptr));
+  ASSERT_TRUE(pumpUntil([&] { return item->GetItemState() == COleClientItem::openState; }, 5000));
+  std::vector<DWORD> pids = fwsrvProcesses();
+  ASSERT_EQ(pids.size(), 1u);
+  HWND wnd = nullptr;
+  ASSERT_TRUE(pumpUntil([&] { return (wnd = visibleWindowOf(pids[0])) != nullptr; }, 5000));
+  item->changes.clear();
+  PostMessageA(wnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(pumpUntil([&] { return item->GetItemState() == COleClientItem::loadedState; }, 10000));
+  const auto told = [&](OLE_NOTIFICATION code) {
+    for (const auto &c : item->changes)
+      if (c.first == code)
+        return true;
+    return false;
+  };
+  EXPECT_TRUE(told(OLE_CHANGED_STATE));
+  EXPECT_TRUE(told(OLE_CLOSED));
+  EXPECT_EQ(drawnCentre(*item), RGB(255, 0, 0));
+  item->Delete();
+  EXPECT_TRUE(doc.GetItems().empty());
 }
 
 // What another process gets when it pastes the copied item.

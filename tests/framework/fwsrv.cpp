@@ -71,6 +71,8 @@ public:
       m_extent = {cx, cy};
     }
   }
+  // As the editor's document: closing never asks.
+  BOOL SaveModified() override { return TRUE; }
   COleServerItem *OnGetEmbeddedItem() override;
   CString m_text;
   SIZE m_extent = {2000, 1000};
