@@ -80,8 +80,7 @@ double tpa_extent(const ChrLayout &lay) {
   return std::isfinite(e) ? e : 0;
 }
 
-int cm_txtbox(uint16_t attr, const ChrLayout &lay, int32_t, double angle, const GeoPoint &point,
-              GuideShape *outline) {
+int cm_txtbox(uint16_t attr, const ChrLayout &lay, int32_t, double angle, const GeoPoint &point, GuideShape *outline) {
   return txt_box(uint16_t(attr & ~0x60u), lay.width, lay.height, angle, point.x, point.y, outline) == 0 ? 0 : 1;
 }
 

@@ -149,8 +149,16 @@ void text_record(const CharAttrs &ca, uint16_t attr, int32_t dwg, GeoPoint at, d
   r->chr.count = int16_t(std::strlen(text));
 }
 
+// The distance of the settings; a negative one (or one that is not a number) counts as 0.
+void read_distance(double *d) {
+  double v = 0;
+  sys_alngprm('r', &v);
+  *d = v >= 0 && std::isfinite(v) ? v : 0;
+}
+
 struct State {
-  double d = 0;      // distance from the element
+  double d = 0;       // distance from the element
+  bool keyed = false; // d was typed at prompt 8358: it stays for the rest of the command
   int32_t kbmode = 0; // gcr_point's keyboard state
 };
 
@@ -285,6 +293,8 @@ Step confirm(int32_t db, const ElementRecord &r, const char *text) {
 // Element mode: ST_SWITCH, ST_RESTART (point mode again), ST_DONE, ST_END or ST_FAIL.
 Step element_mode(State &st) {
   for (;;) {
+    if (!st.keyed)
+      read_distance(&st.d);
     // Lines and arcs: the mode handles both.
     pck_filter(0x8006, 0, 0, 0);
     Beside b;
@@ -346,7 +356,7 @@ Step element_mode(State &st) {
         else if (s != ST_OK)
           return s;
         else
-          st.d = nd;
+          st.d = nd, st.keyed = true;
         continue;
       }
       if (pos == 823) {
@@ -387,9 +397,6 @@ int32_t cm_textpath() {
   if (sys_chratr('r', &ca) != 0)
     return 700;
   State st;
-  sys_alngprm('r', &st.d);
-  if (!(st.d >= 0) || !std::isfinite(st.d))
-    st.d = 0;
   bool points = true;
   int32_t rc = 700;
   for (;;) {

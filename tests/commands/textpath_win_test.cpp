@@ -3,10 +3,12 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "cmdharness.h"
+#include "commands/drawcmd.h"
 #include "commands/textpath.h"
 #include "database/undo.h"
 #include "display/fontfile.h"
 #include "input/inpkind.h"
+#include "shell/ledit.h"
 
 #include <cmath>
 #include <deque>
@@ -199,7 +201,8 @@ TEST_F(TextPath, BesideALineThePreviewIsRefusedThenTaken) {
     seen1.push_back(records(0).size());
   };
   // Point mode, 501 to element mode, the pick, 501 to the distance, the position twice.
-  EXPECT_EQ(run(180, {rclick(), click(5, 1), rclick(), click(5, 2), click(5, 2), end()}), 800);
+  // The second position is off the copy: the guide keeps it on the copy.
+  EXPECT_EQ(run(180, {rclick(), click(5, 1), rclick(), click(5, 2), click(6, 4), end()}), 800);
   EXPECT_TRUE(lines().empty());
   ASSERT_EQ(seen2.size(), 3u); // 'x' is asked again
   EXPECT_EQ(seen2[0], 1u);     // the preview lies in area 2
@@ -211,7 +214,7 @@ TEST_F(TextPath, BesideALineThePreviewIsRefusedThenTaken) {
   ASSERT_EQ(r.size(), 2u);
   EXPECT_TRUE(same_record(r[0], before[0]));
   EXPECT_EQ(r[1].kind, CHR);
-  EXPECT_FLOAT_EQ(r[1].chr.x, 5);
+  EXPECT_FLOAT_EQ(r[1].chr.x, 6);
   EXPECT_FLOAT_EQ(r[1].chr.y, 2);
   EXPECT_FLOAT_EQ(r[1].chr.angle, 0);
   EXPECT_EQ(r[1].chr.attr, (ATTRS & 0x1F) | 1u << 7); // vertical base 0 beside an element
@@ -253,6 +256,86 @@ TEST_F(TextPath, RefusingLeavesTheDrawingByteIdentical) {
   EXPECT_FLOAT_EQ(r[1].chr.x, 1);
   EXPECT_FLOAT_EQ(r[1].chr.y, 1);
   EXPECT_EQ(area2(), 0u);
+}
+
+TEST_F(TextPath, ANegativeDistanceCountsAsZero) {
+  ASSERT_GE(add(lin_rec(0, 0, 10, 0, 0x11, 1)), 1);
+  double d = -5;
+  sys_alngprm('w', &d);
+  type({"AB"});
+  keys = {'Y'};
+  EXPECT_EQ(run(180, {rclick(), click(5, -1), click(5, 0), esc()}), 700);
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_FLOAT_EQ(r[1].chr.x, 5);
+  EXPECT_FLOAT_EQ(r[1].chr.y, 0);
+  EXPECT_FLOAT_EQ(r[1].chr.angle, 180);
+}
+
+// The lines typed into the real one-line editor, one into each that opens.
+class Typist {
+public:
+  explicit Typist(std::vector<const char *> lines) : lines_(std::move(lines)) {
+    self() = this;
+    timer_ = SetTimer(nullptr, 0, 40, tick);
+  }
+  ~Typist() {
+    KillTimer(nullptr, timer_);
+    self() = nullptr;
+  }
+  bool done() const { return next_ >= lines_.size(); }
+
+private:
+  static Typist *&self() {
+    static Typist *t = nullptr;
+    return t;
+  }
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    Typist *t = self();
+    HWND f = ledit_window();
+    if (!t || !f || GetPropA(f, "typed") || t->done())
+      return;
+    SetPropA(f, "typed", reinterpret_cast<HANDLE>(1));
+    HWND e = GetWindow(f, GW_CHILD);
+    SetWindowTextA(e, "");
+    for (const char *c = t->lines_[t->next_++]; *c; ++c)
+      PostMessageA(e, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    PostMessageA(e, WM_KEYDOWN, VK_RETURN, 1);
+  }
+  std::vector<const char *> lines_;
+  size_t next_ = 0;
+  UINT_PTR timer_ = 0;
+};
+
+TEST_F(TextPath, TheAngleAndTheTextAreTypedInTheLineEditor) {
+  tpa_setreader(nullptr);
+  Typist typist({"45", "XY"});
+  EXPECT_EQ(run(180, {click(3, 4), end()}), 800);
+  EXPECT_TRUE(typist.done());
+  const auto r = records(0);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_FLOAT_EQ(r[0].chr.angle, 45);
+  EXPECT_EQ(text_of(0, 1), "XY");
+}
+
+TEST_F(TextPath, AFullStoreEndsTheCommand) {
+  stop();
+  start(40);
+  ASSERT_EQ(fnt_open(2, INK_FONT_DIR, 50), 0);
+  settle();
+  ASSERT_GE(add(lin_rec(0, 0, 10, 0, 0x11, 1)), 1);
+  while (add(lin_rec(-40, 20, -30, 20, 0x11, 1)) > 0) { // away from the picks
+  }
+  const size_t before = records(0).size();
+  type({"0", "AB"});
+  EXPECT_EQ(run(180, {click(1, 1)}), CMD_DBFAIL);
+  type({"AB"});
+  EXPECT_EQ(run(180, {rclick(), click(5, 1), click(5, 2)}), CMD_DBFAIL);
+  EXPECT_TRUE(popups.empty()); // no preview, nothing asked
+  EXPECT_EQ(records(0).size(), before);
+  EXPECT_EQ(area2(), 0u);
+  EXPECT_EQ(TempMarkList.count, 0u);
+  EXPECT_EQ(Guide.mode, 0);
 }
 
 TEST_F(TextPath, BesideAnArcOutsideAndInside) {
