@@ -34,7 +34,7 @@ namespace {
 constexpr uint32_t ANY_DRAWING = 1023;
 constexpr uint32_t LINE_KEYS = 0x81; // Esc and the right button end a typed line
 constexpr int TEXT_READ = 130;       // more than a text may hold, so a long one is seen and refused
-constexpr int ERASE_COLOUR = 16, PREVIEW_ENTRY = 14;
+constexpr int PREVIEW_ENTRY = 14, ERASE_ENTRY = 16; // entries of ColorMap
 
 TpaReader Reader = keyin_line;
 
@@ -282,7 +282,7 @@ Step confirm(int32_t db, const ElementRecord &r, const char *text) {
     und_pend(db);
     step = ST_OK;
   } else {
-    dsp_elms(vew_mask(db), 0, ERASE_COLOUR, uint32_t(n), 1);
+    dsp_elms(vew_mask(db), 0, cmap[ERASE_ENTRY], uint32_t(n), 1);
     empty_area2(db);
     step = answer == CYN_NO ? ST_BACK : answer == CYN_CANCEL ? ST_RESTART : ST_END;
   }
