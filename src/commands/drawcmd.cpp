@@ -10,6 +10,7 @@
 #include "commands/movecmd.h"
 #include "commands/reshapecmd.h"
 #include "commands/textcmd.h"
+#include "commands/textpath.h"
 #include "database/elements.h"
 #include "database/undo.h"
 #include "display/marklist.h"
@@ -279,4 +280,5 @@ void cm_drawtable() {
   cm_movetable();
   cm_reshapetable();
   cm_texttable();
+  CommandTable[180] = cm_textpath;
 }
