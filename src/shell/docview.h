@@ -78,6 +78,7 @@ public:
 
 private:
   void LoadDrawing(CArchive &ar);
+  bool HasContents() const;
 };
 
 // The program's private clipboard format "KIVOLANT" (0 until the first document).

@@ -46,6 +46,7 @@ void CMainDoc::DeleteContents() {
 BOOL CMainDoc::OnNewDocument() { return COleServerDoc::OnNewDocument(); }
 
 BOOL CMainDoc::OnOpenDocument(const char *path) {
+  bool imported = false;
   if (!path) {
     MakeDocTempFileName(DocTempFileName);
     if (IsEmbedded() && m_lpRootStg) {
@@ -68,6 +69,7 @@ BOOL CMainDoc::OnOpenDocument(const char *path) {
             throw;
           }
           m_ole1Import = 0;
+          imported = true;
         }
         stream.Close();
       }
@@ -75,7 +77,14 @@ BOOL CMainDoc::OnOpenDocument(const char *path) {
   }
   BOOL ok = TRUE;
   try {
-    ok = COleLinkingDoc::OnOpenDocument(path);
+    if (imported && !HasContents()) {
+      // An older object's storage holds only its native stream: the imported drawing
+      // is the whole document (the next store writes it in the native layout).
+      m_bSameAsLoad = TRUE;
+      SetModifiedFlag(FALSE);
+    } else {
+      ok = COleLinkingDoc::OnOpenDocument(path);
+    }
   } catch (...) {
     if (!DocTempFileName.IsEmpty())
       DeleteFileA(DocTempFileName), DocTempFileName.Empty();
@@ -92,6 +101,15 @@ BOOL CMainDoc::OnOpenDocument(const char *path) {
     DocTempFileName.Empty();
   }
   return ok;
+}
+
+bool CMainDoc::HasContents() const {
+  IStream *s = nullptr;
+  const std::wstring name = wide("Contents");
+  if (!m_lpRootStg || FAILED(m_lpRootStg->OpenStream(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s)))
+    return false;
+  s->Release();
+  return true;
 }
 
 BOOL CMainDoc::OnSaveDocument(const char *path) {

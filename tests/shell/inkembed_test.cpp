@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../common/pngwrite.h"
+#include "../common/screencap.h"
 #include "../common/watchdog.h"
 #include "framework/appole.h"
 #include "framework/olesrv.h"
@@ -250,6 +252,15 @@ TEST_F(InkEmbed, HostNamesTitleTheDrawingWindowOpenedByTheVerb) {
     found = findTitled("olectrの図 (1)");
   }
   EXPECT_TRUE(found) << "no drawing window titled for the host";
+  if (found) {
+    // The editor's window as the user sees it, kept for a look.
+    Sleep(500);
+    HWND top = GetAncestor(found, GA_ROOT);
+    RECT r{};
+    const std::vector<uint32_t> px = screen_capture(top, r);
+    EXPECT_TRUE(IsWindowVisible(top));
+    write_png(INK_PICTURE_DIR "/inkembed_open.png", r.right - r.left, r.bottom - r.top, px);
+  }
   WaitForSingleObject(pi.hProcess, 30000);
   DWORD code = 999;
   GetExitCodeProcess(pi.hProcess, &code);

@@ -6,12 +6,14 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "../framework/fwsrv_ids.h"
 #include "database/elements.h"
 #include "database/store.h"
 #include "display/viewtbl.h"
@@ -20,6 +22,7 @@
 #include "framework/archive.h"
 #include "framework/doctempl.h"
 #include "framework/file.h"
+#include "framework/olecli.h"
 #include "framework/winapp.h"
 #include "ole/nativedata.h"
 #include "settings/answers.h"
@@ -62,6 +65,41 @@ int add_line(double x1, double y1, double x2, double y2) {
   r.lin.x1 = x1, r.lin.y1 = y1, r.lin.x2 = x2, r.lin.y2 = y2;
   r.lin.attr = 0x11;
   return elm_add(0, 0, -1, &r, nullptr);
+}
+
+std::vector<DWORD> fwsrv_pids() {
+  std::vector<DWORD> pids;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 e{};
+  e.dwSize = sizeof e;
+  for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e))
+    if (lstrcmpiA(e.szExeFile, "fwsrv.exe") == 0)
+      pids.push_back(e.th32ProcessID);
+  CloseHandle(snap);
+  return pids;
+}
+
+// The test server outlives its objects under Wine while its container lives: it is
+// closed through its windows (so that it revokes its class) before the next test.
+bool close_fwsrv() {
+  for (DWORD pid : fwsrv_pids())
+    EnumWindows(
+        [](HWND w, LPARAM lp) -> BOOL {
+          DWORD p = 0;
+          GetWindowThreadProcessId(w, &p);
+          if (p == DWORD(lp) && !GetParent(w))
+            PostMessageA(w, WM_CLOSE, 0, 0);
+          return TRUE;
+        },
+        LPARAM(pid));
+  const DWORD t0 = GetTickCount();
+  while (!fwsrv_pids().empty()) {
+    if (GetTickCount() - t0 > 10000)
+      return false;
+    pump();
+    Sleep(50);
+  }
+  return true;
 }
 
 IStorage *mem_storage() {
@@ -321,6 +359,90 @@ TEST_F(MainDoc, OlderNativeStreamsAreImportedOrRefused) {
     pump(2);
     stg->Release();
   }
+}
+
+TEST_F(MainDoc, AnOlderObjectsDrawingIsImportedAndStoredInTheNativeLayout) {
+  IStorage *stg = mem_storage();
+  CMainDoc *doc = embedded_drawing(stg);
+  ASSERT_TRUE(doc);
+  ASSERT_TRUE(doc->OnSaveDocument(nullptr));
+  const std::string drawing = read_stream(stg, L"Contents").substr(66);
+  drop(doc);
+  stg->Release();
+  close_drawing();
+
+  // Only the older server's stream: length, 256-byte head, the seal file.
+  IStorage *old = mem_storage();
+  const uint32_t length = uint32_t(256 + drawing.size());
+  write_stream(old, L"\001Ole10Native", std::string(reinterpret_cast<const char *>(&length), 4) +
+                                            std::string(256, 'h') + drawing);
+  ASSERT_EQ(SetConvertStg(old, TRUE), S_OK);
+  CMainDoc *fresh = new_server_doc();
+  ASSERT_TRUE(fresh);
+  ASSERT_EQ(load(fresh, old), 0);
+  pump(2);
+  EXPECT_EQ(fresh->m_dwg, 0);
+  EXPECT_EQ(DbCtl[0].count1, 2u);
+  EXPECT_EQ(fresh->m_convertPending, 1);
+  EXPECT_EQ(fresh->m_ole1Import, 0);
+  EXPECT_TRUE(DocTempFileName.IsEmpty());
+  EXPECT_FALSE(fresh->IsModified());
+
+  // The next store writes the native layout and drops the older stream and the mark.
+  ASSERT_TRUE(fresh->OnSaveDocument(nullptr));
+  EXPECT_EQ(read_stream(old, L"Contents").substr(66), drawing);
+  EXPECT_EQ(read_stream(old, L"\001Ole10Native"), "<none>");
+  EXPECT_EQ(GetConvertStg(old), S_FALSE);
+  EXPECT_EQ(fresh->m_convertPending, 0);
+  old->Release();
+}
+
+TEST_F(MainDoc, NoEmbeddingWhileAnObjectInADrawingIsOpen) {
+  // The test server, registered from its build folder.
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string reg = std::string("\"") + INK_FWSRV_PATH + "\" -RegServer";
+  ASSERT_TRUE(CreateProcessA(nullptr, reg.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  WaitForSingleObject(pi.hProcess, 30000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  pump(2);
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  auto *item = new COleClientItem(doc);
+  ASSERT_TRUE(item->CreateNewItem(kFwSrvClsid));
+  ASSERT_TRUE(item->DoVerb(OLEIVERB_OPEN, doc->GetViews().front()));
+  pump(5);
+  ASSERT_EQ(item->GetItemState(), UINT(COleClientItem::openState));
+  EXPECT_EQ(FindDocWithOpenItem(), doc);
+
+  // A document a container asks for now is refused, new or stored.
+  CMainDoc other;
+  IStorage *stg = mem_storage();
+  for (int open = 0; open < 2; open++) {
+    SCOPED_TRACE(open);
+    try {
+      if (open)
+        other.OnOpenEmbedding(stg);
+      else
+        other.OnNewEmbedding(stg);
+      ADD_FAILURE() << "accepted";
+    } catch (const CKLException &e) {
+      EXPECT_EQ(e.m_code, 100);
+    }
+  }
+  EXPECT_EQ(other.m_lpRootStg, nullptr);
+  stg->Release();
+
+  item->Close();
+  pump(5);
+  EXPECT_EQ(FindDocWithOpenItem(), nullptr);
+  item->Delete();
+  pump(2);
+  EXPECT_TRUE(close_fwsrv());
 }
 
 TEST_F(MainDoc, AStoreRemovesTheOlderStreamAndTheConvertMark) {
