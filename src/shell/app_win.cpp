@@ -208,12 +208,14 @@ BOOL VODOreVer::InitInstance() {
   DragAcceptFiles(frame->m_hWnd, TRUE);
   m_server.ConnectTemplate(*GetAppClsid(), tmpl, FALSE);
   m_server.SetServerEntries(GetAppServerEntries());
-  COleObjectFactory::RegisterAll();
   app_setmain(frame->m_hWnd);
   // On failure the framework destroys the frame, whose shut-down gives back what
   // the start-up took.
   if (!app_enginit(&frame->m_hWndMDIClient))
     return FALSE;
+  // Containers are served once the engine runs: a request that came in while it
+  // starts (the start-up pumps messages) would find no drawing to give.
+  COleObjectFactory::RegisterAll();
   if (m_embedded)
     return TRUE;
   m_server.UpdateRegistry(OAT_SERVER);

@@ -236,6 +236,17 @@ TEST_F(InkEmbed, ADrawingObjectIsStoredAndLoadedAgain) {
   DeleteFileA(f2.c_str());
 }
 
+TEST_F(InkEmbed, ObjectsOneAfterAnotherAreEachServed) {
+  // Each starts the program anew; a request must not reach it before its engine runs.
+  for (int i = 0; i < 4; i++) {
+    SCOPED_TRACE(i);
+    Outcome made = olectr("create " + clsidText() + " extent release");
+    EXPECT_EQ(made.code, 0u) << made.out;
+    EXPECT_TRUE(has(made.out, "extent 10000 7070")) << made.out;
+    EXPECT_TRUE(waitForServers(0, 5000));
+  }
+}
+
 TEST_F(InkEmbed, HostNamesTitleTheDrawingWindowOpenedByTheVerb) {
   // olectr keeps the object while it sleeps; the window is looked for meanwhile.
   const std::string cmd = "\"" + full(INK_OLECTR) + "\" embed create " + clsidText() +
