@@ -33,6 +33,8 @@
 
 namespace {
 constexpr int NOT_DONE = 1001;
+// Set while fil_docload reads a document's temporary file.
+bool doc_loading = false;
 
 int pending_dwg = -1;
 
@@ -300,6 +302,68 @@ int fil_mkview(int dwg, int view) {
 }
 
 
+int fil_mkdocview(int dwg, int view) {
+  SheetRecord sheet{};
+  sys_sheet('R', dwg, &sheet);
+  HWND wnd = VwinLastView;
+  if (!wnd || !IsWindow(wnd)) {
+    msg_err(30153);
+    return 1004;
+  }
+  if (int r = bind_view(wnd, dwg, view, sheet.width > 0 ? sheet.width : 297.0, sheet.height > 0 ? sheet.height : 210.0)) {
+    msg_err(30153);
+    return r;
+  }
+  InvalidateRect(wnd, nullptr, TRUE);
+  return 0;
+}
+
+int fil_docload(const char *path) {
+  char shortpath[262] = "";
+  pth_short(path, shortpath);
+  int dwg, view;
+  DbControl kept[2];
+  if (int r = take_open_slot(&dwg, &view, kept))
+    return r;
+  DrawingEnvRecord env;
+  sys_dwgenv('R', dwg, &env);
+  if (!fil_chkdrive(path))
+    return NOT_DONE;
+  if (!fil_chkopen(dwg, 1, path))
+    return -1;
+  empty_counts(dwg);
+  win_waitcur();
+  doc_loading = true;
+  const int result = fil_loaddrw(dwg, 1, path, nullptr, &env);
+  doc_loading = false;
+  win_waitcur();
+  if (result != 1) {
+    // Nothing of the file stays: the slot is free again and the current drawing kept.
+    dtb_ctrl('W', kept);
+    msg_err(30150, shortpath);
+    return NOT_DONE;
+  }
+  sys_dwgenv('W', dwg, &env);
+  // The temporary file is the drawing's only while it is read: no lock, no path.
+  DwgPath[dwg].path[0] = '\0';
+  char dir[262] = "", name[262] = "";
+  pth_dir(path, dir, sizeof dir);
+  fil_dwgdir('W', dwg, dir);
+  std::snprintf(name, sizeof name, "%s%02d", "KIVOLANTDOC#", dwg);
+  sys_dwgname('W', dwg, 0, name);
+  DwgModFlags[dwg] = 0;
+  if (int r = fil_mkdocview(dwg, view)) {
+    dtb_ctrl('W', kept);
+    return r;
+  }
+  BindViewToDrawing(dwg, view);
+  win_waitcur();
+  dtb_recell(dwg);
+  win_waitcur();
+  rebuild_bars();
+  return 0;
+}
+
 int fil_dwgdir(int op, int dwg, char *buf) {
   if (dwg < 0 || dwg > 1 || !buf)
     return 1;
@@ -403,7 +467,15 @@ int fil_loaddrw(int dwg, int mode, const char *path, const double *, DrawingEnvR
     und_stop(dwg);
     char probe[262];
     std::snprintf(probe, sizeof probe, "%s", path ? path : "");
-    const int kind = slf_probe(probe);
+    // A document's temporary file carries no seal-file extension: its head decides.
+    int kind;
+    if (doc_loading) {
+      uint8_t head[SLF_HEADSIZE];
+      const int r = slf_rdhead(probe, head);
+      kind = r == 1 ? 1 : r == -1 || r == -3 ? r : 0;
+    } else {
+      kind = slf_probe(probe);
+    }
     if (kind == -3)
       return und_strt(dwg), -4;
     if (kind == -1)

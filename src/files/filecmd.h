@@ -42,6 +42,15 @@ int fil_closesave(int dwg);
 // Makes a drawing window for the drawing of a fresh open: device rectangle from the
 // client area, world window the sheet. 0, or 1004 no window, 1005 / 1006 refused.
 int fil_mkview(int dwg, int view);
+// As fil_mkview for the view window created last (a document's window made before its
+// drawing was read); 1004 when there is none.
+int fil_mkdocview(int dwg, int view);
+// Loads the seal file at path (an embedded drawing's temporary file) into a free
+// drawing and view, binds the view window created last and makes it current; the
+// drawing is named "KIVOLANTDOC#<nn>" and gets no file of its own. 0; -1 refused;
+// 1001 not read (message 30150; nothing kept); 1002 / 1003 no free drawing / view;
+// 1004-1006 the window.
+int fil_docload(const char *path);
 
 // Dialog numbers the answers layer sees for the file choosers.
 constexpr int FIL_DLGOPEN = 30301;

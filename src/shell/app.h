@@ -2,6 +2,8 @@
 // the start-up of the engine.
 #pragma once
 
+#include "framework/olesrv.h"
+
 #include "framework/winapp.h"
 
 class VODOreVer : public CWinApp {
@@ -11,6 +13,9 @@ public:
   BOOL InitInstance() override;
   int Run() override;
   bool m_embedded = false;
+  // The OLE server's link to the drawing template: each object a container makes is
+  // a new drawing document.
+  COleTemplateServer m_server;
 };
 
 // Registers the main frame's class "DazuVerur"; the registration's result.

@@ -1,5 +1,7 @@
 #include "shell/app.h"
 
+#include "framework/appole.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -195,7 +197,7 @@ BOOL app_regframe(CWinApp *app) {
 }
 
 VODOreVer::VODOreVer() : CWinApp("インク工房") {}
-VODOreVer::~VODOreVer() = default;
+VODOreVer::~VODOreVer() { COleObjectFactory::RevokeAll(); }
 
 BOOL VODOreVer::InitInstance() {
   INITCOMMONCONTROLSEX icc = {8, 0xFF};
@@ -212,7 +214,8 @@ BOOL VODOreVer::InitInstance() {
     return FALSE;
   m_embedded = RunEmbedded() != FALSE;
   sys_stup();
-  AddDocTemplate(CMultiDocTemplate::Make<CMainDoc, CSplitFrame, CMainView>(110));
+  CMultiDocTemplate *tmpl = CMultiDocTemplate::Make<CMainDoc, CSplitFrame, CMainView>(110);
+  AddDocTemplate(tmpl);
   docview_register();
 
   auto *frame = new CMainFrame;
@@ -227,15 +230,21 @@ BOOL VODOreVer::InitInstance() {
     return FALSE;
   }
   DragAcceptFiles(frame->m_hWnd, TRUE);
+  m_server.ConnectTemplate(*GetAppClsid(), tmpl, FALSE);
+  m_server.SetServerEntries(GetAppServerEntries());
   app_setmain(frame->m_hWnd);
   // On failure the framework destroys the frame, whose shut-down gives back what
   // the start-up took.
   if (!app_enginit(&frame->m_hWndMDIClient))
     return FALSE;
+  // Containers are served once the engine runs: a request that came in while it
+  // starts (the start-up pumps messages) would find no drawing to give.
+  COleObjectFactory::RegisterAll();
   if (m_embedded) {
     ddes_ready(true);
     return TRUE;
   }
+  m_server.UpdateRegistry(OAT_SERVER);
   m_nCmdShow = SW_SHOWNORMAL;
   frame->ShowWindow(m_nCmdShow);
   frame->UpdateWindow();
@@ -247,6 +256,7 @@ BOOL VODOreVer::InitInstance() {
 
 int VODOreVer::Run() {
   app_run();
+  COleObjectFactory::RevokeAll();
   OleUninitialize();
   return 0;
 }

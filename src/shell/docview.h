@@ -6,21 +6,46 @@
 #include "framework/cstring.h"
 #include "framework/document.h"
 #include "framework/frame.h"
+#include "framework/oledoc.h"
 #include "framework/view.h"
 
 class CMainView;
 
-class CMainDoc : public CDocument {
+class CKLSrvrItem;
+
+class CMainDoc : public COleServerDoc {
+  DECLARE_DYNAMIC(CMainDoc)
 public:
   CMainDoc();
   ~CMainDoc() override;
 
   void DeleteContents() override;
   BOOL OnNewDocument() override;
+  // No path: the document reads its storage (an older object's native stream
+  // first); a path: the engine opens it as a seal file.
   BOOL OnOpenDocument(const char *path) override;
+  // Only storages are written (no flat file); the modified flag goes through
+  // StampModified.
+  BOOL OnSaveDocument(const char *path) override;
+  // The OLE native data; layouts in ole/nativedata.h.
+  void Serialize(CArchive &ar) override;
+  // For the document's own storage, the embedded item's extent and rectangle are
+  // kept in the document first.
+  void SaveToStorage(CObject *object = nullptr) override;
+  COleServerItem *OnGetEmbeddedItem() override;
+  // The item of that name, else a new one presenting the named part.
+  CKLSrvrItem *OnGetLinkedItem(const char *name);
+  void OnClose(OLECLOSE saveOption) override;
+  // The container names the drawing "<host>の図 (<slot + 1>)" and its first view's title.
+  void OnSetHostNames(const char *host, const char *hostObject) override;
+  void OnNewEmbedding(IStorage *storage) override;
+  void OnOpenEmbedding(IStorage *storage) override;
   // The engine asks its own questions before a frame closes.
   BOOL SaveModified() override { return TRUE; }
-  BOOL CanCloseFrame(CFrameWnd *) override { return TRUE; }
+  BOOL CanCloseFrame(CFrameWnd *) override {
+    m_bClosing = TRUE;
+    return TRUE;
+  }
 
   // With notify 0 sets the modified flag; else sets it only when bit 0 of notify is
   // set and tells the main window (WM_USER + 9).
@@ -29,30 +54,46 @@ public:
   SIZE GetDocumentSize() const { return m_docSize; }
   // The view whose frame is highest among the MDI client's children.
   CMainView *GetTopView() const;
-  // The container names the drawing "<host>の図 (<slot + 1>)" and its first view's title.
-  void OnSetHostNames(const char *host, const char *hostObject);
-  // Objects embedded in the drawing: none can be held until OLE is built, so there is
-  // nothing to write or read (FALSE), no in-place frame (0) and no extent to reset.
+  // Objects embedded in the drawing (a seal file's object block): none can be held
+  // until objects in drawings are built, so there is nothing to write or read (FALSE).
   BOOL SaveObjectFile(const char *path);
   BOOL LoadObjectFile(const char *path);
+  // No in-place activation: no frame state (0).
   int InPlaceFrameState() const { return 0; }
-  bool NeedsExtentReset() const { return true; }
+  // false only for an embedding with its item and no view.
+  bool NeedsExtentReset();
+  // Mode 1: the items' delayed data are rendered; else pictures on the clipboard kept.
+  void ReleaseItemData(int mode);
 
   int m_dwg;                // drawing slot shown, -1 none
   SIZE m_itemExtent{};      // embedded item's extent (HIMETRIC), (0, 0) not known
   double m_itemRect[4]{};   // its rectangle in drawing units: x0, y0, x1, y1
   CString m_hostName;       // container application's name
+  int m_containerMode = 0;  // the item list of a seal file's object block
+  int m_ole1Import = 0;     // loading an older object's native stream
+  int m_convertPending = 0; // the storage carries the convert mark
   SIZE m_docSize{800, 1050};
+  uint32_t m_objBlockLen = 0;
+  HDC m_renderTarget = nullptr;
+
+private:
+  void LoadDrawing(CArchive &ar);
+  bool HasContents() const;
 };
+
+// The program's private clipboard format "KIVOLANT" (0 until the first document).
+extern UINT cfKivolant;
+// The temporary file of the drawing being read from a storage (empty when none).
+extern CString DocTempFileName;
 
 // The document showing a drawing slot, or null.
 CMainDoc *FindDocOfDrawing(int dwg);
 // DeleteContents of the drawing's document: 1, or 0 when it has none.
 int ResetDocOfDrawing(int dwg);
-// The first document holding an open or active embedded object: none can yet.
+// The first document holding an open or active embedded object, or null.
 CMainDoc *FindDocWithOpenItem();
-// After the engine saved a drawing: 1 when its document serves an embedding (none
-// can yet), else 0.
+// After the engine saved a drawing: its document's embedded state becomes
+// embeddedState; the state before (1 when it served an embedding), 0 without a document.
 int OnDrawingSaved(int dwg, int embeddedState);
 // A new temporary file name in the work folder (the current folder when none is set),
 // prefix "KlOLE"; "KlOLE.tmp" when none can be made.

@@ -16,6 +16,7 @@
 #include "files/filecmd.h"
 #include "files/lockwin.h"
 #include "framework/doctempl.h"
+#include "framework/olecli.h"
 #include "framework/winapp.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
@@ -64,6 +65,8 @@ void bind(int dwg, int view) {
 // Document ---------------------------------------------------------------------------
 
 CMainDoc::CMainDoc() : m_dwg(VwinRequest.dwg) {
+  if (cfKivolant == 0)
+    cfKivolant = RegisterClipboardFormatA("KIVOLANT");
   m_itemRect[0] = 0.0, m_itemRect[1] = 428.0, m_itemRect[2] = 297.0, m_itemRect[3] = 0.0;
   for (CMainDoc *&slot : doc_table)
     if (!slot) {
@@ -78,27 +81,6 @@ CMainDoc::~CMainDoc() {
       slot = nullptr;
       break;
     }
-}
-
-void CMainDoc::DeleteContents() {
-  m_itemExtent = SIZE{0, 0};
-  m_itemRect[0] = 0.0, m_itemRect[1] = 297.0, m_itemRect[2] = 420.0, m_itemRect[3] = 0.0;
-  m_hostName.Empty();
-  CDocument::DeleteContents();
-}
-
-BOOL CMainDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
-
-BOOL CMainDoc::OnOpenDocument(const char *path) {
-  if (!CDocument::OnOpenDocument(path))
-    return FALSE;
-  if (path) {
-    const int r = fil_open(1, path);
-    m_dwg = dwg_cur();
-    if (r != 0)
-      return FALSE;
-  }
-  return TRUE;
 }
 
 void CMainDoc::StampModified(BOOL modified, int notify) {
@@ -129,30 +111,6 @@ CMainView *CMainDoc::GetTopView() const {
   return nullptr;
 }
 
-void CMainDoc::OnSetHostNames(const char *host, const char *) {
-  m_hostName = host;
-  if (m_dwg != 0 && m_dwg != 1)
-    return;
-  CString name;
-  name.Format("%sの図 (%d)", host ? host : "", m_dwg + 1);
-  char buf[262];
-  lstrcpynA(buf, name, sizeof buf);
-  sys_dwgname('W', m_dwg, 0, buf);
-  for (int v = 0; v < VIEW_COUNT; v++)
-    if (vew_hwnd(m_dwg, v)) {
-      vew_title('W', m_dwg, v, nullptr, 0);
-      break;
-    }
-}
-
-BOOL CMainDoc::SaveObjectFile(const char *) { return FALSE; }
-
-BOOL CMainDoc::LoadObjectFile(const char *) { return FALSE; }
-
-CMainDoc *FindDocWithOpenItem() { return nullptr; }
-
-int OnDrawingSaved(int, int) { return 0; }
-
 void MakeDocTempFileName(CString &name) {
   char folder[262] = "";
   sys_path('R', 4, folder);
@@ -171,6 +129,18 @@ CMainDoc *FindDocOfDrawing(int dwg) {
   for (CMainDoc *d : doc_table)
     if (d && d->m_dwg == dwg)
       return d;
+  return nullptr;
+}
+
+CMainDoc *FindDocWithOpenItem() {
+  for (CMainDoc *d : doc_table)
+    if (d)
+      for (CDocItem *item : d->GetItems())
+        if (auto *c = dynamic_cast<COleClientItem *>(item))
+          if (const UINT st = c->GetItemState(); st == COleClientItem::openState ||
+                                                 st == COleClientItem::activeState ||
+                                                 st == COleClientItem::activeUIState)
+            return d;
   return nullptr;
 }
 

@@ -1,0 +1,309 @@
+// The OLE side of the drawing document: its native data in a container's storage,
+// the embedded and linked items, and the embedding requests.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "display/view.h"
+#include "display/viewtbl.h"
+#include "files/filecmd.h"
+#include "framework/archive.h"
+#include "framework/olefile.h"
+#include "framework/olesrv.h"
+#include "ole/nativedata.h"
+#include "settings/params.h"
+#include "shell/docview.h"
+#include "shell/srvritem.h"
+
+IMPLEMENT_DYNAMIC(CMainDoc, COleServerDoc)
+
+UINT cfKivolant;
+CString DocTempFileName;
+
+namespace {
+
+const char OLE1_STREAM[] = "\001Ole10Native";
+
+std::wstring wide(const char *s) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+  std::wstring w(n > 0 ? size_t(n) : 1, L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_ACP, 0, s, -1, w.data(), n);
+  w.resize(w.size() - 1);
+  return w;
+}
+
+} // namespace
+
+void CMainDoc::DeleteContents() {
+  m_itemExtent = SIZE{0, 0};
+  m_itemRect[0] = 0.0, m_itemRect[1] = 297.0, m_itemRect[2] = 420.0, m_itemRect[3] = 0.0;
+  m_hostName.Empty();
+  DocTempFileName.Empty();
+  COleServerDoc::DeleteContents();
+}
+
+BOOL CMainDoc::OnNewDocument() { return COleServerDoc::OnNewDocument(); }
+
+BOOL CMainDoc::OnOpenDocument(const char *path) {
+  bool imported = false;
+  if (!path) {
+    MakeDocTempFileName(DocTempFileName);
+    if (IsEmbedded() && m_lpRootStg) {
+      m_convertPending = GetConvertStg(m_lpRootStg) == S_OK;
+      COleStreamFile stream;
+      if (stream.OpenStream(m_lpRootStg, OLE1_STREAM, CFile::modeRead | CFile::shareExclusive)) {
+        if (stream.GetLength() > 0) {
+          m_ole1Import = 1;
+          CArchive ar(&stream, CArchive::load, 4096);
+          ar.m_pDocument = this;
+          try {
+            Serialize(ar);
+            ar.Close();
+          } catch (...) {
+            ar.Abort();
+            stream.Abort();
+            m_ole1Import = 0;
+            if (!DocTempFileName.IsEmpty())
+              DeleteFileA(DocTempFileName), DocTempFileName.Empty();
+            throw;
+          }
+          m_ole1Import = 0;
+          imported = true;
+        }
+        stream.Close();
+      }
+    }
+  }
+  BOOL ok = TRUE;
+  try {
+    if (imported && !HasContents()) {
+      // An older object's storage holds only its native stream: the imported drawing
+      // is the whole document (the next store writes it in the native layout).
+      m_bSameAsLoad = TRUE;
+      SetModifiedFlag(FALSE);
+    } else {
+      ok = COleLinkingDoc::OnOpenDocument(path);
+    }
+  } catch (...) {
+    if (!DocTempFileName.IsEmpty())
+      DeleteFileA(DocTempFileName), DocTempFileName.Empty();
+    throw;
+  }
+  if (ok && path) {
+    const int r = fil_open(1, path);
+    m_dwg = dwg_cur();
+    if (r != 0)
+      ok = FALSE;
+  }
+  if (!DocTempFileName.IsEmpty()) {
+    DeleteFileA(DocTempFileName);
+    DocTempFileName.Empty();
+  }
+  return ok;
+}
+
+bool CMainDoc::HasContents() const {
+  IStream *s = nullptr;
+  const std::wstring name = wide("Contents");
+  if (!m_lpRootStg || FAILED(m_lpRootStg->OpenStream(name.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s)))
+    return false;
+  s->Release();
+  return true;
+}
+
+BOOL CMainDoc::OnSaveDocument(const char *path) {
+  if (!m_bCompoundFile && !m_lpRootStg)
+    return TRUE;
+  const BOOL remember = m_bRemember;
+  if (!COleDocument::OnSaveDocument(path))
+    return FALSE;
+  if (path && remember && GetPathName().CompareNoCase(path) == 0)
+    NotifySaved();
+  if (!path && IsEmbedded())
+    UpdateAllItems(nullptr);
+  m_bSameAsLoad = TRUE;
+  m_bRemember = TRUE;
+  return TRUE;
+}
+
+void CMainDoc::SaveToStorage(CObject *object) {
+  if (!object)
+    if (auto *item = dynamic_cast<CKLSrvrItem *>(m_pEmbeddedItem)) {
+      m_itemExtent = item->GetExtent();
+      item->GetItemRect(m_itemRect);
+    }
+  COleServerDoc::SaveToStorage(object);
+}
+
+void CMainDoc::Serialize(CArchive &ar) {
+  if (m_containerMode) {
+    if (ar.IsStoring())
+      native_writecont(ar);
+    else
+      native_readcont(ar);
+    COleDocument::Serialize(ar);
+    return;
+  }
+  if (ar.IsLoading() && m_ole1Import) {
+    try {
+      native_readole1(ar);
+    } catch (const CKLException &) {
+      m_convertPending = m_ole1Import = 0;
+      throw;
+    }
+    LoadDrawing(ar);
+    return;
+  }
+  if (!ar.GetFile() || !ar.GetFile()->IsKindOf(RUNTIME_CLASS(COleStreamFile)))
+    return;
+  if (ar.IsStoring()) {
+    COleDocument::Serialize(ar);
+    NativeItemHead head{int32_t(m_itemExtent.cx), int32_t(m_itemExtent.cy), {}};
+    for (int i = 0; i < 4; i++)
+      head.rect[i] = m_itemRect[i];
+    native_writehead(ar, head);
+    CString tmp = DocTempFileName;
+    if (tmp.IsEmpty())
+      MakeDocTempFileName(tmp);
+    native_putdrawing(ar, tmp, [this](const char *file) {
+      const CString pathName = GetPathName();
+      const BOOL modified = IsModified();
+      const int r = fil_docsave(m_dwg, file);
+      SetPathName(pathName);
+      StampModified(modified, 0);
+      return r;
+    });
+    if (m_convertPending && m_lpRootStg) {
+      const std::wstring name = wide(OLE1_STREAM);
+      if (SUCCEEDED(m_lpRootStg->DestroyElement(name.c_str()))) {
+        SetConvertStg(m_lpRootStg, FALSE);
+        m_convertPending = 0;
+      }
+    }
+    return;
+  }
+  COleDocument::Serialize(ar);
+  NativeItemHead head{};
+  native_readhead(ar, head);
+  m_itemExtent = SIZE{head.cx, head.cy};
+  for (int i = 0; i < 4; i++)
+    m_itemRect[i] = head.rect[i];
+  LoadDrawing(ar);
+}
+
+// The rest of the stream is a seal file: through the temporary file into a drawing
+// slot of its own. A drawing the engine could not read fails the load: the document
+// must never show (and a container later store) some other drawing.
+void CMainDoc::LoadDrawing(CArchive &ar) {
+  const bool named = !DocTempFileName.IsEmpty();
+  CString tmp = DocTempFileName;
+  if (!named)
+    MakeDocTempFileName(tmp);
+  native_getdrawing(ar, tmp);
+  const CString pathName = GetPathName();
+  const BOOL modified = IsModified();
+  const int r = fil_docload(tmp);
+  if (r == 0)
+    m_dwg = dwg_cur();
+  SetPathName(pathName);
+  StampModified(modified, 0);
+  if (!named)
+    DeleteFileA(tmp);
+  if (r != 0)
+    throw CKLException(KLX_LOADFAIL, r);
+}
+
+COleServerItem *CMainDoc::OnGetEmbeddedItem() {
+  auto *item = new CKLSrvrItem(this);
+  if (m_itemExtent.cx == 0 && m_itemExtent.cy == 0) {
+    item->UpdateItemRect(nullptr, nullptr);
+  } else {
+    double r[4] = {m_itemRect[0], m_itemRect[1], m_itemRect[2], m_itemRect[3]};
+    item->SetItemRect(r);
+    item->SetExtent(m_itemExtent);
+  }
+  return item;
+}
+
+CKLSrvrItem *CMainDoc::OnGetLinkedItem(const char *name) {
+  size_t pos = 0;
+  while (COleServerItem *s = GetNextServerItem(pos))
+    if (auto *k = dynamic_cast<CKLSrvrItem *>(s); k && s != m_pEmbeddedItem && name && k->GetItemName().str() == name)
+      return k;
+  auto *item = new CKLSrvrItem(this);
+  item->SetLinkItemName(GetTopView(), name);
+  return item;
+}
+
+bool CMainDoc::NeedsExtentReset() { return !(IsEmbedded() && m_pEmbeddedItem && GetViews().empty()); }
+
+void CMainDoc::ReleaseItemData(int) {
+  // The items' data sources come with the pictures; until then every list is empty.
+}
+
+void CMainDoc::OnClose(OLECLOSE saveOption) {
+  ReleaseItemData(0);
+  COleServerDoc::OnClose(saveOption);
+}
+
+void CMainDoc::OnSetHostNames(const char *host, const char *hostObject) {
+  COleServerDoc::OnSetHostNames(host, hostObject);
+  m_hostName = host;
+  if (m_dwg != 0 && m_dwg != 1)
+    return;
+  // Cut to the drawing-name field on a character boundary.
+  char buf[262];
+  std::snprintf(buf, sizeof buf, "%s", host ? host : "");
+  char tail[32];
+  std::snprintf(tail, sizeof tail, "の図 (%d)", m_dwg + 1);
+  const size_t room = sizeof buf - 1 - std::strlen(tail);
+  size_t n = 0;
+  while (buf[n] && n < room) {
+    const size_t step = IsDBCSLeadByteEx(932, BYTE(buf[n])) && buf[n + 1] ? 2 : 1;
+    if (n + step > room)
+      break;
+    n += step;
+  }
+  buf[n] = '\0';
+  std::strcat(buf, tail);
+  sys_dwgname('W', m_dwg, 0, buf);
+  for (int v = 0; v < VIEW_COUNT; v++)
+    if (vew_hwnd(m_dwg, v)) {
+      vew_title('W', m_dwg, v, nullptr, 0);
+      break;
+    }
+}
+
+void CMainDoc::OnNewEmbedding(IStorage *storage) {
+  if (fil_pendget() >= 0) {
+    if (CMainView *view = GetTopView())
+      fil_newview(view->m_hWnd);
+    m_dwg = fil_pendget();
+    fil_pendrst();
+  }
+  if (FindDocWithOpenItem())
+    throw CKLException(KLX_ITEMOPEN, 0);
+  COleServerDoc::OnNewEmbedding(storage);
+}
+
+void CMainDoc::OnOpenEmbedding(IStorage *storage) {
+  fil_pendrst();
+  if (FindDocWithOpenItem())
+    throw CKLException(KLX_ITEMOPEN, 0);
+  COleServerDoc::OnOpenEmbedding(storage);
+}
+
+int OnDrawingSaved(int dwg, int embeddedState) {
+  CMainDoc *doc = FindDocOfDrawing(dwg);
+  if (!doc)
+    return 0;
+  const int was = doc->IsEmbedded() ? 1 : 0;
+  doc->SetEmbedded(embeddedState);
+  return was;
+}
+
+// The item list of a seal file's object block comes with objects in drawings; until
+// then there is nothing to write or read.
+BOOL CMainDoc::SaveObjectFile(const char *) { return FALSE; }
+BOOL CMainDoc::LoadObjectFile(const char *) { return FALSE; }
