@@ -1,6 +1,7 @@
 #include "files/olefmt.h"
 
 #include <cstring>
+#include <vector>
 
 #include "files/sealfmt.h"
 
@@ -193,7 +194,6 @@ int ole1_entry(const uint8_t *data, std::size_t size, std::size_t pos, Ole1Entry
   Cursor c{data, size, pos};
   if (!c.str(e->name, sizeof e->name) || !c.str(e->protocol, sizeof e->protocol))
     return 0;
-  // An empty name is stored as length 0; keep the buffers terminated either way.
   e->stream = c.pos;
   e->streamLength = ole1_streamlen(data + c.pos, size - c.pos);
   if (e->streamLength == 0)
@@ -226,4 +226,113 @@ void ole1_entryput(std::string *out, const char *name, const char *protocol, con
   }
   slf_put<int32_t>(w, 0, kind);
   out->append(reinterpret_cast<const char *>(w), 4);
+}
+
+int JoinPath(const char *folder, const char *name, char *out, std::size_t cap) {
+  if (!folder || !*folder || !name || !*name || !out || cap == 0)
+    return 0;
+  const std::size_t fl = std::strlen(folder), nl = std::strlen(name);
+  const bool sep = folder[fl - 1] != '\\';
+  if (fl + (sep ? 1 : 0) + nl + 1 > cap)
+    return 0;
+  std::memcpy(out, folder, fl);
+  std::size_t at = fl;
+  if (sep)
+    out[at++] = '\\';
+  std::memcpy(out + at, name, nl + 1);
+  return 1;
+}
+
+namespace {
+
+constexpr std::size_t CHUNK = 16384;
+
+struct File {
+  std::FILE *fp;
+  ~File() {
+    if (fp)
+      std::fclose(fp);
+  }
+};
+
+} // namespace
+
+int oleblk_append(const char *path, const char *data) {
+  if (!path || !*path || !data || !*data)
+    return 0;
+  File in{std::fopen(data, "rb")};
+  if (!in.fp)
+    return 0;
+  File out{std::fopen(path, "r+b")};
+  if (!out.fp || std::fseek(out.fp, 0, SEEK_END) != 0)
+    return 0;
+  const long at = std::ftell(out.fp);
+  if (at < 0)
+    return 0;
+  uint8_t head[OLEBLK_HEADSIZE];
+  oleblk_headput({OLEBLK_STORAGE, 0}, head);
+  if (std::fwrite(head, 1, sizeof head, out.fp) != sizeof head)
+    return 0;
+  uint64_t end = uint64_t(at) + OLEBLK_HEADSIZE;
+  std::vector<uint8_t> buf(CHUNK);
+  for (;;) {
+    const std::size_t n = std::fread(buf.data(), 1, CHUNK, in.fp);
+    if (n > 0 && std::fwrite(buf.data(), 1, n, out.fp) != n)
+      return 0;
+    end += n;
+    if (end > UINT32_MAX)
+      return 0;
+    if (n < CHUNK) {
+      if (std::ferror(in.fp))
+        return 0;
+      break;
+    }
+  }
+  oleblk_headput({OLEBLK_STORAGE, uint32_t(end)}, head);
+  if (std::fseek(out.fp, at, SEEK_SET) != 0 || std::fwrite(head, 1, sizeof head, out.fp) != sizeof head)
+    return 0;
+  const int closed = std::fclose(out.fp);
+  out.fp = nullptr;
+  return closed == 0 ? 1 : 0;
+}
+
+int oleblk_locate(std::FILE *fp, int32_t count, OleBlockFound *found) {
+  if (!fp || std::fseek(fp, 0, SEEK_END) != 0)
+    return OLEBLK_BAD;
+  const long size = std::ftell(fp);
+  if (size < 0 || std::fseek(fp, 0, SEEK_SET) != 0)
+    return OLEBLK_BAD;
+  uint8_t head[SLF_HEADSIZE];
+  const std::size_t n = std::fread(head, 1, sizeof head, fp);
+  uint64_t start = 0;
+  switch (oleblk_start(head, n, count, &start)) {
+  case 1:
+    break;
+  case 2:
+    return OLEBLK_NONE;
+  default:
+    return OLEBLK_BAD;
+  }
+  return oleblk_find(slf_filesource(fp), uint64_t(size), start, found);
+}
+
+int oleblk_copyout(std::FILE *in, uint32_t count, const char *path) {
+  if (!in || !path || !*path)
+    return 0;
+  File out{std::fopen(path, "wb")};
+  if (!out.fp)
+    return 0;
+  std::vector<uint8_t> buf(CHUNK);
+  while (count > 0) {
+    const std::size_t want = count < CHUNK ? count : CHUNK;
+    const std::size_t n = std::fread(buf.data(), 1, want, in);
+    if (n > 0 && std::fwrite(buf.data(), 1, n, out.fp) != n)
+      return 0;
+    count -= uint32_t(n);
+    if (n < want)
+      break;
+  }
+  const int closed = std::fclose(out.fp);
+  out.fp = nullptr;
+  return closed == 0 ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "files/sealread.h"
@@ -77,3 +78,23 @@ int ole1_entry(const uint8_t *data, std::size_t size, std::size_t pos, Ole1Entry
 // Appends one entry in the same layout.
 void ole1_entryput(std::string *out, const char *name, const char *protocol, const uint8_t *stream, std::size_t len,
                    const double rect[4], int32_t kind);
+
+// folder + "\" (unless it ends with one) + name into out (cap bytes): 1, or 0 when an
+// argument is missing or empty or the result does not fit.
+int JoinPath(const char *folder, const char *name, char *out, std::size_t cap);
+
+// Appends a kind-3 block holding the bytes of the file at data to the file at path:
+// header, the data in chunks, then the end offset written into the header. 1, or 0
+// when a file cannot be opened, a read or write fails, or the file would pass the
+// 32-bit end offset.
+int oleblk_append(const char *path, const char *data);
+
+// Finds the block of an open drawing file (count: the drawing's record count, for
+// files other than seal files). OLEBLK_FOUND and *found; OLEBLK_NONE; OLEBLK_BAD also
+// for a head too short to tell.
+int oleblk_locate(std::FILE *fp, int32_t count, OleBlockFound *found);
+
+// Copies count bytes from the file's position into a new file at path, stopping early
+// at the end of the input (CopyFileBlock): 1, or 0 when the file cannot be made or a
+// write fails.
+int oleblk_copyout(std::FILE *in, uint32_t count, const char *path);

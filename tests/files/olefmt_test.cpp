@@ -197,3 +197,86 @@ TEST(OleBlock, ListEntriesInTheWrittenLayout) {
   ASSERT_EQ(1, ole1_entry(cut.data(), cut.size(), 0, &first));
   EXPECT_EQ(0, ole1_entry(cut.data(), cut.size(), first.next, &e));
 }
+
+namespace {
+
+std::string slurp(const std::string &path) {
+  std::FILE *fp = std::fopen(path.c_str(), "rb");
+  std::string s;
+  if (!fp)
+    return s;
+  char b[4096];
+  std::size_t n;
+  while ((n = std::fread(b, 1, sizeof b, fp)) > 0)
+    s.append(b, n);
+  std::fclose(fp);
+  return s;
+}
+void spit(const std::string &path, const std::string &bytes) {
+  std::FILE *fp = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, fp);
+  std::fwrite(bytes.data(), 1, bytes.size(), fp);
+  std::fclose(fp);
+}
+std::string sealFile(int32_t count) {
+  std::string h(SLF_HEADSIZE, '\0');
+  std::memcpy(&h[SLF_OFF_MAGIC], SLF_MAGIC, SLF_MAGICLEN);
+  slf_put<int16_t>(reinterpret_cast<uint8_t *>(&h[0]), SLF_OFF_VERSION, 1);
+  slf_put<int32_t>(reinterpret_cast<uint8_t *>(&h[0]), SLF_OFF_COUNT, count);
+  return h + std::string(std::size_t(SLF_RECSIZE) * std::size_t(count), 'r');
+}
+
+} // namespace
+
+TEST(OleBlock, AppendedBlockIsFoundAndCopiedBack) {
+  const std::string dir = ::testing::TempDir();
+  const std::string file = dir + "oleblk.ksl", data = dir + "oleblk.stg", back = dir + "oleblk.out";
+  const std::string seal = sealFile(2);
+  std::string stg(40000, '\0'); // more than one chunk
+  for (std::size_t i = 0; i < stg.size(); ++i)
+    stg[i] = char(i * 7);
+  spit(file, seal);
+  spit(data, stg);
+
+  std::FILE *fp = std::fopen(file.c_str(), "rb");
+  OleBlockFound f{};
+  EXPECT_EQ(OLEBLK_NONE, oleblk_locate(fp, 0, &f)); // no objects, no block
+  std::fclose(fp);
+
+  ASSERT_EQ(1, oleblk_append(file.c_str(), data.c_str()));
+  const std::string all = slurp(file);
+  ASSERT_EQ(seal.size() + 8 + stg.size(), all.size());
+  EXPECT_EQ(seal, all.substr(0, seal.size()));
+  const OleBlockHead h = oleblk_headget(reinterpret_cast<const uint8_t *>(all.data()) + seal.size());
+  EXPECT_EQ(3u, h.kind);
+  EXPECT_EQ(all.size(), std::size_t(h.end));
+
+  fp = std::fopen(file.c_str(), "rb");
+  ASSERT_EQ(OLEBLK_FOUND, oleblk_locate(fp, 0, &f));
+  EXPECT_EQ(256u + 160u + 8u, f.data);
+  ASSERT_EQ(0, std::fseek(fp, long(f.data), SEEK_SET));
+  ASSERT_EQ(1, oleblk_copyout(fp, f.length, back.c_str()));
+  std::fclose(fp);
+  EXPECT_EQ(stg, slurp(back));
+
+  // Nothing to append from, or nowhere to append to: refused, the file as it was.
+  EXPECT_EQ(0, oleblk_append(file.c_str(), (dir + "missing.stg").c_str()));
+  EXPECT_EQ(0, oleblk_append((dir + "nofolder/x.ksl").c_str(), data.c_str()));
+  EXPECT_EQ(all, slurp(file));
+  EXPECT_EQ(0, oleblk_copyout(nullptr, 4, back.c_str()));
+}
+
+TEST(OleBlock, JoinPath) {
+  char out[16];
+  struct Case {
+    const char *folder, *name, *want;
+  } cases[] = {{"C:\\w", "KlOLE.$$$", "C:\\w\\KlOLE.$$$"}, {"C:\\w\\", "a", "C:\\w\\a"}, {"", "a", nullptr},
+               {"C:", "", nullptr},                        {nullptr, "a", nullptr},     {"C:\\work", "KlOLE.$$$", nullptr}};
+  for (const Case &c : cases) {
+    const int ok = JoinPath(c.folder, c.name, out, sizeof out);
+    EXPECT_EQ(c.want ? 1 : 0, ok) << (c.folder ? c.folder : "(null)");
+    if (c.want && ok) {
+      EXPECT_STREQ(c.want, out);
+    }
+  }
+}
