@@ -130,3 +130,31 @@ int rit_get(const uint8_t *in, RectItemGeom *g) {
   g->extentKnown = 0;
   return marker == RIT_MARKER ? 1 : 0;
 }
+
+int rit_avoidoverlap(const double (*others)[4], std::size_t n, double r[4]) {
+  auto same = [&](const double *o) {
+    for (int k = 0; k < 4; ++k)
+      if (!(std::fabs(o[k] - r[k]) < 1e-6))
+        return false;
+    return true;
+  };
+  int moves = 0;
+  for (std::size_t i = 0; i < n;) {
+    if (!same(others[i])) {
+      ++i;
+      continue;
+    }
+    if (std::size_t(moves) > n)
+      break;
+    const double was[4] = {r[0], r[1], r[2], r[3]};
+    r[0] += 10.0;
+    r[2] += 10.0;
+    r[1] -= 10.0;
+    r[3] -= 10.0;
+    ++moves;
+    if (r[0] == was[0] && r[1] == was[1] && r[2] == was[2] && r[3] == was[3])
+      break;
+    i = 0;
+  }
+  return moves;
+}

@@ -53,3 +53,9 @@ void rit_put(const RectItemGeom &g, uint8_t *out /*[RIT_STORED]*/);
 // set all the same, as an archive reads them before it complains). Layer and
 // extent-known start at 0.
 int rit_get(const uint8_t *in /*[RIT_STORED]*/, RectItemGeom *g);
+
+// Moves the item's rectangle r by (+10, -10) while one of the other n rectangles
+// equals it (within 1e-6), looking again from the first after each move. Stops after
+// n + 1 moves, or when a move no longer changes the coordinates (huge values), so
+// it always ends. Gives the number of moves; r holds the final rectangle.
+int rit_avoidoverlap(const double (*others)[4], std::size_t n, double r[4]);

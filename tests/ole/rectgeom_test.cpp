@@ -121,3 +121,20 @@ TEST(RectItemGeom, ScaleByDrawingRatio) {
   EXPECT_EQ(-3, ScaleByDrawingRatio(0, 100, &v));
   EXPECT_EQ(100.0, v);
 }
+
+TEST(RectItemGeom, OverlappingItemsMoveAside) {
+  const double others[3][4] = {{10, -10, 60, -40}, {20, -20, 70, -50}, {0, 0, 1, 1}};
+  double r[4] = {10, -10, 60, -40};
+  EXPECT_EQ(2, rit_avoidoverlap(others, 3, r)); // past the second as well
+  EXPECT_EQ(30.0, r[0]);
+  EXPECT_EQ(-30.0, r[1]);
+  EXPECT_EQ(80.0, r[2]);
+
+  double alone[4] = {5, 5, 6, 6};
+  EXPECT_EQ(0, rit_avoidoverlap(others, 3, alone));
+
+  // At 1e300 a move changes nothing: it stops at once.
+  const double huge[1][4] = {{1e300, -1e300, 1e300, -1e300}};
+  double h[4] = {1e300, -1e300, 1e300, -1e300};
+  EXPECT_EQ(1, rit_avoidoverlap(huge, 1, h));
+}
