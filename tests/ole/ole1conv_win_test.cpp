@@ -10,6 +10,8 @@
 
 #include "files/olefmt.h"
 #include "ole/ole1conv.h"
+#include "ole/oleblock.h"
+#include "settings/syspath.h"
 
 namespace {
 
@@ -124,4 +126,28 @@ TEST(Ole1Conv, ListSkipsWhatCannotBeConvertedAndReadsOn) {
   Taken t2;
   EXPECT_EQ(0, ole1_readlist(reinterpret_cast<const uint8_t *>(cut.data()), cut.size(), take, &t2, &taken));
   EXPECT_EQ(1, taken);
+}
+
+TEST(OleTempName, MadeInTheWorkFolder) {
+  char dir[MAX_PATH];
+  GetTempPathA(sizeof dir, dir);
+  std::string work = std::string(dir) + "inkoletmp";
+  CreateDirectoryA(work.c_str(), nullptr);
+  char keep[262] = "";
+  sys_path('R', 4, keep);
+  sys_pathset(4, work.c_str());
+  const std::string made = MakeOleTempFileName();
+  EXPECT_EQ(made, OleTempFileName());
+  const std::string base = made.substr(made.find_last_of('\\') + 1);
+  EXPECT_EQ(0u, base.find("KlO")) << made; // the system keeps three letters of the prefix
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(made.c_str()));
+  DeleteFileA(made.c_str());
+
+  // A work folder that does not exist: the fixed name there.
+  sys_pathset(4, (work + "\\missing").c_str());
+  EXPECT_EQ(work + "\\missing\\KlOLE.$$$", std::string(MakeOleTempFileName()));
+  sys_pathset(4, "");
+  EXPECT_STREQ("KlOLE.$$$", MakeOleTempFileName());
+  sys_pathset(4, keep);
+  RemoveDirectoryA(work.c_str());
 }
