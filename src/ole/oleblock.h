@@ -10,3 +10,9 @@ uint32_t PrepareOleBlock(int dwg);
 int WriteOleBlock(int dwg, const char *path);
 // Deletes the temporary compound file of the last save.
 void DeleteOleTempFile();
+
+// The program-wide name of the current temporary compound file (empty when none).
+const char *OleTempFileName();
+// Makes a new temporary name in the work folder: a unique "KlOLE" name from the
+// system, else "KlOLE.$$$" in the work folder, else "KlOLE.$$$" alone.
+const char *MakeOleTempFileName();
