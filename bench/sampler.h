@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <map>
+#include <vector>
 
 class Sampler {
 public:
@@ -38,9 +39,10 @@ private:
         continue;
       CONTEXT c = {};
       c.ContextFlags = CONTEXT_CONTROL;
-      if (GetThreadContext(s->target_, &c))
-        s->hits_[c.Rip]++;
-      ResumeThread(s->target_);
+      const bool got = GetThreadContext(s->target_, &c) != 0;
+      ResumeThread(s->target_); // before anything that may take a lock the stopped thread holds
+      if (got && s->n_ < CAP)
+        s->rips_[s->n_++] = c.Rip;
     }
     return 0;
   }
@@ -48,7 +50,10 @@ private:
     FILE *f = std::fopen(path_, "w");
     if (!f)
       return;
-    for (const auto &h : hits_) {
+    std::map<DWORD64, long> hits;
+    for (size_t i = 0; i < n_; i++)
+      hits[rips_[i]]++;
+    for (const auto &h : hits) {
       HMODULE m = nullptr;
       char name[MAX_PATH] = "?";
       if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -65,5 +70,7 @@ private:
   const char *path_;
   HANDLE target_ = nullptr, thread_ = nullptr;
   volatile bool stop_ = false, paused_ = true; // until pause(false)
-  std::map<DWORD64, long> hits_;
+  static constexpr size_t CAP = 1 << 20;
+  std::vector<DWORD64> rips_ = std::vector<DWORD64>(CAP);
+  size_t n_ = 0;
 };
