@@ -1,7 +1,14 @@
-// Full redraw of a drawing into a 1920x1080 view: 100,000 mixed elements (lines,
-// arcs, 10% texts) and a 10,000-element seal. Goals: the seal within one frame
-// (16 ms), the 100,000 elements within 150 ms.
-//   wine64 redraw_bench.exe [font folder]
+// Full redraws of the benchmark drawings into a 1920x1080 view (a DIB), each figure
+// with its goal beside it, in one run:
+//   100,000 and 1,000,000 mixed elements (lines, arcs, 10% texts); the engine's own
+//   share with the GDI drawing calls stubbed; 10,000 lines, arcs and texts alone;
+//   long dashed against solid lines; a 10,000-element seal and a seal of 2,000
+//   stroke-font characters; a zoomed view showing a tenth of 1,000,000 elements.
+// Glyphs per second through the font cache: fontbench.
+//   wine64 redraw_bench.exe [font folder] [quick]   (quick: leave out the 1,000,000)
+// With INK_PROFILE=<file> the 100,000-element redraws are sampled: <file> the real
+// one, <file>.stub the one with GDI stubbed, <file>.zoom the zoomed view of
+// 1,000,000 (tools/profsyms.py reads them).
 #include <windows.h>
 
 #include <algorithm>
@@ -20,41 +27,18 @@
 #include "settings/params.h"
 #include "benchdib.h"
 #include "benchview.h"
+#include "redraw_drawings.h"
+#include "sampler.h"
 
 namespace {
 
-double rnd(double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; }
+namespace rd = redraw_drawings;
 
-ElementRecord blank(uint16_t kind) {
-  ElementRecord r;
-  std::memset(&r, 0, sizeof r);
-  r.kind = kind;
-  r.layer = 1;
-  return r;
-}
-
-void add_line(double x1, double y1, double x2, double y2, int pen) {
-  ElementRecord r = blank(LIN);
-  r.lin.x1 = x1, r.lin.y1 = y1, r.lin.x2 = x2, r.lin.y2 = y2, r.lin.attr = uint16_t(0x10 | pen);
-  elm_add(0, 0, ELM_NODRAW, &r, nullptr);
-}
-void add_arc(double cx, double cy, double rad, double s, double e, int pen) {
-  ElementRecord r = blank(ARC);
-  r.arc.cx = cx, r.arc.cy = cy, r.arc.r = rad, r.arc.start = s, r.arc.end = e, r.arc.attr = uint16_t(0x10 | pen);
-  elm_add(0, 0, ELM_NODRAW, &r, nullptr);
-}
-void add_text(double x, double y, double h, const char *s) {
-  ElementRecord r = blank(CHR);
-  r.chr.x = float(x), r.chr.y = float(y), r.chr.height = float(h), r.chr.width = float(h), r.chr.spacing = 0.5f;
-  r.chr.attr = 1;
-  elm_add(0, 0, ELM_NODRAW, &r, s);
-}
-
-// Best of five full redraws, in milliseconds.
-double redraw() {
+// Best of `runs` full redraws, in milliseconds.
+double redraw(int runs = 5) {
   double best = 1e9;
   const int32_t count = int32_t(dtb_end1(0) - 1);
-  for (int i = 0; i < 5; i++) {
+  for (int i = 0; i < runs; i++) {
     const double t0 = bench_now();
     dsp_elms(1, 0, -1, 1, count);
     GdiFlush();
@@ -63,12 +47,32 @@ double redraw() {
   return best;
 }
 
-void fresh_store() {
+void fresh_store(uint32_t size) {
   dtb_term();
-  ElmMax[0] = 120000, WrkMax[0] = 500;
+  ElmMax[0] = size + size / 5, WrkMax[0] = 500;
   dtb_init();
   grp_reset(0);
   dtb_ctrl('i', nullptr);
+}
+
+void stub_gdi(bool on) {
+  if (!on) {
+    gdi_realcalls();
+    return;
+  }
+  gdi_calls.MoveToEx = [](HDC, int, int, LPPOINT) -> BOOL { return 1; };
+  gdi_calls.LineTo = [](HDC, int, int) -> BOOL { return 1; };
+  gdi_calls.Polyline = [](HDC, const POINT *, int) -> BOOL { return 1; };
+  gdi_calls.PolyPolyline = [](HDC, const POINT *, const DWORD *, DWORD) -> BOOL { return 1; };
+  gdi_calls.Arc = [](HDC, int, int, int, int, int, int, int, int) -> BOOL { return 1; };
+  gdi_calls.Ellipse = [](HDC, int, int, int, int) -> BOOL { return 1; };
+  gdi_calls.SetPixel = [](HDC, int, int, COLORREF c) -> COLORREF { return c; };
+  gdi_calls.SelectObject = [](HDC, HGDIOBJ) -> HGDIOBJ { return nullptr; };
+  gdi_calls.SetROP2 = [](HDC, int) -> int { return 1; };
+}
+
+void line(const char *what, double got, const char *unit, double goal) {
+  std::printf("%-44s %9.2f %-3s (goal %g %s)%s\n", what, got, unit, goal, unit, got <= goal ? "" : "  MISSED");
 }
 
 } // namespace
@@ -76,67 +80,77 @@ void fresh_store() {
 int main(int argc, char **argv) {
   prm_init();
   const char *fonts = argc > 1 ? argv[1] : "fonts";
+  const bool quick = argc > 2;
   if (fnt_open(2, fonts, 50) != 0)
     std::printf("no high-quality font in %s: texts draw nothing\n", fonts);
   HWND wnd = bench_view();
   if (!wnd)
     return 1;
   BenchDib dib;
-  HDC dc = dib.dc;
-  gdi_target(dc, 1);
-  if (argc > 2) { // the engine's own share: GDI drawing calls do nothing
-    gdi_calls.MoveToEx = [](HDC, int, int, LPPOINT) -> BOOL { return 1; };
-    gdi_calls.LineTo = [](HDC, int, int) -> BOOL { return 1; };
-    gdi_calls.Polyline = [](HDC, const POINT *, int) -> BOOL { return 1; };
-    gdi_calls.SelectObject = [](HDC, HGDIOBJ) -> HGDIOBJ { return nullptr; };
-    gdi_calls.SetROP2 = [](HDC, int) -> int { return 1; };
-  }
+  gdi_target(dib.dc, 1);
 
-  // 100,000 mixed elements over the view: short lines and arcs as drawings have them.
-  fresh_store();
-  std::srand(1);
-  for (int i = 0; i < 100000; i++) {
-    const double x = rnd(2, 190), y = rnd(2, 106);
-    if (i % 10 == 9)
-      add_text(x, y, rnd(1, 3), i % 20 == 9 ? "山田" : "ABC");
-    else if (i % 2)
-      add_line(x, y, x + rnd(-5, 5), y + rnd(-5, 5), 1 + i % 15);
-    else
-      add_arc(x, y, rnd(0.2, 5), rnd(0, 360), rnd(0, 360), 1 + i % 15);
+  fresh_store(100000);
+  rd::mixed(100000);
+  const char *prof = std::getenv("INK_PROFILE");
+  static char stubprof[MAX_PATH];
+  if (prof)
+    std::snprintf(stubprof, sizeof stubprof, "%s.stub", prof);
+  double engine, mixed;
+  {
+    Sampler s(prof);
+    s.pause(false);
+    mixed = redraw(prof ? 20 : 5);
   }
-  const double mixed = redraw();
+  line("100,000 mixed elements", mixed, "ms", 150);
+  stub_gdi(true);
+  {
+    Sampler s(prof ? stubprof : nullptr);
+    s.pause(false);
+    engine = redraw(prof ? 20 : 5);
+  }
+  stub_gdi(false);
+  line("  engine alone (GDI stubbed), per element", engine * 1000 / 100000, "us", 0.2);
 
-  // The same kinds one at a time, to see where the time goes.
+  static const char *const kinds[] = {"10,000 lines", "10,000 arcs", "10,000 texts"};
   for (int kind = 0; kind < 3; kind++) {
-    fresh_store();
-    std::srand(1);
-    for (int i = 0; i < 10000; i++) {
-      const double x = rnd(2, 190), y = rnd(2, 106);
-      if (kind == 2)
-        add_text(x, y, rnd(1, 3), i % 2 ? "山田" : "ABC");
-      else if (kind == 0)
-        add_line(x, y, x + rnd(-5, 5), y + rnd(-5, 5), 1 + (i / 500) % 15);
-      else
-        add_arc(x, y, rnd(0.2, 5), rnd(0, 360), rnd(0, 360), 1 + (i / 500) % 15);
+    fresh_store(10000);
+    rd::one_kind(kind, 10000);
+    std::printf("%-44s %9.2f ms\n", kinds[kind], redraw());
+  }
+  fresh_store(1000);
+  rd::one_kind(4, 1000);
+  const double solid = redraw();
+  fresh_store(1000);
+  rd::one_kind(3, 1000);
+  const double dashed = redraw();
+  std::printf("%-44s %9.2f ms (solid %.2f ms)\n", "1,000 long dashed lines", dashed, solid);
+  line("  dashed / solid", dashed / solid, "x", 2);
+
+  fresh_store(10000);
+  rd::seal(9000, 1000);
+  line("10,000-element seal", redraw(), "ms", 8);
+  fresh_store(1000);
+  rd::text_seal(2000);
+  line("seal of 2,000 stroke-font characters", redraw(), "ms", 8);
+
+  if (!quick) {
+    fresh_store(1000000);
+    rd::mixed(1000000);
+    line("1,000,000 mixed elements", redraw(2), "ms", 1500);
+    // A tenth of the drawing's area in the view.
+    vew_setwin(0, 0, 0, 40, 20, 40 + 192 / 3.1623, 20 + 108 / 3.1623);
+    vew_select(0);
+    static char zoomprof[MAX_PATH];
+    if (prof)
+      std::snprintf(zoomprof, sizeof zoomprof, "%s.zoom", prof);
+    double zoomed;
+    {
+      Sampler s(prof ? zoomprof : nullptr);
+      s.pause(false);
+      zoomed = redraw(3);
     }
-    std::printf("10,000 %s: %.1f ms\n", kind == 0 ? "lines" : kind == 1 ? "arcs" : "texts", redraw());
+    line("  zoomed view showing a tenth of them", zoomed, "ms", 50);
   }
-
-  // A large seal: 10,000 elements, rings of arcs, ruled lines and a few big texts.
-  fresh_store();
-  for (int i = 0; i < 9000; i++) {
-    const double a = i * 0.04;
-    if (i % 2)
-      add_arc(96, 54, 20 + (i % 300) * 0.1, a, a + 3, 1 + i % 3);
-    else
-      add_line(96 + 30 * std::rand() / RAND_MAX - 15, 54 - 20 + (i % 40), 96 + rnd(-15, 15), 54 - 20 + (i % 40), 2);
-  }
-  for (int i = 0; i < 1000; i++)
-    add_text(80 + (i % 10) * 3, 40 + (i / 10) % 30, 2.5, i % 2 ? "印" : "田");
-  const double seal = redraw();
-
-  std::printf("100,000 mixed elements: %.1f ms (goal 150 ms)\n", mixed);
-  std::printf("10,000-element seal:    %.1f ms (goal 16 ms)\n", seal);
   gdi_target(nullptr, 0);
   dib.release();
   gdi_term();

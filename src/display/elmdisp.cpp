@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <unordered_set>
 #include <utility>
@@ -5,11 +7,13 @@
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
+#include "display/cliprect.h"
 #include "display/drawprim.h"
 #include "display/elmdisp_win.h"
 #include "display/gdi.h"
 #include "display/rgnfill.h"
 #include "display/strdraw.h"
+#include "display/view.h"
 #include "display/viewtbl.h"
 #include "select/sellist.h"
 #include "settings/params.h"
@@ -116,6 +120,40 @@ void draw_linarc(const Walk &w, const ElementRecord &r, bool cloud) {
   drw_arc(w.dc, r.arc.cx, r.arc.cy, r.arc.r, r.arc.start, r.arc.end, style, width, colour);
 }
 
+// Culling by the element's box before any transform or clipping: a figure whose
+// box lies wholly outside the visible area draws nothing, so it is passed over.
+// End marks reach past the box; those figures go the whole way.
+bool box_outside(double x1, double y1, double x2, double y2) {
+  double vis[4];
+  dsp_visible(vis);
+  return x2 < vis[0] || x1 > vis[2] || y2 < vis[1] || y1 > vis[3];
+}
+
+bool linarc_outside(const ElementRecord &r) {
+  if ((attr_of(r) >> 4) & 0x3F0)
+    return false;
+  if (r.kind == LIN)
+    return box_outside(std::min(r.lin.x1, r.lin.x2), std::min(r.lin.y1, r.lin.y2), std::max(r.lin.x1, r.lin.x2),
+                       std::max(r.lin.y1, r.lin.y2));
+  const double rr = std::fabs(r.arc.r);
+  return box_outside(r.arc.cx - rr, r.arc.cy - rr, r.arc.cx + rr, r.arc.cy + rr);
+}
+
+// A text reaches no further from its point than its bytes at the widest pitch its
+// parameters allow, one glyph more and the slant (at most 45 degrees), with room for
+// glyphs past their cell and for thick pens.
+bool text_outside(const ChrBody &b) {
+  if (ChrExpand || DrawXform.xscale <= 0 || DrawXform.yscale <= 0)
+    return false;
+  const double h = std::fabs(b.height), w = std::fabs(b.width), s = std::fabs(b.spacing);
+  const double n = b.count > 0 ? b.count : 1;
+  const double reach =
+      2 * (n * (std::max(w, h) * (1 + s) + s) + 2 * (h + w)) + 32 / std::min(DrawXform.xscale, DrawXform.yscale);
+  if (!std::isfinite(reach) || !std::isfinite(b.x) || !std::isfinite(b.y))
+    return false;
+  return box_outside(b.x - reach, b.y - reach, b.x + reach, b.y + reach);
+}
+
 int32_t chain_limit(int db) { return int32_t(dtb_used(db)) + 1; }
 
 void hidline(Walk &w, int mode, const ElementRecord &rec) {
@@ -213,7 +251,7 @@ void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
     ElementRecord full;
     const ChrBody &b = r.chr;
     chr_param(0, b.attr, b.height, b.width, b.spacing, b.angle, b.slant);
-    if (elm_read(w.db, n, &full, text, sizeof text) == 1)
+    if (text_outside(b) || elm_read(w.db, n, &full, text, sizeof text) == 1)
       return;
     const int face = PlotterMode ? 0 : (b.attr >> 9) & 7;
     chr_draw(w.dc, face, b.x, b.y, text, int32_t(w.pens[pen_of(b.attr)]), colour_of(w, r, b.attr));
@@ -225,7 +263,7 @@ void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
     return;
   case LIN:
   case ARC:
-    if (r.encsub == 8 || hidden_piece(r) || skipped(n) || kind6_off(w, attr_of(r)))
+    if (r.encsub == 8 || hidden_piece(r) || skipped(n) || kind6_off(w, attr_of(r)) || linarc_outside(r))
       return;
     draw_linarc(w, r, true);
     return;

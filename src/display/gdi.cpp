@@ -291,7 +291,9 @@ int gdi_target(HDC dc, int mode) {
   return 1;
 }
 
-int gdi_setpen(HDC dc, int kind, int width, int colour, int rop) {
+int gdi_setpen(HDC dc, int kind, int width, int colour, int rop) { return gdi_pen(dc, kind, width, colour, rop, true); }
+
+int gdi_pen(HDC dc, int kind, int width, int colour, int rop, bool modes) {
   gdi_strokeflush();
   if (kind < 0 || kind >= PEN_KINDS)
     kind = 0;
@@ -303,8 +305,10 @@ int gdi_setpen(HDC dc, int kind, int width, int colour, int rop) {
     rop = R2_COPYPEN;
   if (PenCache.target)
     dc = PenCache.dc;
-  SetBkMode(dc, TRANSPARENT);
-  gdi_calls.SetROP2(dc, rop);
+  if (modes) {
+    SetBkMode(dc, TRANSPARENT);
+    gdi_calls.SetROP2(dc, rop);
+  }
   const int sel = gdi_emumode() != 0 && kind != 0 ? 0 : kind;
   HPEN pen = gdi_isscreen() ? PenCache.screen[sel][width][colour] : PenCache.output[sel][width][colour];
   if (pen)

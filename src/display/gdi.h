@@ -59,6 +59,9 @@ int gdi_palette(const COLORREF colours[20]);
 void gdi_freepen2();
 int gdi_target(HDC dc, int mode);
 int gdi_setpen(HDC dc, int kind, int width, int colour, int rop);
+// As gdi_setpen; without `modes` the DC's background mode and ROP are taken as the
+// last gdi_setpen on it left them (a caller that knows nothing changed them since).
+int gdi_pen(HDC dc, int kind, int width, int colour, int rop, bool modes);
 int gdi_isscreen();
 int gdi_emumode();
 COLORREF gdi_colour(int colour); // colour of an index of the cache's palette; 20 and others black
