@@ -13,6 +13,7 @@
 #include <cmath>
 #include <deque>
 #include <string>
+#include "typist.h"
 
 using namespace cmdtest;
 
@@ -271,41 +272,6 @@ TEST_F(TextPath, ANegativeDistanceCountsAsZero) {
   EXPECT_FLOAT_EQ(r[1].chr.y, 0);
   EXPECT_FLOAT_EQ(r[1].chr.angle, 180);
 }
-
-// The lines typed into the real one-line editor, one into each that opens.
-class Typist {
-public:
-  explicit Typist(std::vector<const char *> lines) : lines_(std::move(lines)) {
-    self() = this;
-    timer_ = SetTimer(nullptr, 0, 40, tick);
-  }
-  ~Typist() {
-    KillTimer(nullptr, timer_);
-    self() = nullptr;
-  }
-  bool done() const { return next_ >= lines_.size(); }
-
-private:
-  static Typist *&self() {
-    static Typist *t = nullptr;
-    return t;
-  }
-  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-    Typist *t = self();
-    HWND f = ledit_window();
-    if (!t || !f || GetPropA(f, "typed") || t->done())
-      return;
-    SetPropA(f, "typed", reinterpret_cast<HANDLE>(1));
-    HWND e = GetWindow(f, GW_CHILD);
-    SetWindowTextA(e, "");
-    for (const char *c = t->lines_[t->next_++]; *c; ++c)
-      PostMessageA(e, WM_CHAR, static_cast<unsigned char>(*c), 1);
-    PostMessageA(e, WM_KEYDOWN, VK_RETURN, 1);
-  }
-  std::vector<const char *> lines_;
-  size_t next_ = 0;
-  UINT_PTR timer_ = 0;
-};
 
 TEST_F(TextPath, TheAngleAndTheTextAreTypedInTheLineEditor) {
   tpa_setreader(nullptr);
