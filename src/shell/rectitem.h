@@ -42,6 +42,10 @@ public:
   // Marker, position, sizes and extents behind the base's bytes.
   void Serialize(CArchive &ar) override;
   void OnChange(OLE_NOTIFICATION code, DWORD param) override;
+  // The device rectangle on the active view (sized first when the size is still 0).
+  BOOL OnGetItemPosition(RECT &r) override;
+  // r in logical units of the active view; FALSE without one.
+  BOOL OnChangeItemPosition(const RECT &r) override;
 
   RectItemGeom m_geom;
 

@@ -160,3 +160,32 @@ void CRectItem::OnChange(OLE_NOTIFICATION code, DWORD param) {
     Invalidate();
   }
 }
+
+BOOL CRectItem::OnGetItemPosition(RECT &r) {
+  const CKLDSize s = GetDrawingSize();
+  if (kl_near(s.cx, 0.0) && kl_near(s.cy, 0.0))
+    UpdateExtent();
+  r = GetDeviceRect(dynamic_cast<CMainView *>(GetActiveView()));
+  return TRUE;
+}
+
+BOOL CRectItem::OnChangeItemPosition(const RECT &r) {
+  auto *view = dynamic_cast<CMainView *>(GetActiveView());
+  if (!view)
+    return FALSE;
+  const RECT dev = view->RectToDevice(r);
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  vew_dev2w(view->m_dwg, view->m_view, dev.left, dev.top, &x0, &y0);
+  vew_dev2w(view->m_dwg, view->m_view, dev.right, dev.bottom, &x1, &y1);
+  if (GetDrawingRect() != CKLDRect(x0, y0, x1, y1)) {
+    Invalidate();
+    SetDeviceRect(dev, view);
+    if (CMainDoc *doc = GetDocument())
+      doc->SetModifiedFlag(TRUE);
+    SIZE ext{};
+    if (GetCachedExtent(&ext))
+      SetKnownExtent(ext);
+    Invalidate();
+  }
+  return COleClientItem::OnChangeItemPosition(r);
+}

@@ -294,4 +294,45 @@ TEST_F(RectItemTest, MoveToPlacesTheItemOnTheViewsRectangle) {
   item->Delete();
 }
 
+// The active view is what the framework's verb sets; here it is given directly.
+struct ViewedItem : CRectItem {
+  explicit ViewedItem(CMainDoc *d) : CRectItem(d) {}
+  using COleClientItem::m_pView;
+};
+
+TEST_F(RectItemTest, TheServersPositionGoesThroughTheActiveView) {
+  setRatio(0, 1, 1);
+  COleDataSource *src = pictureSource(5000, 3000, RGB(0, 0, 255));
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  auto *item = new ViewedItem(doc);
+  ASSERT_TRUE(item->CreateStaticFromData(&data));
+  src->InternalRelease();
+  RECT r{1, 2, 3, 4};
+  EXPECT_FALSE(item->OnChangeItemPosition(r)); // no active view
+  CMainView *v = view();
+  ASSERT_TRUE(v);
+  item->m_pView = v;
+  // Still unsized: the position asked for sizes it from the extent first.
+  ASSERT_TRUE(item->OnGetItemPosition(r));
+  EXPECT_EQ(item->GetDrawingSize().cx, 50.0);
+  EXPECT_EQ(item->GetDrawingSize().cy, -30.0);
+  const RECT dev = item->GetDeviceRect(v);
+  EXPECT_TRUE(EqualRect(&r, &dev));
+
+  doc->SetModifiedFlag(FALSE);
+  item->SetKnownExtent(SIZE{1, 1});
+  const RECT logical = v->RectToLogical(RECT{100, 80, 180, 120});
+  EXPECT_TRUE(item->OnChangeItemPosition(logical));
+  const RECT back = v->RectToDevice(logical);
+  double x = 0, y = 0;
+  ASSERT_EQ(vew_dev2w(v->m_dwg, v->m_view, back.left, back.top, &x, &y), 0);
+  EXPECT_DOUBLE_EQ(item->m_geom.x, x);
+  EXPECT_DOUBLE_EQ(item->m_geom.y, y);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(item->GetKnownExtent().cx, 5000); // the cached extent taken again
+  item->m_pView = nullptr;
+  item->Delete();
+}
+
 } // namespace
