@@ -25,29 +25,9 @@
 #include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
+#include "../common/editorpump.h"
 
 namespace {
-
-std::string here() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string p = path;
-  return p.substr(0, p.rfind('\\') + 1);
-}
-
-void pump(int rounds = 1) {
-  for (int i = 0; i < rounds; i++) {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (m.message == WM_QUIT)
-        continue;
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    if (rounds > 1)
-      Sleep(20);
-  }
-}
 
 // A data source offering a cx x cy HIMETRIC metafile picture filled with colour.
 COleDataSource *pictureSource(LONG cx, LONG cy, COLORREF colour) {
