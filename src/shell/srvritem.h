@@ -61,6 +61,15 @@ public:
   BOOL OnRenderGlobalData(FORMATETC *formatEtc, HGLOBAL *block) override;
   // The item rectangle as text in a 128-byte movable block; null when none is had.
   HGLOBAL MakeExtentText() const;
+  // A data source with the three pictures delayed, "Embed Source" and the descriptor.
+  COleDataSource *OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) override;
+  void FillClipboardData(COleDataSource *source, BOOL includeLink, const POINT *offset, const SIZE *size);
+  // Records the format being rendered while it renders.
+  BOOL OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) override;
+  // A new storage for an empty medium, else the consumer's own storage; FALSE when
+  // the store fails, so the consumer embeds nothing it was not given.
+  BOOL RenderEmbedSource(FORMATETC *formatEtc, STGMEDIUM *medium);
+  void SaveEmbeddingToStorage(IStorage *storage, STGMEDIUM *medium);
   BOOL OnGetExtent(DVASPECT aspect, SIZE &size) override;
   BOOL OnSetExtent(DVASPECT aspect, const SIZE &size) override;
   void OnDoVerb(LONG verb) override;

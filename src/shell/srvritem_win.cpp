@@ -209,6 +209,76 @@ HGLOBAL CKLSrvrItem::MakeExtentText() const {
   return block;
 }
 
+COleDataSource *CKLSrvrItem::OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) {
+  auto *source = new CKLItemDelayDataSource(this);
+  try {
+    FillClipboardData(source, includeLink, offset, size);
+  } catch (CException &) {
+    source->InternalRelease();
+    throw;
+  }
+  return source;
+}
+
+void CKLSrvrItem::FillClipboardData(COleDataSource *source, BOOL, const POINT *offset, const SIZE *size) {
+  FORMATETC embed = {CLIPFORMAT(cfKLEmbedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  source->DelayRenderData(embed.cfFormat, &embed);
+  STGMEDIUM descriptor{};
+  GetObjectDescriptorData(offset, size, &descriptor);
+  source->CacheData(CLIPFORMAT(cfKLObjectDescriptor), &descriptor);
+  // Link data comes with the framework's linking; until then no copy offers a link.
+}
+
+BOOL CKLSrvrItem::OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  m_renderFormat = formatEtc->cfFormat;
+  BOOL done = FALSE;
+  try {
+    done = COleServerItem::OnRenderData(formatEtc, medium);
+    if (!done && formatEtc->cfFormat == cfKLEmbedSource)
+      done = RenderEmbedSource(formatEtc, medium);
+  } catch (...) {
+    m_renderFormat = 0;
+    throw;
+  }
+  m_renderFormat = 0;
+  return done;
+}
+
+BOOL CKLSrvrItem::RenderEmbedSource(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  if (!(formatEtc->tymed & TYMED_ISTORAGE) || formatEtc->dwAspect != DVASPECT_CONTENT)
+    return FALSE;
+  try {
+    if (medium->tymed == TYMED_NULL && !medium->pstg) {
+      GetEmbedSourceData(medium);
+      return TRUE;
+    }
+    if (medium->tymed != TYMED_ISTORAGE || !medium->pstg)
+      return FALSE;
+    SaveEmbeddingToStorage(medium->pstg, medium);
+  } catch (CException &) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CKLSrvrItem::SaveEmbeddingToStorage(IStorage *storage, STGMEDIUM *medium) {
+  CMainDoc *doc = GetDocument();
+  doc->m_bSameAsLoad = FALSE;
+  doc->m_bRemember = FALSE;
+  try {
+    doc->OnSaveEmbedding(storage);
+  } catch (...) {
+    doc->m_bSameAsLoad = TRUE;
+    doc->m_bRemember = TRUE;
+    throw;
+  }
+  doc->m_bSameAsLoad = TRUE;
+  doc->m_bRemember = TRUE;
+  medium->tymed = TYMED_ISTORAGE;
+  medium->pstg = storage;
+  medium->pUnkForRelease = nullptr;
+}
+
 BOOL CKLSrvrItem::OnGetExtent(DVASPECT aspect, SIZE &size) {
   if (aspect != DVASPECT_CONTENT)
     return COleServerItem::OnGetExtent(aspect, size);

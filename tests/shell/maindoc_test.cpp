@@ -713,4 +713,80 @@ TEST(ItemDelayDataSource, CachedDataIsAnsweredWithoutRenderingAgain) {
   source->InternalRelease();
 }
 
+bool has(const std::vector<CLIPFORMAT> &list, UINT format) {
+  for (CLIPFORMAT f : list)
+    if (f == format)
+      return true;
+  return false;
+}
+
+TEST_F(MainDoc, ACopyOffersThePicturesAndTheEmbeddingStorage) {
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  pump(2);
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  add_line(10, 10, 100, 100);
+  auto *item = static_cast<CKLSrvrItem *>(doc->GetEmbeddedItem());
+  ASSERT_TRUE(item);
+  COleDataSource *source = item->OnGetClipboardData(TRUE, nullptr, nullptr);
+  ASSERT_TRUE(source);
+  const std::vector<CLIPFORMAT> list = offered(*source);
+  for (UINT f : {UINT(CF_ENHMETAFILE), UINT(CF_METAFILEPICT), UINT(CF_BITMAP), cfKLEmbedSource, cfKLObjectDescriptor})
+    EXPECT_TRUE(has(list, f)) << f;
+  // No data source offers the extent text; a drawing the engine opened offers no link.
+  EXPECT_FALSE(has(list, CF_TEXT));
+  EXPECT_FALSE(has(list, cfKLLinkSource));
+  ASSERT_EQ(item->DataSources().size(), 1u);
+
+  // An empty medium gets a new storage holding the drawing.
+  FORMATETC f = {CLIPFORMAT(cfKLEmbedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  STGMEDIUM m{};
+  ASSERT_EQ(source->GetDataObject()->GetData(&f, &m), S_OK);
+  ASSERT_EQ(m.tymed, DWORD(TYMED_ISTORAGE));
+  const std::string contents = read_stream(m.pstg, L"Contents");
+  EXPECT_NE(contents, "<none>");
+  ReleaseStgMedium(&m);
+
+  // The consumer's own storage is written and handed back; the document keeps its own.
+  IStorage *mine = mem_storage();
+  ASSERT_TRUE(mine);
+  STGMEDIUM here{};
+  here.tymed = TYMED_ISTORAGE;
+  here.pstg = mine;
+  EXPECT_TRUE(item->RenderEmbedSource(&f, &here));
+  EXPECT_EQ(here.pstg, mine);
+  EXPECT_EQ(read_stream(mine, L"Contents"), contents);
+  EXPECT_TRUE(doc->m_bSameAsLoad);
+  EXPECT_TRUE(doc->m_bRemember);
+  mine->Release();
+
+  // A storage that cannot be written: refused, not reported as stored.
+  ILockBytes *bytes = nullptr;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
+  IStorage *made = nullptr;
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &made), S_OK);
+  made->Commit(STGC_DEFAULT);
+  made->Release();
+  IStorage *readOnly = nullptr;
+  ASSERT_EQ(StgOpenStorageOnILockBytes(bytes, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &readOnly), S_OK);
+  STGMEDIUM ro{};
+  ro.tymed = TYMED_ISTORAGE;
+  ro.pstg = readOnly;
+  EXPECT_FALSE(item->RenderEmbedSource(&f, &ro));
+  EXPECT_TRUE(doc->m_bSameAsLoad);
+  EXPECT_TRUE(doc->m_bRemember);
+  readOnly->Release();
+  bytes->Release();
+
+  // Other aspects and media are not asked of the item.
+  FORMATETC icon = f;
+  icon.dwAspect = DVASPECT_ICON;
+  STGMEDIUM none{};
+  EXPECT_FALSE(item->RenderEmbedSource(&icon, &none));
+  EXPECT_EQ(item->m_renderFormat, 0u);
+
+  source->InternalRelease();
+  EXPECT_TRUE(item->DataSources().empty());
+}
+
 } // namespace
