@@ -73,6 +73,11 @@ std::string item_fmtname(double x1, double y1, double x2, double y2, int32_t cx,
   return s;
 }
 
+void item_extenttext(double x1, double y1, double x2, double y2, char out[ITEM_EXTENTTEXT_SIZE]) {
+  // snprintf cuts at the block and always ends the text.
+  std::snprintf(out, ITEM_EXTENTTEXT_SIZE, "<ORVIK FX (%lf, %lf)-(%lf, %lf)>", x1, y1, x2, y2);
+}
+
 bool item_parsename(const char *name, ItemNameParts &out) {
   if (!name)
     return false;

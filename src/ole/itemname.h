@@ -29,6 +29,11 @@ inline bool item_validname(const char *name) {
   ItemNameParts p;
   return item_parsename(name, p);
 }
+// Size of the extent text's block; the text with its NUL never runs past it.
+constexpr size_t ITEM_EXTENTTEXT_SIZE = 128;
+// The text offered as CF_TEXT: "<ORVIK FX (x1, y1)-(x2, y2)>" with the part's corners as
+// given. A longer text than the block holds is cut at ITEM_EXTENTTEXT_SIZE - 1 characters.
+void item_extenttext(double x1, double y1, double x2, double y2, char out[ITEM_EXTENTTEXT_SIZE]);
 // Height of a whole-sheet item of width cx: cx * |h| / |w| truncated. A sheet without
 // width, or a height beyond 32 bits, gives the default extent in both.
 void item_sheetextent(int32_t cx, double w, double h, int32_t &outCx, int32_t &outCy);

@@ -39,6 +39,7 @@ public:
   // The container names the drawing "<host>の図 (<slot + 1>)" and its first view's title.
   void OnSetHostNames(const char *host, const char *hostObject) override;
   void OnNewEmbedding(IStorage *storage) override;
+  using COleServerDoc::OnSaveEmbedding; // the item saves into a consumer's storage
   void OnOpenEmbedding(IStorage *storage) override;
   // The engine asks its own questions before a frame closes.
   BOOL SaveModified() override { return TRUE; }

@@ -4,10 +4,26 @@
 
 #include <vector>
 
+#include "framework/metadc.h"
+#include "framework/oledata.h"
 #include "framework/oledoc.h"
 #include "ole/klgeom.h"
 
 class CMainDoc;
+
+// Records an enhanced metafile for a consumer; a "DISPLAY" context answers the drawing's
+// questions (metrics, capabilities) while it records.
+class CEnhMetaFileDC : public CMetaFileDC {
+  DECLARE_DYNAMIC(CEnhMetaFileDC)
+public:
+  CEnhMetaFileDC() = default;
+  ~CEnhMetaFileDC() override;
+  // FALSE when the metafile or the display context cannot be made; nothing is kept then.
+  BOOL CreateEnhanced(HDC reference, const char *fileName, const RECT *bounds, const char *description);
+  // Deletes the display context and gives the metafile (the caller deletes it).
+  HENHMETAFILE CloseEnhanced();
+  BOOL GrayString(HBRUSH brush, GRAYSTRINGPROC proc, LPARAM data, int count, int x, int y, int cx, int cy) override;
+};
 class COleDataSource;
 
 class CKLSrvrItem : public COleServerItem {
@@ -41,6 +57,19 @@ public:
   void Serialize(CArchive &ar) override;
   // The picture comes with the rendering routines; none is drawn yet.
   BOOL OnDraw(CDC *dc, SIZE &size) override;
+  // CF_TEXT: the extent text in a new block; other formats as the base.
+  BOOL OnRenderGlobalData(FORMATETC *formatEtc, HGLOBAL *block) override;
+  // The item rectangle as text in a 128-byte movable block; null when none is had.
+  HGLOBAL MakeExtentText() const;
+  // A data source with the three pictures delayed, "Embed Source" and the descriptor.
+  COleDataSource *OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) override;
+  void FillClipboardData(COleDataSource *source, BOOL includeLink, const POINT *offset, const SIZE *size);
+  // Records the format being rendered while it renders.
+  BOOL OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) override;
+  // A new storage for an empty medium, else the consumer's own storage; FALSE when
+  // the store fails, so the consumer embeds nothing it was not given.
+  BOOL RenderEmbedSource(FORMATETC *formatEtc, STGMEDIUM *medium);
+  void SaveEmbeddingToStorage(IStorage *storage, STGMEDIUM *medium);
   BOOL OnGetExtent(DVASPECT aspect, SIZE &size) override;
   BOOL OnSetExtent(DVASPECT aspect, const SIZE &size) override;
   void OnDoVerb(LONG verb) override;
@@ -54,6 +83,26 @@ private:
   double m_rect[4] = {0, 0, 0, 0};
   std::vector<COleDataSource *> m_sources;
   SIZE m_extent;
+};
+
+// Picture masks of a data source; 0 means the enhanced metafile and the metafile picture.
+enum : UINT { PICT_BITMAP = 1, PICT_METAFILE = 2, PICT_ENHMETAFILE = 4 };
+
+// Offers the item's pictures without making them: they are drawn by the item when a
+// consumer asks. Cut loose from the item, it answers only what it cached.
+class CKLItemDelayDataSource : public COleDataSource {
+public:
+  explicit CKLItemDelayDataSource(CKLSrvrItem *owner); // all three pictures
+  CKLItemDelayDataSource(UINT mask, CKLSrvrItem *owner);
+  ~CKLItemDelayDataSource() override;
+
+  void DelayRenderPictures(UINT mask);
+  // Storages, bitmaps and metafiles are asked of the item first.
+  BOOL OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) override;
+  // Renders every offered format now and keeps it, so the data outlives the item.
+  void CacheAllData();
+
+  CKLSrvrItem *m_pOwner;
 };
 
 // Clipboard formats shared by the items, registered by the first item.

@@ -14,6 +14,39 @@
 #include "shell/docview.h"
 
 IMPLEMENT_DYNAMIC(CKLSrvrItem, COleServerItem)
+IMPLEMENT_DYNAMIC(CEnhMetaFileDC, CMetaFileDC)
+
+CEnhMetaFileDC::~CEnhMetaFileDC() {
+  // The base would leave the display context behind.
+  if (m_hDC)
+    DeleteEnhMetaFile(CloseEnhanced());
+}
+
+BOOL CEnhMetaFileDC::CreateEnhanced(HDC reference, const char *fileName, const RECT *bounds, const char *description) {
+  if (!CMetaFileDC::CreateEnhanced(reference, fileName, bounds, description))
+    return FALSE;
+  HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (!display) {
+    DeleteEnhMetaFile(CMetaFileDC::CloseEnhanced());
+    return FALSE;
+  }
+  SetAttribDC(display);
+  return TRUE;
+}
+
+HENHMETAFILE CEnhMetaFileDC::CloseEnhanced() {
+  HDC attrib = m_hAttribDC;
+  if (attrib && attrib != m_hDC) {
+    ReleaseAttribDC();
+    ::DeleteDC(attrib);
+  }
+  return CMetaFileDC::CloseEnhanced();
+}
+
+BOOL CEnhMetaFileDC::GrayString(HBRUSH brush, GRAYSTRINGPROC proc, LPARAM data, int count, int x, int y, int cx,
+                                int cy) {
+  return ::GrayStringA(m_hDC, brush, proc, data, count, x, y, cx, cy);
+}
 
 UINT cfKLEmbedSource, cfKLObjectDescriptor, cfKLLinkSource, cfKLLinkSourceDescriptor;
 
@@ -31,7 +64,12 @@ CKLSrvrItem::CKLSrvrItem(CMainDoc *doc) : COleServerItem(doc, TRUE), m_extent{IT
   reg(cfKLLinkSourceDescriptor, "Link Source Descriptor");
 }
 
-CKLSrvrItem::~CKLSrvrItem() { m_sources.clear(); }
+CKLSrvrItem::~CKLSrvrItem() {
+  // Data sources that outlive the item answer from their cache only.
+  for (COleDataSource *source : m_sources)
+    static_cast<CKLItemDelayDataSource *>(source)->m_pOwner = nullptr;
+  m_sources.clear();
+}
 
 CMainDoc *CKLSrvrItem::GetDocument() const { return static_cast<CMainDoc *>(COleServerItem::GetDocument()); }
 
@@ -147,6 +185,100 @@ BOOL CKLSrvrItem::OnDraw(CDC *, SIZE &size) {
   return FALSE;
 }
 
+BOOL CKLSrvrItem::OnRenderGlobalData(FORMATETC *formatEtc, HGLOBAL *block) {
+  if (formatEtc->cfFormat != CF_TEXT)
+    return COleServerItem::OnRenderGlobalData(formatEtc, block);
+  // A block the consumer handed over is not ours to fill.
+  if (*block)
+    return FALSE;
+  *block = MakeExtentText();
+  return *block != nullptr;
+}
+
+HGLOBAL CKLSrvrItem::MakeExtentText() const {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, ITEM_EXTENTTEXT_SIZE);
+  if (!block)
+    return nullptr;
+  char *text = static_cast<char *>(GlobalLock(block));
+  if (!text) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  item_extenttext(m_rect[0], m_rect[1], m_rect[2], m_rect[3], text);
+  GlobalUnlock(block);
+  return block;
+}
+
+COleDataSource *CKLSrvrItem::OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) {
+  auto *source = new CKLItemDelayDataSource(this);
+  try {
+    FillClipboardData(source, includeLink, offset, size);
+  } catch (CException &) {
+    source->InternalRelease();
+    throw;
+  }
+  return source;
+}
+
+void CKLSrvrItem::FillClipboardData(COleDataSource *source, BOOL, const POINT *offset, const SIZE *size) {
+  FORMATETC embed = {CLIPFORMAT(cfKLEmbedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  source->DelayRenderData(embed.cfFormat, &embed);
+  STGMEDIUM descriptor{};
+  GetObjectDescriptorData(offset, size, &descriptor);
+  source->CacheData(CLIPFORMAT(cfKLObjectDescriptor), &descriptor);
+  // Link data comes with the framework's linking; until then no copy offers a link.
+}
+
+BOOL CKLSrvrItem::OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  m_renderFormat = formatEtc->cfFormat;
+  BOOL done = FALSE;
+  try {
+    done = COleServerItem::OnRenderData(formatEtc, medium);
+    if (!done && formatEtc->cfFormat == cfKLEmbedSource)
+      done = RenderEmbedSource(formatEtc, medium);
+  } catch (...) {
+    m_renderFormat = 0;
+    throw;
+  }
+  m_renderFormat = 0;
+  return done;
+}
+
+BOOL CKLSrvrItem::RenderEmbedSource(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  if (!(formatEtc->tymed & TYMED_ISTORAGE) || formatEtc->dwAspect != DVASPECT_CONTENT)
+    return FALSE;
+  try {
+    if (medium->tymed == TYMED_NULL && !medium->pstg) {
+      GetEmbedSourceData(medium);
+      return TRUE;
+    }
+    if (medium->tymed != TYMED_ISTORAGE || !medium->pstg)
+      return FALSE;
+    SaveEmbeddingToStorage(medium->pstg, medium);
+  } catch (CException &) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CKLSrvrItem::SaveEmbeddingToStorage(IStorage *storage, STGMEDIUM *medium) {
+  CMainDoc *doc = GetDocument();
+  doc->m_bSameAsLoad = FALSE;
+  doc->m_bRemember = FALSE;
+  try {
+    doc->OnSaveEmbedding(storage);
+  } catch (...) {
+    doc->m_bSameAsLoad = TRUE;
+    doc->m_bRemember = TRUE;
+    throw;
+  }
+  doc->m_bSameAsLoad = TRUE;
+  doc->m_bRemember = TRUE;
+  medium->tymed = TYMED_ISTORAGE;
+  medium->pstg = storage;
+  medium->pUnkForRelease = nullptr;
+}
+
 BOOL CKLSrvrItem::OnGetExtent(DVASPECT aspect, SIZE &size) {
   if (aspect != DVASPECT_CONTENT)
     return COleServerItem::OnGetExtent(aspect, size);
@@ -184,4 +316,61 @@ void CKLSrvrItem::OnOpen() {
     if (!doc->GetViews().empty())
       InvalidateRect(doc->GetViews().front()->m_hWnd, nullptr, TRUE);
   AfxOleSetUserCtrl(TRUE);
+}
+
+// --- the delayed pictures ---
+
+CKLItemDelayDataSource::CKLItemDelayDataSource(CKLSrvrItem *owner) : CKLItemDelayDataSource(7, owner) {}
+
+CKLItemDelayDataSource::CKLItemDelayDataSource(UINT mask, CKLSrvrItem *owner) : m_pOwner(owner) {
+  DelayRenderPictures(mask);
+  if (m_pOwner)
+    m_pOwner->AddDataSource(this);
+}
+
+CKLItemDelayDataSource::~CKLItemDelayDataSource() {
+  if (m_pOwner)
+    m_pOwner->RemoveDataSource(this);
+}
+
+void CKLItemDelayDataSource::DelayRenderPictures(UINT mask) {
+  auto offer = [this](CLIPFORMAT format, DWORD tymed) {
+    FORMATETC f = {format, nullptr, DVASPECT_CONTENT, -1, tymed};
+    DelayRenderData(format, &f);
+  };
+  if (mask == 0 || (mask & PICT_ENHMETAFILE))
+    offer(CF_ENHMETAFILE, TYMED_ENHMF);
+  if (mask == 0 || (mask & PICT_METAFILE))
+    offer(CF_METAFILEPICT, TYMED_MFPICT);
+  if (mask & PICT_BITMAP)
+    offer(CF_BITMAP, TYMED_GDI);
+}
+
+BOOL CKLItemDelayDataSource::OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  const DWORD itemMedia = TYMED_ISTORAGE | TYMED_GDI | TYMED_MFPICT | TYMED_ENHMF;
+  if (m_pOwner && (formatEtc->tymed & itemMedia) && m_pOwner->OnRenderData(formatEtc, medium))
+    return TRUE;
+  return COleDataSource::OnRenderData(formatEtc, medium);
+}
+
+void CKLItemDelayDataSource::CacheAllData() {
+  IEnumFORMATETC *formats = nullptr;
+  if (FAILED(GetDataObject()->EnumFormatEtc(DATADIR_GET, &formats)) || !formats)
+    return;
+  // Listed first: caching changes the list being walked.
+  std::vector<FORMATETC> all;
+  FORMATETC f;
+  while (formats->Next(1, &f, nullptr) == S_OK)
+    all.push_back(f);
+  formats->Release();
+  for (FORMATETC &each : all) {
+    STGMEDIUM medium{};
+    if (SUCCEEDED(GetDataObject()->GetData(&each, &medium))) {
+      if (medium.pUnkForRelease)
+        ReleaseStgMedium(&medium); // not ours to keep
+      else
+        CacheData(each.cfFormat, &medium, &each);
+    }
+    CoTaskMemFree(each.ptd);
+  }
 }

@@ -1,7 +1,9 @@
 // Item names of linked parts: the syntax table, range checks on what a container
-// hands over, ordering of corners and the whole-sheet extent.
+// hands over, ordering of corners, the whole-sheet extent and the extent text.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "ole/itemname.h"
@@ -96,3 +98,31 @@ TEST(ItemName, WholeSheetExtentFollowsTheSheetShape) {
 }
 
 } // namespace
+
+TEST(ItemName, ExtentTextFitsItsBlock) {
+  struct Case {
+    double x1, y1, x2, y2;
+    const char *want; // null: longer than the block
+  } cases[] = {
+      {0, 297, 420, 0, "<ORVIK FX (0.000000, 297.000000)-(420.000000, 0.000000)>"},
+      {-10.5, 20.25, 30, -40, "<ORVIK FX (-10.500000, 20.250000)-(30.000000, -40.000000)>"},
+      {1e30, 1e30, -1e30, 1e30, nullptr},
+  };
+  for (const Case &c : cases) {
+    char block[ITEM_EXTENTTEXT_SIZE + 8];
+    std::memset(block, '#', sizeof block);
+    item_extenttext(c.x1, c.y1, c.x2, c.y2, block);
+    // Nothing written past the 128-byte block.
+    for (size_t i = ITEM_EXTENTTEXT_SIZE; i < sizeof block; i++)
+      EXPECT_EQ(block[i], '#');
+    if (c.want) {
+      EXPECT_STREQ(block, c.want);
+      continue;
+    }
+    char full[512];
+    std::snprintf(full, sizeof full, "<ORVIK FX (%lf, %lf)-(%lf, %lf)>", c.x1, c.y1, c.x2, c.y2);
+    ASSERT_GT(std::strlen(full), 127u);
+    EXPECT_EQ(std::strlen(block), 127u);
+    EXPECT_EQ(std::string(block), std::string(full, 127));
+  }
+}

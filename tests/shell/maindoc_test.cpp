@@ -505,4 +505,268 @@ TEST_F(MainDoc, HostNamesNameTheDrawingAndItemsSizeThemselves) {
   EXPECT_EQ(item->GetExtent().cy, 7071);
 }
 
+TEST_F(MainDoc, TheItemGivesItsRectangleAsText) {
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  pump(2);
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  SheetRecord s{};
+  sys_sheet('R', 0, &s);
+  s.width = 420.0, s.height = 297.0, s.originx = s.originy = 0.0;
+  sys_sheet('W', 0, &s);
+  auto *item = static_cast<CKLSrvrItem *>(doc->GetEmbeddedItem());
+  ASSERT_TRUE(item);
+  item->UpdateItemRect(nullptr, nullptr);
+
+  FORMATETC text = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  HGLOBAL block = nullptr;
+  ASSERT_TRUE(item->OnRenderGlobalData(&text, &block));
+  ASSERT_TRUE(block);
+  EXPECT_EQ(GlobalSize(block), 128u);
+  EXPECT_STREQ(static_cast<const char *>(GlobalLock(block)),
+               "<ORVIK FX (0.000000, 297.000000)-(420.000000, 0.000000)>");
+  GlobalUnlock(block);
+  // A block already given is left alone and refused.
+  HGLOBAL given = block;
+  EXPECT_FALSE(item->OnRenderGlobalData(&text, &given));
+  EXPECT_EQ(given, block);
+  GlobalFree(block);
+
+  // A linked part gives its own corners.
+  CKLSrvrItem *link = doc->OnGetLinkedItem("(0.000000,297.000000)-(210.000000,148.500000)!5000,3535");
+  ASSERT_TRUE(link);
+  block = nullptr;
+  ASSERT_TRUE(link->OnRenderGlobalData(&text, &block));
+  EXPECT_STREQ(static_cast<const char *>(GlobalLock(block)),
+               "<ORVIK FX (0.000000, 297.000000)-(210.000000, 148.500000)>");
+  GlobalUnlock(block);
+  GlobalFree(block);
+
+  // Data sources join the item's list and leave it.
+  auto *source = new CKLItemDelayDataSource(link);
+  ASSERT_EQ(link->DataSources().size(), 1u);
+  EXPECT_EQ(link->DataSources()[0], source);
+  source->InternalRelease();
+  EXPECT_TRUE(link->DataSources().empty());
+
+  // Other formats stay with the base: the object descriptor, and nothing for the rest.
+  FORMATETC other = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  block = nullptr;
+  EXPECT_FALSE(item->OnRenderGlobalData(&other, &block));
+  EXPECT_FALSE(block);
+}
+
+TEST(EnhMetaFileDC, RecordsWithTheDisplayAnsweringAndPlaysBack) {
+  CEnhMetaFileDC dc;
+  const RECT frame = {0, 0, 2540, 2540}; // one inch
+  const char desc[] = "INKFORGE\0item\0";
+  ASSERT_TRUE(dc.CreateEnhanced(nullptr, nullptr, &frame, desc));
+  EXPECT_FALSE(dc.CreateEnhanced(nullptr, nullptr, &frame, desc));
+  EXPECT_TRUE(dc.IsKindOf(RUNTIME_CLASS(CMetaFileDC)));
+  // The display answers for the recording.
+  HDC attrib = dc.m_hAttribDC;
+  ASSERT_TRUE(attrib);
+  EXPECT_NE(attrib, dc.m_hDC);
+  EXPECT_EQ(GetObjectType(attrib), DWORD(OBJ_DC));
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(dc.GetDeviceCaps(HORZRES), GetDeviceCaps(screen, HORZRES));
+  const int ppi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+
+  HGDIOBJ old = dc.SelectObject(GetStockObject(BLACK_BRUSH));
+  dc.Rectangle(0, 0, ppi, ppi);
+  dc.SelectObject(old);
+  HENHMETAFILE emf = dc.CloseEnhanced();
+  ASSERT_TRUE(emf);
+  EXPECT_FALSE(dc.m_hDC);
+  EXPECT_FALSE(dc.m_hAttribDC);
+  EXPECT_EQ(GetObjectType(attrib), 0u); // deleted
+  EXPECT_FALSE(dc.CloseEnhanced());
+
+  ENHMETAHEADER head{};
+  ASSERT_TRUE(GetEnhMetaFileHeader(emf, sizeof head, &head));
+  EXPECT_EQ(head.rclFrame.right, 2540);
+  EXPECT_EQ(head.rclFrame.bottom, 2540);
+  char got[32] = {};
+  ASSERT_EQ(GetEnhMetaFileDescriptionA(emf, sizeof got, got), UINT(sizeof desc));
+  EXPECT_EQ(std::string(got, sizeof desc), std::string(desc, sizeof desc));
+
+  // Played into white, the rectangle's inside is black.
+  HDC mem = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 100;
+  bi.bmiHeader.biHeight = -100;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void *bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_TRUE(bmp);
+  HGDIOBJ oldBmp = SelectObject(mem, bmp);
+  RECT all = {0, 0, 100, 100};
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  EXPECT_TRUE(PlayEnhMetaFile(mem, emf, &all));
+  EXPECT_EQ(GetPixel(mem, 50, 50) & 0xFFFFFF, 0u);
+  SelectObject(mem, oldBmp);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  DeleteEnhMetaFile(emf);
+
+  // One left open is thrown away with its display context.
+  auto *open = new CEnhMetaFileDC;
+  ASSERT_TRUE(open->CreateEnhanced(nullptr, nullptr, &frame, desc));
+  attrib = open->m_hAttribDC;
+  delete open;
+  EXPECT_EQ(GetObjectType(attrib), 0u);
+}
+
+std::vector<CLIPFORMAT> offered(COleDataSource &source) {
+  std::vector<CLIPFORMAT> out;
+  IEnumFORMATETC *e = nullptr;
+  if (FAILED(source.GetDataObject()->EnumFormatEtc(DATADIR_GET, &e)) || !e)
+    return out;
+  FORMATETC f;
+  while (e->Next(1, &f, nullptr) == S_OK) {
+    out.push_back(f.cfFormat);
+    CoTaskMemFree(f.ptd);
+  }
+  e->Release();
+  return out;
+}
+
+TEST(ItemDelayDataSource, MasksOfferThePictures) {
+  struct Case {
+    UINT mask;
+    std::vector<CLIPFORMAT> want;
+    DWORD firstMedium;
+  } cases[] = {
+      {0, {CF_ENHMETAFILE, CF_METAFILEPICT}, TYMED_ENHMF},
+      {1, {CF_BITMAP}, TYMED_GDI},
+      {2, {CF_METAFILEPICT}, TYMED_MFPICT},
+      {4, {CF_ENHMETAFILE}, TYMED_ENHMF},
+      {7, {CF_ENHMETAFILE, CF_METAFILEPICT, CF_BITMAP}, TYMED_ENHMF},
+  };
+  for (const Case &c : cases) {
+    auto *source = new CKLItemDelayDataSource(c.mask, nullptr);
+    EXPECT_EQ(offered(*source), c.want) << "mask " << c.mask;
+    // Without an item nothing is drawn.
+    FORMATETC f = {c.want[0], nullptr, DVASPECT_CONTENT, -1, c.firstMedium};
+    STGMEDIUM m{};
+    EXPECT_TRUE(FAILED(source->GetDataObject()->GetData(&f, &m)));
+    source->InternalRelease();
+  }
+  auto *all = new CKLItemDelayDataSource(nullptr);
+  EXPECT_EQ(offered(*all).size(), 3u);
+  all->InternalRelease();
+}
+
+// Renders a text once per request; the pictures have no item to draw them.
+struct CountingSource : CKLItemDelayDataSource {
+  int renders = 0;
+  CountingSource() : CKLItemDelayDataSource(PICT_ENHMETAFILE, nullptr) { DelayRenderData(CF_TEXT); }
+  BOOL OnRenderGlobalData(FORMATETC *f, HGLOBAL *block) override {
+    if (f->cfFormat != CF_TEXT || *block)
+      return FALSE;
+    renders++;
+    *block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
+    std::memcpy(GlobalLock(*block), "abc", 4);
+    GlobalUnlock(*block);
+    return TRUE;
+  }
+};
+
+TEST(ItemDelayDataSource, CachedDataIsAnsweredWithoutRenderingAgain) {
+  auto *source = new CountingSource;
+  source->CacheAllData();
+  EXPECT_EQ(source->renders, 1);
+  FORMATETC f = {CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  for (int i = 0; i < 2; i++) {
+    STGMEDIUM m{};
+    ASSERT_EQ(source->GetDataObject()->GetData(&f, &m), S_OK);
+    EXPECT_STREQ(static_cast<const char *>(GlobalLock(m.hGlobal)), "abc");
+    GlobalUnlock(m.hGlobal);
+    ReleaseStgMedium(&m);
+  }
+  EXPECT_EQ(source->renders, 1);
+  // The picture nothing could draw is still offered, and still not given.
+  EXPECT_EQ(offered(*source).size(), 2u);
+  source->InternalRelease();
+}
+
+bool has(const std::vector<CLIPFORMAT> &list, UINT format) {
+  for (CLIPFORMAT f : list)
+    if (f == format)
+      return true;
+  return false;
+}
+
+TEST_F(MainDoc, ACopyOffersThePicturesAndTheEmbeddingStorage) {
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  pump(2);
+  CMainDoc *doc = FindDocOfDrawing(0);
+  ASSERT_TRUE(doc);
+  add_line(10, 10, 100, 100);
+  auto *item = static_cast<CKLSrvrItem *>(doc->GetEmbeddedItem());
+  ASSERT_TRUE(item);
+  COleDataSource *source = item->OnGetClipboardData(TRUE, nullptr, nullptr);
+  ASSERT_TRUE(source);
+  const std::vector<CLIPFORMAT> list = offered(*source);
+  for (UINT f : {UINT(CF_ENHMETAFILE), UINT(CF_METAFILEPICT), UINT(CF_BITMAP), cfKLEmbedSource, cfKLObjectDescriptor})
+    EXPECT_TRUE(has(list, f)) << f;
+  // No data source offers the extent text; a drawing the engine opened offers no link.
+  EXPECT_FALSE(has(list, CF_TEXT));
+  EXPECT_FALSE(has(list, cfKLLinkSource));
+  ASSERT_EQ(item->DataSources().size(), 1u);
+
+  // An empty medium gets a new storage holding the drawing.
+  FORMATETC f = {CLIPFORMAT(cfKLEmbedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  STGMEDIUM m{};
+  ASSERT_EQ(source->GetDataObject()->GetData(&f, &m), S_OK);
+  ASSERT_EQ(m.tymed, DWORD(TYMED_ISTORAGE));
+  const std::string contents = read_stream(m.pstg, L"Contents");
+  EXPECT_NE(contents, "<none>");
+  ReleaseStgMedium(&m);
+
+  // The consumer's own storage is written and handed back; the document keeps its own.
+  IStorage *mine = mem_storage();
+  ASSERT_TRUE(mine);
+  STGMEDIUM here{};
+  here.tymed = TYMED_ISTORAGE;
+  here.pstg = mine;
+  EXPECT_TRUE(item->RenderEmbedSource(&f, &here));
+  EXPECT_EQ(here.pstg, mine);
+  EXPECT_EQ(read_stream(mine, L"Contents"), contents);
+  EXPECT_TRUE(doc->m_bSameAsLoad);
+  EXPECT_TRUE(doc->m_bRemember);
+  mine->Release();
+
+  // A storage that cannot be written: refused, not reported as stored.
+  ILockBytes *bytes = nullptr;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
+  IStorage *made = nullptr;
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &made), S_OK);
+  made->Commit(STGC_DEFAULT);
+  made->Release();
+  IStorage *readOnly = nullptr;
+  ASSERT_EQ(StgOpenStorageOnILockBytes(bytes, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &readOnly), S_OK);
+  STGMEDIUM ro{};
+  ro.tymed = TYMED_ISTORAGE;
+  ro.pstg = readOnly;
+  EXPECT_FALSE(item->RenderEmbedSource(&f, &ro));
+  EXPECT_TRUE(doc->m_bSameAsLoad);
+  EXPECT_TRUE(doc->m_bRemember);
+  readOnly->Release();
+  bytes->Release();
+
+  // Other aspects and media are not asked of the item.
+  FORMATETC icon = f;
+  icon.dwAspect = DVASPECT_ICON;
+  STGMEDIUM none{};
+  EXPECT_FALSE(item->RenderEmbedSource(&icon, &none));
+  EXPECT_EQ(item->m_renderFormat, 0u);
+
+  source->InternalRelease();
+  EXPECT_TRUE(item->DataSources().empty());
+}
+
 } // namespace
