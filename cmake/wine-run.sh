@@ -13,6 +13,13 @@ export WINEPREFIX="${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/inkforge/winepr
 out=$(mktemp)
 /usr/lib/wine/wine64 "$@" >"$out" 2>&1 </dev/null
 rc=$?
+# A failure that printed nothing at all means the program never ran (Wine's start
+# can fail now and then on a loaded machine): start it once more.
+if [ $rc -ne 0 ] && [ ! -s "$out" ]; then
+  sleep 1
+  /usr/lib/wine/wine64 "$@" >"$out" 2>&1 </dev/null
+  rc=$?
+fi
 cat "$out"
 rm -f "$out"
 exit $rc
