@@ -306,34 +306,27 @@ int32_t cm_exit() {
   return 0;
 }
 
+// Runs act on the view the user chooses, with the snap marks off meanwhile.
+template <class Act> int32_t on_chosen_view(Act act) {
+  SnapLevel keep;
+  int32_t dwg, view;
+  const int code = choose_view(&dwg, &view);
+  if (chose(code))
+    act(dwg, view);
+  return code;
+}
+
 int32_t cm_wholesheet() {
-  SnapLevel keep;
-  int32_t dwg, view;
-  const int code = choose_view(&dwg, &view);
-  if (!chose(code))
-    return code;
-  msg_disp(1, 0, 0, 0, MSG_REPAINT);
-  vew_refit(dwg, view);
-  msg_disp(1, 128, 0, 0, MSG_REPAINT);
-  return code;
+  return on_chosen_view([](int32_t dwg, int32_t view) {
+    msg_disp(1, 0, 0, 0, MSG_REPAINT);
+    vew_refit(dwg, view);
+    msg_disp(1, 128, 0, 0, MSG_REPAINT);
+  });
 }
 
-int32_t cm_redrawpick() {
-  SnapLevel keep;
-  int32_t dwg, view;
-  const int code = choose_view(&dwg, &view);
-  if (chose(code))
-    repaint(dwg, view);
-  return code;
-}
-
+int32_t cm_redrawpick() { return on_chosen_view(repaint); }
 int32_t cm_fitpick() {
-  SnapLevel keep;
-  int32_t dwg, view;
-  const int code = choose_view(&dwg, &view);
-  if (chose(code))
-    fit_view(dwg, view);
-  return code;
+  return on_chosen_view([](int32_t dwg, int32_t view) { fit_view(dwg, view); });
 }
 
 int32_t cm_zoomin() { return zoom(true); }
