@@ -60,8 +60,7 @@ std::vector<std::string> root_keys() {
   return keys;
 }
 
-int choose_file(HWND owner, int dialog, const char *title, const std::string &filter, int index, char *path,
-                int cap) {
+int choose_file(HWND owner, int dialog, const char *title, const std::string &filter, int index, char *path, int cap) {
   UiQuestion q{};
   q.kind = UI_DIALOG;
   q.heading = title;

@@ -119,7 +119,9 @@ template <class Busy> int wait_while(Busy busy) {
 }
 
 // Reads from a file handle for the name reader.
-uint32_t file_read(void *ctx, void *buf, uint32_t n) { return uint32_t(std::fread(buf, 1, n, static_cast<std::FILE *>(ctx))); }
+uint32_t file_read(void *ctx, void *buf, uint32_t n) {
+  return uint32_t(std::fread(buf, 1, n, static_cast<std::FILE *>(ctx)));
+}
 
 } // namespace
 

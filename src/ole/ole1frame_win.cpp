@@ -135,16 +135,39 @@ RECT Ole1DragRect(const RECT &r, int part, POINT from, POINT to) {
   const LONG dx = to.x - from.x, dy = to.y - from.y;
   RECT n = r;
   switch (part) {
-  case 1: n.left += dx; n.top += dy; break;
-  case 2: n.right += dx; n.top += dy; break;
-  case 3: n.right += dx; n.bottom += dy; break;
-  case 4: n.left += dx; n.bottom += dy; break;
-  case 5: n.top += dy; break;
-  case 6: n.right += dx; break;
-  case 7: n.bottom += dy; break;
-  case 8: n.left += dx; break;
-  case 9: OffsetRect(&n, dx, dy); break;
-  default: break;
+  case 1:
+    n.left += dx;
+    n.top += dy;
+    break;
+  case 2:
+    n.right += dx;
+    n.top += dy;
+    break;
+  case 3:
+    n.right += dx;
+    n.bottom += dy;
+    break;
+  case 4:
+    n.left += dx;
+    n.bottom += dy;
+    break;
+  case 5:
+    n.top += dy;
+    break;
+  case 6:
+    n.right += dx;
+    break;
+  case 7:
+    n.bottom += dy;
+    break;
+  case 8:
+    n.left += dx;
+    break;
+  case 9:
+    OffsetRect(&n, dx, dy);
+    break;
+  default:
+    break;
   }
   return RECT{n.left < n.right ? n.left : n.right, n.top < n.bottom ? n.top : n.bottom,
               n.left < n.right ? n.right : n.left, n.top < n.bottom ? n.bottom : n.top};
@@ -158,11 +181,16 @@ int Ole1FrameDrag(int dwg, int view, Ole1Object *o, int part, POINT p) {
   RECT now = start;
   HDC dc = GetDC(w);
   outline(dc, now);
+  static const LPCSTR shapes[10] = {nullptr,    IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZENWSE, IDC_SIZENESW,
+                                    IDC_SIZENS, IDC_SIZEWE,   IDC_SIZENS,   IDC_SIZEWE,   IDC_SIZEALL};
+  SetCursor(LoadCursorA(nullptr, shapes[part]));
   SetCapture(w);
+  const bool captured = GetCapture() == w;
   bool done = false, moved = false;
   POINT last = p;
   MSG m;
-  while (!done && GetCapture() == w) {
+  // Ends with the button's release, Esc, a lost capture or the program's end.
+  while (!done && (!captured || GetCapture() == w)) {
     const BOOL got = GetMessageA(&m, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       if (got == 0)
@@ -203,12 +231,40 @@ int Ole1FrameDrag(int dwg, int view, Ole1Object *o, int part, POINT p) {
   now = Ole1DragRect(start, part, p, last);
   // Back into drawing units: the device rectangle's corners map to the object's.
   double x1, y1, x2, y2;
-  if (vew_dev2w(dwg, view, now.left, now.bottom, &x1, &y1) != 0 || vew_dev2w(dwg, view, now.right, now.top, &x2, &y2) != 0)
+  if (vew_dev2w(dwg, view, now.left, now.bottom, &x1, &y1) != 0 ||
+      vew_dev2w(dwg, view, now.right, now.top, &x2, &y2) != 0)
     return 0;
   const double rect[4] = {x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1};
   if (part == 9)
     ObjMove(o, rect);
   else
     ObjCliSetBounds(o, rect);
+  return 1;
+}
+
+int Ole1ViewMouse(int dwg, int view, POINT p) {
+  if (dwg != 0 && dwg != 1)
+    return 0;
+  Ole1Object *hit = Ole1HitTest(dwg, view, p);
+  // A selected object's handles stand a little outside its rectangle.
+  Ole1Object *sel = Ole1Selected(dwg);
+  int cursor = 0;
+  if (sel && Ole1FramePart(dwg, view, sel, p, &cursor))
+    hit = sel;
+  for (Ole1Object *o = Ole1Doc[dwg].first; o; o = o->next) {
+    if (o->selected && o != hit) {
+      o->selected = 0;
+      Ole1Redraw(o);
+    }
+  }
+  if (!hit)
+    return 0;
+  if (!hit->selected) {
+    hit->selected = 1;
+    Ole1Redraw(hit);
+  }
+  const int part = Ole1FramePart(dwg, view, hit, p, &cursor);
+  if (part)
+    Ole1FrameDrag(dwg, view, hit, part, p);
   return 1;
 }

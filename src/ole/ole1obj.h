@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "ole/ole1doc.h"
+#include "ole/ole1view.h"
 
 // One object; its client part comes first, so the library's client pointer is the record.
 struct Ole1Object {
@@ -53,19 +54,12 @@ struct Ole1ClientGlobals {
   LPOLESTREAMVTBL streamTable;
   char className[32]; // "KIVO LANT"
   int dpiX, dpiY;
-  int busy;      // the busy timer runs
-  int timedOut;  // the last wait ran out
-  HWND retry;    // a shown retry dialog
+  int busy;           // the busy timer runs
+  int timedOut;       // the last wait ran out
+  HWND retry;         // a shown retry dialog
   Ole1Object *active; // the object an open server shows
 };
 extern Ole1ClientGlobals Ole1Cli;
-
-// Posted messages.
-constexpr UINT OLE1_MSG_RELEASEERR = 1025; // to the main window, wParam the error
-constexpr UINT OLE1_MSG_CLOSED = 1027;     // to the view
-constexpr UINT OLE1_MSG_RETRY = 1028;      // to the main window
-constexpr UINT OLE1_MSG_CHANGED = 1029;    // to the view
-constexpr UINT OLE1_MSG_RENAMED = 1030;    // to the view
 
 // The library's callback for every object.
 int CALLBACK OleCliCallBack(LPOLECLIENT client, OLE_NOTIFICATION notification, LPOLEOBJECT obj);
@@ -81,9 +75,6 @@ void Ole1BusyStop();
 // The older list form: two names (at most 32 and 200 bytes), a 32-byte head and a
 // 32-bit value, from fp. 1, or 0 when a name is over-long or bytes are missing.
 int Ole1ReadOldEntry(std::FILE *fp, char name[32], char link[200], uint8_t head[32], int32_t *value);
-// A window of a drawing's posted notice (1027-1030) handled: lowers the pending count
-// the notice raised and redraws.
-void Ole1ViewNotice(int dwg, UINT message);
 
 Ole1Object *PreItemCreate(int dwg);
 // Finishes a record and appends it to its drawing: rect, else the object's bounds,
@@ -135,7 +126,6 @@ int Ole1BrowseFile(HWND owner, const char *cls, char *path, int cap);
 HGLOBAL Ole1ChangeSourceFile(HWND owner, const char *cls, const char *current);
 
 // Frames in views.
-void Ole1DrawObjects(int dwg, int view, HDC dc);
 void Ole1DrawFrame(int dwg, int view, HDC dc, const Ole1Object *o);
 // The object under a device point of a view, or null.
 Ole1Object *Ole1HitTest(int dwg, int view, POINT p);

@@ -15,11 +15,11 @@ struct Ole1StatusRow {
 extern const Ole1StatusRow Ole1StatusTable[];
 
 // Statuses of this layer beside the library's own.
-constexpr int OLE1_ST_NOMEMORY = 200;  // memory missing
+constexpr int OLE1_ST_NOMEMORY = 200;   // memory missing
 constexpr int OLE1_ST_NORESPONSE = 201; // a wait ran out
 constexpr int OLE1_ST_OWNCLASS = 202;   // an object of this program's own class
 constexpr int OLE1_ST_NOTSTARTED = 203;
-constexpr int OLE1_ST_UNKNOWN = 99999;  // the row every unlisted status shows
+constexpr int OLE1_ST_UNKNOWN = 99999; // the row every unlisted status shows
 
 // The message number and board kind of a status; an unlisted status takes the row of
 // OLE1_ST_UNKNOWN (message numbers end at 65534, so the status itself cannot be one).

@@ -589,7 +589,8 @@ TEST_F(Ole1Client, ServerClassesComeFromTheRegistry) {
   EXPECT_GT(index, 0);
   EXPECT_EQ(Ole1FileFilter("KIVOTEST.B", ".kvtb", &index), b + std::string(1, '\0'));
   EXPECT_EQ(index, 1);
-  EXPECT_EQ(Ole1FileFilter("KIVOTEST.NoServer", nullptr, &index), std::string("すべてのファイル (*.*)") + std::string("\0*.*\0\0", 6));
+  EXPECT_EQ(Ole1FileFilter("KIVOTEST.NoServer", nullptr, &index),
+            std::string("すべてのファイル (*.*)") + std::string("\0*.*\0\0", 6));
 
   // The edit menu's object item.
   HMENU menu = CreateMenu();
@@ -672,4 +673,72 @@ TEST_F(Ole1Client, DeletingAnObjectFreesItAndKeepsTheOthers) {
   EXPECT_EQ(ObjDelete(0, b, 0), nullptr);
   EXPECT_EQ(count(0), 0);
   EXPECT_NE(slurp(log_).find("OleRelease("), std::string::npos);
+}
+
+TEST_F(Ole1Client, TheMousePicksAnObjectAndDragsItsFrame) {
+  const double r[4] = {20, 10, 40, 30};
+  Ole1Object *o = add("KIVOLANTDOC#00-0", OLE1_EMBEDDED, r);
+  HWND view = vew_hwnd(0, 0);
+  const RECT d = Ole1DeviceRect(0, 0, o);
+  const POINT mid{(d.left + d.right) / 2, (d.top + d.bottom) / 2};
+  // Outside every object: not taken.
+  EXPECT_EQ(Ole1ViewMouse(0, 0, POINT{d.right + 30, d.bottom + 30}), 0);
+  // A move by 10 pixels right and 4 down.
+  testwin::drain();
+  PostMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(mid.x + 10, mid.y + 4));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(mid.x + 10, mid.y + 4));
+  EXPECT_EQ(Ole1ViewMouse(0, 0, mid), 1);
+  EXPECT_EQ(o->selected, 1);
+  double x0, y0, x1, y1;
+  vew_dev2w(0, 0, 0, 0, &x0, &y0);
+  vew_dev2w(0, 0, 10, 4, &x1, &y1);
+  EXPECT_NEAR(o->rect[0], 20 + (x1 - x0), 1e-6);
+  EXPECT_NEAR(o->rect[2], 40 + (x1 - x0), 1e-6);
+  EXPECT_NEAR(o->rect[1], 10 + (y1 - y0), 1e-6);
+  EXPECT_EQ(slurp(log_).find("OleSetBounds("), std::string::npos);
+  // Its lower right handle resizes and tells the server.
+  const RECT e = Ole1DeviceRect(0, 0, o);
+  PostMessageA(view, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(e.right + 6, e.bottom + 6));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(e.right + 6, e.bottom + 6));
+  EXPECT_EQ(Ole1ViewMouse(0, 0, POINT{e.right, e.bottom}), 1);
+  const RECT f = Ole1DeviceRect(0, 0, o);
+  EXPECT_EQ(f.left, e.left);
+  EXPECT_EQ(f.top, e.top);
+  EXPECT_NEAR(f.right, e.right + 6, 1);
+  EXPECT_NEAR(f.bottom, e.bottom + 6, 1);
+  EXPECT_NE(slurp(log_).find("OleSetBounds("), std::string::npos);
+  // A press elsewhere clears the selection; painting draws every object.
+  EXPECT_EQ(Ole1ViewMouse(0, 0, POINT{1, 1}), 0);
+  EXPECT_EQ(o->selected, 0);
+  ObjShowZOrder(0);
+  EXPECT_NE(slurp(log_).find("OleDraw("), std::string::npos);
+}
+
+TEST_F(Ole1Client, TheOlderListFormReadsBoundedNames) {
+  const std::string head(32, '\x11');
+  const struct {
+    std::string bytes;
+    int ok;
+  } cases[] = {
+      {u32(4) + std::string("abc", 4) + u32(5) + std::string("C:\\x", 5) + head + u32(9), 1},
+      {u32(40) + std::string(39, 'a') + std::string(1, '\0') + u32(2) + std::string("x", 2) + head + u32(9), 0},
+      {u32(4) + std::string("abc", 4) + u32(201) + std::string(200, 'l') + std::string(1, '\0') + head + u32(9), 0},
+      {u32(4) + std::string("abc", 4) + u32(5) + std::string("C:\\x", 5) + head.substr(0, 20), 0},
+  };
+  const std::string path = here() + "ole1old.bin";
+  for (const auto &c : cases) {
+    spit(path, c.bytes);
+    std::FILE *fp = std::fopen(path.c_str(), "rb");
+    char name[32], link[200];
+    uint8_t h[32];
+    int32_t value = 0;
+    EXPECT_EQ(Ole1ReadOldEntry(fp, name, link, h, &value), c.ok);
+    if (c.ok) {
+      EXPECT_STREQ(name, "abc");
+      EXPECT_STREQ(link, "C:\\x");
+      EXPECT_EQ(value, 9);
+      EXPECT_EQ(h[31], 0x11);
+    }
+    std::fclose(fp);
+  }
 }

@@ -30,10 +30,24 @@ std::string u32(uint32_t v) { return std::string(reinterpret_cast<const char *>(
 TEST(Ole1Status, EachStatusShowsItsRowOnTheMessageBoard) {
   const struct {
     int status, message;
-  } cases[] = {{3, 30600},     {4, 30601},    {5, 30602},   {56, 30653},   {200, 20026}, {201, 201},
-               {202, 30701},   {203, 30702},  {1000, 30750}, {30602, 30602}, {99999, 30699},
+  } cases[] = {{3, 30600},
+               {4, 30601},
+               {5, 30602},
+               {56, 30653},
+               {200, 20026},
+               {201, 201},
+               {202, 30701},
+               {203, 30702},
+               {1000, 30750},
+               {30602, 30602},
+               {99999, 30699},
                // Unlisted statuses: message 30699, never the unreadable number 99999.
-               {7777, 30699}, {0, 30699},    {2, 30699},   {57, 30699},   {-1, 30699},  {65535, 30699}};
+               {7777, 30699},
+               {0, 30699},
+               {2, 30699},
+               {57, 30699},
+               {-1, 30699},
+               {65535, 30699}};
   for (const auto &c : cases) {
     int board = -1;
     EXPECT_EQ(ole1_statusmsg(c.status, &board), c.message) << c.status;
@@ -73,10 +87,10 @@ TEST(Ole1Names, ANameIsTakenOnlyWhenItFitsItsBufferWithItsTerminator) {
       // 40 bytes for a 32-byte buffer: refused before any of it is read.
       {u32(40) + std::string(39, 'b') + std::string(1, '\0'), 0, "", 4},
       {u32(0) + "x", 0, "", 4},
-      {u32(5) + "Hello", 0, "", 9},                      // no terminator
+      {u32(5) + "Hello", 0, "", 9},                     // no terminator
       {u32(6) + std::string("He\0lo\0", 6), 0, "", 10}, // a zero inside
-      {u32(6) + "Hel", 0, "", 7},                         // cut short
-      {std::string("\x06\x00", 2), 0, "", 2},              // length cut short
+      {u32(6) + "Hel", 0, "", 7},                       // cut short
+      {std::string("\x06\x00", 2), 0, "", 2},           // length cut short
   };
   for (const auto &c : cases) {
     Bytes m{c.bytes};
