@@ -455,6 +455,19 @@ TEST_F(Ole1Client, TheCallbackPostsToTheViewAndCountsReleases) {
   EXPECT_EQ(client_(OLE_RELEASE), 0);
   EXPECT_EQ(Ole1Doc[0].cOleWait, 0);
   EXPECT_EQ(client_(OLE_QUERY_PAINT), 1);
+  // A create the server could not finish: the error goes to the main window and the
+  // view is told to take the object away.
+  testwin::drain();
+  result_("OleQueryReleaseError", OLE_ERROR_LAUNCH);
+  result_("OleQueryReleaseMethod", OLE_CREATE);
+  Ole1Doc[0].cOleWait = 1;
+  EXPECT_EQ(client_(OLE_RELEASE), 0);
+  EXPECT_EQ(Ole1Doc[0].cOleWait, 1); // the view's notice is pending
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, OLE1_MSG_RELEASEERR, OLE1_MSG_RELEASEERR, PM_REMOVE));
+  EXPECT_EQ(m.wParam, WPARAM(OLE_ERROR_LAUNCH));
+  ASSERT_TRUE(PeekMessageA(&m, view, OLE1_MSG_CLOSED, OLE1_MSG_CLOSED, PM_REMOVE));
+  EXPECT_EQ(m.wParam, 1u);
+  Ole1Doc[0].cOleWait = 0;
 }
 
 TEST_F(Ole1Client, TraceCallsCountPendingOperations) {
@@ -741,4 +754,35 @@ TEST_F(Ole1Client, TheOlderListFormReadsBoundedNames) {
     }
     std::fclose(fp);
   }
+}
+
+TEST_F(Ole1Client, CopyActivateAndNewLinkDataReachTheLibrary) {
+  const std::string link("Paint\0C:\\old.kva\0a\0\0", 19);
+  data_(link.data(), long(link.size()));
+  const double r[4] = {1, 2, 3, 4};
+  Ole1Object *o = add("KIVOLANTDOC#00-0", OLE1_LINKED, r);
+  Ole1Object *e = add("KIVOLANTDOC#00-1", OLE1_EMBEDDED, r);
+  EXPECT_EQ(Ole1DataSize(0), 16u); // the stand-in's streams are 8 bytes
+  EXPECT_EQ(ObjCopy(), 0);         // nothing selected
+  e->selected = 1;
+  EXPECT_EQ(ObjCopy(), 1);
+  EXPECT_NE(slurp(log_).find("OleCopyToClipboard("), std::string::npos);
+  EXPECT_EQ(ExecuteVerb(e, 0), 1);
+  EXPECT_EQ(Ole1Cli.active, e);
+  EXPECT_NE(slurp(log_).find("OleActivate("), std::string::npos);
+  // The server answers the new source with the data it now holds.
+  const std::string moved("Paint\0C:\\new.kva\0a\0\0", 19);
+  data_(moved.data(), long(moved.size()));
+  EXPECT_EQ(ObjChangeLinkData(o, "Paint", "C:\\new.kva", "a"), 1);
+  EXPECT_NE(slurp(log_).find("OleSetData("), std::string::npos);
+  char doc[MAX_PATH] = "";
+  GlobalGetAtomNameA(o->link, doc, sizeof doc);
+  EXPECT_STREQ(doc, "C:\\new.kva");
+  // A refused change keeps the old source.
+  result_("OleSetData", OLE_ERROR_FORMAT);
+  EXPECT_EQ(ObjChangeLinkData(o, "Paint", "C:\\other.kva", "a"), 0);
+  GlobalGetAtomNameA(o->link, doc, sizeof doc);
+  EXPECT_STREQ(doc, "C:\\new.kva");
+  ASSERT_EQ(boards.size(), 1u);
+  EXPECT_EQ(boards[0], message(30609));
 }
