@@ -210,6 +210,14 @@ void DeregDoc(int dwg) {
       Ole1WaitObject(dwg, o->obj);
   }
   Ole1WaitDoc(dwg);
+  // The library keeps pointers to the records: every object is let go before the
+  // records are freed, and a document with objects left could not be revoked.
+  for (Ole1Object *o = d.first; o; o = o->next) {
+    if (o->obj && OleTraceCall(ole1::OleRelease(o->obj), "OleRelease", dwg) == 0)
+      Ole1WaitObject(dwg, o->obj);
+    o->obj = nullptr;
+  }
+  Ole1WaitDoc(dwg);
   if (d.doc)
     OleTraceCall(ole1::OleRevokeClientDoc(d.doc), "OleRevokeClientDoc", dwg);
   Ole1Object *o = d.first;

@@ -786,3 +786,25 @@ TEST_F(Ole1Client, CopyActivateAndNewLinkDataReachTheLibrary) {
   ASSERT_EQ(boards.size(), 1u);
   EXPECT_EQ(boards[0], message(30609));
 }
+
+TEST_F(Ole1Client, ClosingTheDocumentLetsEveryObjectGoBeforeRevokingIt) {
+  const double r[4] = {1, 2, 3, 4};
+  add("KIVOLANTDOC#00-0", OLE1_EMBEDDED, r);
+  add("KIVOLANTDOC#00-1", OLE1_STATIC, r);
+  DeregDoc(0);
+  EXPECT_EQ(Ole1Doc[0].first, nullptr);
+  EXPECT_EQ(Ole1Doc[0].count, 0);
+  EXPECT_EQ(Ole1Doc[0].doc, 0);
+  const std::string log = slurp(log_);
+  std::vector<std::string> calls;
+  for (std::size_t at = 0; at < log.size();) {
+    const std::size_t end = log.find('\n', at);
+    const std::string line = log.substr(at, end - at);
+    const std::string name = line.substr(0, line.find('('));
+    if (name == "OleClose" || name == "OleRelease" || name == "OleRevokeClientDoc")
+      calls.push_back(name);
+    at = end == std::string::npos ? log.size() : end + 1;
+  }
+  // The picture has no server to close.
+  EXPECT_EQ(calls, (std::vector<std::string>{"OleClose", "OleRelease", "OleRelease", "OleRevokeClientDoc"}));
+}
