@@ -18,6 +18,7 @@
 #include "files/lockwin.h"
 #include "files/sealfmt.h"
 #include "files/sealread.h"
+#include "ole/ole1doc.h"
 #include "settings/answers.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
@@ -352,6 +353,7 @@ int fil_docload(const char *path) {
   std::snprintf(name, sizeof name, "%s%02d", "KIVOLANTDOC#", dwg);
   sys_dwgname('W', dwg, 0, name);
   DwgModFlags[dwg] = 0;
+  RegDoc(dwg, name);
   if (int r = fil_mkdocview(dwg, view)) {
     dtb_ctrl('W', kept);
     return r;
@@ -360,6 +362,7 @@ int fil_docload(const char *path) {
   win_waitcur();
   dtb_recell(dwg);
   win_waitcur();
+  UpdateLinks(dwg);
   rebuild_bars();
   return 0;
 }

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <map>
+#include <vector>
 #include <string>
 #include <type_traits>
 
@@ -13,6 +15,13 @@
 namespace {
 
 std::map<std::string, long> results;
+// One-shot results taken, in order, before the standing one.
+std::map<std::string, std::deque<long>> queued;
+// The first text argument of each call, by entry point.
+std::map<std::string, std::vector<std::string>> texts;
+std::map<std::string, long> options;
+RECT bounds = {0, 0, 0, 0};
+std::string data;
 
 // A handle the stand-in gives out for an object.
 struct FakeObject {
@@ -52,6 +61,12 @@ void log_call(const char *name, std::initializer_list<unsigned long long> args) 
 }
 
 long result_of(const char *name) {
+  auto q = queued.find(name);
+  if (q != queued.end() && !q->second.empty()) {
+    const long r = q->second.front();
+    q->second.pop_front();
+    return r;
+  }
   auto it = results.find(name);
   return it == results.end() ? long(OLE_OK) : it->second;
 }
@@ -66,7 +81,17 @@ LPOLEOBJECT new_object() {
 
 struct Logger {
   const char *name;
-  template <class... A> void operator()(A... a) const { log_call(name, {word(a)...}); }
+  template <class... A> void operator()(A... a) const {
+    log_call(name, {word(a)...});
+    bool got = false;
+    (keep(a, &got), ...);
+  }
+  void keep(const char *t, bool *got) const {
+    if (!*got)
+      texts[name].push_back(t ? t : "<null>");
+    *got = true;
+  }
+  template <class T> void keep(T, bool *) const {}
 };
 
 // What an entry point does beside answering, by its arguments' types: hands out
@@ -75,11 +100,37 @@ struct Logger {
 struct Actor {
   const char *name;
   FakeObject *current = nullptr;
+  int loaded = 0;
   template <class... A> void operator()(A... a) { (visit(a), ...); }
   void visit(LPOLEOBJECT o) { current = reinterpret_cast<FakeObject *>(o); }
   void visit(LPOLEOBJECT *out) {
-    if (out)
-      *out = last_object = new_object();
+    if (!out)
+      return;
+    *out = last_object = options["nullobject"] ? nullptr : new_object();
+    // An object loaded from a stream is the one saved there.
+    if (*out && loaded)
+      reinterpret_cast<FakeObject *>(*out)->id = loaded;
+  }
+  void visit(RECT *r) {
+    if (r)
+      *r = bounds;
+  }
+  void visit(HANDLE *h) {
+    if (!h)
+      return;
+    *h = nullptr;
+    if (data.empty())
+      return;
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, data.size());
+    if (void *p = g ? GlobalLock(g) : nullptr) {
+      std::memcpy(p, data.data(), data.size());
+      GlobalUnlock(g);
+    }
+    *h = g;
+  }
+  void visit(DWORD *size) {
+    if (size)
+      *size = 8;
   }
   void visit(LPOLECLIENT c) { last_client = c; }
   void visit(LPOLESERVER s) { server = s; }
@@ -101,7 +152,8 @@ struct Actor {
       std::memcpy(buf + 4, &id, 4);
       s->lpstbl->Put(s, buf, sizeof buf);
     } else if (std::string(name) == "OleLoadFromStream") {
-      s->lpstbl->Get(s, buf, sizeof buf);
+      if (s->lpstbl->Get(s, buf, sizeof buf) == sizeof buf)
+        std::memcpy(&loaded, buf + 4, 4);
     }
   }
   template <class T> void visit(T) {}
@@ -114,6 +166,31 @@ extern "C" {
 __declspec(dllexport) int ink_ole1_standin() { return 1; }
 
 void __stdcall o1s_result(const char *name, long result) { results[name] = result; }
+
+void __stdcall o1s_next(const char *name, long result) { queued[name].push_back(result); }
+
+void __stdcall o1s_option(const char *name, long value) { options[name] = value; }
+
+void __stdcall o1s_bounds(long left, long top, long right, long bottom) { bounds = RECT{left, top, right, bottom}; }
+
+void __stdcall o1s_data(const char *bytes, long len) { data.assign(bytes ? bytes : "", bytes ? std::size_t(len) : 0); }
+
+int __stdcall o1s_text(const char *name, int index, char *out, int cap) {
+  auto it = texts.find(name ? name : "");
+  if (it == texts.end() || index < 0 || std::size_t(index) >= it->second.size() || !out || cap <= 0)
+    return 0;
+  std::snprintf(out, std::size_t(cap), "%s", it->second[std::size_t(index)].c_str());
+  return 1;
+}
+
+void __stdcall o1s_reset() {
+  results.clear();
+  queued.clear();
+  texts.clear();
+  options.clear();
+  bounds = RECT{0, 0, 0, 0};
+  data.clear();
+}
 
 int __stdcall o1s_client(int notification) {
   if (!last_client || !last_client->lpvtbl || !last_client->lpvtbl->CallBack)

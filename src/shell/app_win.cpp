@@ -23,6 +23,7 @@
 #include "display/marklist.h"
 #include "display/snapmark.h"
 #include "files/filecmd.h"
+#include "ole/ole1doc.h"
 #include "framework/doctempl.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
@@ -179,6 +180,7 @@ int app_enginit(HWND *mdi) {
   key_builtin();
   app_keyfile();
   mru_init();
+  InitOle1Client();
   return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "commands/cmdlevel.h"
 #include "commands/cmdtable.h"
 #include "commands/sheetcalc.h"
 #include "database/cells.h"
@@ -20,6 +21,7 @@
 #include "framework/winapp.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
+#include "ole/ole1view.h"
 #include "settings/params.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
@@ -299,6 +301,12 @@ LRESULT CMainView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   case WM_QUERYENDSESSION:
   case WM_CLOSE:
     return Default();
+  case OLE1_MSG_CLOSED:
+  case OLE1_MSG_CHANGED:
+  case OLE1_MSG_RENAMED:
+    if (int32_t id[3]; view_id(m_hWnd, id))
+      Ole1ViewNotice(id[0], msg);
+    return 0;
   default:
     return CView::WindowProc(msg, wp, lp);
   }
@@ -459,6 +467,7 @@ int CMainView::PaintRect(HWND wnd, const PAINTSTRUCT &ps, HDC dc, HDC) {
   if (r == 0) {
     vwin_drawbody(dc, id[0], id[1], mask); // no embedded objects to draw around it
     vwin_drawend(dc);
+    Ole1DrawObjects(id[0], id[1], dc);
   }
   win_waitcur();
   vwin_xhairpaint(wnd, dc);
@@ -591,6 +600,9 @@ void CMainView::OnMouseMove(UINT flags, POINT pt) {
 void CMainView::OnLButtonDown(UINT flags, POINT pt) {
   if (CMainDoc *doc = GetDocument(); doc && (doc->m_dwg == 0 || doc->m_dwg == 1))
     dwg_setcur(doc->m_dwg);
+  // Older OLE objects are picked, moved and resized only while no command waits for a point.
+  if (int32_t id[3]; CmdLevel < 0 && view_id(m_hWnd, id) && Ole1ViewMouse(id[0], id[1], pt))
+    return;
   CView::OnLButtonDown(flags, pt);
 }
 

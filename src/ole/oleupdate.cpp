@@ -1,3 +1,0 @@
-#include "ole/oleupdate.h"
-
-void OleUpdateSelected() {}
