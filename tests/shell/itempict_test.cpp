@@ -17,6 +17,7 @@
 #include "database/elements.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
+#include "framework/doctempl.h"
 #include "framework/oledata.h"
 #include "framework/winapp.h"
 #include "settings/answers.h"
@@ -524,6 +525,7 @@ TEST_F(ItemPictures, CopyingTheViewOffersTheEmbeddingAndThePicturesOfWhatItShows
   const Image img = play_emf(pic, w, h);
   int32_t px = 0, py = 0;
   vew_w2dev(0, 0, CX + CR, CY, &px, &py);
+  const int32_t rx = px, ry = py;
   bool ink = false;
   for (int dy = -2; dy <= 2; dy++)
     for (int dx = -2; dx <= 2; dx++)
@@ -536,6 +538,51 @@ TEST_F(ItemPictures, CopyingTheViewOffersTheEmbeddingAndThePicturesOfWhatItShows
   }
   DeleteEnhMetaFile(pic);
   DeleteFileA(emf.c_str());
+
+  // Pasted into another program, the copy becomes a drawing object this editor serves,
+  // once the drawing is closed (the editor holds one drawing at a time): a new document
+  // whose picture shows the same area. Closing first puts the copy's data onto the
+  // clipboard as it stands.
+  const SIZE copied = item->GetExtent();
+  item->ReleaseDataSources();
+  EXPECT_EQ(COleDataSource::GetClipboardOwner(), nullptr);
+  close_drawing();
+  const std::string served = temp_file("itempict_served.emf");
+  DeleteFileA(served.c_str());
+  const std::string servedWmf = temp_file("itempict_served.wmf");
+  DeleteFileA(servedWmf.c_str());
+  Outcome p =
+      olectr("embed paste verb -3 extent emf \"" + served + "\" mfpict \"" + servedWmf + "\" release");
+  ASSERT_EQ(p.code, 0u) << p.out;
+  EXPECT_NE(p.out.find("extent " + std::to_string(copied.cx) + " " + std::to_string(copied.cy)),
+            std::string::npos)
+      << p.out;
+  HENHMETAFILE other = emf_of_file(served);
+  ASSERT_TRUE(other);
+  const Image img2 = play_emf(other, w, h);
+  px = rx, py = ry;
+  ink = false;
+  for (int dy = -2; dy <= 2; dy++)
+    for (int dx = -2; dx <= 2; dx++)
+      if (px + dx >= 0 && px + dx < w && py + dy >= 0 && py + dy < h)
+        ink = ink || img2.at(px + dx, py + dy) != 0xFFFFFF;
+  EXPECT_TRUE(ink) << "served circle's right at " << px << "," << py;
+  EXPECT_NE(p.out.find("mfpict 8 " + std::to_string(copied.cx) + " " + std::to_string(copied.cy)), std::string::npos)
+      << p.out;
+  HMETAFILE wmf = wmf_of_file(servedWmf);
+  ASSERT_TRUE(wmf);
+  const SIZE wpx = screen_pixels(copied);
+  const Image img3 = play_wmf(wmf, wpx.cx, wpx.cy);
+  ink = false;
+  for (int dy = -2; dy <= 2; dy++)
+    for (int dx = -2; dx <= 2; dx++)
+      if (px + dx >= 0 && px + dx < img3.w && py + dy >= 0 && py + dy < img3.h)
+        ink = ink || img3.at(px + dx, py + dy) != 0xFFFFFF;
+  EXPECT_TRUE(ink) << "served metafile picture's circle at " << px << "," << py;
+  DeleteMetaFile(wmf);
+  DeleteFileA(servedWmf.c_str());
+  DeleteEnhMetaFile(other);
+  DeleteFileA(served.c_str());
 }
 
 } // namespace
