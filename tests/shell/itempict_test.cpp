@@ -398,6 +398,23 @@ TEST_F(ItemPictures, TheBitmapHasTheExtentsPixelsAndNoUndefinedMargin) {
   EXPECT_FALSE(item->RenderBitmap(&f, &given));
   EXPECT_FALSE(item->OnRenderData(&f, &given));
   DeleteObject(given.hBitmap);
+  // A target device named by the request answers for the drawing; one whose
+  // description runs past its own end is refused.
+  std::vector<uint8_t> td(12, 0);
+  for (char16_t ch : std::u16string(u"DISPLAY"))
+    td.push_back(uint8_t(ch)), td.push_back(0);
+  td.push_back(0), td.push_back(0);
+  td[0] = uint8_t(td.size());
+  td[6] = 12; // the device name
+  f.ptd = reinterpret_cast<DVTARGETDEVICE *>(td.data());
+  STGMEDIUM onDisplay{};
+  EXPECT_TRUE(item->RenderBitmap(&f, &onDisplay));
+  ReleaseStgMedium(&onDisplay);
+  td[0] = uint8_t(td.size() - 2); // the name's end left outside
+  STGMEDIUM cut{};
+  EXPECT_FALSE(item->RenderBitmap(&f, &cut));
+  EXPECT_FALSE(cut.hBitmap);
+  f.ptd = nullptr;
   // Nor is another aspect, or an enhanced metafile into a held handle.
   f.dwAspect = DVASPECT_ICON;
   STGMEDIUM none{};
