@@ -14,12 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "commands/cmdlevel.h"
 #include "database/elements.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
 #include "framework/doctempl.h"
 #include "framework/oledata.h"
 #include "framework/winapp.h"
+#include "input/gcr.h"
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
@@ -226,6 +228,19 @@ HMETAFILE wmf_of_file(const std::string &path) {
   const std::string bytes = read_file(path);
   return bytes.empty() ? nullptr : SetMetaFileBitsEx(UINT(bytes.size()), reinterpret_cast<const BYTE *>(bytes.data()));
 }
+
+// Picks fed to the engine's input wait.
+std::vector<InputEvent> events;
+size_t delivered = 0;
+
+int play(InputEvent *next) {
+  if (delivered >= events.size())
+    return 0;
+  *next = events[delivered++];
+  return 1;
+}
+
+InputEvent click(int code, int x = 0, int y = 0) { return InputEvent{code, 0, 0, x, y, 0}; }
 
 class ItemPictures : public ::testing::Test {
 protected:
@@ -600,6 +615,55 @@ TEST_F(ItemPictures, CopyingTheViewOffersTheEmbeddingAndThePicturesOfWhatItShows
   DeleteFileA(servedWmf.c_str());
   DeleteEnhMetaFile(other);
   DeleteFileA(served.c_str());
+}
+
+TEST_F(ItemPictures, APickedRectangleIsCopiedAndAnAbandonedPickCopiesNothing) {
+  ASSERT_EQ(vew_setwin(0, 0, 0, -5, -5, SHEET_W + 5, SHEET_H + 5), 0);
+  uint32_t mode = 0, off = 0;
+  sys_pickmode('W', &mode, &off); // points where they are clicked
+  CmdLevel = 1;
+  gcr_setsource(play);
+  struct Reset {
+    ~Reset() {
+      gcr_setsource(nullptr);
+      CmdLevel = -1;
+    }
+  } reset;
+  int part = 0;
+  events = {click(500, 40, 30), click(500, 160, 110)};
+  delivered = 0;
+  ASSERT_TRUE(item->CopyAreaToClipboard(PICT_ENHMETAFILE, &part, 1));
+  double a[2], b[2];
+  vew_dev2w(0, 0, 40, 30, &a[0], &a[1]);
+  vew_dev2w(0, 0, 160, 110, &b[0], &b[1]);
+  double got[4];
+  item->GetItemRect(got);
+  EXPECT_DOUBLE_EQ(got[0], std::min(a[0], b[0]));
+  EXPECT_DOUBLE_EQ(got[1], std::max(a[1], b[1]));
+  EXPECT_DOUBLE_EQ(got[2], std::max(a[0], b[0]));
+  EXPECT_DOUBLE_EQ(got[3], std::min(a[1], b[1]));
+  ASSERT_EQ(item->DataSources().size(), 1u);
+  COleDataSource *source = item->DataSources()[0];
+  EXPECT_EQ(COleDataSource::GetClipboardOwner(), source);
+  STGMEDIUM m;
+  ASSERT_EQ(get(source, CF_ENHMETAFILE, TYMED_ENHMF, m), S_OK);
+  ReleaseStgMedium(&m);
+  EXPECT_TRUE(FAILED(get(source, CF_BITMAP, TYMED_GDI, m))); // not asked for
+  OleSetClipboard(nullptr);
+  ASSERT_TRUE(item->DataSources().empty());
+
+  // Cancelled at the second corner, or the input ended: nothing changes hands.
+  for (const std::vector<InputEvent> &script :
+       {std::vector<InputEvent>{click(500, 40, 30), click(27)}, std::vector<InputEvent>{click(500, 40, 30)}}) {
+    events = script;
+    delivered = 0;
+    EXPECT_FALSE(item->CopyAreaToClipboard(PICT_ENHMETAFILE, &part, 1));
+    double now[4];
+    item->GetItemRect(now);
+    EXPECT_EQ(std::memcmp(now, got, sizeof now), 0);
+    EXPECT_TRUE(item->DataSources().empty());
+    EXPECT_EQ(COleDataSource::GetClipboardOwner(), nullptr);
+  }
 }
 
 } // namespace
