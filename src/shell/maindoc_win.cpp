@@ -118,6 +118,11 @@ BOOL CMainDoc::OnSaveDocument(const char *path) {
   const BOOL remember = m_bRemember;
   if (!COleDocument::OnSaveDocument(path))
     return FALSE;
+  if (remember && path && GetMonikerName().CompareNoCase(path) != 0) {
+    // Links find the document under the name it now has.
+    Revoke();
+    RegisterIfServerAttached(path, TRUE);
+  }
   if (path && remember && GetPathName().CompareNoCase(path) == 0)
     NotifySaved();
   if (!path && IsEmbedded())
