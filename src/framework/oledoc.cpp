@@ -318,8 +318,8 @@ BOOL COleLinkingDoc::Register(const COleObjectFactory *factory, const char *path
   // A strong registration: a weak one lasts only until the first program that found
   // it lets go. The table holds the container, which does not keep the document.
   DWORD key = 0;
-  const HRESULT hr = rot->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, static_cast<IOleItemContainer *>(&m_xContainer),
-                                   moniker, &key);
+  const HRESULT hr =
+      rot->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, static_cast<IOleItemContainer *>(&m_xContainer), moniker, &key);
   rot->Release();
   if (FAILED(hr) || !key) {
     moniker->Release();

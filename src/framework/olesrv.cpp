@@ -9,7 +9,8 @@
 #include "framework/wnd.h"
 
 const char AFX_TEXT_FAILED_TO_REGISTER[] = "システム レジストリを更新できませんでした。";
-const char AFX_TEXT_FAILED_TO_NOTIFY[] = "ドキュメントを登録できませんでした。\nこのドキュメントへのリンクは使えません。";
+const char AFX_TEXT_FAILED_TO_NOTIFY[] = "ドキュメントを登録できませんでした。\n"
+                                         "このドキュメントへのリンクは使えません。";
 
 namespace {
 

@@ -220,8 +220,7 @@ COleDataSource *CKLSrvrItem::OnGetClipboardData(BOOL includeLink, const POINT *o
   return source;
 }
 
-void CKLSrvrItem::FillClipboardData(COleDataSource *source, BOOL includeLink, const POINT *offset,
-                                    const SIZE *size) {
+void CKLSrvrItem::FillClipboardData(COleDataSource *source, BOOL includeLink, const POINT *offset, const SIZE *size) {
   FORMATETC embed = {CLIPFORMAT(cfKLEmbedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
   source->DelayRenderData(embed.cfFormat, &embed);
   STGMEDIUM descriptor{};

@@ -221,9 +221,9 @@ TEST_F(DrawingLink, ADocumentWithAPathIsLinkedToByItsParts) {
   // The document's storage: one in memory, then files under two names.
   ILockBytes *bytes = nullptr;
   ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
-  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
-                                         &doc->m_lpRootStg),
-            S_OK);
+  ASSERT_EQ(
+      StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &doc->m_lpRootStg),
+      S_OK);
   bytes->Release();
 
   ASSERT_TRUE(doc->OnSaveDocument(a.c_str())) << (messages.empty() ? "" : messages.back());
