@@ -11,6 +11,7 @@
 class CDocument;
 class CFrameWnd;
 class CMultiDocTemplate;
+class COleObjectFactory;
 class CView;
 
 using DocMaker = CDocument *(*)();
@@ -53,6 +54,9 @@ public:
   void CloseAllDocuments(BOOL endSession);
 
   UINT m_nIDResource;
+  // The server factory whose objects are documents of this template (null when none):
+  // its documents register for linking.
+  const COleObjectFactory *m_pAttachedFactory = nullptr;
 
 private:
   DocMaker m_newDoc;

@@ -283,6 +283,215 @@ void COleDocument::ReportSaveLoadException(const char *path, const CException *e
   CDocument::ReportSaveLoadException(path, e, saving, defaultPrompt);
 }
 
+// ---------------------------------------------------------- COleLinkingDoc
+
+COleLinkingDoc::COleLinkingDoc() { m_xContainer.doc = this; }
+
+COleLinkingDoc::~COleLinkingDoc() { Revoke(); }
+
+BOOL COleLinkingDoc::Register(const COleObjectFactory *factory, const char *path) {
+  Revoke();
+  if (factory) {
+    m_pFactory = factory;
+    m_clsid = factory->GetClassID();
+  }
+  if (!path || !*path)
+    return TRUE;
+  const std::wstring w = Wide(path);
+  IMoniker *moniker = nullptr;
+  if (FAILED(CreateFileMoniker(w.c_str(), &moniker)) || !moniker)
+    return FALSE;
+  IRunningObjectTable *rot = nullptr;
+  if (FAILED(GetRunningObjectTable(0, &rot)) || !rot) {
+    moniker->Release();
+    return FALSE;
+  }
+  // One running object per file: the first keeps it.
+  IUnknown *running = nullptr;
+  if (rot->GetObject(moniker, &running) == S_OK) {
+    if (running)
+      running->Release();
+    rot->Release();
+    moniker->Release();
+    return FALSE;
+  }
+  // A strong registration: a weak one lasts only until the first program that found
+  // it lets go. The table holds the container, which does not keep the document.
+  DWORD key = 0;
+  const HRESULT hr =
+      rot->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, static_cast<IOleItemContainer *>(&m_xContainer), moniker, &key);
+  rot->Release();
+  if (FAILED(hr) || !key) {
+    moniker->Release();
+    return FALSE;
+  }
+  m_dwRegister = key;
+  m_lpMonikerROT = moniker;
+  m_strMoniker = path;
+  return TRUE;
+}
+
+void COleLinkingDoc::Revoke() {
+  if (m_dwRegister) {
+    IRunningObjectTable *rot = nullptr;
+    if (SUCCEEDED(GetRunningObjectTable(0, &rot)) && rot) {
+      rot->Revoke(m_dwRegister);
+      rot->Release();
+    }
+    m_dwRegister = 0;
+    // Other programs that found the container through the table lose it.
+    CoDisconnectObject(static_cast<IOleItemContainer *>(&m_xContainer), 0);
+  }
+  if (m_lpMonikerROT)
+    m_lpMonikerROT->Release();
+  m_lpMonikerROT = nullptr;
+  m_strMoniker.Empty();
+}
+
+BOOL COleLinkingDoc::RegisterIfServerAttached(const char *path, BOOL message) {
+  CMultiDocTemplate *tmpl = GetDocTemplate();
+  const COleObjectFactory *factory = tmpl ? tmpl->m_pAttachedFactory : nullptr;
+  if (!factory)
+    return TRUE;
+  if (Register(factory, path))
+    return TRUE;
+  if (message)
+    AfxMessageBox(AFX_TEXT_FAILED_TO_NOTIFY, MB_OK | MB_ICONEXCLAMATION);
+  return FALSE;
+}
+
+IMoniker *COleLinkingDoc::GetMoniker(OLEGETMONIKER) {
+  if (m_lpMonikerROT)
+    m_lpMonikerROT->AddRef();
+  return m_lpMonikerROT;
+}
+
+COleServerItem *COleLinkingDoc::OnGetLinkedItem(const char *name) {
+  if (!name)
+    return nullptr;
+  size_t pos = 0;
+  while (COleServerItem *item = GetNextServerItem(pos))
+    if (item->GetItemName() == name)
+      return item;
+  return nullptr;
+}
+
+HRESULT COleLinkingDoc::ExternalQueryInterface(REFIID, void **out) {
+  if (out)
+    *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+BOOL COleLinkingDoc::OnNewDocument() {
+  Revoke();
+  if (!COleDocument::OnNewDocument())
+    return FALSE;
+  RegisterIfServerAttached(nullptr, TRUE);
+  return TRUE;
+}
+
+BOOL COleLinkingDoc::OnOpenDocument(const char *path) {
+  Revoke();
+  if (!COleDocument::OnOpenDocument(path))
+    return FALSE;
+  RegisterIfServerAttached(path, TRUE);
+  return TRUE;
+}
+
+BOOL COleLinkingDoc::OnSaveDocument(const char *path) {
+  const BOOL remember = m_bRemember;
+  if (!COleDocument::OnSaveDocument(path))
+    return FALSE;
+  if (remember && path && m_strMoniker.CompareNoCase(path) != 0) {
+    // Saved under a new name: links find it there from now on.
+    Revoke();
+    RegisterIfServerAttached(path, TRUE);
+  }
+  return TRUE;
+}
+
+void COleLinkingDoc::OnCloseDocument() {
+  Revoke();
+  COleDocument::OnCloseDocument();
+}
+
+HRESULT COleLinkingDoc::XContainer::QueryInterface(REFIID iid, void **out) {
+  if (!out)
+    return E_POINTER;
+  *out = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IParseDisplayName) || IsEqualIID(iid, IID_IOleContainer) ||
+      IsEqualIID(iid, IID_IOleItemContainer)) {
+    *out = static_cast<IOleItemContainer *>(this);
+    AddRef();
+    return S_OK;
+  }
+  return doc->ExternalQueryInterface(iid, out);
+}
+
+HRESULT COleLinkingDoc::XContainer::ParseDisplayName(IBindCtx *, LPOLESTR name, ULONG *eaten, IMoniker **out) {
+  if (!out || !eaten)
+    return E_POINTER;
+  *out = nullptr;
+  *eaten = 0;
+  if (!name)
+    return E_INVALIDARG;
+  const wchar_t *p = name;
+  if (*p && std::wcschr(L"!/\\:?", *p))
+    p++;
+  // Item names may hold delimiters of their own: the name runs to the end.
+  if (!*p)
+    return MK_E_SYNTAX;
+  try {
+    if (!doc->OnGetLinkedItem(Narrow(p)))
+      return MK_E_NOOBJECT;
+  } catch (const CException &e) {
+    return ScodeOf(e);
+  }
+  const HRESULT hr = CreateItemMoniker(L"!", p, out);
+  if (SUCCEEDED(hr))
+    *eaten = ULONG(std::wcslen(name));
+  return hr;
+}
+
+HRESULT COleLinkingDoc::XContainer::EnumObjects(DWORD, IEnumUnknown **out) {
+  if (out)
+    *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT COleLinkingDoc::XContainer::GetObject(LPOLESTR item, DWORD, IBindCtx *, REFIID iid, void **out) {
+  if (!out)
+    return E_POINTER;
+  *out = nullptr;
+  if (!item)
+    return E_INVALIDARG;
+  COleServerItem *found = nullptr;
+  try {
+    found = doc->OnGetLinkedItem(Narrow(item));
+  } catch (const CException &e) {
+    return ScodeOf(e);
+  }
+  if (!found)
+    return MK_E_NOOBJECT;
+  return found->GetInterface()->QueryInterface(iid, out);
+}
+
+HRESULT COleLinkingDoc::XContainer::GetObjectStorage(LPOLESTR, IBindCtx *, REFIID, void **out) {
+  if (out)
+    *out = nullptr;
+  return MK_E_NOSTORAGE;
+}
+
+HRESULT COleLinkingDoc::XContainer::IsRunning(LPOLESTR item) {
+  if (!item)
+    return E_INVALIDARG;
+  try {
+    return doc->OnGetLinkedItem(Narrow(item)) ? S_OK : MK_E_NOOBJECT;
+  } catch (const CException &e) {
+    return ScodeOf(e);
+  }
+}
+
 // ----------------------------------------------------------- COleServerDoc
 
 COleServerDoc::COleServerDoc() { m_xOle.doc = this; }
@@ -334,6 +543,16 @@ ULONG COleServerDoc::ExternalRelease() {
     }
   }
   return left;
+}
+
+IMoniker *COleServerDoc::GetMoniker(OLEGETMONIKER assign) {
+  if (m_lpClientSite) {
+    IMoniker *moniker = nullptr;
+    if (FAILED(m_lpClientSite->GetMoniker(assign, OLEWHICHMK_OBJFULL, &moniker)))
+      return nullptr;
+    return moniker;
+  }
+  return COleLinkingDoc::GetMoniker(assign);
 }
 
 BOOL COleServerDoc::OnNewDocument() {
@@ -400,13 +619,27 @@ void COleServerDoc::OnCloseDocument() {
   // A data advise holder keeps our data interface: let go of it, or the document
   // would keep itself.
   size_t pos = 0;
-  while (COleServerItem *item = GetNextServerItem(pos))
+  while (COleServerItem *item = GetNextServerItem(pos)) {
     if (IDataAdviseHolder *holder = item->m_lpDataAdviseHolder) {
       item->m_lpDataAdviseHolder = nullptr;
       holder->Release();
     }
-  // Containers lose their connections; their later calls fail instead of reaching us.
+    if (IOleAdviseHolder *holder = item->m_lpOleAdviseHolder) {
+      item->m_lpOleAdviseHolder = nullptr;
+      holder->SendOnClose();
+      holder->Release();
+    }
+  }
+  // No new link finds the document.
+  Revoke();
+  // Containers and links lose their connections; their later calls fail instead of
+  // reaching us. The items stay with the document until it goes.
   CoDisconnectObject(GetInterface(), 0);
+  const std::vector<CDocItem *> items = m_items;
+  for (CDocItem *i : items)
+    if (auto *item = dynamic_cast<COleServerItem *>(i))
+      if (std::find(m_items.begin(), m_items.end(), i) != m_items.end())
+        CoDisconnectObject(item->GetInterface(), 0);
   const BOOL autoDelete = m_bAutoDelete;
   m_bAutoDelete = FALSE;
   COleLinkingDoc::OnCloseDocument(); // frames and views go
@@ -506,6 +739,9 @@ HRESULT COleServerDoc::XOle::QueryInterface(REFIID iid, void **out) {
     *out = static_cast<IPersistStorage *>(this);
   else if (IsEqualIID(iid, IID_IDataObject))
     *out = static_cast<IDataObject *>(this);
+  else if (IsEqualIID(iid, IID_IOleItemContainer) || IsEqualIID(iid, IID_IOleContainer) ||
+           IsEqualIID(iid, IID_IParseDisplayName))
+    return doc->GetContainer()->QueryInterface(iid, out); // a moniker beyond the object names an item
   else
     return E_NOINTERFACE;
   doc->ExternalAddRef();
@@ -551,10 +787,12 @@ HRESULT COleServerDoc::XOle::Close(DWORD saveOption) {
   return hr;
 }
 
-HRESULT COleServerDoc::XOle::GetMoniker(DWORD, DWORD, IMoniker **out) {
-  if (out)
-    *out = nullptr;
-  return E_NOTIMPL;
+HRESULT COleServerDoc::XOle::GetMoniker(DWORD assign, DWORD which, IMoniker **out) {
+  if (!out)
+    return E_POINTER;
+  // The document's own moniker names the whole object; there is none relative to it.
+  *out = which == OLEWHICHMK_OBJREL ? nullptr : doc->GetMoniker(OLEGETMONIKER(assign));
+  return *out ? S_OK : E_FAIL;
 }
 
 HRESULT COleServerDoc::XOle::GetClipboardData(DWORD, IDataObject **out) {
@@ -774,8 +1012,11 @@ public:
 
 CLIPFORMAT COleServerItem::cfEmbedSource = 0;
 CLIPFORMAT COleServerItem::cfObjectDescriptor = 0;
+CLIPFORMAT COleServerItem::cfLinkSource = 0;
+CLIPFORMAT COleServerItem::cfLinkSourceDescriptor = 0;
 
 COleServerItem::COleServerItem(COleServerDoc *doc, BOOL autoDelete) : m_bAutoDelete(autoDelete) {
+  m_xOle.item = this;
   AfxOleRegisterFormat(cfEmbedSource, "Embed Source");
   AfxOleRegisterFormat(cfObjectDescriptor, "Object Descriptor");
   auto *source = new CItemDataSource;
@@ -794,6 +1035,8 @@ COleServerItem::~COleServerItem() {
       doc->m_pEmbeddedItem = nullptr;
   if (m_lpDataAdviseHolder)
     m_lpDataAdviseHolder->Release();
+  if (m_lpOleAdviseHolder)
+    m_lpOleAdviseHolder->Release();
   // A consumer may still hold the data source: it renders nothing from now on.
   static_cast<CItemDataSource *>(m_pDataSource)->m_pItem = nullptr;
   m_pDataSource->InternalRelease();
@@ -933,8 +1176,256 @@ void COleServerItem::OnUpdate(COleServerItem *, LPARAM, CObject *, DVASPECT aspe
 
 void COleServerItem::NotifyChanged(DVASPECT) {
   COleServerDoc *doc = GetDocument();
-  if (m_lpDataAdviseHolder && doc)
-    m_lpDataAdviseHolder->SendOnDataChange(static_cast<IDataObject *>(&doc->m_xOle), 0, 0);
+  if (!m_lpDataAdviseHolder || !doc)
+    return;
+  // The sinks hear from the object they advised: the document's for the embedding.
+  IDataObject *data = IsLinkedItem() ? static_cast<IDataObject *>(&m_xOle) : static_cast<IDataObject *>(&doc->m_xOle);
+  m_lpDataAdviseHolder->SendOnDataChange(data, 0, 0);
+}
+
+IMoniker *COleServerItem::GetMoniker(OLEGETMONIKER assign, DWORD which) {
+  COleServerDoc *doc = GetDocument();
+  if (!doc)
+    return nullptr;
+  switch (which) {
+  case OLEWHICHMK_CONTAINER:
+    return doc->GetMoniker(assign);
+  case OLEWHICHMK_OBJREL: {
+    if (m_strItemName.IsEmpty())
+      return nullptr;
+    IMoniker *outer = doc->GetMoniker(assign);
+    if (!outer)
+      return nullptr; // nothing to be relative to
+    outer->Release();
+    IMoniker *moniker = nullptr;
+    const std::wstring name = Wide(m_strItemName);
+    if (FAILED(CreateItemMoniker(L"!", name.c_str(), &moniker)))
+      return nullptr;
+    return moniker;
+  }
+  case OLEWHICHMK_OBJFULL: {
+    IMoniker *outer = doc->GetMoniker(assign);
+    if (!outer)
+      return nullptr;
+    IMoniker *inner = GetMoniker(assign, OLEWHICHMK_OBJREL);
+    if (!inner)
+      return outer;
+    IMoniker *full = nullptr;
+    const HRESULT hr = CreateGenericComposite(outer, inner, &full);
+    outer->Release();
+    inner->Release();
+    return SUCCEEDED(hr) ? full : nullptr;
+  }
+  default:
+    return nullptr;
+  }
+}
+
+BOOL COleServerItem::GetLinkSourceData(STGMEDIUM *medium) {
+  IMoniker *moniker = GetMoniker(OLEGETMONIKER_TEMPFORUSER, OLEWHICHMK_OBJFULL);
+  if (!moniker)
+    return FALSE;
+  IStream *stream = nullptr;
+  HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
+  if (FAILED(hr)) {
+    moniker->Release();
+    AfxThrowOleException(hr);
+  }
+  hr = OleSaveToStream(moniker, stream);
+  moniker->Release();
+  if (SUCCEEDED(hr))
+    hr = WriteClassStm(stream, GetDocument()->GetClassID());
+  if (SUCCEEDED(hr)) {
+    const LARGE_INTEGER zero = {};
+    hr = stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+  }
+  if (FAILED(hr)) {
+    stream->Release();
+    AfxThrowOleException(hr);
+  }
+  medium->tymed = TYMED_ISTREAM;
+  medium->pstm = stream;
+  medium->pUnkForRelease = nullptr;
+  return TRUE;
+}
+
+ULONG COleServerItem::ExternalAddRef() {
+  if (m_dwRef++ == 0)
+    if (COleServerDoc *doc = GetDocument()) {
+      doc->ExternalAddRef();
+      m_bLocksDoc = TRUE;
+    }
+  return m_dwRef;
+}
+
+ULONG COleServerItem::ExternalRelease() {
+  if (m_dwRef == 0)
+    return 0;
+  const ULONG left = --m_dwRef;
+  if (left == 0) {
+    COleServerDoc *doc = GetDocument();
+    const BOOL locked = m_bLocksDoc;
+    m_bLocksDoc = FALSE;
+    // A linked item lives as long as its links; a closing document deletes its items itself.
+    if (m_bAutoDelete && doc && IsLinkedItem() && !doc->m_bInClose)
+      delete this;
+    if (locked && doc)
+      doc->ExternalRelease();
+  }
+  return left;
+}
+
+HRESULT COleServerItem::XItemOle::QueryInterface(REFIID iid, void **out) {
+  if (!out)
+    return E_POINTER;
+  *out = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleObject))
+    *out = static_cast<IOleObject *>(this);
+  else if (IsEqualIID(iid, IID_IDataObject))
+    *out = static_cast<IDataObject *>(this);
+  else
+    return E_NOINTERFACE;
+  item->ExternalAddRef();
+  return S_OK;
+}
+
+HRESULT COleServerItem::XItemOle::GetClientSite(IOleClientSite **site) {
+  if (!site)
+    return E_POINTER;
+  *site = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT COleServerItem::XItemOle::Close(DWORD saveOption) {
+  COleServerDoc *doc = item->GetDocument();
+  // A document the user opened stays open when a link lets go of it.
+  if (!doc || !doc->m_bCloseOnRelease)
+    return S_OK;
+  doc->ExternalAddRef();
+  HRESULT hr = S_OK;
+  try {
+    doc->OnClose(OLECLOSE(saveOption));
+  } catch (const CException &e) {
+    hr = ScodeOf(e);
+  }
+  doc->ExternalRelease();
+  return hr;
+}
+
+HRESULT COleServerItem::XItemOle::GetMoniker(DWORD assign, DWORD which, IMoniker **out) {
+  if (!out)
+    return E_POINTER;
+  *out = item->GetMoniker(OLEGETMONIKER(assign), which);
+  return *out ? S_OK : E_FAIL;
+}
+
+HRESULT COleServerItem::XItemOle::GetClipboardData(DWORD, IDataObject **out) {
+  if (out)
+    *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT COleServerItem::XItemOle::DoVerb(LONG verb, LPMSG, IOleClientSite *, LONG, HWND, LPCRECT) {
+  item->ExternalAddRef();
+  HRESULT hr = S_OK;
+  try {
+    item->OnDoVerb(verb);
+  } catch (const CException &e) {
+    hr = ScodeOf(e);
+  }
+  item->ExternalRelease();
+  return hr;
+}
+
+HRESULT COleServerItem::XItemOle::EnumVerbs(IEnumOLEVERB **out) {
+  COleServerDoc *doc = item->GetDocument();
+  return doc ? OleRegEnumVerbs(doc->GetClassID(), out) : E_UNEXPECTED;
+}
+
+HRESULT COleServerItem::XItemOle::GetUserClassID(CLSID *clsid) {
+  if (!clsid)
+    return E_POINTER;
+  COleServerDoc *doc = item->GetDocument();
+  *clsid = doc ? doc->GetClassID() : CLSID_NULL;
+  return S_OK;
+}
+
+HRESULT COleServerItem::XItemOle::GetUserType(DWORD form, LPOLESTR *type) {
+  COleServerDoc *doc = item->GetDocument();
+  return doc ? OleRegGetUserType(doc->GetClassID(), form, type) : E_UNEXPECTED;
+}
+
+HRESULT COleServerItem::XItemOle::GetExtent(DWORD aspect, SIZEL *size) {
+  if (!size)
+    return E_INVALIDARG;
+  try {
+    SIZE s = {0, 0};
+    if (item->OnGetExtent(DVASPECT(aspect), s)) {
+      size->cx = s.cx;
+      size->cy = s.cy;
+      return S_OK;
+    }
+  } catch (const CException &e) {
+    return ScodeOf(e);
+  }
+  return E_INVALIDARG;
+}
+
+HRESULT COleServerItem::XItemOle::Advise(IAdviseSink *sink, DWORD *connection) {
+  if (!item->m_lpOleAdviseHolder && FAILED(CreateOleAdviseHolder(&item->m_lpOleAdviseHolder)))
+    return E_OUTOFMEMORY;
+  return item->m_lpOleAdviseHolder->Advise(sink, connection);
+}
+
+HRESULT COleServerItem::XItemOle::Unadvise(DWORD connection) {
+  return item->m_lpOleAdviseHolder ? item->m_lpOleAdviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+HRESULT COleServerItem::XItemOle::EnumAdvise(IEnumSTATDATA **out) {
+  if (out)
+    *out = nullptr;
+  return item->m_lpOleAdviseHolder ? item->m_lpOleAdviseHolder->EnumAdvise(out) : E_FAIL;
+}
+
+HRESULT COleServerItem::XItemOle::GetMiscStatus(DWORD aspect, DWORD *status) {
+  COleServerDoc *doc = item->GetDocument();
+  return doc ? OleRegGetMiscStatus(doc->GetClassID(), aspect, status) : E_UNEXPECTED;
+}
+
+HRESULT COleServerItem::XItemOle::GetData(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  return item->m_pDataSource->GetDataObject()->GetData(formatEtc, medium);
+}
+
+HRESULT COleServerItem::XItemOle::GetDataHere(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  return item->m_pDataSource->GetDataObject()->GetDataHere(formatEtc, medium);
+}
+
+HRESULT COleServerItem::XItemOle::QueryGetData(FORMATETC *formatEtc) {
+  return item->m_pDataSource->GetDataObject()->QueryGetData(formatEtc);
+}
+
+HRESULT COleServerItem::XItemOle::GetCanonicalFormatEtc(FORMATETC *in, FORMATETC *out) {
+  return item->m_pDataSource->GetDataObject()->GetCanonicalFormatEtc(in, out);
+}
+
+HRESULT COleServerItem::XItemOle::EnumFormatEtc(DWORD direction, IEnumFORMATETC **out) {
+  return item->m_pDataSource->GetDataObject()->EnumFormatEtc(direction, out);
+}
+
+HRESULT COleServerItem::XItemOle::DAdvise(FORMATETC *formatEtc, DWORD flags, IAdviseSink *sink, DWORD *connection) {
+  if (!item->m_lpDataAdviseHolder && FAILED(CreateDataAdviseHolder(&item->m_lpDataAdviseHolder)))
+    return E_OUTOFMEMORY;
+  return item->m_lpDataAdviseHolder->Advise(static_cast<IDataObject *>(this), formatEtc, flags, sink, connection);
+}
+
+HRESULT COleServerItem::XItemOle::DUnadvise(DWORD connection) {
+  return item->m_lpDataAdviseHolder ? item->m_lpDataAdviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+HRESULT COleServerItem::XItemOle::EnumDAdvise(IEnumSTATDATA **out) {
+  if (out)
+    *out = nullptr;
+  return item->m_lpDataAdviseHolder ? item->m_lpDataAdviseHolder->EnumAdvise(out) : E_FAIL;
 }
 
 void COleServerItem::GetObjectDescriptorData(const POINT *offset, const SIZE *size, STGMEDIUM *medium) {
@@ -1005,7 +1496,7 @@ void COleServerItem::GetEmbedSourceData(STGMEDIUM *medium) {
   medium->pUnkForRelease = nullptr;
 }
 
-COleDataSource *COleServerItem::OnGetClipboardData(BOOL, const POINT *offset, const SIZE *size) {
+COleDataSource *COleServerItem::OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) {
   auto *source = new COleDataSource;
   try {
     STGMEDIUM medium = {};
@@ -1015,6 +1506,15 @@ COleDataSource *COleServerItem::OnGetClipboardData(BOOL, const POINT *offset, co
     STGMEDIUM od = {};
     GetObjectDescriptorData(offset, size, &od);
     source->CacheGlobalData(cfObjectDescriptor, od.hGlobal);
+    STGMEDIUM link = {};
+    if (includeLink && GetLinkSourceData(&link)) {
+      AfxOleRegisterFormat(cfLinkSource, "Link Source");
+      AfxOleRegisterFormat(cfLinkSourceDescriptor, "Link Source Descriptor");
+      source->CacheData(cfLinkSource, &link);
+      STGMEDIUM ld = {};
+      GetObjectDescriptorData(offset, size, &ld);
+      source->CacheGlobalData(cfLinkSourceDescriptor, ld.hGlobal);
+    }
     // The presentation formats as the item offers them, rendered now.
     IEnumFORMATETC *e = nullptr;
     if (SUCCEEDED(m_pDataSource->GetDataObject()->EnumFormatEtc(DATADIR_GET, &e)) && e) {

@@ -91,9 +91,79 @@ protected:
   std::vector<CDocItem *> m_items;
 };
 
-// Linking by item name comes later; the class keeps the document hierarchy.
+// A document other programs link to. While it has a path name it is registered in
+// the running object table under the path's file moniker, so that a link (the file
+// moniker, joined with an item moniker for a part) finds the running document; the
+// document answers the item name through OnGetLinkedItem.
+//
+// The running object table holds the document's item container, not the document's
+// own object: the table's reference neither keeps a document alive that a container
+// let go of, nor closes one while its registration changes.
 class COleLinkingDoc : public COleDocument {
   DECLARE_DYNAMIC(COleLinkingDoc)
+public:
+  COleLinkingDoc();
+  ~COleLinkingDoc() override; // revokes
+
+  // The document serves the factory's class; with a path it is registered under the
+  // path's file moniker. FALSE when the moniker cannot be made, another object runs
+  // under it already, or the table refuses it.
+  BOOL Register(const COleObjectFactory *factory, const char *path);
+  // Leaves the running object table; the links bound through it are cut.
+  void Revoke();
+  // Register with the factory attached to the document's template (nothing to do
+  // without one); a failure is told to the user when message is set.
+  BOOL RegisterIfServerAttached(const char *path, BOOL message);
+  // The path the document is registered under; empty when none.
+  const CString &GetMonikerName() const { return m_strMoniker; }
+  BOOL IsRegistered() const { return m_dwRegister != 0; }
+  // The document's moniker (the caller's reference), or null when it has none.
+  virtual IMoniker *GetMoniker(OLEGETMONIKER assign);
+  // The server item of that name, or null.
+  virtual COleServerItem *OnGetLinkedItem(const char *name);
+
+  // The factory that made the document (gives class and entries).
+  void SetFactory(const COleObjectFactory *factory, const CLSID &clsid) {
+    m_pFactory = factory;
+    m_clsid = clsid;
+  }
+  const CLSID &GetClassID() const { return m_clsid; }
+
+  // The item container (IOleItemContainer); no reference is added.
+  IOleItemContainer *GetContainer() { return &m_xContainer; }
+  // The document's other interfaces, asked through the item container; none here.
+  virtual HRESULT ExternalQueryInterface(REFIID iid, void **out);
+
+  // New and opened documents register (opened ones under their path); a save that
+  // remembers a new path registers under it.
+  BOOL OnNewDocument() override;
+  BOOL OnOpenDocument(const char *path) override;
+  BOOL OnSaveDocument(const char *path) override;
+  void OnCloseDocument() override;
+
+protected:
+  const COleObjectFactory *m_pFactory = nullptr;
+  CLSID m_clsid = CLSID_NULL;
+  IMoniker *m_lpMonikerROT = nullptr; // the registered file moniker
+  DWORD m_dwRegister = 0;             // its key in the running object table
+  CString m_strMoniker;               // the path it was made from
+
+private:
+  struct XContainer : IOleItemContainer {
+    COleLinkingDoc *doc;
+    ULONG refs = 0;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return refs ? --refs : 0; }
+    // "!name" (or another delimiter before the name): an item moniker of the rest.
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(IBindCtx *, LPOLESTR name, ULONG *eaten, IMoniker **out) override;
+    HRESULT STDMETHODCALLTYPE EnumObjects(DWORD, IEnumUnknown **out) override;
+    HRESULT STDMETHODCALLTYPE LockContainer(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetObject(LPOLESTR item, DWORD speed, IBindCtx *, REFIID iid, void **out) override;
+    HRESULT STDMETHODCALLTYPE GetObjectStorage(LPOLESTR, IBindCtx *, REFIID, void **out) override;
+    HRESULT STDMETHODCALLTYPE IsRunning(LPOLESTR item) override;
+  };
+  XContainer m_xContainer;
 };
 
 class COleServerDoc : public COleLinkingDoc {
@@ -106,19 +176,17 @@ public:
   COleServerItem *GetEmbeddedItem();
   BOOL IsEmbedded() const { return m_bEmbedded; }
   void SetEmbedded(BOOL embedded) { m_bEmbedded = embedded; }
-  // The factory that made the document (gives class and entries); set by the factory.
-  void SetFactory(const COleObjectFactory *factory, const CLSID &clsid) {
-    m_pFactory = factory;
-    m_clsid = clsid;
-  }
   BOOL GetStorageClass(CLSID &clsid, CString &userType) const override;
 
   // The object's interfaces (IOleObject; the others through QueryInterface); no
   // reference is added.
   IUnknown *GetInterface() { return static_cast<IOleObject *>(&m_xOle); }
+  HRESULT ExternalQueryInterface(REFIID iid, void **out) override { return m_xOle.QueryInterface(iid, out); }
   ULONG ExternalAddRef();
   // At the last reference a document made for a container closes.
   ULONG ExternalRelease();
+  // Embedded: the container's moniker of the object; else the registered one.
+  IMoniker *GetMoniker(OLEGETMONIKER assign) override;
   // A document made by a container closes when the container lets go of it.
   BOOL m_bCloseOnRelease = FALSE;
 
@@ -156,8 +224,6 @@ protected:
   BOOL m_bEmbedded = FALSE;
   COleServerItem *m_pEmbeddedItem = nullptr;
   IOleAdviseHolder *m_lpOleAdviseHolder = nullptr;
-  const COleObjectFactory *m_pFactory = nullptr;
-  CLSID m_clsid = CLSID_NULL;
 
 private:
   friend class COleServerItem;
@@ -252,7 +318,8 @@ public:
   virtual void OnHide();
   virtual void OnUpdate(COleServerItem *sender, LPARAM hint, CObject *hintObject, DVASPECT aspect);
   // A new data source (the caller's reference) with "Embed Source", "Object
-  // Descriptor" and the item's presentation formats.
+  // Descriptor" and the item's presentation formats; with includeLink, "Link Source"
+  // and "Link Source Descriptor" when the item has a moniker.
   virtual COleDataSource *OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size);
 
   // "Object Descriptor" in a global block.
@@ -262,11 +329,30 @@ public:
   // The data of the item changed: data advise sinks hear of it.
   void NotifyChanged(DVASPECT aspect = DVASPECT_CONTENT);
 
+  // The item's moniker as IOleObject::GetMoniker gives it (the caller's reference):
+  // the document's (OLEWHICHMK_CONTAINER), an item moniker of the item's name
+  // (OLEWHICHMK_OBJREL, only for a named item of a document with a moniker), or
+  // both joined (OLEWHICHMK_OBJFULL). Null when there is none.
+  IMoniker *GetMoniker(OLEGETMONIKER assign, DWORD which);
+  // "Link Source": a stream holding the full moniker and the document's class.
+  // FALSE when the document has no moniker. Throws COleException.
+  BOOL GetLinkSourceData(STGMEDIUM *medium);
+
+  // The item's own object (IOleObject, IDataObject) that links bind to; no
+  // reference is added.
+  IUnknown *GetInterface() { return static_cast<IOleObject *>(&m_xOle); }
+  // While links hold the item, the item holds its document.
+  ULONG ExternalAddRef();
+  // At the last reference a linked item made for links goes (auto-delete).
+  ULONG ExternalRelease();
+
   BOOL m_bAutoDelete;
   SIZE m_sizeExtent = {0, 0};
 
   static CLIPFORMAT cfEmbedSource;
   static CLIPFORMAT cfObjectDescriptor;
+  static CLIPFORMAT cfLinkSource;
+  static CLIPFORMAT cfLinkSourceDescriptor;
 
 protected:
   friend class COleServerDoc;
@@ -275,4 +361,47 @@ protected:
 
 private:
   COleDataSource *m_pDataSource = nullptr;
+  struct XItemOle : IOleObject, IDataObject {
+    COleServerItem *item;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return item->ExternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return item->ExternalRelease(); }
+    // IOleObject: a linked item has no client site or host names of its own.
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite **site) override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD assign, DWORD which, IMoniker **out) override;
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject *, BOOL, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject **out) override;
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite *, LONG, HWND, LPCRECT) override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB **out) override;
+    HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID *clsid) override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR *type) override;
+    // The part a link shows is named by its link: its extent is not the container's to set.
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD, SIZEL *) override { return E_FAIL; }
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL *size) override;
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink *sink, DWORD *connection) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA **out) override;
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD *status) override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE *) override { return E_NOTIMPL; }
+    // IDataObject: the item's data source; advises to the item's holder
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC *formatEtc, STGMEDIUM *medium) override;
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC *formatEtc, STGMEDIUM *medium) override;
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC *formatEtc) override;
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC *in, FORMATETC *out) override;
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC **out) override;
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC *formatEtc, DWORD flags, IAdviseSink *sink, DWORD *connection) override;
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD connection) override;
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA **out) override;
+  };
+  XItemOle m_xOle;
+  ULONG m_dwRef = 0;
+  BOOL m_bLocksDoc = FALSE;
+  IOleAdviseHolder *m_lpOleAdviseHolder = nullptr;
 };

@@ -9,6 +9,8 @@
 #include "framework/wnd.h"
 
 const char AFX_TEXT_FAILED_TO_REGISTER[] = "システム レジストリを更新できませんでした。";
+const char AFX_TEXT_FAILED_TO_NOTIFY[] = "ドキュメントを登録できませんでした。\n"
+                                         "このドキュメントへのリンクは使えません。";
 
 namespace {
 
@@ -185,6 +187,8 @@ void COleTemplateServer::ConnectTemplate(REFCLSID clsid, CMultiDocTemplate *tmpl
   m_clsid = clsid;
   m_pDocTemplate = tmpl;
   m_bMultiInstance = multiInstance;
+  if (tmpl)
+    tmpl->m_pAttachedFactory = this;
 }
 
 BOOL COleTemplateServer::UpdateRegistry(int, const char **, const char **, BOOL doRegister) {

@@ -112,3 +112,5 @@ protected:
 
 // Shown when UpdateRegistry could not write.
 extern const char AFX_TEXT_FAILED_TO_REGISTER[];
+// Shown when a document could not be registered as running (links cannot find it).
+extern const char AFX_TEXT_FAILED_TO_NOTIFY[];

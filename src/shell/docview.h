@@ -8,10 +8,9 @@
 #include "framework/frame.h"
 #include "framework/oledoc.h"
 #include "framework/view.h"
+#include "shell/srvritem.h"
 
 class CMainView;
-
-class CKLSrvrItem;
 
 class CMainDoc : public COleServerDoc {
   DECLARE_DYNAMIC(CMainDoc)
@@ -34,7 +33,7 @@ public:
   void SaveToStorage(CObject *object = nullptr) override;
   COleServerItem *OnGetEmbeddedItem() override;
   // The item of that name, else a new one presenting the named part.
-  CKLSrvrItem *OnGetLinkedItem(const char *name);
+  CKLSrvrItem *OnGetLinkedItem(const char *name) override;
   void OnClose(OLECLOSE saveOption) override;
   // The container names the drawing "<host>の図 (<slot + 1>)" and its first view's title.
   void OnSetHostNames(const char *host, const char *hostObject) override;

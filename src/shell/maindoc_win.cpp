@@ -116,8 +116,18 @@ BOOL CMainDoc::OnSaveDocument(const char *path) {
   if (!m_bCompoundFile && !m_lpRootStg)
     return TRUE;
   const BOOL remember = m_bRemember;
-  if (!COleDocument::OnSaveDocument(path))
+  // Only storages are written: under a path too, never the plain file of the base.
+  const BOOL compound = m_bCompoundFile;
+  m_bCompoundFile = TRUE;
+  const BOOL saved = COleDocument::OnSaveDocument(path);
+  m_bCompoundFile = compound;
+  if (!saved)
     return FALSE;
+  if (remember && path && GetMonikerName().CompareNoCase(path) != 0) {
+    // Links find the document under the name it now has.
+    Revoke();
+    RegisterIfServerAttached(path, TRUE);
+  }
   if (path && remember && GetPathName().CompareNoCase(path) == 0)
     NotifySaved();
   if (!path && IsEmbedded())

@@ -500,13 +500,20 @@ COleDataSource *CKLSrvrItem::OnGetClipboardData(BOOL includeLink, const POINT *o
   return source;
 }
 
-void CKLSrvrItem::FillClipboardData(COleDataSource *source, BOOL, const POINT *offset, const SIZE *size) {
+void CKLSrvrItem::FillClipboardData(COleDataSource *source, BOOL includeLink, const POINT *offset, const SIZE *size) {
   FORMATETC embed = {CLIPFORMAT(cfKLEmbedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
   source->DelayRenderData(embed.cfFormat, &embed);
   STGMEDIUM descriptor{};
   GetObjectDescriptorData(offset, size, &descriptor);
   source->CacheData(CLIPFORMAT(cfKLObjectDescriptor), &descriptor);
-  // Link data comes with the framework's linking; until then no copy offers a link.
+  // Only a document with a moniker (one registered under its path) can be linked to.
+  STGMEDIUM link{};
+  if (includeLink && GetLinkSourceData(&link)) {
+    source->CacheData(CLIPFORMAT(cfKLLinkSource), &link);
+    STGMEDIUM linkDescriptor{};
+    GetObjectDescriptorData(offset, size, &linkDescriptor);
+    source->CacheData(CLIPFORMAT(cfKLLinkSourceDescriptor), &linkDescriptor);
+  }
 }
 
 BOOL CKLSrvrItem::OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) {
