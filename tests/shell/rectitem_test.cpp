@@ -23,6 +23,7 @@
 #include "framework/dc.h"
 #include "framework/except.h"
 #include "framework/file.h"
+#include "framework/olecdlg.h"
 #include "framework/oledata.h"
 #include "framework/winapp.h"
 #include "ole/ole1conv.h"
@@ -688,6 +689,171 @@ TEST_F(ObjectBlockTest, AnOlderListAddsTheObjectsItCanLoad) {
   EXPECT_TRUE(items[1]->GetDrawingRect().IsEqual(CKLDRect(100, -10, 150, -40)));
   EXPECT_EQ(items[1]->GetDrawAspect(), DVASPECT_CONTENT);
   EXPECT_TRUE(items[0]->GetOleObject());
+}
+
+// The properties dialog's seam: the user switches the item to another aspect.
+CRectItem *propsItem;
+DVASPECT propsAspect;
+UINT propsAnswer;
+UINT propsShow(OLEUIOBJECTPROPSA *) {
+  if (propsAnswer == OLEUI_OK)
+    propsItem->SetDrawAspect(propsAspect);
+  return propsAnswer;
+}
+
+TEST_F(RectItemTest, PropertiesThatChangeTheAspectSizeTheItemAsAFirstExtentDoes) {
+  const struct {
+    const char *name;
+    UINT answer;
+    DVASPECT to;
+    double cx, cy;
+  } cases[] = {
+      {"content chosen", OLEUI_OK, DVASPECT_CONTENT, 100, -60}, // 1:2 sheet, height negated
+      {"aspect kept", OLEUI_OK, DVASPECT_ICON, 7, 8},
+      {"cancelled", OLEUI_CANCEL, DVASPECT_CONTENT, 7, 8},
+  };
+  setRatio(0, 1, 2);
+  const auto old = COleObjectPropertiesDialog::SetShowFunction(propsShow);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    CRectItem *item = staticItem();
+    ASSERT_TRUE(item);
+    item->SetDrawAspect(DVASPECT_ICON);
+    item->m_geom.contentCx = 7, item->m_geom.contentCy = 8; // the size both ends keep
+    item->m_geom.iconCx = 7, item->m_geom.iconCy = 8;
+    DwgModFlags[0] = 0;
+    doc->SetModifiedFlag(FALSE);
+    propsItem = item;
+    propsAspect = c.to;
+    propsAnswer = c.answer;
+    item->ShowProperties(view());
+    EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
+    EXPECT_EQ(item->GetDrawingSize().cy, c.cy);
+    EXPECT_EQ(item->m_geom.extentKnown, 0u);
+    EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+    EXPECT_FALSE(doc->IsModified());
+    doc->DeleteItem(item);
+  }
+  COleObjectPropertiesDialog::SetShowFunction(old);
+}
+
+// A storage holding a static 5000 x 3000 blue picture, as ole32 saves it.
+IStorage *pictureStorage(CRectItem *from, ILockBytes *on) {
+  IStorage *stg = nullptr;
+  HRESULT hr = on ? StgCreateDocfileOnILockBytes(on, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg)
+                  : StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
+                                     0, &stg);
+  if (FAILED(hr))
+    return nullptr;
+  IPersistStorage *ps = nullptr;
+  if (SUCCEEDED(from->GetOleObject()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&ps)))) {
+    hr = OleSave(ps, stg, FALSE);
+    ps->SaveCompleted(nullptr);
+    ps->Release();
+    if (SUCCEEDED(hr))
+      hr = stg->Commit(0);
+  }
+  if (FAILED(hr)) {
+    stg->Release();
+    return nullptr;
+  }
+  return stg;
+}
+
+TEST_F(RectItemTest, ItemsFromAStorageAndFromAGlobalBlock) {
+  setRatio(0, 1, 1);
+  CRectItem *model = staticItem();
+  ASSERT_TRUE(model);
+  IStorage *stg = pictureStorage(model, nullptr);
+  ASSERT_TRUE(stg);
+
+  CRectItem *item = doc->CreateRectItem();
+  EXPECT_EQ(item->CreateFromStorage(nullptr, 0, 0, 1, 1, DVASPECT_CONTENT), E_INVALIDARG);
+  ASSERT_EQ(item->CreateFromStorage(stg, 15, 25, 40, -20, DVASPECT_CONTENT), S_OK);
+  EXPECT_TRUE(item->GetDrawingRect().IsEqual(CKLDRect(15, 25, 55, 45)));
+  // ole32 rounds the picture's size when it saves it.
+  EXPECT_NEAR(item->GetKnownExtent().cx, 5000, 10);
+  EXPECT_NEAR(item->GetKnownExtent().cy, 3000, 10);
+  EXPECT_EQ(drawnCentre(*item), RGB(0, 0, 255));
+
+  // Through the block's path: the rectangle is the item's own drawing rectangle.
+  const double rect[4] = {5, 50, 55, 20};
+  const size_t before = itemsOf(doc).size();
+  ASSERT_TRUE(AddItemFromStorage(doc, stg, rect, DVASPECT_CONTENT));
+  ASSERT_EQ(itemsOf(doc).size(), before + 1);
+  EXPECT_TRUE(itemsOf(doc).back()->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
+  // A storage of a class that is no object: no half-made item stays behind.
+  IStorage *empty = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &empty), S_OK);
+  CLSID notAnObject;
+  ASSERT_EQ(CLSIDFromProgID(L"Scripting.Dictionary", &notAnObject), S_OK);
+  WriteClassStg(empty, notAnObject);
+  empty->Commit(0);
+  EXPECT_FALSE(AddItemFromStorage(doc, empty, rect, DVASPECT_CONTENT));
+  EXPECT_EQ(itemsOf(doc).size(), before + 1);
+  empty->Release();
+  stg->Release();
+
+  // A storage on a global block.
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 0);
+  ILockBytes *bytes = nullptr;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(block, FALSE, &bytes), S_OK);
+  IStorage *onBlock = pictureStorage(model, bytes);
+  ASSERT_TRUE(onBlock);
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = block;
+  CRectItem *global = doc->CreateRectItem();
+  EXPECT_EQ(global->CreateFromGlobal(nullptr, &medium), E_INVALIDARG);
+  STGMEDIUM stream{};
+  stream.tymed = TYMED_ISTREAM;
+  EXPECT_EQ(global->CreateFromGlobal(onBlock, &stream), E_INVALIDARG);
+  ASSERT_EQ(global->CreateFromGlobal(onBlock, &medium), S_OK);
+  EXPECT_TRUE(global->UpdateExtent());
+  EXPECT_EQ(drawnCentre(*global), RGB(0, 0, 255));
+  for (CRectItem *i : itemsOf(doc))
+    doc->DeleteItem(i);
+  onBlock->Release();
+  bytes->Release();
+  GlobalFree(block);
+}
+
+TEST_F(RectItemTest, ACopiedItemCarriesItsOwnBytes) {
+  setRatio(0, 1, 1);
+  CRectItem *item = staticItem();
+  ASSERT_TRUE(item);
+  ASSERT_TRUE(item->UpdateExtent());
+  item->m_geom.x = 33;
+  COleDataSource *src = item->OnGetClipboardData(FALSE, nullptr, nullptr);
+  ASSERT_TRUE(src);
+  IDataObject *data = src->GetDataObject();
+  FORMATETC own{CLIPFORMAT(cfKivolant), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM m{};
+  ASSERT_EQ(data->GetData(&own, &m), S_OK);
+  const size_t n = GlobalSize(m.hGlobal);
+  ASSERT_GT(n, RIT_STORED);
+  std::vector<uint8_t> bytes(n);
+  std::memcpy(bytes.data(), GlobalLock(m.hGlobal), n);
+  GlobalUnlock(m.hGlobal);
+  ReleaseStgMedium(&m);
+  // The item read back from them is the same item.
+  auto *back = new CRectItem(doc);
+  {
+    CMemFile in;
+    in.Write(bytes.data(), unsigned(n));
+    in.SeekToBegin();
+    CArchive ar(&in, CArchive::load);
+    ar.m_pDocument = doc;
+    back->Serialize(ar);
+  }
+  EXPECT_TRUE(back->GetDrawingRect().IsEqual(item->GetDrawingRect()));
+  EXPECT_EQ(drawnCentre(*back), RGB(0, 0, 255));
+  // And the base's formats follow: the picture is offered too.
+  FORMATETC pict{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+  EXPECT_EQ(data->QueryGetData(&pict), S_OK);
+  src->InternalRelease();
+  back->Delete();
+  item->Delete();
 }
 
 } // namespace
