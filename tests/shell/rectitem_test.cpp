@@ -524,6 +524,26 @@ TEST_F(ObjectBlockTest, WithoutObjectsThereIsNoBlock) {
   EXPECT_TRUE(itemsOf(doc).empty());
 }
 
+TEST_F(ObjectBlockTest, APreparedBlockIsKeptUntilItIsWrittenOrDropped) {
+  ASSERT_TRUE(staticItem());
+  const uint32_t size = PrepareOleBlock(0);
+  const std::string temp = OleTempFileName();
+  ASSERT_FALSE(temp.empty());
+  WIN32_FILE_ATTRIBUTE_DATA a{};
+  ASSERT_TRUE(GetFileAttributesExA(temp.c_str(), GetFileExInfoStandard, &a));
+  EXPECT_EQ(size, a.nFileSizeLow + 8); // header and data
+  EXPECT_EQ(doc->m_objBlockLen, size);
+  // Asked again before a write: the same block, not a second file.
+  EXPECT_EQ(PrepareOleBlock(0), size);
+  EXPECT_EQ(std::string(OleTempFileName()), temp);
+  DeleteOleTempFile();
+  EXPECT_EQ(GetFileAttributesA(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(doc->m_objBlockLen, 0u);
+  // Nothing prepared: nothing written, and that is no failure.
+  EXPECT_EQ(WriteOleBlock(0, path.c_str()), 1);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(ObjectBlockTest, AFailedBlockWriteKeepsTheOldFile) {
   const int dwg = reopened();
   ASSERT_GE(dwg, 0);
