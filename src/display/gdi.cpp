@@ -43,12 +43,16 @@ struct LoadInit {
   }
 } load_init;
 
-// Polylines held by gdi_strokes.
+// Strokes held by gdi_strokes.
 struct StrokeBatch {
   static constexpr int POINTS = 4096, POLYS = 1024;
   // A pen wider than a pixel is drawn as a region built over the whole call, at a
   // cost that grows faster than the figures: few of them go together.
   static constexpr int WIDE_POLYS = 16;
+  // Only single strokes (lines, dashes, glyph strokes) are held: the longer polylines
+  // of arcs drew about twice as slowly sent many to a call (Wine's bitmap engine),
+  // so they go out one to a call, after what is held.
+  static constexpr int HOLD_POINTS = 2;
   bool on;
   int npts, npoly;
   int limit = POLYS; // polylines held at most with the current pen
@@ -240,7 +244,7 @@ void gdi_polysout(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
   }
   for (DWORD i = 0; i < n; pts += counts[i], i++) {
     const int c = static_cast<int>(counts[i]);
-    if (!batch_room(dc, c)) {
+    if (c > StrokeBatch::HOLD_POINTS || !batch_room(dc, c)) {
       gdi_strokeflush();
       gdi_calls.Polyline(dc, pts, c);
       continue;

@@ -374,32 +374,34 @@ TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
   }
 }
 
-// Figures of one pen reach a screen or bitmap context together; a pen change, or
+// Lines of one pen reach a screen or bitmap context together; a pen change, or
 // another kind of figure, sends what is held first, so the order stays.
-int poly_calls = 0, poly_lines = 0, single_lines = 0;
+std::string device_calls; // "L<n>" a call of n held lines, "P" a polyline, "l" a single line
 BOOL WINAPI polys_seen(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
-  poly_calls++;
-  poly_lines += int(n);
+  device_calls += "L" + std::to_string(n) + " ";
   return PolyPolyline(dc, pts, counts, n);
 }
+BOOL WINAPI polyline_seen(HDC dc, const POINT *pts, int n) {
+  device_calls += "P ";
+  return Polyline(dc, pts, n);
+}
 BOOL WINAPI lineto_seen(HDC dc, int x, int y) {
-  single_lines++;
+  device_calls += "l ";
   return LineTo(dc, x, y);
 }
 
 TEST_F(Elms, LinesOfOnePenGoOutTogether) {
   for (int i = 1; i <= 10; i++)
-    rung(2 * i);                 // pen 3
-  rung(30, 0x14);                // pen 4
-  add(arc(50, 25, 20, 0, 180));  // pen 3 again
+    rung(2 * i);                // pen 3
+  rung(30, 0x14);               // pen 4
+  add(arc(50, 25, 20, 0, 180)); // pen 3 again
   rung(40);
-  poly_calls = poly_lines = single_lines = 0;
+  device_calls.clear();
   gdi_calls.PolyPolyline = polys_seen;
+  gdi_calls.Polyline = polyline_seen;
   gdi_calls.LineTo = lineto_seen;
   EXPECT_EQ(dsp_elms(1, 0, -1, 1, all()), 0);
-  EXPECT_EQ(single_lines, 0);
-  EXPECT_EQ(poly_lines, 13);
-  EXPECT_EQ(poly_calls, 3); // ten rungs; the pen-4 rung; the arc and the last rung
+  EXPECT_EQ(device_calls, "L10 L1 P L1 ");
   for (int i = 1; i <= 10; i++)
     EXPECT_TRUE(row_inked(2 * i)) << i;
   EXPECT_TRUE(row_inked(30));
