@@ -34,7 +34,7 @@ struct PolyBatchRecord {
 
 inline void batch_add(HDC dc, POINT a, POINT c);
 
-// MoveToEx/LineTo sequences of one figure, sent together (gdi_polysout): the same
+// MoveToEx/LineTo sequences of one figure, sent together (gdi_polys): the same
 // pixels as the single calls (each polyline leaves out its last point) in one GDI call.
 class DashPath {
 public:
@@ -57,8 +57,10 @@ public:
     cur_ = POINT{x, y};
   }
   void flush() {
-    if (npoly_)
-      gdi_polysout(dc_, pts_, counts_, static_cast<DWORD>(npoly_));
+    if (npoly_) { // one call per figure: dashes held with other strokes drew slower
+      gdi_strokeflush();
+      gdi_polys(dc_, pts_, counts_, static_cast<DWORD>(npoly_));
+    }
     npts_ = npoly_ = 0;
     open_ = false;
   }

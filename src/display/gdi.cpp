@@ -45,7 +45,7 @@ struct LoadInit {
 
 // Strokes held by gdi_strokes.
 struct StrokeBatch {
-  static constexpr int POINTS = 4096, POLYS = 1024;
+  static constexpr int POINTS = 512, POLYS = 256;
   // A pen wider than a pixel is drawn as a region built over the whole call, at a
   // cost that grows faster than the figures: few of them go together.
   static constexpr int WIDE_POLYS = 16;

@@ -76,10 +76,10 @@ int gdi_noop();
 int gdi_text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text);
 int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text, const RECT *clip);
 int gdi_fillrgn(int mode, int colour, int dwg, HDC dc, HRGN rgn);
-// While on, solid copy-pen lines and the single strokes of dashes are held and sent
-// together as one PolyPolyline (the same pixels as their single calls); any other
-// drawing or pen change sends what is held first. Texts draw many short strokes
-// this way, and a walk over elements many lines of one pen. Gives the state before.
+// While on, solid copy-pen lines are held and sent together as one PolyPolyline (the
+// same pixels as their single calls); any other drawing or pen change sends what is
+// held first. Texts draw many short strokes this way, and a walk over elements many
+// lines of one pen. Gives the state before.
 bool gdi_strokes(bool on);
 void gdi_strokeflush();
 // n polylines of counts[i] points each, as one PolyPolyline; on a 16-bit metafile
