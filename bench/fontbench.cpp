@@ -2,6 +2,7 @@
 // high-quality set, through the block cache (first pass cold, then warm passes), and
 // the program decoder alone on programs already in memory.
 //   fontbench <font folder> [cache blocks]
+// With INK_PROFILE=<file> (Windows builds) the warm passes are sampled (tools/profsyms.py).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,14 @@
 
 #include "benchclock.h"
 #include "display/fontfile.h"
+#ifdef _WIN32
+#include "sampler.h"
+#else
+struct Sampler { // sampling needs the Windows thread calls
+  explicit Sampler(const char *) {}
+  void pause(bool) {}
+};
+#endif
 
 namespace {
 
@@ -52,7 +61,9 @@ int main(int argc, char **argv) {
     return 1;
   }
   CountSink sink;
+  Sampler sampler(std::getenv("INK_PROFILE"));
   for (int pass = 0; pass < 4; pass++) {
+    sampler.pause(pass == 0);
     double t0 = bench_now();
     int bad = 0;
     for (auto [lead, trail] : codes)
@@ -61,6 +72,7 @@ int main(int argc, char **argv) {
     std::printf("through the cache (N=%d), pass %d: %zu glyphs, %.0f glyphs/s%s\n", blocks, pass + 1, codes.size(),
                 codes.size() / s, bad ? " (some failed)" : "");
   }
+  sampler.pause(true);
   fnt_close();
 
   // The decoder alone, programs in memory.

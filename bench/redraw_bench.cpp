@@ -8,7 +8,8 @@
 //   wine64 redraw_bench.exe [font folder] [quick]   (quick: leave out the 1,000,000)
 // With INK_PROFILE=<file> the 100,000-element redraws are sampled: <file> the real
 // one, <file>.stub the one with GDI stubbed, <file>.zoom the zoomed view of
-// 1,000,000 (tools/profsyms.py reads them).
+// 1,000,000, <file>.lines, .arcs and .texts the 10,000 of one kind (tools/profsyms.py
+// reads them).
 #include <windows.h>
 
 #include <algorithm>
@@ -17,12 +18,15 @@
 #include <cstring>
 
 #include "benchclock.h"
+#include "database/cells.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
 #include "display/elmdisp.h"
+#include "display/elmdisp_win.h"
 #include "display/fontfile.h"
 #include "display/gdi.h"
+#include "display/view.h"
 #include "display/viewtbl.h"
 #include "settings/params.h"
 #include "benchdib.h"
@@ -110,21 +114,50 @@ int main(int argc, char **argv) {
   }
   stub_gdi(false);
   line("  engine alone (GDI stubbed), per element", engine * 1000 / 100000, "us", 0.2);
+  // The walk asks for Esc at every 256th entry of both passes: a round trip to the
+  // window system each time, which under Wine is most of the engine's share.
+  {
+    const int polls = 200;
+    const double t0 = bench_now();
+    for (int i = 0; i < polls; i++)
+      dsp_escpoll(wnd);
+    const double each = (bench_now() - t0) * 1e6 / polls;
+    std::printf("%-44s %9.2f us (%.1f us a poll, 2 per 256 elements)\n", "    of which the Esc poll, per element",
+                each * 2 / 256, each);
+  }
+  std::printf("%-44s %9.2f ms\n", "  device drawing (full less stubbed)", mixed - engine);
 
   static const char *const kinds[] = {"10,000 lines", "10,000 arcs", "10,000 texts"};
+  static const char *const suffix[] = {"lines", "arcs", "texts"};
   for (int kind = 0; kind < 3; kind++) {
     fresh_store(10000);
     rd::one_kind(kind, 10000);
-    std::printf("%-44s %9.2f ms\n", kinds[kind], redraw());
+    static char kindprof[MAX_PATH];
+    if (prof)
+      std::snprintf(kindprof, sizeof kindprof, "%s.%s", prof, suffix[kind]);
+    double t;
+    {
+      Sampler s(prof ? kindprof : nullptr);
+      s.pause(false);
+      t = redraw(prof ? 50 : 5);
+    }
+    std::printf("%-44s %9.2f ms\n", kinds[kind], t);
   }
   fresh_store(1000);
   rd::one_kind(4, 1000);
   const double solid = redraw();
+  stub_gdi(true);
+  const double solid_engine = redraw();
+  stub_gdi(false);
   fresh_store(1000);
   rd::one_kind(3, 1000);
   const double dashed = redraw();
+  stub_gdi(true);
+  const double dashed_engine = redraw();
+  stub_gdi(false);
   std::printf("%-44s %9.2f ms (solid %.2f ms)\n", "1,000 long dashed lines", dashed, solid);
   line("  dashed / solid", dashed / solid, "x", 2);
+  std::printf("%-44s %9.2f ms (solid %.2f ms)\n", "  engine alone (GDI stubbed)", dashed_engine, solid_engine);
 
   fresh_store(10000);
   rd::seal(9000, 1000);
@@ -135,6 +168,10 @@ int main(int argc, char **argv) {
 
   if (!quick) {
     fresh_store(1000000);
+    SheetRecord sheet; // the world is the sheet: the elements' area cells mean something
+    sys_sheet('r', 0, &sheet);
+    sheet.width = 192, sheet.height = 108;
+    sys_sheet('w', 0, &sheet);
     rd::mixed(1000000);
     line("1,000,000 mixed elements", redraw(2), "ms", 1500);
     // A tenth of the drawing's area in the view.
@@ -150,6 +187,20 @@ int main(int argc, char **argv) {
       zoomed = redraw(3);
     }
     line("  zoomed view showing a tenth of them", zoomed, "ms", 50);
+    // What the view painter can pass: the cells of the shown window, so that most
+    // elements outside it are passed over on their cell mask alone.
+    const uint16_t cells = cel_rect(0, DrawXform.sxmin, DrawXform.symin, DrawXform.sxmax, DrawXform.symax);
+    double celled = 1e9;
+    for (int i = 0; i < 3; i++) {
+      const double t0 = bench_now();
+      dsp_elms(1, cells, -1, 1, int32_t(dtb_end1(0) - 1));
+      GdiFlush();
+      celled = std::min(celled, (bench_now() - t0) * 1000);
+    }
+    int shown = 0;
+    for (int b = 0; b < 16; b++)
+      shown += (cells >> b) & 1;
+    std::printf("%-44s %9.2f ms (%d of 16 cells)\n", "    with the view's area cells as filter", celled, shown);
   }
   gdi_target(nullptr, 0);
   dib.release();

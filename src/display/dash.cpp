@@ -57,8 +57,10 @@ public:
     cur_ = POINT{x, y};
   }
   void flush() {
-    if (npoly_)
+    if (npoly_) { // one call per figure: dashes held with other strokes drew slower
+      gdi_strokeflush();
       gdi_polys(dc_, pts_, counts_, static_cast<DWORD>(npoly_));
+    }
     npts_ = npoly_ = 0;
     open_ = false;
   }
@@ -179,9 +181,9 @@ void arc_walk(HDC dc, int32_t cx, int32_t cy, int32_t r, double start, double de
       return;
     if (dots) {
       const POINT two[2] = {run[0], {run[0].x + 1, run[0].y}};
-      gdi_calls.Polyline(dc, two, 2);
+      gdi_polyout(dc, two, 2);
     } else {
-      gdi_calls.Polyline(dc, run, cnt);
+      gdi_polyout(dc, run, cnt);
     }
   };
   for (int64_t k = 0; k < steps; k++) {
@@ -237,7 +239,7 @@ void gdi_hugearc(HDC dc, int32_t cx, int32_t cy, int32_t r, double start, double
     pts[cnt++] = POINT{dev_trunc(cx + std::round(r * std::cos(a))), dev_trunc(cy - std::round(r * std::sin(a)))};
     if (cnt == RUN_POINTS || k == n) {
       if (cnt > 1)
-        gdi_calls.Polyline(dc, pts, cnt);
+        gdi_polyout(dc, pts, cnt);
       pts[0] = pts[cnt - 1];
       cnt = 1;
     }
@@ -297,6 +299,7 @@ int gdi_dashline(HDC dc, int kind, int32_t x1, int32_t y1, int32_t x2, int32_t y
   if (kind != 0 && gdi_emumode() == 2)
     return gdi_pitchline(dc, kind, x1, y1, x2, y2);
   if (kind == 0) {
+    gdi_strokeflush();
     gdi_calls.MoveToEx(dc, x1, y1, nullptr);
     gdi_calls.LineTo(dc, x2, y2);
     return 0;
@@ -458,7 +461,7 @@ int gdi_polyarc(HDC dc, int kind, int32_t cx, int32_t cy, int32_t r, double star
   }
   if (r == 0 || r == 1) {
     const POINT two[2] = {{cx, cy}, {cx + 1, cy}};
-    gdi_calls.Polyline(dc, two, 2);
+    gdi_polyout(dc, two, 2);
     return 0;
   }
   const bool off = OffscreenOutput == 1;
@@ -489,7 +492,7 @@ int gdi_polyarc(HDC dc, int kind, int32_t cx, int32_t cy, int32_t r, double star
     }
   if (pts.size() == 1)
     pts.push_back(POINT{pts[0].x + 1, pts[0].y});
-  gdi_calls.Polyline(dc, pts.data(), static_cast<int>(pts.size()));
+  gdi_polyout(dc, pts.data(), static_cast<int>(pts.size()));
   return 0;
 }
 
@@ -567,7 +570,7 @@ void pln_add(HDC dc, const POINT *p, const POINT *q) {
   PolyBatchRecord &b = PolyBatch;
   if (!p || !q) {
     if (b.ready && b.count > 0)
-      gdi_calls.Polyline(dc, b.buf, b.count);
+      gdi_polyout(dc, b.buf, b.count);
     b.count = 0;
     b.last = POINT{-1, -1};
     return;
@@ -584,11 +587,11 @@ inline void batch_add(HDC dc, POINT a, POINT c) {
     return;
   if (!b.ready) { // no buffers: one segment at a time
     const POINT two[2] = {a, c};
-    gdi_calls.Polyline(dc, two, 2);
+    gdi_polyout(dc, two, 2);
     return;
   }
   if (b.count + 2 > BATCH_POINTS) { // full: draw what is held, go on from its last point
-    gdi_calls.Polyline(dc, b.buf, b.count);
+    gdi_polyout(dc, b.buf, b.count);
     b.buf[0] = b.buf[b.count - 1];
     b.count = 1;
   }

@@ -195,6 +195,7 @@ bool skipped(int32_t n) {
 
 void pass1(Walk &w, int32_t n, const ElementRecord &r) {
   if (r.kind == NOD && r.subkind == 8 && r.encsub != 8 && layer_shown(w, r.layer) && !PlotterMode) {
+    gdi_strokeflush();
     vew_select(vew_cur()); // a fill may have left another transform current
     rgn_fill(w.dc, w.db, &r, w.colour);
   }
@@ -290,6 +291,7 @@ void draw_one(Walk &w, int32_t n, int depth) {
 bool poll(Walk &w, int32_t n, const ElementRecord &r) {
   DbControl before;
   std::memcpy(&before, &DbCtl[w.db], sizeof before);
+  gdi_strokeflush();
   drw_penmemo(false); // key handlers may draw or change the palette
   const bool esc = dsp_escpoll(w.wnd) != 0;
   drw_penmemo(true);
@@ -392,7 +394,12 @@ int dsp_elms(uint32_t mask, uint16_t cellfilter, int32_t colour, uint32_t first,
     if (!w.dc)
       continue;
     drw_penmemo(true);
+    // Figures of one pen go out together; a metafile keeps each as its own record.
+    const DWORD type = GetObjectType(PenCache.target ? PenCache.dc : w.dc);
+    const bool held = gdi_strokes(type != OBJ_METADC && type != OBJ_ENHMETADC);
     walk_view(w, en);
+    gdi_strokeflush(); // before the context goes back
+    gdi_strokes(held);
     drw_penmemo(false);
     ReleaseDC(wnd, w.dc);
     w.dc = nullptr;

@@ -43,18 +43,39 @@ struct LoadInit {
   }
 } load_init;
 
-// Strokes held by gdi_strokes: two points each.
+// Strokes held by gdi_strokes.
 struct StrokeBatch {
-  static constexpr int CAP = 256;
+  static constexpr int POINTS = 512, POLYS = 256;
+  // A pen wider than a pixel is drawn as a region built over the whole call, at a
+  // cost that grows faster than the figures: few of them go together.
+  static constexpr int WIDE_POLYS = 16;
+  // Only single strokes (lines, dashes, glyph strokes) are held: the longer polylines
+  // of arcs drew about twice as slowly sent many to a call (Wine's bitmap engine),
+  // so they go out one to a call, after what is held.
+  static constexpr int HOLD_POINTS = 2;
   bool on;
-  int count;
+  int npts, npoly;
+  int limit = POLYS; // polylines held at most with the current pen
   HDC dc;
-  POINT pts[2 * CAP];
-  DWORD counts[CAP];
-  StrokeBatch() : on(false), count(0), dc(nullptr), pts{} { std::fill(counts, counts + CAP, 2); }
+  POINT pts[POINTS];
+  DWORD counts[POLYS];
 } Strokes;
 
+// Room for one more polyline of n points on dc: what is held for another DC, or
+// what leaves too little room, goes out first. False when n can never fit.
+bool batch_room(HDC dc, int n) {
+  if (n > StrokeBatch::POINTS)
+    return false;
+  if (Strokes.npoly >= Strokes.limit || Strokes.npts + n > StrokeBatch::POINTS || Strokes.dc != dc)
+    gdi_strokeflush();
+  Strokes.dc = dc;
+  return true;
+}
+
 typedef HPEN PenTable[PEN_KINDS][PEN_WIDTHS][PEN_COLOURS];
+
+// Pixel widths of the pens of each cache (0 screen, 1 output), as made.
+int PenPixels[2][PEN_KINDS][PEN_WIDTHS];
 
 // Entries share pens: each distinct one is deleted once.
 void delete_pens(PenTable &t) {
@@ -93,6 +114,9 @@ HPEN solid_pen(bool user, int width, COLORREF c) {
 int make_pens(PenTable &t, bool output) {
   const int emu = gdi_emumode();
   const bool user = PenCache.platform == 1 && (PenMode & ~0x8000u) == 0;
+  for (int k = 0; k < PEN_KINDS; k++)
+    for (int w = 0; w < PEN_WIDTHS; w++)
+      PenPixels[output][k][w] = emu != 0 || k == 0 ? pen_width(0, w, output) : 1;
   for (int c = 0; c < PEN_COLOURS; c++) {
     const COLORREF col = c < 20 ? PenCache.PaletteSnapshot[c] : RGB(0, 0, 0);
     for (int w = 0; w < PEN_WIDTHS; w++)
@@ -198,15 +222,44 @@ int text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, cons
 
 } // namespace
 
-void gdi_strokes(bool on) {
-  gdi_strokeflush();
+bool gdi_strokes(bool on) {
+  const bool was = Strokes.on;
+  if (!on)
+    gdi_strokeflush();
   Strokes.on = on;
+  return was;
 }
 
 void gdi_strokeflush() {
-  if (Strokes.count > 0)
-    gdi_polys(Strokes.dc, Strokes.pts, Strokes.counts, static_cast<DWORD>(Strokes.count));
-  Strokes.count = 0;
+  if (Strokes.npoly > 0)
+    gdi_polys(Strokes.dc, Strokes.pts, Strokes.counts, static_cast<DWORD>(Strokes.npoly));
+  Strokes.npts = Strokes.npoly = 0;
+}
+
+void gdi_polysout(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
+  if (!Strokes.on || PenCache.rop != R2_COPYPEN || dc != PenCache.dc) {
+    gdi_strokeflush();
+    gdi_polys(dc, pts, counts, n);
+    return;
+  }
+  for (DWORD i = 0; i < n; pts += counts[i], i++) {
+    const int c = static_cast<int>(counts[i]);
+    if (c > StrokeBatch::HOLD_POINTS || !batch_room(dc, c)) {
+      gdi_strokeflush();
+      gdi_calls.Polyline(dc, pts, c);
+      continue;
+    }
+    std::memcpy(Strokes.pts + Strokes.npts, pts, sizeof(POINT) * size_t(c));
+    Strokes.npts += c;
+    Strokes.counts[Strokes.npoly++] = counts[i];
+  }
+}
+
+void gdi_polyout(HDC dc, const POINT *pts, int n) {
+  if (n < 1)
+    return;
+  const DWORD c = static_cast<DWORD>(n);
+  gdi_polysout(dc, pts, &c, 1);
 }
 
 void gdi_polys(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
@@ -310,7 +363,9 @@ int gdi_pen(HDC dc, int kind, int width, int colour, int rop, bool modes) {
     gdi_calls.SetROP2(dc, rop);
   }
   const int sel = gdi_emumode() != 0 && kind != 0 ? 0 : kind;
-  HPEN pen = gdi_isscreen() ? PenCache.screen[sel][width][colour] : PenCache.output[sel][width][colour];
+  const bool screen = gdi_isscreen();
+  HPEN pen = screen ? PenCache.screen[sel][width][colour] : PenCache.output[sel][width][colour];
+  Strokes.limit = PenPixels[!screen][sel][width] > 1 ? StrokeBatch::WIDE_POLYS : StrokeBatch::POLYS;
   if (pen)
     gdi_calls.SelectObject(dc, pen);
   PenCache.dc = dc;
@@ -389,24 +444,23 @@ int gdi_mark(int32_t x, int32_t y) {
 
 int gdi_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (Strokes.on && PenCache.kind == 0 && PenCache.rop == R2_COPYPEN) {
-    if (Strokes.count == StrokeBatch::CAP || Strokes.dc != PenCache.dc)
-      gdi_strokeflush();
-    Strokes.dc = PenCache.dc;
-    Strokes.pts[2 * Strokes.count] = POINT{x1, y1};
-    Strokes.pts[2 * Strokes.count + 1] = POINT{x2, y2};
-    Strokes.count++;
+    batch_room(PenCache.dc, 2);
+    Strokes.pts[Strokes.npts++] = POINT{x1, y1};
+    Strokes.pts[Strokes.npts++] = POINT{x2, y2};
+    Strokes.counts[Strokes.npoly++] = 2;
     return 1;
   }
-  gdi_strokeflush();
-  if (PenCache.kind > 0 && gdi_emumode() != 0)
+  if (PenCache.kind > 0 && gdi_emumode() != 0) // the dash walk holds its polylines itself
     return gdi_dashline(PenCache.dc, PenCache.kind, x1, y1, x2, y2), 1;
+  gdi_strokeflush();
   gdi_calls.MoveToEx(PenCache.dc, x1, y1, nullptr);
   gdi_calls.LineTo(PenCache.dc, x2, y2);
   return 1;
 }
 
+// Arcs drawn by the emulation and huge arcs go out as polylines (gdi_polyout), held
+// with the strokes; only GDI's own Arc sends what is held first.
 int gdi_arc(int32_t cx, int32_t cy, int32_t r, double start, double end) {
-  gdi_strokeflush();
   HDC dc = PenCache.dc;
   if (r > ARC_LIMIT) {
     gdi_hugearc(dc, cx, cy, r, start, end);
@@ -429,11 +483,13 @@ int gdi_arc(int32_t cx, int32_t cy, int32_t r, double start, double end) {
     }
     if (gdi_emumode() != 0)
       return pln_arc(dc, PenCache.kind, cx, cy, r, start, end), 1;
+    gdi_strokeflush();
     gdi_calls.Arc(dc, left, top, right, bottom, sx, sy, ex, ey);
     return 1;
   }
   if (gdi_emumode() != 0)
     return pln_arc(dc, PenCache.kind, cx, cy, r, start, end), 1;
+  gdi_strokeflush();
   gdi_calls.Arc(dc, left, top, right, bottom, right, top, left, top);
   gdi_calls.Arc(dc, left, top, right, bottom, left, top, right, top);
   return 1;

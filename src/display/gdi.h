@@ -76,14 +76,19 @@ int gdi_noop();
 int gdi_text(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text);
 int gdi_textclip(int32_t x, int32_t y, int32_t height, int32_t width, double angle, const char *text, const RECT *clip);
 int gdi_fillrgn(int mode, int colour, int dwg, HDC dc, HRGN rgn);
-// While on, solid copy-pen lines are held and sent together as one PolyPolyline
-// (the same pixels as their MoveToEx/LineTo pairs); any other drawing or pen
-// change sends what is held first. Texts draw many short strokes this way.
-void gdi_strokes(bool on);
+// While on, solid copy-pen lines are held and sent together as one PolyPolyline (the
+// same pixels as their single calls); any other drawing or pen change sends what is
+// held first. Texts draw many short strokes this way, and a walk over elements many
+// lines of one pen. Gives the state before.
+bool gdi_strokes(bool on);
 void gdi_strokeflush();
 // n polylines of counts[i] points each, as one PolyPolyline; on a 16-bit metafile
 // device context, which cannot record that call, one Polyline each.
 void gdi_polys(HDC dc, const POINT *pts, const DWORD *counts, DWORD n);
+// Polylines drawn with the current pen: two-point ones held while strokes are held
+// and the pen copies, others drawn at once after what is held (gdi_polys).
+void gdi_polysout(HDC dc, const POINT *pts, const DWORD *counts, DWORD n);
+void gdi_polyout(HDC dc, const POINT *pts, int n);
 
 // Dash emulation, raster arcs and the polyline batch.
 struct PatternPhaseRecord {

@@ -309,8 +309,9 @@ int chr_draw(HDC dc, int face, double x, double y, const char *text, int32_t wid
   // A stroke text is many short solid lines: sent together, unless strokes
   // become elements (adding one may draw in between).
   struct Batch {
-    explicit Batch(bool on) { gdi_strokes(on); }
-    ~Batch() { gdi_strokes(false); }
+    bool was;
+    explicit Batch(bool on) : was(gdi_strokes(on)) {}
+    ~Batch() { gdi_strokes(was); }
   } batch(stroke && t.mode != 1 && !ChrExpand);
 
   char buf[4 * CHR_DRAWMAX + 64];

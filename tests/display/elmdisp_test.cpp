@@ -336,10 +336,23 @@ LRESULT CALLBACK key_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 int lines_drawn = 0;
 HWND post_to = nullptr;
-BOOL WINAPI counting_lineto(HDC dc, int x, int y) {
+void count_line() {
   if (++lines_drawn == 100 && post_to) // the key arrives while the lines are drawn
     PostMessageA(post_to, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+BOOL WINAPI counting_lineto(HDC dc, int x, int y) {
+  count_line();
   return LineTo(dc, x, y);
+}
+// Lines of one pen may reach the device together, as one polyline each.
+BOOL WINAPI counting_polys(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
+  for (DWORD i = 0; i < n; i++)
+    count_line();
+  return PolyPolyline(dc, pts, counts, n);
+}
+void count_lines() {
+  gdi_calls.LineTo = counting_lineto;
+  gdi_calls.PolyPolyline = counting_polys;
 }
 
 TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
@@ -348,7 +361,7 @@ TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
     for (int i = 0; i < 600; i++)
       add(line(10, 1 + i % 40, 90, 1 + i % 40));
     keys_seen = 0, lines_drawn = 0, post_to = wnd, db_change = change;
-    gdi_calls.LineTo = counting_lineto;
+    count_lines();
     EXPECT_EQ(dsp_elms(1, 0, -1, 1, 600), 0);
     EXPECT_EQ(keys_seen, 1);
     EXPECT_EQ(lines_drawn, 255) << change; // positions 0..254 of the second pass
@@ -359,6 +372,65 @@ TEST_F(Elms, EscStopsAtTheNextMultipleOf256) {
     gdi_realcalls();
     dtb_ctrl('i', nullptr);
   }
+}
+
+// Lines of one pen reach a screen or bitmap context together; a pen change, or
+// another kind of figure, sends what is held first, so the order stays.
+std::string device_calls; // "L<n>" a call of n held lines, "P" a polyline, "l" a single line
+BOOL WINAPI polys_seen(HDC dc, const POINT *pts, const DWORD *counts, DWORD n) {
+  device_calls += "L" + std::to_string(n) + " ";
+  return PolyPolyline(dc, pts, counts, n);
+}
+BOOL WINAPI polyline_seen(HDC dc, const POINT *pts, int n) {
+  device_calls += "P ";
+  return Polyline(dc, pts, n);
+}
+BOOL WINAPI lineto_seen(HDC dc, int x, int y) {
+  device_calls += "l ";
+  return LineTo(dc, x, y);
+}
+
+TEST_F(Elms, LinesOfOnePenGoOutTogether) {
+  for (int i = 1; i <= 10; i++)
+    rung(2 * i);                // pen 3
+  rung(30, 0x14);               // pen 4
+  add(arc(50, 25, 20, 0, 180)); // pen 3 again
+  rung(40);
+  device_calls.clear();
+  gdi_calls.PolyPolyline = polys_seen;
+  gdi_calls.Polyline = polyline_seen;
+  gdi_calls.LineTo = lineto_seen;
+  EXPECT_EQ(dsp_elms(1, 0, -1, 1, all()), 0);
+  EXPECT_EQ(device_calls, "L10 L1 P L1 ");
+  for (int i = 1; i <= 10; i++)
+    EXPECT_TRUE(row_inked(2 * i)) << i;
+  EXPECT_TRUE(row_inked(30));
+  EXPECT_TRUE(row_inked(40));
+}
+
+// An enhanced metafile keeps every stroke as a record of its own, in drawing order.
+int lineto_records = 0, polypoly_records = 0;
+int CALLBACK count_records(HDC, HANDLETABLE *, const ENHMETARECORD *r, int, LPARAM) {
+  lineto_records += r->iType == EMR_LINETO;
+  polypoly_records += r->iType == EMR_POLYPOLYLINE || r->iType == EMR_POLYPOLYLINE16;
+  return 1;
+}
+
+TEST_F(Elms, MetafileWalkRecordsEachLine) {
+  for (int i = 1; i <= 10; i++)
+    rung(2 * i);
+  HDC mf = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(mf, nullptr);
+  gdi_target(mf, 1);
+  EXPECT_EQ(dsp_elms(1, 0, -1, 1, all()), 0);
+  gdi_target(canvas.dc(), 1);
+  HENHMETAFILE h = CloseEnhMetaFile(mf);
+  ASSERT_NE(h, nullptr);
+  lineto_records = polypoly_records = 0;
+  EnumEnhMetaFile(nullptr, h, count_records, nullptr, nullptr);
+  DeleteEnhMetaFile(h);
+  EXPECT_EQ(lineto_records, 10);
+  EXPECT_EQ(polypoly_records, 0);
 }
 
 TEST_F(Elms, EscEndsALongGroupWalk) {
@@ -372,7 +444,7 @@ TEST_F(Elms, EscEndsALongGroupWalk) {
   grp_close(0);
   grp_close(0);
   keys_seen = 0, lines_drawn = 0, post_to = wnd, db_change = false;
-  gdi_calls.LineTo = counting_lineto;
+  count_lines();
   EXPECT_EQ(dsp_elms(1, 0, -1, uint32_t(g) | DSP_ONE, 0), 0);
   EXPECT_EQ(keys_seen, 1);
   EXPECT_EQ(lines_drawn, 254); // members 0..253 below the inner node: the 256th member polls
