@@ -55,6 +55,19 @@ HRESULT ScodeOf(const CException &e) {
   return HRESULT(COleException::Process(e));
 }
 
+// Closes a server document for a container's Close, holding it alive meanwhile.
+HRESULT CloseHeld(COleServerDoc *doc, DWORD saveOption) {
+  doc->ExternalAddRef();
+  HRESULT hr = S_OK;
+  try {
+    doc->OnClose(OLECLOSE(saveOption));
+  } catch (const CException &e) {
+    hr = ScodeOf(e);
+  }
+  doc->ExternalRelease();
+  return hr;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- CDocItem
@@ -775,17 +788,7 @@ HRESULT COleServerDoc::XOle::SetHostNames(LPCOLESTR app, LPCOLESTR obj) {
   return S_OK;
 }
 
-HRESULT COleServerDoc::XOle::Close(DWORD saveOption) {
-  doc->ExternalAddRef();
-  HRESULT hr = S_OK;
-  try {
-    doc->OnClose(OLECLOSE(saveOption));
-  } catch (const CException &e) {
-    hr = ScodeOf(e);
-  }
-  doc->ExternalRelease();
-  return hr;
-}
+HRESULT COleServerDoc::XOle::Close(DWORD saveOption) { return CloseHeld(doc, saveOption); }
 
 HRESULT COleServerDoc::XOle::GetMoniker(DWORD assign, DWORD which, IMoniker **out) {
   if (!out)
@@ -1301,15 +1304,7 @@ HRESULT COleServerItem::XItemOle::Close(DWORD saveOption) {
   // A document the user opened stays open when a link lets go of it.
   if (!doc || !doc->m_bCloseOnRelease)
     return S_OK;
-  doc->ExternalAddRef();
-  HRESULT hr = S_OK;
-  try {
-    doc->OnClose(OLECLOSE(saveOption));
-  } catch (const CException &e) {
-    hr = ScodeOf(e);
-  }
-  doc->ExternalRelease();
-  return hr;
+  return CloseHeld(doc, saveOption);
 }
 
 HRESULT COleServerItem::XItemOle::GetMoniker(DWORD assign, DWORD which, IMoniker **out) {
