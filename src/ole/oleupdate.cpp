@@ -1,3 +1,5 @@
 #include "ole/oleupdate.h"
 
-void OleUpdateSelected() {}
+#include "ole/olecopy.h"
+
+void OleUpdateSelected() { UpdateSelectedItem(); }
