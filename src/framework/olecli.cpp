@@ -212,7 +212,16 @@ BOOL COleClientItem::CreateNewItem(REFCLSID clsid, OLERENDER render, CLIPFORMAT 
 
 BOOL COleClientItem::CreateFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
   return CreateWith(render, format, formatEtc, FILL_ALWAYS, [&](FORMATETC *fe, void **out) {
-    return OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+    HRESULT hr =
+        OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+    // A picture another program left on the plain clipboard reaches Wine's OLE side
+    // as an object of no class without a picture: refused, so the caller can try the
+    // static form, which reads the clipboard itself.
+    CLSID clsid = CLSID_NULL;
+    if (SUCCEEDED(hr) && *out &&
+        (FAILED(static_cast<IOleObject *>(*out)->GetUserClassID(&clsid)) || IsEqualCLSID(clsid, CLSID_NULL)))
+      hr = DropIfBlank(hr, out);
+    return hr;
   });
 }
 

@@ -69,6 +69,8 @@ public:
   bool NeedsExtentReset();
   // Mode 1: the items' delayed data are rendered; else pictures on the clipboard kept.
   void ReleaseItemData(int mode);
+  // No view keeps a removed object as its selection.
+  void OnItemRemoved(CDocItem *item) override;
 
   int m_dwg;                // drawing slot shown, -1 none
   SIZE m_itemExtent{};      // embedded item's extent (HIMETRIC), (0, 0) not known

@@ -102,6 +102,15 @@ int ask_box(const UiQuestion &q) {
 
 // Selection, tracker and drawing ---------------------------------------------------------
 
+void CMainDoc::OnItemRemoved(CDocItem *item) {
+  for (CView *v : GetViews())
+    if (auto *view = dynamic_cast<CMainView *>(v); view && view->m_pSelection == item) {
+      RECT none{};
+      view->InvalidateItem(view->m_pSelection, &none);
+      view->m_pSelection = nullptr;
+    }
+}
+
 void CMainView::SetSelection(CRectItem *item, BOOL) {
   // No object is ever active in place here, so none has to be closed first.
   if (item == m_pSelection)
@@ -156,10 +165,17 @@ void CMainView::DrawItems(HDC dc, int layer) {
     if (std::abs(s.cx) < 5 || std::abs(s.cy) < 5)
       continue;
     try {
-      const RECT r = item->GetDeviceRect(this);
-      RECT fill = normal(r);
-      FillRect(dc, &fill, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      // Objects draw upright in device pixels; the view's logical units run upward.
+      RECT r = item->GetDeviceRect(this);
+      LPtoDP(dc, reinterpret_cast<POINT *>(&r), 2);
+      r = normal(r);
+      const int saved = SaveDC(dc);
+      SetMapMode(dc, MM_TEXT);
+      SetWindowOrgEx(dc, 0, 0, nullptr);
+      SetViewportOrgEx(dc, 0, 0, nullptr);
+      FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
       item->Draw(&cdc, &r);
+      RestoreDC(dc, saved);
     } catch (const CException &) {
       continue; // one broken object does not keep the others from showing
     }
@@ -310,9 +326,11 @@ CRectItem *CMainView::PasteItem(BOOL link, COleDataObject *data, const POINT *pt
     return nullptr;
   }
   mark_change(this);
-  SetSelection(item);
   doc->SetModifiedFlag(TRUE);
+  // Views are told first: hint 1 makes a view drop that item as its selection, and the
+  // new item is to stay selected here.
   doc->UpdateAllViews(nullptr, 1, item);
+  SetSelection(item);
   return item;
 }
 
@@ -481,16 +499,10 @@ void CMainView::ClearAllItems() {
   // A copy: deleting an item takes it out of the document's list.
   const std::vector<CDocItem *> items(doc->GetItems().begin(), doc->GetItems().end());
   for (CDocItem *it : items)
-    if (auto *item = dynamic_cast<COleClientItem *>(it)) {
-      if (auto *r = dynamic_cast<CRectItem *>(item))
-        for (CView *v : doc->GetViews())
-          if (auto *mv = dynamic_cast<CMainView *>(v); mv && mv->m_pSelection == r)
-            mv->m_pSelection = nullptr;
-      if (auto *r = dynamic_cast<CRectItem *>(item))
-        drop_item(doc, r);
-      else
-        item->Delete();
-    }
+    if (auto *r = dynamic_cast<CRectItem *>(it))
+      drop_item(doc, r);
+    else if (auto *item = dynamic_cast<COleClientItem *>(it))
+      item->Delete();
   Invalidate(TRUE);
   mark_change(this);
 }
