@@ -16,6 +16,8 @@ class CRectItem;
 class COleDataObject;
 
 class CKLSrvrItem;
+class COleClientItem;
+class CRectItem;
 
 class CMainDoc : public COleServerDoc {
   DECLARE_DYNAMIC(CMainDoc)
@@ -59,8 +61,15 @@ public:
   SIZE GetDocumentSize() const { return m_docSize; }
   // The view whose frame is highest among the MDI client's children.
   CMainView *GetTopView() const;
-  // Objects embedded in the drawing (a seal file's object block): none can be held
-  // until objects in drawings are built, so there is nothing to write or read (FALSE).
+  // A new object item of this document, or null when none can be had.
+  CRectItem *CreateRectItem();
+  // Marks the document modified, tells the views (hint 1, the item) and deletes the item.
+  void DeleteItem(COleClientItem *item);
+  // Moves the item by (+10, -10) while another item of the document has the same
+  // drawing rectangle; always ends (bounded by the number of items).
+  void AvoidItemOverlap(CRectItem *item);
+  // The objects placed in the drawing, written into / read from a compound file of
+  // their own (a seal file's object block).
   BOOL SaveObjectFile(const char *path);
   BOOL LoadObjectFile(const char *path);
   // No in-place activation: no frame state (0).

@@ -2,7 +2,9 @@
 // the embedded and linked items, and the embedding requests.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "display/view.h"
 #include "display/viewtbl.h"
@@ -13,6 +15,7 @@
 #include "ole/nativedata.h"
 #include "settings/params.h"
 #include "shell/docview.h"
+#include "shell/rectitem.h"
 #include "shell/srvritem.h"
 
 IMPLEMENT_DYNAMIC(CMainDoc, COleServerDoc)
@@ -301,6 +304,34 @@ int OnDrawingSaved(int dwg, int embeddedState) {
   const int was = doc->IsEmbedded() ? 1 : 0;
   doc->SetEmbedded(embeddedState);
   return was;
+}
+
+CRectItem *CMainDoc::CreateRectItem() { return new (std::nothrow) CRectItem(this); }
+
+void CMainDoc::DeleteItem(COleClientItem *item) {
+  if (!item)
+    return;
+  StampModified(TRUE, 0);
+  UpdateAllViews(nullptr, 1, item);
+  item->Delete();
+}
+
+void CMainDoc::AvoidItemOverlap(CRectItem *item) {
+  if (!item)
+    return;
+  std::vector<double> others;
+  for (CDocItem *d : GetItems())
+    if (auto *o = dynamic_cast<CRectItem *>(d); o && o != item) {
+      const CKLDRect r = o->GetDrawingRect();
+      others.insert(others.end(), {r.left, r.top, r.right, r.bottom});
+    }
+  const CKLDRect r0 = item->GetDrawingRect();
+  double r[4] = {r0.left, r0.top, r0.right, r0.bottom};
+  // The rectangle's (left, top) is the item's position.
+  if (rit_avoidoverlap(reinterpret_cast<const double(*)[4]>(others.data()), others.size() / 4, r) > 0) {
+    item->m_geom.x = r[0];
+    item->m_geom.y = r[1];
+  }
 }
 
 // The item list of a seal file's object block comes with objects in drawings; until

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -313,6 +314,61 @@ TEST_F(RectItemTest, TheServersPositionGoesThroughTheActiveView) {
   EXPECT_EQ(item->GetKnownExtent().cx, 5000); // the cached extent taken again
   item->m_pView = nullptr;
   item->Delete();
+}
+
+TEST_F(RectItemTest, TheDocumentMakesAndDeletesItsItems) {
+  CRectItem *item = doc->CreateRectItem();
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->GetDocument(), doc);
+  const auto &items = doc->GetItems();
+  EXPECT_NE(std::find(items.begin(), items.end(), item), items.end());
+  EXPECT_TRUE(item->GetDrawingRect().IsEqual(CKLDRect(10, -10, 10, -10)));
+  EXPECT_EQ(doc->m_containerMode, 0);
+  EXPECT_EQ(doc->m_objBlockLen, 0u);
+
+  doc->SetModifiedFlag(FALSE);
+  doc->DeleteItem(item);
+  EXPECT_EQ(std::find(doc->GetItems().begin(), doc->GetItems().end(), item), doc->GetItems().end());
+  EXPECT_TRUE(doc->IsModified());
+  doc->DeleteItem(nullptr); // nothing to delete
+}
+
+TEST_F(RectItemTest, AnItemPlacedOnAnotherMovesAside) {
+  const struct {
+    const char *name;
+    std::vector<CKLDRect> others;
+    CKLDRect item, expect;
+  } cases[] = {
+      {"alone on its place", {CKLDRect(0, 0, 5, -5)}, CKLDRect(10, -10, 60, -40), CKLDRect(10, -10, 60, -40)},
+      {"on another", {CKLDRect(10, -10, 60, -40)}, CKLDRect(10, -10, 60, -40), CKLDRect(20, -20, 70, -50)},
+      {"on two in a row",
+       {CKLDRect(20, -20, 70, -50), CKLDRect(10, -10, 60, -40)},
+       CKLDRect(10, -10, 60, -40),
+       CKLDRect(30, -30, 80, -60)},
+      {"within 1e-6", {CKLDRect(10, -10, 60, -40 + 1e-7)}, CKLDRect(10, -10, 60, -40), CKLDRect(20, -20, 70, -50)},
+      // +10 no longer changes such a coordinate: it must still end.
+      {"at 1e300", {CKLDRect(1e300, -1e300, 1e300, -1e300)}, CKLDRect(1e300, -1e300, 1e300, -1e300),
+       CKLDRect(1e300, -1e300, 1e300, -1e300)},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<CRectItem *> made;
+    for (const CKLDRect &o : c.others) {
+      made.push_back(doc->CreateRectItem());
+      made.back()->SetDrawingRect(o);
+    }
+    CRectItem *item = doc->CreateRectItem();
+    ASSERT_TRUE(item);
+    item->SetDrawingRect(c.item);
+    doc->AvoidItemOverlap(item);
+    EXPECT_TRUE(item->GetDrawingRect().IsEqual(c.expect))
+        << item->GetDrawingRect().left << "," << item->GetDrawingRect().top;
+    for (size_t i = 0; i < made.size(); ++i)
+      EXPECT_TRUE(made[i]->GetDrawingRect().IsEqual(c.others[i])); // the others stay
+    made.push_back(item);
+    for (CRectItem *m : made)
+      doc->DeleteItem(m);
+  }
 }
 
 } // namespace
