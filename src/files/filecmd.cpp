@@ -18,6 +18,7 @@
 #include "files/lockwin.h"
 #include "files/sealfmt.h"
 #include "files/sealread.h"
+#include "ole/oleblock.h"
 #include "settings/answers.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
@@ -232,6 +233,10 @@ int open_file(const char *given, bool frompath) {
   win_waitcur();
   dtb_recell(dwg);
   win_waitcur();
+  // The objects placed in the drawing come back once its document exists; a block
+  // that cannot be read costs them, never the drawing.
+  if (!ReadOleBlock(dwg, path))
+    msg_err(30602);
   mru_add(path);
   return 0;
 }

@@ -66,9 +66,31 @@ void pack_for_save(int dwg) {
   SlfSaveCount = int32_t(DbCtl[dwg].count1);
 }
 
-bool enough_space(const char *path) {
-  const uint64_t need = uint64_t(SlfSaveCount) * 80 + 256;
+void say(int n, const char *path) {
+  char shortpath[262] = "";
+  pth_short(path, shortpath);
+  msg_err(n, shortpath);
+}
+
+bool enough_space(const char *path, uint32_t block) {
+  const uint64_t need = uint64_t(SlfSaveCount) * 80 + 256 + block;
   return fil_freespc(path) >= need;
+}
+
+// The drawing's objects written ahead into the block the save appends: false, with
+// the write-failure message, when they cannot be -- saving on would drop them.
+bool prepare_block(int dwg, const char *path, uint32_t *size) {
+  if (PrepareOleBlockSize(dwg, size))
+    return true;
+  say(30154, path);
+  return false;
+}
+
+// The seal-file write; a preparation it did not use is dropped in every case.
+int save_with_block(int dwg, const char *path, int mode, DrawingEnvRecord *env) {
+  const int r = slf_save(dwg, path, mode, env);
+  DeleteOleTempFile();
+  return r;
 }
 
 // Copies src into dst (size bytes); false when it does not fit.
@@ -106,12 +128,6 @@ void after_save(int dwg, const char *path, DrawingEnvRecord &env, bool named) {
     mru_add(path);
 }
 
-void say(int n, const char *path) {
-  char shortpath[262] = "";
-  pth_short(path, shortpath);
-  msg_err(n, shortpath);
-}
-
 // The register loop: 0 saved, 4 backup declined, -1 cancelled, empty or protected,
 // 1 the target exists and is no seal file.
 int register_core(int dwg, int outline) {
@@ -145,14 +161,18 @@ int register_core(int dwg, int outline) {
       say(30150, path); // another kind of file: never overwritten, but not silently
       return 1;
     }
-    if (space < uint64_t(SlfSaveCount) * 80 + 256) {
+    uint32_t block = 0;
+    if (!prepare_block(dwg, path, &block))
+      return -1;
+    if (space < uint64_t(SlfSaveCount) * 80 + 256 + block) {
+      DeleteOleTempFile();
       msg_err(30225);
       continue;
     }
     int r;
     {
       Busy busy;
-      r = slf_save(dwg, path, kind == 1 ? 1 : 0, &env);
+      r = save_with_block(dwg, path, kind == 1 ? 1 : 0, &env);
     }
     if (r == SLF_SAVED) {
       after_save(dwg, path, env, true);
@@ -269,14 +289,18 @@ int fil_save(int dwg, int mode) {
     say(30150, path);
     return 1;
   }
-  if (space < uint64_t(SlfSaveCount) * 80 + 256) {
+  uint32_t block = 0;
+  if (!prepare_block(dwg, path, &block))
+    return SLF_WRITEFAIL;
+  if (space < uint64_t(SlfSaveCount) * 80 + 256 + block) {
+    DeleteOleTempFile();
     msg_err(30225);
     return -20;
   }
   int r;
   {
     Busy busy;
-    r = slf_save(dwg, path, kind == 1 && mode == 0 ? 1 : 0, &env);
+    r = save_with_block(dwg, path, kind == 1 && mode == 0 ? 1 : 0, &env);
   }
   if (r == SLF_NOBACKUP)
     return 0;
@@ -309,11 +333,15 @@ int fil_regquick(int dwg, int outline, const char *chosen) {
     const int kind = slf_probe(path);
     if (kind != -1 && kind != 1)
       return 1;
-    if (!enough_space(path)) {
+    uint32_t block = 0;
+    if (!prepare_block(dwg, path, &block))
+      return -1;
+    if (!enough_space(path, block)) {
+      DeleteOleTempFile();
       msg_err(30225);
       return -1; // the same path would fail again
     }
-    const int r = slf_save(dwg, path, kind == 1 ? 1 : 0, &env);
+    const int r = save_with_block(dwg, path, kind == 1 ? 1 : 0, &env);
     if (r == SLF_NOBACKUP)
       return 0;
     if (r == SLF_SAVED) {
@@ -339,7 +367,10 @@ int fil_docsave(int dwg, const char *path) {
   pack_for_save(dwg);
   MemBlockRecord mem{};
   sys_dwgmem('R', dwg, &mem);
-  const uint64_t need = uint64_t(SlfSaveCount) * 80 + PrepareOleBlock(dwg) + (uint64_t(mem.u2) + 160) + 256;
+  // The native layout keeps the document's objects itself: the file gets no block
+  // (nothing would read it), and no earlier preparation may slip in.
+  DeleteOleTempFile();
+  const uint64_t need = uint64_t(SlfSaveCount) * 80 + (uint64_t(mem.u2) + 160) + 256;
   if (fil_freespc(path) < need) {
     msg_err(30225);
     return -20;

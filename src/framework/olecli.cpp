@@ -417,6 +417,13 @@ void COleClientItem::SaveObjectToOwnStorage() {
   HRESULT hr = m_lpObject->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist));
   if (FAILED(hr))
     AfxThrowOleException(hr);
+  // An unchanged object's storage already holds it: saving it again is not free (a
+  // picture's size can be rounded anew each time), so a document saved unchanged
+  // keeps its bytes.
+  if (persist->IsDirty() == S_FALSE) {
+    persist->Release();
+    return;
+  }
   hr = OleSave(persist, m_lpStorage, TRUE);
   persist->SaveCompleted(nullptr);
   persist->Release();

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "files/olefmt.h"
@@ -12,13 +13,17 @@ char temp_name[MAX_PATH + 16];
 
 const char *OleTempFileName() { return temp_name; }
 
-const char *MakeOleTempFileName() {
+void MakeOleTempName(char *out, unsigned cap) {
   char work[262] = "";
   sys_path('R', 4, work);
   char made[MAX_PATH + 16] = "";
-  if (work[0] && GetTempFileNameA(work, "KlOLE", 0, made) && made[0])
-    std::strcpy(temp_name, made);
-  else if (!JoinPath(work, "KlOLE.$$$", temp_name, sizeof temp_name))
-    std::strcpy(temp_name, "KlOLE.$$$");
+  if (work[0] && GetTempFileNameA(work, "KlOLE", 0, made) && made[0] && std::strlen(made) < cap)
+    std::strcpy(out, made);
+  else if (!JoinPath(work, "KlOLE.$$$", out, cap))
+    std::snprintf(out, cap, "%s", "KlOLE.$$$");
+}
+
+const char *MakeOleTempFileName() {
+  MakeOleTempName(temp_name, sizeof temp_name);
   return temp_name;
 }

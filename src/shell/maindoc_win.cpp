@@ -13,6 +13,8 @@
 #include "framework/olefile.h"
 #include "framework/olesrv.h"
 #include "ole/nativedata.h"
+#include "ole/ole1conv.h"
+#include "ole/oleblock.h"
 #include "settings/params.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
@@ -334,7 +336,139 @@ void CMainDoc::AvoidItemOverlap(CRectItem *item) {
   }
 }
 
-// The item list of a seal file's object block comes with objects in drawings; until
-// then there is nothing to write or read.
-BOOL CMainDoc::SaveObjectFile(const char *) { return FALSE; }
-BOOL CMainDoc::LoadObjectFile(const char *) { return FALSE; }
+BOOL CMainDoc::SaveObjectFile(const char *path) {
+  if (!path || !*path)
+    return FALSE;
+  IStorage *old = m_lpRootStg;
+  IStorage *made = nullptr;
+  try {
+    const std::wstring w = wide(path);
+    const HRESULT hr = StgCreateDocfile(w.c_str(), STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE,
+                                        0, &made);
+    if (FAILED(hr))
+      AfxThrowOleException(hr);
+    m_lpRootStg = made;
+    m_containerMode = 1;
+    try {
+      SaveToStorage();
+    } catch (...) {
+      m_containerMode = 0;
+      throw;
+    }
+    m_containerMode = 0;
+    CommitItems(m_bRemember && !m_bSameAsLoad);
+    made->Release();
+    m_lpRootStg = old;
+    return TRUE;
+  } catch (const CException &e) {
+    if (made)
+      made->Release();
+    m_lpRootStg = old;
+    ReportSaveLoadException(path, &e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+    return FALSE;
+  }
+}
+
+BOOL CMainDoc::LoadObjectFile(const char *path) {
+  if (!path || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    return FALSE;
+  StampModified(TRUE, 0);
+  IStorage *old = m_lpRootStg;
+  IStorage *opened = nullptr;
+  BOOL ok = FALSE;
+  try {
+    {
+      // Always the file: a storage the document serves an embedding from holds no
+      // item list of this layout.
+      const std::wstring w = wide(path);
+      const DWORD rw = STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+      const DWORD ro = STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READ;
+      HRESULT hr;
+      if (StgIsStorageFile(w.c_str()) == S_FALSE) {
+        hr = StgCreateDocfile(w.c_str(), rw | STGM_CONVERT, 0, &opened);
+        if (FAILED(hr))
+          hr = StgCreateDocfile(w.c_str(), ro | STGM_CONVERT, 0, &opened);
+      } else {
+        hr = StgOpenStorage(w.c_str(), nullptr, rw, nullptr, 0, &opened);
+        if (FAILED(hr))
+          hr = StgOpenStorage(w.c_str(), nullptr, ro, nullptr, 0, &opened);
+      }
+      if (FAILED(hr))
+        AfxThrowOleException(hr);
+      m_lpRootStg = opened;
+    }
+    m_containerMode = 1;
+    LoadFromStorage();
+    SetModifiedFlag(FALSE);
+    ok = TRUE;
+  } catch (const CException &e) {
+    if (opened)
+      opened->Release(), opened = nullptr;
+    m_lpRootStg = old;
+    m_containerMode = 0;
+    ReportSaveLoadException(path, &e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    return FALSE;
+  }
+  if (opened)
+    opened->Release();
+  m_lpRootStg = old;
+  m_containerMode = 0;
+  return ok;
+}
+
+BOOL AddItemFromStorage(CMainDoc *doc, IStorage *storage, const double rect[4], DVASPECT aspect) {
+  if (!doc)
+    return FALSE;
+  CRectItem *item = doc->CreateRectItem();
+  if (!item)
+    return FALSE;
+  // The rectangle is the item's drawing rectangle (x, y, x + cx, y - cy).
+  const HRESULT hr =
+      item->CreateFromStorage(storage, rect[0], rect[1], rect[2] - rect[0], rect[1] - rect[3], aspect);
+  if (FAILED(hr)) {
+    item->Delete();
+    return FALSE;
+  }
+  return TRUE;
+}
+
+namespace {
+
+// The document's side of a drawing file's object block.
+void *blockDoc(int dwg) { return FindDocOfDrawing(dwg); }
+
+int blockItems(void *doc) {
+  int n = 0;
+  for (CDocItem *d : static_cast<CMainDoc *>(doc)->GetItems())
+    if (dynamic_cast<COleClientItem *>(d))
+      n++;
+  return n;
+}
+
+int blockSave(void *doc, const char *path) { return static_cast<CMainDoc *>(doc)->SaveObjectFile(path) ? 1 : 0; }
+int blockLoad(void *doc, const char *path) { return static_cast<CMainDoc *>(doc)->LoadObjectFile(path) ? 1 : 0; }
+uint32_t *blockLen(void *doc) { return &static_cast<CMainDoc *>(doc)->m_objBlockLen; }
+
+int blockOle1(void *doc, const uint8_t *data, uint32_t length) {
+  return ole1_readlist(
+      data, length,
+      [](void *ctx, IStorage *stg, const double rect[4], DWORD aspect) {
+        return AddItemFromStorage(static_cast<CMainDoc *>(ctx), stg, rect, DVASPECT(aspect)) != FALSE;
+      },
+      doc, nullptr);
+}
+
+void blockRepaint(int dwg) {
+  if (HWND wnd = vew_hwnd(dwg, 0)) {
+    InvalidateRect(wnd, nullptr, TRUE);
+    UpdateWindow(wnd);
+  }
+}
+
+struct BlockCalls {
+  BlockCalls() {
+    OleBlockDoc = {blockDoc, blockItems, blockSave, blockLoad, blockLen, blockOle1, blockRepaint};
+  }
+} blockCalls;
+
+} // namespace

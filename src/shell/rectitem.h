@@ -9,6 +9,7 @@
 
 class CMainDoc;
 class CMainView;
+class COleDataSource;
 
 class CRectItem : public COleClientItem {
   DECLARE_SERIAL(CRectItem)
@@ -39,6 +40,19 @@ public:
   // Takes over the server's extent; TRUE when the size changed.
   BOOL UpdateExtent();
 
+  // The platform's object-properties dialog; a new draw aspect sizes the item from
+  // its extent again (as UpdateExtent does) without marking anything modified.
+  void ShowProperties(CMainView *view);
+  // The object of storage (a copy of it kept in the item's own storage) at (x, y)
+  // with content size (cx, cy), drawn in aspect: the result code; E_INVALIDARG
+  // without a storage.
+  HRESULT CreateFromStorage(IStorage *storage, double x, double y, double cx, double cy, DVASPECT aspect);
+  // The object of storage, which lives on medium's global block: the result code;
+  // E_INVALIDARG without a storage or for a medium that is no global block.
+  HRESULT CreateFromGlobal(IStorage *storage, STGMEDIUM *medium);
+  // The item's archived bytes on the data source under the program's own format.
+  void AddNativeData(COleDataSource *source);
+
   // Marker, position, sizes and extents behind the base's bytes.
   void Serialize(CArchive &ar) override;
   void OnChange(OLE_NOTIFICATION code, DWORD param) override;
@@ -46,10 +60,22 @@ public:
   BOOL OnGetItemPosition(RECT &r) override;
   // r in logical units of the active view; FALSE without one.
   BOOL OnChangeItemPosition(const RECT &r) override;
+  void OnActivate() override;
+  // An inside-out object hides again when its user interface goes.
+  void OnDeactivateUI(BOOL undoable) override;
+  // The program's own bytes first, then the base's formats.
+  COleDataSource *OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) override;
 
   RectItemGeom m_geom;
 
 private:
   int Aspect() const { return int(GetDrawAspect()); }
   int Drawing() const;
+  // The drawing's sheet ratio (1:1 when unknown).
+  void SheetRatio(int *num, int *den) const;
 };
+
+// A new item of doc for the object of storage: position (r0, r1), size from the
+// rectangle as the item's own drawing rectangle gives it (r2 - r0, r1 - r3); TRUE when
+// the object loaded.
+BOOL AddItemFromStorage(CMainDoc *doc, IStorage *storage, const double rect[4], DVASPECT aspect);

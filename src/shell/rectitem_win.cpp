@@ -4,6 +4,10 @@
 #include "display/viewtbl.h"
 #include "framework/archive.h"
 #include "framework/except.h"
+#include "framework/file.h"
+#include "framework/olecdlg.h"
+#include "framework/oledata.h"
+#include "framework/winapp.h"
 #include "settings/params.h"
 #include "shell/appsvc_pending.h"
 #include "shell/docview.h"
@@ -116,18 +120,24 @@ void CRectItem::ResetSize() {
   UpdateExtent();
 }
 
+void CRectItem::SheetRatio(int *num, int *den) const {
+  const int dwg = Drawing();
+  SheetRecord s{};
+  *num = *den = 1;
+  if (dwg >= 0 && sys_sheet('R', dwg, &s) == 0) {
+    *num = s.num;
+    *den = s.den;
+  }
+}
+
 BOOL CRectItem::UpdateExtent() {
   SIZE ext{};
   if (!GetCachedExtent(&ext))
     return FALSE;
   Invalidate();
   const int dwg = Drawing();
-  SheetRecord s{};
   int num = 1, den = 1;
-  if (dwg >= 0 && sys_sheet('R', dwg, &s) == 0) {
-    num = s.num;
-    den = s.den;
-  }
+  SheetRatio(&num, &den);
   // Step 3 (an equal extent only sets the known flag) and steps 4-5 are taken there.
   if (!rit_takeextent(&m_geom, Aspect(), ext.cx, ext.cy, num, den, IsInPlaceActive() != FALSE))
     return FALSE;
@@ -188,4 +198,121 @@ BOOL CRectItem::OnChangeItemPosition(const RECT &r) {
     Invalidate();
   }
   return COleClientItem::OnChangeItemPosition(r);
+}
+
+void CRectItem::ShowProperties(CMainView *) {
+  const DVASPECT before = GetDrawAspect();
+  COleObjectPropertiesDialog dlg(this, 10, 500, AfxGetMainWnd());
+  dlg.m_op.dwFlags &= ~DWORD(0x200);
+  dlg.m_gp.dwFlags &= ~DWORD(0x200);
+  dlg.m_vp.dwFlags &= ~DWORD(0x200);
+  dlg.m_lp.dwFlags &= ~DWORD(0x200);
+  if (dlg.DoModal() != IDOK || GetDrawAspect() == before)
+    return;
+  SIZE ext{};
+  if (GetCachedExtent(&ext)) {
+    // The same conversion as a first extent: a new aspect never flips the item.
+    int num = 1, den = 1;
+    SheetRatio(&num, &den);
+    double w = 0, h = 0;
+    rit_extentsize(ext.cx, ext.cy, num, den, &w, &h);
+    SetDrawingSize(CKLDSize(w, h));
+  }
+  if (CMainDoc *doc = GetDocument())
+    doc->UpdateAllViews(nullptr, 1, this);
+}
+
+HRESULT CRectItem::CreateFromStorage(IStorage *storage, double x, double y, double cx, double cy, DVASPECT aspect) {
+  if (!storage)
+    return E_INVALIDARG;
+  Release();
+  m_dwItemNumber = GetNewItemNumber();
+  try {
+    GetItemStorage();
+  } catch (const COleException &e) {
+    return HRESULT(e.m_sc);
+  }
+  // The object lives on in the item's own storage, whatever becomes of the given one.
+  HRESULT hr = storage->CopyTo(0, nullptr, nullptr, m_lpStorage);
+  if (SUCCEEDED(hr))
+    hr = m_lpStorage->Commit(STGC_DEFAULT);
+  m_nDrawAspect = aspect;
+  if (SUCCEEDED(hr))
+    hr = OleLoad(m_lpStorage, IID_IOleObject, GetClientSite(), reinterpret_cast<void **>(&m_lpObject));
+  if (!FinishCreate(hr))
+    return FAILED(hr) ? hr : E_FAIL;
+  m_geom.contentCx = cx;
+  m_geom.contentCy = cy;
+  m_geom.x = x;
+  m_geom.y = y;
+  SIZEL ext{};
+  if (SUCCEEDED(m_lpObject->GetExtent(m_nDrawAspect, &ext))) {
+    m_geom.contentExtCx = ext.cx;
+    m_geom.contentExtCy = ext.cy;
+  }
+  return hr;
+}
+
+HRESULT CRectItem::CreateFromGlobal(IStorage *storage, STGMEDIUM *medium) {
+  if (!storage || !medium || medium->tymed != TYMED_HGLOBAL || !medium->hGlobal)
+    return E_INVALIDARG;
+  Release();
+  m_dwItemNumber = GetNewItemNumber();
+  // The block stays the medium's: its owner frees it.
+  HRESULT hr = CreateILockBytesOnHGlobal(medium->hGlobal, FALSE, &m_lpLockBytes);
+  if (FAILED(hr))
+    return hr;
+  storage->AddRef();
+  m_lpStorage = storage;
+  hr = OleLoad(m_lpStorage, IID_IOleObject, GetClientSite(), reinterpret_cast<void **>(&m_lpObject));
+  FinishCreate(hr);
+  return hr;
+}
+
+void CRectItem::AddNativeData(COleDataSource *source) {
+  if (!source)
+    return;
+  CMemFile file(4096);
+  {
+    CArchive ar(&file, CArchive::store);
+    ar.m_pDocument = GetDocument();
+    Serialize(ar);
+    ar.Close();
+  }
+  const uint64_t n = file.GetLength();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, SIZE_T(n ? n : 1));
+  if (!block)
+    AfxThrowMemoryException();
+  file.SeekToBegin();
+  file.Read(GlobalLock(block), unsigned(n));
+  GlobalUnlock(block);
+  source->CacheGlobalData(CLIPFORMAT(cfKivolant), block);
+}
+
+void CRectItem::OnActivate() {
+  // Only one object of a view is active in place: an other one is closed first.
+  if (CMainDoc *doc = GetDocument())
+    for (CDocItem *d : doc->GetItems())
+      if (auto *other = dynamic_cast<COleClientItem *>(d);
+          other && other != this && other->IsInPlaceActive() && other->GetActiveView() == GetActiveView())
+        other->Close(OLECLOSE_SAVEIFDIRTY);
+  COleClientItem::OnActivate();
+}
+
+void CRectItem::OnDeactivateUI(BOOL undoable) {
+  COleClientItem::OnDeactivateUI(undoable);
+  if (GetMiscStatus(GetDrawAspect()) & OLEMISC_INSIDEOUT)
+    DoVerb(OLEIVERB_HIDE, nullptr);
+}
+
+COleDataSource *CRectItem::OnGetClipboardData(BOOL includeLink, const POINT *offset, const SIZE *size) {
+  auto *source = new COleDataSource;
+  try {
+    AddNativeData(source);
+    GetClipboardData(source, includeLink, offset, size);
+  } catch (...) {
+    source->InternalRelease();
+    throw;
+  }
+  return source;
 }

@@ -23,6 +23,7 @@
 #include "framework/doctempl.h"
 #include "framework/file.h"
 #include "framework/olecli.h"
+#include "framework/oledata.h"
 #include "framework/winapp.h"
 #include "ole/nativedata.h"
 #include "settings/answers.h"
@@ -30,6 +31,7 @@
 #include "shell/app.h"
 #include "shell/appsvc.h"
 #include "shell/docview.h"
+#include "shell/rectitem.h"
 #include "shell/srvritem.h"
 #include "shell/viewwin.h"
 #include "../common/editorpump.h"
@@ -271,6 +273,55 @@ TEST_F(MainDoc, NativeDataRoundTripsIntoAFreshDocument) {
   const std::string second = read_stream(again, L"Contents");
   EXPECT_EQ(second.substr(0, 66), head);
   EXPECT_EQ(second.substr(66), drawing);
+  stg->Release();
+}
+
+// The document's own layout carries its objects: stored and read back, each object
+// is there once, and the drawing inside holds no object block of its own.
+TEST_F(MainDoc, AStoredDrawingKeepsItsObjectsOnceAndNoBlock) {
+  IStorage *stg = mem_storage();
+  ASSERT_TRUE(stg);
+  CMainDoc *doc = embedded_drawing(stg);
+  ASSERT_TRUE(doc);
+  HDC mf = CreateMetaFileA(nullptr);
+  SetWindowExtEx(mf, 2000, 1000, nullptr);
+  Rectangle(mf, 0, 0, 2000, 1000);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(METAFILEPICT));
+  auto *pict = static_cast<METAFILEPICT *>(GlobalLock(block));
+  *pict = METAFILEPICT{MM_ANISOTROPIC, 2000, 1000, CloseMetaFile(mf)};
+  GlobalUnlock(block);
+  auto *src = new COleDataSource;
+  STGMEDIUM m{};
+  m.tymed = TYMED_MFPICT;
+  m.hMetaFilePict = block;
+  FORMATETC fe{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+  src->CacheData(CF_METAFILEPICT, &m, &fe);
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  CRectItem *item = doc->CreateRectItem();
+  ASSERT_TRUE(item->CreateStaticFromData(&data));
+  src->InternalRelease();
+  item->m_geom.x = 30;
+  ASSERT_TRUE(doc->OnSaveDocument(nullptr));
+  const std::string contents = read_stream(stg, L"Contents");
+  // Two lines: the seal file at the end is its header and two records, nothing more.
+  ASSERT_GT(contents.size(), 256u + 160u);
+  expect_seal(contents.substr(contents.size() - 416));
+  EXPECT_EQ(contents.compare(contents.size() - 416, 4, std::string("\0\0\0\0", 4)), 0);
+  drop(doc);
+  close_drawing();
+
+  CMainDoc *fresh = new_server_doc();
+  ASSERT_TRUE(fresh);
+  EXPECT_EQ(load(fresh, stg), 0);
+  pump(3);
+  int items = 0;
+  for (CDocItem *d : fresh->GetItems())
+    if (auto *r = dynamic_cast<CRectItem *>(d)) {
+      items++;
+      EXPECT_EQ(r->m_geom.x, 30.0);
+    }
+  EXPECT_EQ(items, 1);
   stg->Release();
 }
 

@@ -11,16 +11,26 @@
 #include <string>
 #include <vector>
 
+#include "database/elements.h"
+#include "database/store.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
+#include "files/olefmt.h"
+#include "files/sealfmt.h"
+#include "files/sealread.h"
+#include "files/sealsavewin.h"
 #include "framework/archive.h"
 #include "framework/dc.h"
 #include "framework/except.h"
 #include "framework/file.h"
+#include "framework/olecdlg.h"
 #include "framework/oledata.h"
 #include "framework/winapp.h"
+#include "ole/ole1conv.h"
+#include "ole/oleblock.h"
 #include "settings/answers.h"
 #include "settings/params.h"
+#include "settings/syspath.h"
 #include "shell/app.h"
 #include "shell/appsvc.h"
 #include "shell/appsvc_pending.h"
@@ -369,6 +379,501 @@ TEST_F(RectItemTest, AnItemPlacedOnAnotherMovesAside) {
     for (CRectItem *m : made)
       doc->DeleteItem(m);
   }
+}
+
+// The objects of a drawing in its seal file: the block behind the records.
+
+int addLine(int dwg, double x1, double y1, double x2, double y2) {
+  ElementRecord r;
+  std::memset(&r, 0, sizeof r);
+  r.kind = LIN;
+  r.lin.x1 = x1, r.lin.y1 = y1, r.lin.x2 = x2, r.lin.y2 = y2;
+  r.lin.attr = 0x11;
+  return elm_add(dwg, 0, -1, &r, nullptr);
+}
+
+std::vector<uint8_t> fileBytes(const std::string &path) {
+  std::vector<uint8_t> v;
+  if (FILE *f = std::fopen(path.c_str(), "rb")) {
+    uint8_t buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+      v.insert(v.end(), buf, buf + n);
+    std::fclose(f);
+  }
+  return v;
+}
+
+void putFile(const std::string &path, const std::vector<uint8_t> &b) {
+  FILE *f = std::fopen(path.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fwrite(b.data(), 1, b.size(), f);
+  std::fclose(f);
+}
+
+uint32_t u32at(const std::vector<uint8_t> &b, size_t at) {
+  uint32_t v = 0;
+  std::memcpy(&v, b.data() + at, 4);
+  return v;
+}
+
+void u32put(std::vector<uint8_t> *b, uint32_t v) { b->insert(b->end(), reinterpret_cast<uint8_t *>(&v), reinterpret_cast<uint8_t *>(&v) + 4); }
+
+std::vector<CRectItem *> itemsOf(CMainDoc *d) {
+  std::vector<CRectItem *> out;
+  for (CDocItem *i : d->GetItems())
+    if (auto *r = dynamic_cast<CRectItem *>(i))
+      out.push_back(r);
+  return out;
+}
+
+int failingAppend(const char *, const char *) { return 0; }
+
+class ObjectBlockTest : public RectItemTest {
+protected:
+  std::string path;
+  void SetUp() override {
+    RectItemTest::SetUp();
+    path = work + "OBJ.KSL";
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+    setRatio(0, 1, 1);
+  }
+  void TearDown() override {
+    OleBlockAppend = oleblk_append;
+    RectItemTest::TearDown();
+  }
+  // Drawing 0 with a line and a blue static item at (20, 40), registered at path.
+  CRectItem *registered() {
+    EXPECT_GT(addLine(0, 1, 1, 20, 20), 0);
+    CRectItem *item = staticItem();
+    if (!item)
+      return nullptr;
+    EXPECT_TRUE(item->UpdateExtent());
+    item->m_geom.x = 20;
+    item->m_geom.y = 40;
+    EXPECT_EQ(fil_regquick(0, 0, path.c_str()), 0);
+    return item;
+  }
+  // The registered drawing opened again from its file: its slot, or -1.
+  int reopened() {
+    if (!registered())
+      return -1;
+    closeDrawing(0);
+    if (fil_open(1, path.c_str()) != 0)
+      return -1;
+    pump(3);
+    return dwg_cur();
+  }
+  void closeDrawing(int dwg) {
+    if (HWND v = vew_hwnd(dwg, 0))
+      SendMessageA(GetParent(v), WM_CLOSE, 0, 0);
+    pump(3);
+    ASSERT_EQ(vew_hwnd(dwg, 0), nullptr);
+  }
+};
+
+TEST_F(ObjectBlockTest, ARegisteredDrawingKeepsItsObjectsAndReopensWithThem) {
+  CRectItem *item = registered();
+  ASSERT_TRUE(item);
+  const CKLDRect placed = item->GetDrawingRect();
+  const std::vector<uint8_t> first = fileBytes(path);
+  uint8_t hdr[SLF_HEADSIZE];
+  ASSERT_EQ(slf_rdhead(path.c_str(), hdr), 1);
+  RaruFileHeader h{};
+  slf_hdrget(hdr, &h);
+  ASSERT_GT(h.elementCount, 0);
+  const size_t at = 256 + 80 * size_t(h.elementCount);
+  ASSERT_GT(first.size(), at + 8 + 512);
+  EXPECT_EQ(u32at(first, at), 3u);                   // a compound file
+  EXPECT_EQ(u32at(first, at + 4), first.size());     // its end is the file's end
+  EXPECT_EQ(first[at + 8], 0xD0);                    // the compound file's signature
+  EXPECT_EQ(first[at + 9], 0xCF);
+  EXPECT_EQ(OleTempFileName()[0], '\0');             // nothing left behind
+  EXPECT_EQ(doc->m_objBlockLen, 0u);
+
+  closeDrawing(0);
+  ASSERT_EQ(fil_open(1, path.c_str()), 0);
+  pump(3);
+  const int dwg = dwg_cur();
+  CMainDoc *back = FindDocOfDrawing(dwg);
+  ASSERT_TRUE(back);
+  const auto items = itemsOf(back);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_TRUE(items[0]->GetDrawingRect().IsEqual(placed));
+  EXPECT_EQ(drawnCentre(*items[0]), RGB(0, 0, 255));
+  EXPECT_EQ(DwgModFlags[dwg] & 1, 0u);
+
+  // Saved again unchanged: the same bytes.
+  DwgModFlags[dwg] |= 1;
+  ASSERT_EQ(fil_save(dwg, 0), 0);
+  const std::vector<uint8_t> again = fileBytes(path);
+  EXPECT_TRUE(again == first);
+}
+
+TEST_F(ObjectBlockTest, WithoutObjectsThereIsNoBlock) {
+  ASSERT_GT(addLine(0, 1, 1, 20, 20), 0);
+  EXPECT_EQ(PrepareOleBlock(0), 0u);
+  EXPECT_EQ(fil_regquick(0, 0, path.c_str()), 0);
+  uint8_t hdr[SLF_HEADSIZE];
+  ASSERT_EQ(slf_rdhead(path.c_str(), hdr), 1);
+  RaruFileHeader h{};
+  slf_hdrget(hdr, &h);
+  EXPECT_EQ(fileBytes(path).size(), 256 + 80 * size_t(h.elementCount));
+  EXPECT_EQ(ReadOleBlock(0, path.c_str()), 1);
+  EXPECT_TRUE(itemsOf(doc).empty());
+}
+
+TEST_F(ObjectBlockTest, APreparedBlockIsKeptUntilItIsWrittenOrDropped) {
+  ASSERT_TRUE(staticItem());
+  const uint32_t size = PrepareOleBlock(0);
+  const std::string temp = OleTempFileName();
+  ASSERT_FALSE(temp.empty());
+  WIN32_FILE_ATTRIBUTE_DATA a{};
+  ASSERT_TRUE(GetFileAttributesExA(temp.c_str(), GetFileExInfoStandard, &a));
+  EXPECT_EQ(size, a.nFileSizeLow + 8); // header and data
+  EXPECT_EQ(doc->m_objBlockLen, size);
+  // Asked again before a write: the same block, not a second file.
+  EXPECT_EQ(PrepareOleBlock(0), size);
+  EXPECT_EQ(std::string(OleTempFileName()), temp);
+  DeleteOleTempFile();
+  EXPECT_EQ(GetFileAttributesA(temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(doc->m_objBlockLen, 0u);
+  // Nothing prepared: nothing written, and that is no failure.
+  EXPECT_EQ(WriteOleBlock(0, path.c_str()), 1);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ObjectBlockTest, AFailedBlockWriteKeepsTheOldFile) {
+  const int dwg = reopened();
+  ASSERT_GE(dwg, 0);
+  const std::vector<uint8_t> before = fileBytes(path);
+  ASSERT_GT(addLine(dwg, 5, 5, 9, 9), 0);
+  OleBlockAppend = failingAppend;
+  EXPECT_EQ(fil_save(dwg, 0), SLF_WRITEFAIL);
+  EXPECT_EQ(fileBytes(path), before);
+  EXPECT_NE(DwgModFlags[dwg] & 1, 0u); // still to be saved
+  EXPECT_EQ(OleTempFileName()[0], '\0');
+  // Once the disk behaves the save goes through with the objects.
+  OleBlockAppend = oleblk_append;
+  EXPECT_EQ(fil_save(dwg, 0), 0);
+  const std::vector<uint8_t> after = fileBytes(path);
+  uint8_t hdr[SLF_HEADSIZE];
+  ASSERT_EQ(slf_rdhead(path.c_str(), hdr), 1);
+  RaruFileHeader h{};
+  slf_hdrget(hdr, &h);
+  EXPECT_EQ(h.elementCount, 2);
+  const size_t at = 256 + 80 * size_t(h.elementCount);
+  ASSERT_GT(after.size(), at + 8);
+  EXPECT_EQ(u32at(after, at), 3u);
+  EXPECT_EQ(u32at(after, at + 4), after.size());
+}
+
+TEST_F(ObjectBlockTest, ObjectsThatCannotBeWrittenStopTheSave) {
+  const int dwg = reopened();
+  ASSERT_GE(dwg, 0);
+  const std::vector<uint8_t> before = fileBytes(path);
+  ASSERT_GT(addLine(dwg, 5, 5, 9, 9), 0);
+  // No work folder: the objects' compound file cannot be made.
+  char workdir[262] = "", gone[262] = "";
+  sys_path('R', 4, workdir);
+  std::snprintf(gone, sizeof gone, "%snowhere\\", work.c_str());
+  sys_path('W', 4, gone);
+  const int r = fil_save(dwg, 0);
+  sys_path('W', 4, workdir);
+  EXPECT_EQ(r, SLF_WRITEFAIL);
+  EXPECT_EQ(fileBytes(path), before);
+  EXPECT_NE(DwgModFlags[dwg] & 1, 0u);
+  EXPECT_EQ(itemsOf(FindDocOfDrawing(dwg)).size(), 1u); // the object stays in the drawing
+}
+
+TEST_F(ObjectBlockTest, TheBlockSearchTable) {
+  CRectItem *item = registered();
+  ASSERT_TRUE(item);
+  const std::vector<uint8_t> good = fileBytes(path);
+  uint8_t hdr[SLF_HEADSIZE];
+  ASSERT_EQ(slf_rdhead(path.c_str(), hdr), 1);
+  RaruFileHeader h{};
+  slf_hdrget(hdr, &h);
+  const size_t at = 256 + 80 * size_t(h.elementCount);
+  const std::vector<uint8_t> records(good.begin(), good.begin() + long(at));
+  const std::vector<uint8_t> block(good.begin() + long(at) + 8, good.end());
+  item->Delete();
+  ASSERT_TRUE(itemsOf(doc).empty());
+
+  // A block of another kind first, then the objects.
+  std::vector<uint8_t> skipped = records;
+  u32put(&skipped, 7);
+  u32put(&skipped, uint32_t(at + 8 + 5));
+  skipped.insert(skipped.end(), 5, 0xEE);
+  u32put(&skipped, 3);
+  u32put(&skipped, uint32_t(skipped.size() + 4 + block.size()));
+  skipped.insert(skipped.end(), block.begin(), block.end());
+
+  auto withHead = [&](uint32_t kind, uint32_t end, size_t headBytes) {
+    std::vector<uint8_t> b = records;
+    std::vector<uint8_t> head;
+    u32put(&head, kind);
+    u32put(&head, end);
+    b.insert(b.end(), head.begin(), head.begin() + long(headBytes));
+    if (headBytes == 8)
+      b.insert(b.end(), block.begin(), block.end());
+    return b;
+  };
+  const uint32_t full = uint32_t(at + 8 + block.size());
+  const struct {
+    const char *name;
+    std::vector<uint8_t> bytes;
+    int result;
+    size_t items;
+  } cases[] = {
+      {"kind 7 then kind 3", skipped, 1, 1},
+      {"the block as written", withHead(3, full, 8), 1, 1},
+      {"end at its own position", withHead(3, uint32_t(at), 8), 0, 0},
+      {"end before its data", withHead(3, uint32_t(at + 8), 8), 0, 0},
+      {"end past the file", withHead(3, full + 1, 8), 0, 0},
+      {"a short header", withHead(3, full, 6), 0, 0},
+      {"no block", records, 1, 0},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = work + "TABLE.KSL";
+    putFile(file, c.bytes);
+    EXPECT_EQ(ReadOleBlock(0, file.c_str()), c.result);
+    const auto items = itemsOf(doc);
+    EXPECT_EQ(items.size(), c.items);
+    for (CRectItem *i : items)
+      doc->DeleteItem(i);
+  }
+
+  // An older generation of drawing file has no block: 1 without a search.
+  std::vector<uint8_t> old(64, 0);
+  old[25] = 3;
+  u32put(&old, 3);
+  u32put(&old, 0xFFFFFFFF);
+  const std::string oldFile = work + "OLD.DWG";
+  putFile(oldFile, old);
+  EXPECT_EQ(ReadOleBlock(0, oldFile.c_str()), 1);
+  EXPECT_EQ(ReadOleBlock(0, (work + "MISSING.KSL").c_str()), 0);
+}
+
+// An older object stream of a static picture as ole32 writes it.
+std::string ole1Static(CRectItem *item) {
+  IStorage *stg = nullptr;
+  if (FAILED(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &stg)))
+    return {};
+  IPersistStorage *ps = nullptr;
+  std::string out;
+  if (SUCCEEDED(item->GetOleObject()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&ps)))) {
+    if (SUCCEEDED(OleSave(ps, stg, FALSE))) {
+      ps->SaveCompleted(nullptr);
+      stg->Commit(0);
+      if (ole1_fromstorage(stg, &out) != S_OK)
+        out.clear();
+    }
+    ps->Release();
+  }
+  stg->Release();
+  return out;
+}
+
+TEST_F(ObjectBlockTest, AnOlderListAddsTheObjectsItCanLoad) {
+  ASSERT_GT(addLine(0, 1, 1, 20, 20), 0);
+  CRectItem *model = staticItem();
+  ASSERT_TRUE(model);
+  const std::string good = ole1Static(model);
+  model->Delete();
+  if (good.empty())
+    GTEST_SKIP() << "ole32 writes no older stream of a static picture here";
+  std::string bad = good;
+  bad[1] = 0x06; // a stream version ole32 does not read
+  const double r1[4] = {5, 50, 55, 20}, r2[4] = {1, 2, 3, 4}, r3[4] = {100, -10, 150, -40};
+  std::string list;
+  const uint32_t n = 3;
+  list.append(reinterpret_cast<const char *>(&n), 4);
+  ole1_entryput(&list, "KIVOLANTDOC#00-0", "StdFileEditing", reinterpret_cast<const uint8_t *>(good.data()), good.size(), r1, 3);
+  ole1_entryput(&list, "KIVOLANTDOC#00-1", "StdFileEditing", reinterpret_cast<const uint8_t *>(bad.data()), bad.size(), r2, 3);
+  ole1_entryput(&list, "KIVOLANTDOC#00-2", "StdFileEditing", reinterpret_cast<const uint8_t *>(good.data()), good.size(), r3, 3);
+  ASSERT_EQ(fil_regquick(0, 0, path.c_str()), 0);
+  std::vector<uint8_t> file = fileBytes(path);
+  u32put(&file, 1);
+  u32put(&file, uint32_t(file.size() + 4 + list.size()));
+  file.insert(file.end(), list.begin(), list.end());
+  putFile(path, file);
+
+  EXPECT_EQ(ReadOleBlock(0, path.c_str()), 0); // one could not be loaded
+  EXPECT_EQ(OleItemsLoading, 0);
+  const auto items = itemsOf(doc);
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_TRUE(items[0]->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
+  EXPECT_TRUE(items[1]->GetDrawingRect().IsEqual(CKLDRect(100, -10, 150, -40)));
+  EXPECT_EQ(items[1]->GetDrawAspect(), DVASPECT_CONTENT);
+  EXPECT_TRUE(items[0]->GetOleObject());
+}
+
+// The properties dialog's seam: the user switches the item to another aspect.
+CRectItem *propsItem;
+DVASPECT propsAspect;
+UINT propsAnswer;
+UINT propsShow(OLEUIOBJECTPROPSA *) {
+  if (propsAnswer == OLEUI_OK)
+    propsItem->SetDrawAspect(propsAspect);
+  return propsAnswer;
+}
+
+TEST_F(RectItemTest, PropertiesThatChangeTheAspectSizeTheItemAsAFirstExtentDoes) {
+  const struct {
+    const char *name;
+    UINT answer;
+    DVASPECT to;
+    double cx, cy;
+  } cases[] = {
+      {"content chosen", OLEUI_OK, DVASPECT_CONTENT, 100, -60}, // 1:2 sheet, height negated
+      {"aspect kept", OLEUI_OK, DVASPECT_ICON, 7, 8},
+      {"cancelled", OLEUI_CANCEL, DVASPECT_CONTENT, 7, 8},
+  };
+  setRatio(0, 1, 2);
+  const auto old = COleObjectPropertiesDialog::SetShowFunction(propsShow);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    CRectItem *item = staticItem();
+    ASSERT_TRUE(item);
+    item->SetDrawAspect(DVASPECT_ICON);
+    item->m_geom.contentCx = 7, item->m_geom.contentCy = 8; // the size both ends keep
+    item->m_geom.iconCx = 7, item->m_geom.iconCy = 8;
+    DwgModFlags[0] = 0;
+    doc->SetModifiedFlag(FALSE);
+    propsItem = item;
+    propsAspect = c.to;
+    propsAnswer = c.answer;
+    item->ShowProperties(view());
+    EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
+    EXPECT_EQ(item->GetDrawingSize().cy, c.cy);
+    EXPECT_EQ(item->m_geom.extentKnown, 0u);
+    EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+    EXPECT_FALSE(doc->IsModified());
+    doc->DeleteItem(item);
+  }
+  COleObjectPropertiesDialog::SetShowFunction(old);
+}
+
+// A storage holding a static 5000 x 3000 blue picture, as ole32 saves it.
+IStorage *pictureStorage(CRectItem *from, ILockBytes *on) {
+  IStorage *stg = nullptr;
+  HRESULT hr = on ? StgCreateDocfileOnILockBytes(on, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg)
+                  : StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
+                                     0, &stg);
+  if (FAILED(hr))
+    return nullptr;
+  IPersistStorage *ps = nullptr;
+  if (SUCCEEDED(from->GetOleObject()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&ps)))) {
+    hr = OleSave(ps, stg, FALSE);
+    ps->SaveCompleted(nullptr);
+    ps->Release();
+    if (SUCCEEDED(hr))
+      hr = stg->Commit(0);
+  }
+  if (FAILED(hr)) {
+    stg->Release();
+    return nullptr;
+  }
+  return stg;
+}
+
+TEST_F(RectItemTest, ItemsFromAStorageAndFromAGlobalBlock) {
+  setRatio(0, 1, 1);
+  CRectItem *model = staticItem();
+  ASSERT_TRUE(model);
+  IStorage *stg = pictureStorage(model, nullptr);
+  ASSERT_TRUE(stg);
+
+  CRectItem *item = doc->CreateRectItem();
+  EXPECT_EQ(item->CreateFromStorage(nullptr, 0, 0, 1, 1, DVASPECT_CONTENT), E_INVALIDARG);
+  ASSERT_EQ(item->CreateFromStorage(stg, 15, 25, 40, -20, DVASPECT_CONTENT), S_OK);
+  EXPECT_TRUE(item->GetDrawingRect().IsEqual(CKLDRect(15, 25, 55, 45)));
+  // ole32 rounds the picture's size when it saves it.
+  EXPECT_NEAR(item->GetKnownExtent().cx, 5000, 10);
+  EXPECT_NEAR(item->GetKnownExtent().cy, 3000, 10);
+  EXPECT_EQ(drawnCentre(*item), RGB(0, 0, 255));
+
+  // Through the block's path: the rectangle is the item's own drawing rectangle.
+  const double rect[4] = {5, 50, 55, 20};
+  const size_t before = itemsOf(doc).size();
+  ASSERT_TRUE(AddItemFromStorage(doc, stg, rect, DVASPECT_CONTENT));
+  ASSERT_EQ(itemsOf(doc).size(), before + 1);
+  EXPECT_TRUE(itemsOf(doc).back()->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
+  // A storage of a class that is no object: no half-made item stays behind.
+  IStorage *empty = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &empty), S_OK);
+  CLSID notAnObject;
+  ASSERT_EQ(CLSIDFromProgID(L"Scripting.Dictionary", &notAnObject), S_OK);
+  WriteClassStg(empty, notAnObject);
+  empty->Commit(0);
+  EXPECT_FALSE(AddItemFromStorage(doc, empty, rect, DVASPECT_CONTENT));
+  EXPECT_EQ(itemsOf(doc).size(), before + 1);
+  empty->Release();
+  stg->Release();
+
+  // A storage on a global block.
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 0);
+  ILockBytes *bytes = nullptr;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(block, FALSE, &bytes), S_OK);
+  IStorage *onBlock = pictureStorage(model, bytes);
+  ASSERT_TRUE(onBlock);
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = block;
+  CRectItem *global = doc->CreateRectItem();
+  EXPECT_EQ(global->CreateFromGlobal(nullptr, &medium), E_INVALIDARG);
+  STGMEDIUM stream{};
+  stream.tymed = TYMED_ISTREAM;
+  EXPECT_EQ(global->CreateFromGlobal(onBlock, &stream), E_INVALIDARG);
+  ASSERT_EQ(global->CreateFromGlobal(onBlock, &medium), S_OK);
+  EXPECT_TRUE(global->UpdateExtent());
+  EXPECT_EQ(drawnCentre(*global), RGB(0, 0, 255));
+  for (CRectItem *i : itemsOf(doc))
+    doc->DeleteItem(i);
+  onBlock->Release();
+  bytes->Release();
+  GlobalFree(block);
+}
+
+TEST_F(RectItemTest, ACopiedItemCarriesItsOwnBytes) {
+  setRatio(0, 1, 1);
+  CRectItem *item = staticItem();
+  ASSERT_TRUE(item);
+  ASSERT_TRUE(item->UpdateExtent());
+  item->m_geom.x = 33;
+  COleDataSource *src = item->OnGetClipboardData(FALSE, nullptr, nullptr);
+  ASSERT_TRUE(src);
+  IDataObject *data = src->GetDataObject();
+  FORMATETC own{CLIPFORMAT(cfKivolant), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM m{};
+  ASSERT_EQ(data->GetData(&own, &m), S_OK);
+  const size_t n = GlobalSize(m.hGlobal);
+  ASSERT_GT(n, RIT_STORED);
+  std::vector<uint8_t> bytes(n);
+  std::memcpy(bytes.data(), GlobalLock(m.hGlobal), n);
+  GlobalUnlock(m.hGlobal);
+  ReleaseStgMedium(&m);
+  // The item read back from them is the same item.
+  auto *back = new CRectItem(doc);
+  {
+    CMemFile in;
+    in.Write(bytes.data(), unsigned(n));
+    in.SeekToBegin();
+    CArchive ar(&in, CArchive::load);
+    ar.m_pDocument = doc;
+    back->Serialize(ar);
+  }
+  EXPECT_TRUE(back->GetDrawingRect().IsEqual(item->GetDrawingRect()));
+  EXPECT_EQ(drawnCentre(*back), RGB(0, 0, 255));
+  // And the base's formats follow: the picture is offered too.
+  FORMATETC pict{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+  EXPECT_EQ(data->QueryGetData(&pict), S_OK);
+  src->InternalRelease();
+  back->Delete();
+  item->Delete();
 }
 
 } // namespace
