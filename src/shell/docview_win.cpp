@@ -16,6 +16,7 @@
 #include "files/filecmd.h"
 #include "files/lockwin.h"
 #include "framework/doctempl.h"
+#include "framework/except.h"
 #include "framework/olecli.h"
 #include "framework/winapp.h"
 #include "input/gcr.h"
@@ -220,6 +221,13 @@ bool CSplitFrame::CloseDrawing() {
     sys_dwgstat('W', d, &kept_state);
     DwgModFlags[d] = kept_flags; // still unsaved: the next close asks again
     return false;
+  }
+  // A copy of the drawing on the clipboard keeps its pictures before the drawing goes.
+  if (CMainDoc *doc = FindDocOfDrawing(d)) {
+    try {
+      doc->ReleaseItemData(0);
+    } catch (CException &) {
+    }
   }
   DbControl c[2];
   dtb_ctrl('R', c);

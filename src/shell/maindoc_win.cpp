@@ -243,8 +243,15 @@ CKLSrvrItem *CMainDoc::OnGetLinkedItem(const char *name) {
 
 bool CMainDoc::NeedsExtentReset() { return !(IsEmbedded() && m_pEmbeddedItem && GetViews().empty()); }
 
-void CMainDoc::ReleaseItemData(int) {
-  // The items' data sources come with the pictures; until then every list is empty.
+void CMainDoc::ReleaseItemData(int mode) {
+  size_t pos = 0;
+  while (COleServerItem *each = GetNextServerItem(pos))
+    if (auto *item = dynamic_cast<CKLSrvrItem *>(each)) {
+      if (mode == 1)
+        item->ReleaseDataSources();
+      else
+        item->KeepClipboardPictures();
+    }
 }
 
 void CMainDoc::OnClose(OLECLOSE saveOption) {

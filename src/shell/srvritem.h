@@ -52,11 +52,32 @@ public:
   void AddDataSource(COleDataSource *source);
   void RemoveDataSource(COleDataSource *source);
   const std::vector<COleDataSource *> &DataSources() const { return m_sources; }
+  // Before the document goes: each data source caches its data now and is cut loose;
+  // the one that owns the clipboard puts its data onto the clipboard instead.
+  void ReleaseDataSources();
+  // When a data source of the item owns the clipboard, its pictures are moved to the
+  // plain clipboard so that they outlive the document. A refused clipboard throws.
+  void KeepClipboardPictures();
+  // Puts the pictures of mask (see PICT_*) and the embedding of an area on the clipboard:
+  // mode 0 the current view's window, mode 1 two corners the user picks. part null
+  // presents the whole sheet. FALSE when the pick ended otherwise or nothing was put.
+  BOOL CopyAreaToClipboard(UINT mask, void *part, int mode);
 
   // The embedded item stores the document with the item's extent and rectangle.
   void Serialize(CArchive &ar) override;
-  // The picture comes with the rendering routines; none is drawn yet.
+  // Draws the item's area with the method of the format being rendered; the document
+  // holds the context as its render target meanwhile.
   BOOL OnDraw(CDC *dc, SIZE &size) override;
+  // The drawing's view mapped onto the context: a metafile picture, an enhanced
+  // metafile (at a thousand times the desktop's resolution), or a bitmap or screen
+  // context (white underneath first). FALSE when no view of the drawing is open.
+  BOOL DrawToMetaFile(CDC *dc);
+  BOOL DrawToEnhMetaFile(CDC *dc);
+  BOOL DrawToScreenDC(CDC *dc);
+  // A bitmap of the extent's pixel size, or an enhanced metafile framed to the extent,
+  // for a consumer's empty medium; FALSE on a bad request or a failed resource.
+  BOOL RenderBitmap(FORMATETC *formatEtc, STGMEDIUM *medium);
+  BOOL RenderEnhMetaFile(FORMATETC *formatEtc, STGMEDIUM *medium);
   // CF_TEXT: the extent text in a new block; other formats as the base.
   BOOL OnRenderGlobalData(FORMATETC *formatEtc, HGLOBAL *block) override;
   // The item rectangle as text in a 128-byte movable block; null when none is had.
@@ -80,6 +101,9 @@ public:
   int m_view = -1;         // view whose transform the pictures borrow
 
 private:
+  enum DrawKind { DRAW_SCREEN, DRAW_METAFILE, DRAW_ENHMETAFILE };
+  BOOL DrawView(CDC *dc, DrawKind kind);
+
   double m_rect[4] = {0, 0, 0, 0};
   std::vector<COleDataSource *> m_sources;
   SIZE m_extent;

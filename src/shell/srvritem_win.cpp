@@ -1,17 +1,23 @@
 #include "shell/srvritem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "display/areacopy_win.h"
+#include "display/cliprect.h"
+#include "display/gdi.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "framework/archive.h"
 #include "framework/olesrv.h"
 #include "framework/winapp.h"
 #include "ole/itemname.h"
+#include "ole/olestate.h"
 #include "settings/params.h"
 #include "shell/appsvc.h"
 #include "shell/docview.h"
+#include "shell/viewwin.h"
 
 IMPLEMENT_DYNAMIC(CKLSrvrItem, COleServerItem)
 IMPLEMENT_DYNAMIC(CEnhMetaFileDC, CMetaFileDC)
@@ -62,6 +68,17 @@ CKLSrvrItem::CKLSrvrItem(CMainDoc *doc) : COleServerItem(doc, TRUE), m_extent{IT
   reg(cfKLObjectDescriptor, "Object Descriptor");
   reg(cfKLLinkSource, "Link Source");
   reg(cfKLLinkSourceDescriptor, "Link Source Descriptor");
+  // The embedding's data: the three pictures, drawn when asked for.
+  COleDataSource *own = GetDataSource();
+  own->Empty();
+  const struct {
+    CLIPFORMAT format;
+    DWORD tymed;
+  } pictures[] = {{CF_ENHMETAFILE, TYMED_ENHMF}, {CF_METAFILEPICT, TYMED_MFPICT}, {CF_BITMAP, TYMED_GDI}};
+  for (const auto &p : pictures) {
+    FORMATETC f = {p.format, nullptr, DVASPECT_CONTENT, -1, p.tymed};
+    own->DelayRenderData(p.format, &f);
+  }
 }
 
 CKLSrvrItem::~CKLSrvrItem() {
@@ -180,9 +197,283 @@ void CKLSrvrItem::Serialize(CArchive &ar) {
   restore();
 }
 
-BOOL CKLSrvrItem::OnDraw(CDC *, SIZE &size) {
+namespace {
+
+// The extent (0.01 mm) in pixels of the screen.
+SIZE screen_pixels(SIZE him) {
+  HDC screen = GetDC(nullptr);
+  const int lx = GetDeviceCaps(screen, LOGPIXELSX), ly = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return SIZE{MulDiv(him.cx, lx > 0 ? lx : 96, 2540), MulDiv(him.cy, ly > 0 ? ly : 96, 2540)};
+}
+
+// An open view of the drawing: the wanted one, else the first with a window; -1 none.
+int open_view(int dwg, int wanted) {
+  if (dwg != 0 && dwg != 1)
+    return -1;
+  if (wanted >= 0 && wanted < VIEW_COUNT && vew_hwnd(dwg, wanted))
+    return wanted;
+  for (int v = 0; v < VIEW_COUNT; v++)
+    if (vew_hwnd(dwg, v))
+      return v;
+  return -1;
+}
+
+// The pixel size of the bitmap selected in a memory context; (0, 0) for other contexts.
+SIZE selected_bitmap_size(HDC dc) {
+  BITMAP bm{};
+  HGDIOBJ bmp = GetCurrentObject(dc, OBJ_BITMAP);
+  if (GetObjectType(dc) != OBJ_MEMDC || !bmp || GetObjectA(bmp, sizeof bm, &bm) != sizeof bm)
+    return SIZE{0, 0};
+  return SIZE{bm.bmWidth, bm.bmHeight};
+}
+
+// A context for the consumer's target device (the display when none is named); null
+// when the description does not hold together or the device refuses.
+HDC target_context(const DVTARGETDEVICE *td) {
+  if (!td)
+    return CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  const DWORD size = td->tdSize;
+  auto text = [&](WORD off) -> const wchar_t * {
+    if (!off || off + sizeof(wchar_t) > size)
+      return nullptr;
+    const auto *w = reinterpret_cast<const wchar_t *>(reinterpret_cast<const BYTE *>(td) + off);
+    // The name must end inside the block.
+    for (DWORD at = off; at + sizeof(wchar_t) <= size; at += sizeof(wchar_t), ++w)
+      if (*w == 0)
+        return reinterpret_cast<const wchar_t *>(reinterpret_cast<const BYTE *>(td) + off);
+    return nullptr;
+  };
+  const wchar_t *driver = text(td->tdDriverNameOffset), *device = text(td->tdDeviceNameOffset),
+                *port = text(td->tdPortNameOffset);
+  const DEVMODEW *mode = nullptr;
+  if (td->tdExtDevmodeOffset && td->tdExtDevmodeOffset + sizeof(DEVMODEW) <= size)
+    mode = reinterpret_cast<const DEVMODEW *>(reinterpret_cast<const BYTE *>(td) + td->tdExtDevmodeOffset);
+  if (!driver && !device)
+    return nullptr;
+  return CreateDCW(driver, device, port, mode);
+}
+
+// The renderers draw in black only when the cursor block asks for it.
+void offscreen(bool on) {
+  uint16_t cursor[3] = {};
+  if (on)
+    sys_cursor('R', cursor);
+  OffscreenOutput = on ? 1 : 0;
+  OffscreenMono = on && cursor[0] == 1 ? 1 : 0;
+}
+
+} // namespace
+
+BOOL CKLSrvrItem::OnDraw(CDC *dc, SIZE &size) {
   size = m_extent;
-  return FALSE;
+  CMainDoc *doc = GetDocument();
+  if (!doc || !dc)
+    return FALSE;
+  const HDC kept = doc->m_renderTarget;
+  doc->m_renderTarget = dc->m_hDC;
+  BOOL done = FALSE;
+  try {
+    if (m_renderFormat == CF_METAFILEPICT)
+      done = DrawToMetaFile(dc);
+    else if (m_renderFormat == CF_ENHMETAFILE)
+      done = DrawToEnhMetaFile(dc);
+    else
+      done = DrawToScreenDC(dc);
+  } catch (...) {
+    doc->m_renderTarget = kept;
+    throw;
+  }
+  doc->m_renderTarget = kept;
+  return done;
+}
+
+BOOL CKLSrvrItem::DrawToMetaFile(CDC *dc) { return DrawView(dc, DRAW_METAFILE); }
+
+BOOL CKLSrvrItem::DrawToEnhMetaFile(CDC *dc) { return DrawView(dc, DRAW_ENHMETAFILE); }
+
+BOOL CKLSrvrItem::DrawToScreenDC(CDC *dc) {
+  // White under the whole bitmap: a picture larger than the main window keeps no
+  // undefined margin. Other contexts get white under the item's extent.
+  SIZE area = selected_bitmap_size(dc->m_hDC);
+  if (area.cx <= 0 || area.cy <= 0)
+    area = screen_pixels(m_extent);
+  const RECT white = {0, 0, area.cx, area.cy};
+  dc->FillSolidRect(white, 0x00FFFFFF);
+  return DrawView(dc, DRAW_SCREEN);
+}
+
+BOOL CKLSrvrItem::DrawView(CDC *dc, DrawKind kind) {
+  CMainDoc *doc = GetDocument();
+  const int dwg = doc ? doc->m_dwg : -1;
+  const int view = open_view(dwg, m_view);
+  if (view < 0 || !dc || !dc->m_hDC)
+    return FALSE;
+  const double xmin = std::fmin(m_rect[0], m_rect[2]), xmax = std::fmax(m_rect[0], m_rect[2]);
+  const double ymin = std::fmin(m_rect[1], m_rect[3]), ymax = std::fmax(m_rect[1], m_rect[3]);
+  ViewXform saved;
+  if (vew_frame('r', dwg, view, &saved) != 0)
+    return FALSE;
+  auto restore = [&] {
+    vew_frame('w', dwg, view, &saved);
+    // Drawing made the view current with the borrowed transform.
+    if (dwg == dwg_cur() && view == vew_cur())
+      vxf_tocurrent(saved);
+  };
+  if (kind == DRAW_ENHMETAFILE) {
+    RECT desk{};
+    GetWindowRect(GetDesktopWindow(), &desk);
+    vew_setdev(vew_hwnd(dwg, view), dwg, view, desk.left * 1000, desk.bottom * 1000, desk.right * 1000,
+               desk.top * 1000);
+  }
+  int32_t p1x = 0, p1y = 0, p2x = 0, p2y = 0;
+  if (vew_setwin(dwg, view, 1, xmin, ymin, xmax, ymax) != 0 || vew_w2dev(dwg, view, m_rect[0], m_rect[1], &p1x, &p1y) != 0 ||
+      vew_w2dev(dwg, view, m_rect[2], m_rect[3], &p2x, &p2y) != 0) {
+    restore();
+    return FALSE;
+  }
+  dc->SetMapMode(MM_ANISOTROPIC);
+  dc->SetWindowOrg(p1x, p1y);
+  dc->SetWindowExt(p2x - p1x + 1, p2y - p1y + 1);
+  const SIZE px = screen_pixels(m_extent);
+  dc->SetViewportOrg(0, 0);
+  dc->SetViewportExt(px.cx, px.cy);
+  HRGN clip = CreateRectRgn(0, 0, px.cx + 2, px.cy + 2);
+  if (!clip) {
+    restore();
+    return FALSE;
+  }
+  dc->SelectClipRgn(clip);
+  dsp_clipset(xmin, ymin, xmax, ymax);
+  offscreen(true);
+  const int drawn = vwin_draw(dc->m_hDC, dwg, view, 0xFFFF);
+  offscreen(false);
+  gdi_freepen2();
+  dsp_clipoff();
+  restore();
+  if (kind != DRAW_METAFILE)
+    dc->SelectClipRgn(nullptr);
+  DeleteObject(clip);
+  // A drawing that refused to draw gives no picture rather than an empty one.
+  return drawn >= 0;
+}
+
+void CKLSrvrItem::ReleaseDataSources() {
+  // Walked on a copy: leaving, flushing and the clipboard's release change the list.
+  const std::vector<COleDataSource *> all = m_sources;
+  for (COleDataSource *each : all) {
+    if (std::find(m_sources.begin(), m_sources.end(), each) == m_sources.end())
+      continue;
+    auto *source = static_cast<CKLItemDelayDataSource *>(each);
+    if (source == COleDataSource::GetClipboardOwner()) {
+      COleDataSource::FlushClipboard();
+      continue;
+    }
+    source->CacheAllData();
+    source->m_pOwner = nullptr;
+    RemoveDataSource(source);
+  }
+}
+
+namespace {
+
+// A medium the caller owns alone (data with a release owner is copied first).
+bool own_medium(CLIPFORMAT format, STGMEDIUM &m) {
+  if (!m.pUnkForRelease)
+    return true;
+  STGMEDIUM copy{};
+  const bool ok = AfxCopyStgMedium(format, &copy, &m);
+  ReleaseStgMedium(&m);
+  m = ok ? copy : STGMEDIUM{};
+  return ok;
+}
+
+HANDLE clipboard_handle(const STGMEDIUM &m) {
+  switch (m.tymed) {
+  case TYMED_ENHMF:
+    return m.hEnhMetaFile;
+  case TYMED_MFPICT:
+    return m.hMetaFilePict;
+  case TYMED_GDI:
+    return m.hBitmap;
+  default:
+    return nullptr;
+  }
+}
+
+} // namespace
+
+void CKLSrvrItem::KeepClipboardPictures() {
+  COleDataSource *owner = COleDataSource::GetClipboardOwner();
+  if (!owner || std::find(m_sources.begin(), m_sources.end(), owner) == m_sources.end())
+    return;
+  struct Picture {
+    CLIPFORMAT format;
+    DWORD tymed;
+    STGMEDIUM medium;
+    bool got;
+  } pictures[] = {{CF_ENHMETAFILE, TYMED_ENHMF, {}, false},
+                  {CF_METAFILEPICT, TYMED_MFPICT, {}, false},
+                  {CF_BITMAP, TYMED_GDI, {}, false}};
+  {
+    COleDataObject data;
+    if (data.AttachClipboard())
+      for (Picture &p : pictures) {
+        FORMATETC f = {p.format, nullptr, DVASPECT_CONTENT, -1, p.tymed};
+        p.got = data.GetData(p.format, &p.medium, &f) && p.medium.tymed == p.tymed && own_medium(p.format, p.medium);
+      }
+  }
+  const HRESULT sc = OleSetClipboard(nullptr);
+  if (FAILED(sc)) {
+    for (Picture &p : pictures)
+      if (p.got)
+        ReleaseStgMedium(&p.medium);
+    AfxThrowOleException(sc);
+  }
+  const bool open = OpenClipboard(app_hmain());
+  for (Picture &p : pictures) {
+    if (!p.got)
+      continue;
+    // The clipboard owns what it took; what it refused is freed here.
+    if (!open || !SetClipboardData(p.format, clipboard_handle(p.medium)))
+      ReleaseStgMedium(&p.medium);
+  }
+  if (open)
+    CloseClipboard();
+}
+
+BOOL CKLSrvrItem::CopyAreaToClipboard(UINT mask, void *part, int mode) {
+  CMainDoc *doc = GetDocument();
+  const int dwg = doc ? doc->m_dwg : -1;
+  if (dwg != 0 && dwg != 1)
+    return FALSE;
+  m_view = dwg == dwg_cur() ? vew_cur() : 0;
+  double area[4];
+  if (mode == 1) {
+    AreaPick corners[2] = {{-1, -1, 0, 0, 0, 0, 0, 0}, {-1, -1, 0, 0, 0, 0, 0, 0}};
+    const int code = clp_pickrect(1023, corners);
+    // Corners picked in the other drawing do not name a part of this one.
+    if ((code != 500 && code != 13) || corners[0].dwg != dwg)
+      return FALSE;
+    area[0] = corners[0].wx, area[1] = corners[0].wy, area[2] = corners[1].wx, area[3] = corners[1].wy;
+  } else {
+    HWND wnd = vew_hwnd(dwg, m_view);
+    RECT r{};
+    if (!wnd || !GetClientRect(wnd, &r))
+      return FALSE;
+    vew_dev2w(dwg, m_view, r.left, r.top, &area[0], &area[1]);
+    vew_dev2w(dwg, m_view, r.right, r.bottom, &area[2], &area[3]);
+  }
+  UpdateItemRect(part, area);
+  auto *source = new CKLItemDelayDataSource(mask, this);
+  try {
+    FillClipboardData(source, TRUE, nullptr, nullptr);
+    source->SetClipboard();
+  } catch (CException &) {
+    source->InternalRelease();
+    return FALSE;
+  }
+  return TRUE;
 }
 
 BOOL CKLSrvrItem::OnRenderGlobalData(FORMATETC *formatEtc, HGLOBAL *block) {
@@ -234,14 +525,105 @@ BOOL CKLSrvrItem::OnRenderData(FORMATETC *formatEtc, STGMEDIUM *medium) {
   BOOL done = FALSE;
   try {
     done = COleServerItem::OnRenderData(formatEtc, medium);
-    if (!done && formatEtc->cfFormat == cfKLEmbedSource)
-      done = RenderEmbedSource(formatEtc, medium);
+    if (!done) {
+      if (formatEtc->cfFormat == CF_BITMAP)
+        done = RenderBitmap(formatEtc, medium);
+      else if (formatEtc->cfFormat == CF_ENHMETAFILE)
+        done = RenderEnhMetaFile(formatEtc, medium);
+      else if (formatEtc->cfFormat == cfKLEmbedSource)
+        done = RenderEmbedSource(formatEtc, medium);
+    }
   } catch (...) {
     m_renderFormat = 0;
     throw;
   }
   m_renderFormat = 0;
   return done;
+}
+
+BOOL CKLSrvrItem::RenderBitmap(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  if (!(formatEtc->tymed & TYMED_GDI) || formatEtc->dwAspect != DVASPECT_CONTENT || medium->hBitmap)
+    return FALSE;
+  const SIZE px = screen_pixels(m_extent);
+  if (px.cx <= 0 || px.cy <= 0)
+    return FALSE;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = mem ? CreateCompatibleBitmap(screen, px.cx, px.cy) : nullptr;
+  ReleaseDC(nullptr, screen);
+  if (!bmp) {
+    if (mem)
+      DeleteDC(mem);
+    return FALSE;
+  }
+  HGDIOBJ old = SelectObject(mem, bmp);
+  HDC target = target_context(formatEtc->ptd);
+  BOOL drawn = FALSE;
+  if (target) {
+    CDC dc;
+    dc.Attach(mem);
+    dc.SetAttribDC(target);
+    SIZE size = {0, 0};
+    try {
+      drawn = OnDrawEx(&dc, DVASPECT(formatEtc->dwAspect), size);
+    } catch (...) {
+      dc.Detach();
+      DeleteDC(target);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+      DeleteObject(bmp);
+      throw;
+    }
+    dc.Detach();
+    DeleteDC(target);
+  }
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  if (!drawn) {
+    DeleteObject(bmp);
+    return FALSE;
+  }
+  medium->tymed = TYMED_GDI;
+  medium->hBitmap = bmp;
+  medium->pUnkForRelease = nullptr;
+  return TRUE;
+}
+
+BOOL CKLSrvrItem::RenderEnhMetaFile(FORMATETC *formatEtc, STGMEDIUM *medium) {
+  CMainDoc *doc = GetDocument();
+  if (!(formatEtc->tymed & TYMED_ENHMF) || formatEtc->dwAspect != DVASPECT_CONTENT || medium->hEnhMetaFile || !doc ||
+      doc->GetViews().empty())
+    return FALSE;
+  // Physical and logical 0.01 mm per pixel of the view's device give the frame.
+  HWND wnd = doc->GetViews().front()->m_hWnd;
+  HDC vdc = GetDC(wnd);
+  if (!vdc)
+    return FALSE;
+  const double hres = GetDeviceCaps(vdc, HORZRES), vres = GetDeviceCaps(vdc, VERTRES);
+  const double lx = GetDeviceCaps(vdc, LOGPIXELSX), ly = GetDeviceCaps(vdc, LOGPIXELSY);
+  const double a = GetDeviceCaps(vdc, HORZSIZE) * 100.0 / (hres > 0 ? hres : 1);
+  const double b = GetDeviceCaps(vdc, VERTSIZE) * 100.0 / (vres > 0 ? vres : 1);
+  ReleaseDC(wnd, vdc);
+  const double c = 2540.0 / (lx > 0 ? lx : 96), d = 2540.0 / (ly > 0 ? ly : 96);
+  const RECT frame = {0, 0, LONG(m_extent.cx * a / c), LONG(m_extent.cy * b / d)};
+  // "application\0item\0\0"
+  std::string description = AfxGetApp() ? AfxGetApp()->m_strAppName.str() : std::string();
+  description += '\0';
+  description += m_strItemName.str();
+  description += '\0';
+  CEnhMetaFileDC dc;
+  if (!dc.CreateEnhanced(nullptr, nullptr, &frame, description.c_str()))
+    return FALSE;
+  SIZE size = {0, 0};
+  if (!OnDrawEx(&dc, DVASPECT(formatEtc->dwAspect), size))
+    return FALSE; // the recording goes with the context
+  HENHMETAFILE emf = dc.CloseEnhanced();
+  if (!emf)
+    return FALSE;
+  medium->tymed = TYMED_ENHMF;
+  medium->hEnhMetaFile = emf;
+  medium->pUnkForRelease = nullptr;
+  return TRUE;
 }
 
 BOOL CKLSrvrItem::RenderEmbedSource(FORMATETC *formatEtc, STGMEDIUM *medium) {
