@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/areacopy_win.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "framework/appole.h"
@@ -27,6 +26,7 @@
 #include "shell/docview.h"
 #include "shell/rectitem.h"
 #include "shell/scmenu.h"
+#include "shell/srvritem.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
 
@@ -76,10 +76,8 @@ void mark_change(const CMainView *view) {
     DwgModFlags[dwg] |= 1;
 }
 
-// Until the document's own item operations exist the view makes and drops items
-// itself; both go through here.
-CRectItem *new_item(CMainDoc *doc) { return new CRectItem(doc); }
-void drop_item(CMainDoc *, CRectItem *item) { item->Delete(); }
+CRectItem *new_item(CMainDoc *doc) { return doc->CreateRectItem(); }
+void drop_item(CMainDoc *doc, CRectItem *item) { doc->DeleteItem(item); }
 
 struct WaitCursor {
   HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -322,7 +320,7 @@ CRectItem *CMainView::PasteItem(BOOL link, COleDataObject *data, const POINT *pt
     }
     CreateItemFromData(link, data, pt, item, format);
   } catch (const CException &) {
-    drop_item(doc, item);
+    item->Delete(); // half made: nothing of it was ever shown or kept
     return nullptr;
   }
   mark_change(this);
@@ -411,7 +409,7 @@ void CMainView::InsertObject() {
     if (item) {
       if (m_pSelection == item)
         SetSelection(nullptr);
-      drop_item(doc, item);
+      item->Delete();
     }
     AfxMessageBox("オブジェクトを作成できませんでした。", MB_OK);
   }
@@ -442,7 +440,7 @@ void CMainView::SendItemToBack() {
 
 void CMainView::ItemProperties() {
   if (m_pSelection)
-  {} // PENDING-MERGE m_pSelection->ShowProperties(this);
+    m_pSelection->ShowProperties(this);
 }
 
 void CMainView::ToggleObjectMode() {
@@ -512,17 +510,23 @@ BOOL CMainView::HasItems() const {
   return doc && !doc->GetItems().empty();
 }
 
-void CMainView::CopyViewToClipboard() {
-  CopyViewWindow = m_hWnd;
-  // The drawing's own picture of the area comes with the server item's area copy;
-  // until then the display's plain area copy puts the pictures there.
-  clp_copy(nullptr);
+namespace {
+// The drawing's server item copies the area with all three pictures; this window
+// selects the part.
+void copy_area(CMainView *view, int mode) {
+  CopyViewWindow = view->m_hWnd;
+  const int d = dwg_cur();
+  CMainDoc *doc = view->GetDocument();
+  if ((d != 0 && d != 1) || !doc || !IsWindow(view->m_hWnd))
+    return;
+  if (auto *item = dynamic_cast<CKLSrvrItem *>(doc->GetEmbeddedItem()))
+    item->CopyAreaToClipboard(PICT_ENHMETAFILE | PICT_METAFILE | PICT_BITMAP, view->m_hWnd, mode);
 }
+} // namespace
 
-void CMainView::CopyAreaToClipboard() {
-  CopyViewWindow = m_hWnd;
-  clp_copycmd();
-}
+void CMainView::CopyViewToClipboard() { copy_area(this, 0); }
+
+void CMainView::CopyAreaToClipboard() { copy_area(this, 1); }
 
 void CMainView::OnObjectOpen() {
   if (!m_pSelection || ObjectMode)

@@ -495,9 +495,13 @@ TEST_F(ViewItems, PasteAtAPickedPoint) {
     item->Delete();
   }
 
-  // The clipboard holding a part of a drawing of this program: nothing is placed.
-  COleDataSource *own = picture_source(5000, 3000, RGB(0, 0, 255), 52, *GetAppClsid());
-  own->SetClipboard();
+  // The clipboard holding a part of a drawing of this program (the view's area copied):
+  // nothing is placed.
+  EXPECT_EQ(OleCopyViewArea(), 0);
+  EXPECT_EQ(CopyViewWindow, v->m_hWnd);
+  const OBJECTDESCRIPTOR *d = GetObjectDescriptor(nullptr);
+  ASSERT_TRUE(d);
+  EXPECT_TRUE(IsEqualCLSID(d->clsid, *GetAppClsid()));
   script = {InputEvent{500, 0, v->m_view, pick.x, pick.y, 0}};
   script_at = 0;
   gcr_setsource(scripted);
