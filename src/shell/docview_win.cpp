@@ -15,6 +15,7 @@
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
 #include "files/lockwin.h"
+#include "framework/appole.h"
 #include "framework/doctempl.h"
 #include "framework/except.h"
 #include "framework/olecli.h"
@@ -71,6 +72,9 @@ CMainDoc::CMainDoc() : m_dwg(VwinRequest.dwg) {
   if (cfKivolant == 0)
     cfKivolant = RegisterClipboardFormatA("KIVOLANT");
   m_itemRect[0] = 0.0, m_itemRect[1] = 428.0, m_itemRect[2] = 297.0, m_itemRect[3] = 0.0;
+  // Every drawing is of the program's class, also one the engine opened: its copies
+  // carry the class, so a container can make an object of them.
+  SetFactory(nullptr, *GetAppClsid());
   for (CMainDoc *&slot : doc_table)
     if (!slot) {
       slot = this;

@@ -14,6 +14,7 @@
 #include "framework/winapp.h"
 #include "ole/itemname.h"
 #include "ole/olestate.h"
+#include "ole/targetdev.h"
 #include "settings/params.h"
 #include "shell/appsvc.h"
 #include "shell/docview.h"
@@ -233,25 +234,13 @@ SIZE selected_bitmap_size(HDC dc) {
 HDC target_context(const DVTARGETDEVICE *td) {
   if (!td)
     return CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-  const DWORD size = td->tdSize;
-  auto text = [&](WORD off) -> const wchar_t * {
-    if (!off || off + sizeof(wchar_t) > size)
-      return nullptr;
-    const auto *w = reinterpret_cast<const wchar_t *>(reinterpret_cast<const BYTE *>(td) + off);
-    // The name must end inside the block.
-    for (DWORD at = off; at + sizeof(wchar_t) <= size; at += sizeof(wchar_t), ++w)
-      if (*w == 0)
-        return reinterpret_cast<const wchar_t *>(reinterpret_cast<const BYTE *>(td) + off);
+  const auto *block = reinterpret_cast<const uint8_t *>(td);
+  TargetDeviceParts p;
+  if (!tdv_parse(block, td->tdSize, sizeof(DEVMODEW), p))
     return nullptr;
-  };
-  const wchar_t *driver = text(td->tdDriverNameOffset), *device = text(td->tdDeviceNameOffset),
-                *port = text(td->tdPortNameOffset);
-  const DEVMODEW *mode = nullptr;
-  if (td->tdExtDevmodeOffset && td->tdExtDevmodeOffset + sizeof(DEVMODEW) <= size)
-    mode = reinterpret_cast<const DEVMODEW *>(reinterpret_cast<const BYTE *>(td) + td->tdExtDevmodeOffset);
-  if (!driver && !device)
-    return nullptr;
-  return CreateDCW(driver, device, port, mode);
+  auto text = [&](uint16_t off) { return off ? reinterpret_cast<const wchar_t *>(block + off) : nullptr; };
+  const auto *mode = p.devmode ? reinterpret_cast<const DEVMODEW *>(block + p.devmode) : nullptr;
+  return CreateDCW(text(p.driver), text(p.device), text(p.port), mode);
 }
 
 // The renderers draw in black only when the cursor block asks for it.
