@@ -123,6 +123,23 @@ BOOL CFrameWnd::RouteCommand(UINT id, int code) {
   return OnCmdMsg(id, code);
 }
 
+BOOL CFrameWnd::RouteCommandUI(CCmdUI *ui) {
+  if (CView *view = GetActiveView(); view && view->OnUpdateCmdUI(ui))
+    return TRUE;
+  return OnUpdateCmdUI(ui);
+}
+
+void CFrameWnd::UpdateMenuCmdUI(HMENU popup) {
+  const int n = GetMenuItemCount(popup);
+  for (int i = 0; i < n; i++) {
+    const UINT id = GetMenuItemID(popup, i);
+    if (id == 0 || id == UINT(-1))
+      continue; // separators and sub-menus
+    CCmdUI ui(id, popup);
+    RouteCommandUI(&ui);
+  }
+}
+
 void CFrameWnd::OnSize(UINT type, int, int) {
   Default();
   if (type != SIZE_MINIMIZED)

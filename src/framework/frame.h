@@ -33,6 +33,10 @@ public:
   virtual void RecalcLayout();
   // A command offered to the active view, its document, then this frame.
   BOOL RouteCommand(UINT id, int code);
+  // The menu state of a command, asked along the same road; TRUE when answered.
+  BOOL RouteCommandUI(CCmdUI *ui);
+  // Every item of the popup with a command id is asked along that road.
+  void UpdateMenuCmdUI(HMENU popup);
 
 protected:
   virtual BOOL OnCreateClient(LPCREATESTRUCTA cs, CCreateContext *context);

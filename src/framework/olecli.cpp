@@ -212,7 +212,16 @@ BOOL COleClientItem::CreateNewItem(REFCLSID clsid, OLERENDER render, CLIPFORMAT 
 
 BOOL COleClientItem::CreateFromData(COleDataObject *data, OLERENDER render, CLIPFORMAT format, FORMATETC *formatEtc) {
   return CreateWith(render, format, formatEtc, FILL_ALWAYS, [&](FORMATETC *fe, void **out) {
-    return OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+    HRESULT hr =
+        OleCreateFromData(data->m_lpDataObject, IID_IOleObject, render, fe, GetClientSite(), m_lpStorage, out);
+    // A picture another program left on the plain clipboard reaches Wine's OLE side
+    // as an object of no class without a picture: refused, so the caller can try the
+    // static form, which reads the clipboard itself.
+    CLSID clsid = CLSID_NULL;
+    if (SUCCEEDED(hr) && *out &&
+        (FAILED(static_cast<IOleObject *>(*out)->GetUserClassID(&clsid)) || IsEqualCLSID(clsid, CLSID_NULL)))
+      hr = DropIfBlank(hr, out);
+    return hr;
   });
 }
 
@@ -647,7 +656,57 @@ void COleClientItem::GetClipboardData(COleDataSource *source, BOOL, const POINT 
   }
 }
 
+namespace {
+
+// After a press on an object: true once the mouse left the drag rectangle around the
+// press point or the drag delay passed with the button down; false when the button
+// came up (a plain click) or Esc was pressed first.
+bool drag_starts() {
+  POINT start{};
+  GetCursorPos(&start);
+  const int cx = GetSystemMetrics(SM_CXDRAG), cy = GetSystemMetrics(SM_CYDRAG);
+  const RECT still{start.x - cx, start.y - cy, start.x + cx + 1, start.y + cy + 1};
+  const DWORD t0 = GetTickCount();
+  const HWND owner = GetActiveWindow();
+  HWND capture = GetFocus();
+  if (!capture)
+    capture = owner;
+  SetCapture(capture);
+  bool start_drag = false;
+  for (;;) {
+    MSG m;
+    if (PeekMessageA(&m, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE) ||
+        PeekMessageA(&m, nullptr, WM_RBUTTONUP, WM_RBUTTONUP, PM_REMOVE))
+      break;
+    if (PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) && m.wParam == VK_ESCAPE) {
+      PeekMessageA(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+      break;
+    }
+    if (PeekMessageA(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
+      POINT p{};
+      GetCursorPos(&p);
+      if (!PtInRect(&still, p)) {
+        start_drag = true;
+        break;
+      }
+      continue;
+    }
+    if (GetTickCount() - t0 >= UINT(GetDoubleClickTime())) {
+      start_drag = (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0;
+      break;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_INPUT);
+  }
+  if (GetCapture() == capture)
+    ReleaseCapture();
+  return start_drag;
+}
+
+} // namespace
+
 DWORD COleClientItem::DoDragDrop(const RECT &itemRect, POINT offset, BOOL includeLink, DWORD effects) {
+  if (!drag_starts())
+    return DROPEFFECT_NONE;
   // The descriptor wants HIMETRIC; the rectangle and offset are screen pixels.
   HDC screen = GetDC(nullptr);
   const int dpiX = GetDeviceCaps(screen, LOGPIXELSX), dpiY = GetDeviceCaps(screen, LOGPIXELSY);

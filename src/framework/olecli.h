@@ -83,8 +83,9 @@ public:
   // Fills the data source with the item's formats.
   void GetClipboardData(COleDataSource *source, BOOL includeLink = FALSE, const POINT *offset = nullptr,
                         const SIZE *size = nullptr);
-  // Drags the item (Esc cancels, releasing the button drops); the effect done, or
-  // DROPEFFECT_NONE.
+  // Drags the item once the mouse moves away from the press or the button stays down
+  // (Esc cancels, releasing the button drops); the effect done, or DROPEFFECT_NONE
+  // (also for a button released before the drag began).
   DWORD DoDragDrop(const RECT &itemRect, POINT offset, BOOL includeLink = FALSE,
                    DWORD effects = DROPEFFECT_COPY | DROPEFFECT_MOVE);
 

@@ -101,10 +101,13 @@ void COleDocument::AddItem(CDocItem *item) {
 
 void COleDocument::RemoveItem(CDocItem *item) {
   auto it = std::find(m_items.begin(), m_items.end(), item);
-  if (it != m_items.end())
+  const bool held = it != m_items.end();
+  if (held)
     m_items.erase(it);
   if (item && item->m_pDocument == this)
     item->m_pDocument = nullptr;
+  if (held)
+    OnItemRemoved(item);
 }
 
 CDocItem *COleDocument::GetNextItem(size_t &pos) const { return pos < m_items.size() ? m_items[pos++] : nullptr; }

@@ -47,7 +47,10 @@ public:
   ~COleDocument() override; // deletes the items, releases the storage, unlocks
 
   void AddItem(CDocItem *item);
+  // Takes the item out of the list; OnItemRemoved tells the document.
   void RemoveItem(CDocItem *item);
+  // An item left the document (it may be about to be deleted).
+  virtual void OnItemRemoved(CDocItem *) {}
   const std::vector<CDocItem *> &GetItems() const { return m_items; }
   // The next item (of any kind / server items only) from position pos on; pos moves
   // behind it. Null at the end.

@@ -227,6 +227,20 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 BOOL CWnd::OnCmdMsg(UINT, int) { return FALSE; }
 
+void CCmdUI::Enable(BOOL on) {
+  m_bEnabled = on;
+  m_bHandled = TRUE;
+  if (m_pMenu)
+    EnableMenuItem(m_pMenu, m_nID, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+
+void CCmdUI::SetCheck(int check) {
+  m_nCheck = check;
+  m_bHandled = TRUE;
+  if (m_pMenu)
+    CheckMenuItem(m_pMenu, m_nID, MF_BYCOMMAND | (check ? MF_CHECKED : MF_UNCHECKED));
+}
+
 void CWnd::SendMessageToDescendants(UINT msg, WPARAM wp, LPARAM lp) const {
   struct Args {
     UINT msg;

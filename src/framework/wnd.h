@@ -11,6 +11,22 @@
 
 struct CCreateContext;
 
+// The state of a menu item of a command, asked of the command's handlers before the
+// menu opens: a handler that answers calls Enable and SetCheck.
+class CCmdUI {
+public:
+  CCmdUI(UINT id, HMENU menu = nullptr) : m_nID(id), m_pMenu(menu) {}
+  virtual ~CCmdUI() = default;
+  virtual void Enable(BOOL on = TRUE);
+  virtual void SetCheck(int check = 1);
+
+  UINT m_nID;
+  HMENU m_pMenu; // the item's menu, or none (the state is only kept)
+  BOOL m_bEnabled = TRUE;
+  int m_nCheck = 0;
+  BOOL m_bHandled = FALSE; // a handler answered
+};
+
 // Sent to a frame's descendants when it gets its first update (as MFC does).
 constexpr UINT WM_INITIALUPDATE = 0x0364;
 
@@ -49,6 +65,8 @@ public:
   virtual void PostNcDestroy() {}
   // A command routed here by a frame; TRUE when handled.
   virtual BOOL OnCmdMsg(UINT id, int code);
+  // The menu state of a command routed here; TRUE when this object answered.
+  virtual BOOL OnUpdateCmdUI(CCmdUI *) { return FALSE; }
 
   LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
   BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageA(m_hWnd, msg, wp, lp); }

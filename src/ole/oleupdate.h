@@ -1,5 +1,5 @@
 // What the shell asks of the OLE layer before a command starts.
 #pragma once
 
-// Brings the selection of embedded objects up to date; there are none yet.
+// Brings the selection of embedded objects up to date (UpdateSelectedItem).
 void OleUpdateSelected();

@@ -7,10 +7,14 @@
 #include "framework/document.h"
 #include "framework/frame.h"
 #include "framework/oledoc.h"
+#include "framework/oledrop.h"
+#include "framework/tracker.h"
 #include "framework/view.h"
 #include "shell/srvritem.h"
 
 class CMainView;
+class CRectItem;
+class COleDataObject;
 
 class CKLSrvrItem;
 class COleClientItem;
@@ -75,6 +79,8 @@ public:
   bool NeedsExtentReset();
   // Mode 1: the items' delayed data are rendered; else pictures on the clipboard kept.
   void ReleaseItemData(int mode);
+  // No view keeps a removed object as its selection.
+  void OnItemRemoved(CDocItem *item) override;
 
   int m_dwg;                // drawing slot shown, -1 none
   SIZE m_itemExtent{};      // embedded item's extent (HIMETRIC), (0, 0) not known
@@ -155,7 +161,73 @@ public:
   int m_dwg;
   int m_view;
 
+  // Objects embedded in the drawing: selection, tracker, drawing and the object
+  // commands (viewitems_win.cpp).
+  void SetSelection(CRectItem *item, BOOL safe = FALSE);
+  // Missing tracker or item: the invalid-argument exception.
+  void SetupTracker(CRectTracker *tracker, CRectItem *item, RECT *trueRect = nullptr);
+  // The item's tracker rectangle joined with *rect (unless empty), stored there and invalidated.
+  void InvalidateItem(CRectItem *item, RECT *rect);
+  // Nothing without in-place activation.
+  void UpdateActiveItemRects() {}
+  // The document's items of the layer (0 behind, 1 in front), white behind each.
+  virtual void DrawItems(HDC dc, int layer);
+  // As DrawItems on any context, the rectangle from the world position.
+  void DrawItemsTo(HDC dc, int layer);
+  // The last item of the document whose tracker the point hits, or null.
+  CRectItem *HitTestItems(POINT pt);
+  // A new item from the data (the clipboard's without one), placed at pt (logical)
+  // when given and selected; null when it could not be made.
+  CRectItem *PasteItem(BOOL link, COleDataObject *data, const POINT *pt, CLIPFORMAT format);
+  // Throws the memory exception when no object can be made from the data.
+  void CreateItemFromData(BOOL link, COleDataObject *data, const POINT *pt, CRectItem *item, CLIPFORMAT format);
+  // The descriptor's size (HIMETRIC) and point; FALSE and 0 x 0 without one.
+  BOOL GetDescriptorSize(COleDataObject *data, SIZE *size, POINT *offset = nullptr);
+  void SetItemLayer(int layer);
+  void BringItemToFront();
+  void SendItemToBack();
+  void ItemProperties();
+  void ToggleObjectMode();
+  void CopyItem();
+  void CutItem();
+  void DeleteSelectedItem();
+  void ClearAllItems();
+  BOOL HasItems() const;
+  void InsertObject();
+  void PasteAtPoint();
+  void PasteLinkAtPoint();
+  void CopyViewToClipboard();
+  void CopyAreaToClipboard();
+
+  // Commands 60000 and 60012-60014 and their menu states.
+  BOOL OnCmdMsg(UINT id, int code) override;
+  BOOL OnUpdateCmdUI(CCmdUI *ui) override;
+  void OnObjectOpen();
+  void OnDisplayContent();
+  void OnDisplayIcon();
+  void OnResetItemSize();
+
+  // Drops of an object dragged out of this view.
+  DROPEFFECT OnDragEnter(COleDataObject *data, DWORD keyState, POINT pt) override;
+  DROPEFFECT OnDragOver(COleDataObject *data, DWORD keyState, POINT pt) override;
+  void OnDragLeave() override;
+  BOOL OnDrop(COleDataObject *data, DROPEFFECT effect, POINT pt) override;
+
+  CRectItem *m_pSelection = nullptr;
+  BOOL m_bInDrag = FALSE; // a drag of the selection out of this view runs
+  COleDropTarget m_dropTarget;
+  SIZE m_dragSize{};  // of the dragged object, pixels
+  SIZE m_dragOffset{};
+  POINT m_dragPoint{}; // where its focus rectangle is shown
+  DROPEFFECT m_prevDropEffect = DROPEFFECT_NONE;
+
 protected:
+  // The object side of the mouse, cursor and update handlers below.
+  void ObjectLButtonDown(POINT pt);
+  void ObjectRButtonDown(POINT pt);
+  BOOL ObjectSetCursor(HWND wnd, UINT hitTest); // TRUE when a tracker set the cursor
+  void ObjectUpdate(LPARAM hint, CObject *hintObject);
+
   int OnCreate(LPCREATESTRUCTA cs) override;
   void OnDestroy() override;
   void OnSize(UINT type, int cx, int cy) override;
@@ -167,11 +239,23 @@ protected:
   BOOL OnMouseWheel(UINT flags, short delta, POINT pt) override;
   void OnMouseMove(UINT flags, POINT pt) override;
   void OnLButtonDown(UINT flags, POINT pt) override;
+  void OnLButtonDblClk(UINT flags, POINT pt) override;
   void OnRButtonDown(UINT flags, POINT pt) override;
+  void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
   void OnRButtonUp(UINT flags, POINT pt) override;
   BOOL OnCommand(WPARAM wp, LPARAM lp) override;
 };
 
+
+// The "Object Descriptor" clipboard format (0 until the first view).
+extern CLIPFORMAT cfObjectDescriptor;
+// The last OBJECTDESCRIPTOR read (52 bytes): from the data object, or the clipboard
+// without one; null when there is none or it is shorter than a descriptor.
+const OBJECTDESCRIPTOR *GetObjectDescriptor(COleDataObject *data);
+// TRUE when the class registered as "Paint.Picture" exists and is clsid.
+BOOL IsPaintPictureClass(REFCLSID clsid);
+// The window of the view an area copy was started from.
+extern HWND CopyViewWindow;
 
 // Renders (dwg, view) into any device context through the drawing's top view; 1 when
 // there is no view object, else the begin-paint result (0 success).
@@ -185,3 +269,5 @@ HWND OpenViewFrame(const RECT *rect, int dwg, int view);
 bool app_newview();
 // Enters the calls above into the engine's table of view calls.
 void docview_register();
+// Enters the view's object operations into the engine's entry points.
+void viewitems_register();

@@ -24,6 +24,8 @@
 #include "input/gcr.h"
 #include "input/inpkind.h"
 #include "ole/ole1view.h"
+#include "ole/olecopy.h"
+#include "ole/olestate.h"
 #include "settings/params.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
@@ -296,7 +298,10 @@ LRESULT CSplitFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 // View ---------------------------------------------------------------------------------
 
-CMainView::CMainView() : m_dwg(VwinRequest.dwg), m_view(VwinRequest.view) {}
+CMainView::CMainView() : m_dwg(VwinRequest.dwg), m_view(VwinRequest.view) {
+  if (cfObjectDescriptor == 0)
+    cfObjectDescriptor = CLIPFORMAT(RegisterClipboardFormatA("Object Descriptor"));
+}
 CMainView::~CMainView() = default;
 
 BOOL CMainView::PreCreateWindow(CREATESTRUCTA &cs) {
@@ -327,6 +332,7 @@ LRESULT CMainView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 int CMainView::OnCreate(LPCREATESTRUCTA cs) {
   if (CView::OnCreate(cs) == -1)
     return -1;
+  m_dropTarget.Register(this);
   last_view = m_hWnd;
   VwinLastView = m_hWnd;
   if (!vwin_attach(m_hWnd))
@@ -431,7 +437,13 @@ void CMainView::OnPrepareDC(HDC dc) {
 }
 
 void CMainView::OnUpdate(CView *sender, LPARAM hint, CObject *hintObject) {
-  if (hint && !hintObject) {
+  if (!hint && !hintObject)
+    m_pSelection = nullptr;
+  if (hintObject) {
+    ObjectUpdate(hint, hintObject);
+    return;
+  }
+  if (hint) {
     InvalidateRect(m_hWnd, reinterpret_cast<const RECT *>(hint), TRUE);
     return;
   }
@@ -458,7 +470,7 @@ void CMainView::OnDraw(HDC dc) {
   ReleaseDC(m_hWnd, wdc);
 }
 
-int CMainView::PaintRect(HWND wnd, const PAINTSTRUCT &ps, HDC dc, HDC) {
+int CMainView::PaintRect(HWND wnd, const PAINTSTRUCT &ps, HDC dc, HDC frameworkDC) {
   if (OutputKind == 1)
     return 0;
   const RECT &u = ps.rcPaint;
@@ -477,7 +489,9 @@ int CMainView::PaintRect(HWND wnd, const PAINTSTRUCT &ps, HDC dc, HDC) {
   win_waitcur();
   const int r = vwin_drawbegin(dc, id[0], id[1]);
   if (r == 0) {
-    vwin_drawbody(dc, id[0], id[1], mask); // no embedded objects to draw around it
+    DrawItems(frameworkDC, 0);
+    vwin_drawbody(dc, id[0], id[1], mask);
+    DrawItems(frameworkDC, 1);
     vwin_drawend(dc);
     Ole1DrawObjects(id[0], id[1], dc);
   }
@@ -531,6 +545,8 @@ void CMainView::OnSetFocus(HWND old) {
   if (!view_id(m_hWnd, id))
     return;
   const bool other = dwg_cur() != id[0];
+  if ((dwg_cur() == 0 || dwg_cur() == 1) && (other || vew_cur() != id[1]))
+    UpdateSelectedItem();
   dwg_setcur(id[0]);
   vew_select(id[1]);
   if (other)
@@ -538,7 +554,7 @@ void CMainView::OnSetFocus(HWND old) {
   CView::OnSetFocus(old);
 }
 
-BOOL CMainView::OnSetCursor(HWND, UINT hit, UINT message) {
+BOOL CMainView::OnSetCursor(HWND wnd, UINT hit, UINT message) {
   const int kind = vwin_curkind(-1);
   if (kind == 0 || kind == 2)
     saved_kind = kind;
@@ -559,6 +575,7 @@ BOOL CMainView::OnSetCursor(HWND, UINT hit, UINT message) {
       vwin_cursor(m_hWnd, 0, p.x, p.y);
     }
   }
+  ObjectSetCursor(wnd, hit); // over a selected object's handles: its sizing cursor
   return TRUE;
 }
 
@@ -615,14 +632,17 @@ void CMainView::OnLButtonDown(UINT flags, POINT pt) {
   // Older OLE objects are picked, moved and resized only while no command waits for a point.
   if (int32_t id[3]; CmdLevel < 0 && view_id(m_hWnd, id) && Ole1ViewMouse(id[0], id[1], pt))
     return;
+  ObjectLButtonDown(pt);
   CView::OnLButtonDown(flags, pt);
 }
 
 void CMainView::OnRButtonDown(UINT flags, POINT pt) {
   if (HWND frame = GetParent())
     vwin_activate(frame);
+  ObjectRButtonDown(pt);
   if (CMainDoc *doc = GetDocument(); doc && (doc->m_dwg == 0 || doc->m_dwg == 1))
     dwg_setcur(doc->m_dwg);
+  UpdateSelectedItem();
   CView::OnRButtonDown(flags, pt);
 }
 
@@ -670,7 +690,9 @@ int PaintViewToDC(HDC dc, int dwg, int view, uint16_t mask) {
   v->m_view = view;
   const int r = vwin_drawbegin(dc, dwg, view);
   if (r == 0) {
+    v->DrawItemsTo(dc, 0);
     vwin_drawbody(dc, dwg, view, mask);
+    v->DrawItemsTo(dc, 1);
     vwin_drawend(dc);
   }
   v->m_dwg = kd;
@@ -735,4 +757,5 @@ void docview_register() {
   VwinCalls.paint = PaintViewToDC;
   VwinCalls.newview = app_newview;
   VwinCalls.bind = bind;
+  viewitems_register();
 }

@@ -22,7 +22,8 @@ protected:
   BOOL OnQueryNewPalette() override;
   void OnDropFiles(HDROP drop) override;
   void OnInitMenu(HMENU menu) override;
-  void OnInitMenuPopup(HMENU, UINT, BOOL) override {}
+  // The active drawing window's view states its object commands.
+  void OnInitMenuPopup(HMENU popup, UINT index, BOOL sysMenu) override;
 };
 
 // The window that a one-line editor asks the frame to forward button presses to.

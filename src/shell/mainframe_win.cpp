@@ -175,6 +175,13 @@ void CMainFrame::OnInitMenu(HMENU bar) {
   item(10903, true);
 }
 
+void CMainFrame::OnInitMenuPopup(HMENU popup, UINT, BOOL sysMenu) {
+  if (sysMenu)
+    return;
+  if (CMDIChildWnd *child = MDIGetActive())
+    child->UpdateMenuCmdUI(popup);
+}
+
 LRESULT CMainFrame::DispatchCommand(HWND frame, WPARAM command, LPARAM lp) {
   const UINT id = LOWORD(command);
   switch (id) {
@@ -261,6 +268,15 @@ LRESULT CMainFrame::DispatchCommand(HWND frame, WPARAM command, LPARAM lp) {
     return 0;
   case 61536:
     ::SendMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return 0;
+  case 60000:
+  case 60012:
+  case 60013:
+  case 60014:
+    // Object commands belong to the active drawing window's view.
+    if (auto *main = dynamic_cast<CMDIFrameWnd *>(CWnd::FromHandlePermanent(frame)))
+      if (CMDIChildWnd *child = main->MDIGetActive())
+        child->RouteCommand(id, HIWORD(command));
     return 0;
   default:
     break;

@@ -477,14 +477,17 @@ TEST_F(Bars, TooltipsShowTheFileText) {
 }
 
 TEST_F(Bars, ObjectModeDisablesItsButtons) {
-  // The commands object mode governs have no pictures yet, so no bar holds them; the
-  // refresh must leave the other buttons alone.
+  // The object commands are disabled while object mode is on, the others left alone.
   win.open(0, 0);
-  write(section("TOOLFILE", {"300,0,新規作成"}));
+  write(section("TOOLFILE", {"300,0,新規作成", "430,0,切り取り", "436,0,削除", "440,0,オブジェクト"}));
   ASSERT_EQ(make(3), 1);
-  ObjectMode = 1;
-  tbar_objmode();
-  EXPECT_TRUE(enabled(3, 300));
+  for (int mode : {1, 0}) {
+    ObjectMode = uint32_t(mode);
+    tbar_objmode();
+    EXPECT_TRUE(enabled(3, 300));
+    for (int command : {430, 436, 440})
+      EXPECT_EQ(enabled(3, command), mode == 0) << command << " in mode " << mode;
+  }
 }
 
 TEST_F(Bars, ValueListReadAndWrittenBack) {
