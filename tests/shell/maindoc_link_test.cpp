@@ -605,4 +605,42 @@ TEST_F(DrawingLink, ALinkedPartsPicturesShowThatPartAtItsExtent) {
   close_drawing();
 }
 
+// Part names come from other programs: one whose rectangle is empty gives no picture
+// of any kind (and no crash), and the drawing still serves a proper part after it.
+TEST_F(DrawingLink, APartWithAnEmptyRectangleGivesNoPicture) {
+  CMainDoc *doc = drawing();
+  ASSERT_TRUE(doc);
+  const struct {
+    CLIPFORMAT cf;
+    DWORD tymed;
+  } formats[] = {{CF_ENHMETAFILE, TYMED_ENHMF}, {CF_METAFILEPICT, TYMED_MFPICT}, {CF_BITMAP, TYMED_GDI}};
+  auto pictures = [&](const char *name, bool expected) {
+    SCOPED_TRACE(name);
+    IOleObject *object = nullptr;
+    std::wstring part = wide(name);
+    ASSERT_EQ(doc->GetContainer()->GetObject(part.data(), BINDSPEED_INDEFINITE, nullptr, IID_IOleObject,
+                                             reinterpret_cast<void **>(&object)),
+              S_OK);
+    IDataObject *data = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data)), S_OK);
+    for (const auto &f : formats) {
+      FORMATETC want{f.cf, nullptr, DVASPECT_CONTENT, -1, f.tymed};
+      STGMEDIUM m{};
+      const HRESULT hr = data->GetData(&want, &m);
+      EXPECT_EQ(SUCCEEDED(hr), expected) << "format " << f.cf << ": " << std::hex << hr;
+      if (SUCCEEDED(hr))
+        ReleaseStgMedium(&m);
+      else
+        EXPECT_EQ(m.tymed, DWORD(TYMED_NULL));
+    }
+    data->Release();
+    object->Release();
+  };
+  for (const char *empty : {"(10.000000,10.000000)-(10.000000,10.000000)!5000,3535",
+                            "(10.000000,10.000000)-(50.000000,10.000000)!5000,3535",
+                            "(10.000000,10.000000)-(10.000000,90.000000)!5000,3535"})
+    pictures(empty, false);
+  pictures(kPart, true);
+}
+
 } // namespace
