@@ -10,10 +10,13 @@
 //   olectr putwmf <file> <mm> <xExt> <yExt>   puts a metafile picture
 //   olectr embed <step>...           drives one embedded object (see embed below) and
 //                                    prints what it got; exit 10.. names the failed step
-//   olectr bind <file> [<item>]      binds the file's moniker (joined with an item moniker
+//   olectr bind <file> [<item> [emf <out>]]
+//                                    binds the file's moniker (joined with an item moniker
 //                                    "!item") as a linking container does; prints
 //                                    "moniker <display name>", "extent <cx> <cy>" and
-//                                    "class <clsid>" of the object; exit 3 when none answers
+//                                    "class <clsid>" of the object, and with emf writes the
+//                                    object's enhanced metafile bits to out (printing
+//                                    "frame <right> <bottom>"); exit 3 when none answers
 //   olectr link                      the clipboard's "Link Source": prints "class <clsid>"
 //                                    of the stream, then binds its moniker as bind does
 // Exit 0 on success; 1 usage, 2 clipboard not available, 3 format not there, 4 file.
@@ -527,7 +530,30 @@ std::string clsidText(REFCLSID clsid) {
   return s;
 }
 
-int bindAndTell(IMoniker *moniker) {
+// The bound object's enhanced metafile, as a linking container caches it.
+bool writeEmf(IOleObject *object, const char *path) {
+  IDataObject *data = nullptr;
+  if (FAILED(object->QueryInterface(IID_IDataObject, reinterpret_cast<void **>(&data))))
+    return false;
+  FORMATETC f{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+  STGMEDIUM m{};
+  HRESULT hr = data->GetData(&f, &m);
+  data->Release();
+  if (FAILED(hr) || m.tymed != TYMED_ENHMF) {
+    std::printf("emf %08lx\n", static_cast<unsigned long>(hr));
+    return false;
+  }
+  ENHMETAHEADER head{};
+  if (GetEnhMetaFileHeader(m.hEnhMetaFile, sizeof head, &head))
+    std::printf("frame %ld %ld\n", head.rclFrame.right, head.rclFrame.bottom);
+  UINT n = GetEnhMetaFileBits(m.hEnhMetaFile, 0, nullptr);
+  std::vector<unsigned char> bytes(n);
+  GetEnhMetaFileBits(m.hEnhMetaFile, n, bytes.data());
+  ReleaseStgMedium(&m);
+  return n && writeFile(path, bytes.data(), n);
+}
+
+int bindAndTell(IMoniker *moniker, const char *emfPath = nullptr) {
   IBindCtx *ctx = nullptr;
   if (FAILED(CreateBindCtx(0, &ctx)))
     return 2;
@@ -578,11 +604,13 @@ int bindAndTell(IMoniker *moniker) {
   CLSID clsid = CLSID_NULL;
   if (SUCCEEDED(object->GetUserClassID(&clsid)))
     std::printf("class %s\n", clsidText(clsid).c_str());
+  if (SUCCEEDED(hr) && emfPath && !writeEmf(object, emfPath))
+    hr = E_FAIL;
   object->Release();
   return SUCCEEDED(hr) ? 0 : 3;
 }
 
-int bind(const char *file, const char *item) {
+int bind(const char *file, const char *item, const char *emfPath) {
   std::wstring w = wide(file);
   IMoniker *moniker = nullptr;
   if (FAILED(CreateFileMoniker(w.c_str(), &moniker)))
@@ -600,7 +628,7 @@ int bind(const char *file, const char *item) {
       return 2;
     moniker = full;
   }
-  int rc = bindAndTell(moniker);
+  int rc = bindAndTell(moniker, emfPath);
   moniker->Release();
   return rc;
 }
@@ -666,7 +694,9 @@ int main(int argc, char **argv) {
   else if (cmd == "embed")
     rc = embed(argc - 2, argv + 2);
   else if (cmd == "bind" && (argc == 3 || argc == 4))
-    rc = bind(argv[2], argc == 4 ? argv[3] : nullptr);
+    rc = bind(argv[2], argc == 4 ? argv[3] : nullptr, nullptr);
+  else if (cmd == "bind" && argc == 6 && std::strcmp(argv[4], "emf") == 0)
+    rc = bind(argv[2], argv[3], argv[5]);
   else if (cmd == "link" && argc == 2)
     rc = link();
   else if (cmd == "putwmf" && argc == 6)
