@@ -68,6 +68,36 @@ HRESULT CloseHeld(COleServerDoc *doc, DWORD saveOption) {
   return hr;
 }
 
+// An item's extent for a container's GetExtent (the document's embedded item or a linked one).
+HRESULT ExtentOf(COleServerItem *item, DWORD aspect, SIZEL *size) {
+  if (!size)
+    return E_INVALIDARG;
+  try {
+    SIZE s = {0, 0};
+    if (item && item->OnGetExtent(DVASPECT(aspect), s)) {
+      size->cx = s.cx;
+      size->cy = s.cy;
+      return S_OK;
+    }
+  } catch (const CException &e) {
+    return ScodeOf(e);
+  }
+  return E_INVALIDARG;
+}
+
+// Advise connections of a document or an item, with the holder made on first use.
+HRESULT AdviseOn(LPOLEADVISEHOLDER &holder, IAdviseSink *sink, DWORD *connection) {
+  if (!holder && FAILED(CreateOleAdviseHolder(&holder)))
+    return E_OUTOFMEMORY;
+  return holder->Advise(sink, connection);
+}
+
+HRESULT EnumAdviseOf(LPOLEADVISEHOLDER holder, IEnumSTATDATA **out) {
+  if (out)
+    *out = nullptr;
+  return holder ? holder->EnumAdvise(out) : E_FAIL;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- CDocItem
@@ -850,37 +880,22 @@ HRESULT COleServerDoc::XOle::SetExtent(DWORD aspect, SIZEL *size) {
 }
 
 HRESULT COleServerDoc::XOle::GetExtent(DWORD aspect, SIZEL *size) {
-  if (!size)
-    return E_INVALIDARG;
   try {
-    COleServerItem *item = doc->GetEmbeddedItem();
-    SIZE s = {0, 0};
-    if (item && item->OnGetExtent(DVASPECT(aspect), s)) {
-      size->cx = s.cx;
-      size->cy = s.cy;
-      return S_OK;
-    }
+    return ExtentOf(doc->GetEmbeddedItem(), aspect, size);
   } catch (const CException &e) {
     return ScodeOf(e);
   }
-  return E_INVALIDARG;
 }
 
 HRESULT COleServerDoc::XOle::Advise(IAdviseSink *sink, DWORD *connection) {
-  if (!doc->m_lpOleAdviseHolder && FAILED(CreateOleAdviseHolder(&doc->m_lpOleAdviseHolder)))
-    return E_OUTOFMEMORY;
-  return doc->m_lpOleAdviseHolder->Advise(sink, connection);
+  return AdviseOn(doc->m_lpOleAdviseHolder, sink, connection);
 }
 
 HRESULT COleServerDoc::XOle::Unadvise(DWORD connection) {
   return doc->m_lpOleAdviseHolder ? doc->m_lpOleAdviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
 }
 
-HRESULT COleServerDoc::XOle::EnumAdvise(IEnumSTATDATA **out) {
-  if (out)
-    *out = nullptr;
-  return doc->m_lpOleAdviseHolder ? doc->m_lpOleAdviseHolder->EnumAdvise(out) : E_FAIL;
-}
+HRESULT COleServerDoc::XOle::EnumAdvise(IEnumSTATDATA **out) { return EnumAdviseOf(doc->m_lpOleAdviseHolder, out); }
 
 HRESULT COleServerDoc::XOle::GetMiscStatus(DWORD aspect, DWORD *status) {
   return OleRegGetMiscStatus(doc->m_clsid, aspect, status);
@@ -1353,37 +1368,17 @@ HRESULT COleServerItem::XItemOle::GetUserType(DWORD form, LPOLESTR *type) {
   return doc ? OleRegGetUserType(doc->GetClassID(), form, type) : E_UNEXPECTED;
 }
 
-HRESULT COleServerItem::XItemOle::GetExtent(DWORD aspect, SIZEL *size) {
-  if (!size)
-    return E_INVALIDARG;
-  try {
-    SIZE s = {0, 0};
-    if (item->OnGetExtent(DVASPECT(aspect), s)) {
-      size->cx = s.cx;
-      size->cy = s.cy;
-      return S_OK;
-    }
-  } catch (const CException &e) {
-    return ScodeOf(e);
-  }
-  return E_INVALIDARG;
-}
+HRESULT COleServerItem::XItemOle::GetExtent(DWORD aspect, SIZEL *size) { return ExtentOf(item, aspect, size); }
 
 HRESULT COleServerItem::XItemOle::Advise(IAdviseSink *sink, DWORD *connection) {
-  if (!item->m_lpOleAdviseHolder && FAILED(CreateOleAdviseHolder(&item->m_lpOleAdviseHolder)))
-    return E_OUTOFMEMORY;
-  return item->m_lpOleAdviseHolder->Advise(sink, connection);
+  return AdviseOn(item->m_lpOleAdviseHolder, sink, connection);
 }
 
 HRESULT COleServerItem::XItemOle::Unadvise(DWORD connection) {
   return item->m_lpOleAdviseHolder ? item->m_lpOleAdviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
 }
 
-HRESULT COleServerItem::XItemOle::EnumAdvise(IEnumSTATDATA **out) {
-  if (out)
-    *out = nullptr;
-  return item->m_lpOleAdviseHolder ? item->m_lpOleAdviseHolder->EnumAdvise(out) : E_FAIL;
-}
+HRESULT COleServerItem::XItemOle::EnumAdvise(IEnumSTATDATA **out) { return EnumAdviseOf(item->m_lpOleAdviseHolder, out); }
 
 HRESULT COleServerItem::XItemOle::GetMiscStatus(DWORD aspect, DWORD *status) {
   COleServerDoc *doc = item->GetDocument();
