@@ -49,3 +49,32 @@ inline std::vector<uint32_t> window_capture(HWND wnd, int w, int h) {
   ReleaseDC(wnd, dc);
   return px;
 }
+
+// 0x00RRGGBB from the top row of a white w x h image after play(dc, whole) drew on it.
+template <class F> std::vector<uint32_t> dib_paint(int w, int h, F play) {
+  HDC mem = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void *bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<uint32_t> px;
+  if (bmp) {
+    HGDIOBJ old = SelectObject(mem, bmp);
+    const RECT all = {0, 0, w, h};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    play(mem, all);
+    GdiFlush();
+    const auto *p = static_cast<const uint32_t *>(bits);
+    px.assign(p, p + size_t(w) * size_t(h));
+    for (auto &v : px)
+      v &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+  }
+  DeleteDC(mem);
+  return px;
+}

@@ -29,6 +29,7 @@
 #include "shell/docview.h"
 #include "shell/srvritem.h"
 #include "../common/editorpump.h"
+#include "../common/screencap.h"
 
 namespace {
 
@@ -115,24 +116,7 @@ struct Picture {
 template <class F> Picture paint(int w, int h, F play) {
   Picture img;
   img.w = w, img.h = h;
-  HDC mem = CreateCompatibleDC(nullptr);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void *bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  const RECT all = {0, 0, w, h};
-  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  play(mem, all);
-  GdiFlush();
-  img.px.assign(static_cast<const uint32_t *>(bits), static_cast<const uint32_t *>(bits) + size_t(w) * size_t(h));
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
+  img.px = dib_paint(w, h, play);
   return img;
 }
 
