@@ -28,6 +28,15 @@ std::string win_path(std::string p) {
 const std::string program_dir = win_path("Z:" INK_PROGRAM_DIR "/");
 const std::string picture_dir = win_path("Z:" INK_PICTURE_OUT "/");
 
+// A folder of its own for the seal the walk-through registers.
+std::string work_dir() {
+  char tmp[MAX_PATH];
+  GetTempPathA(sizeof tmp, tmp);
+  std::string d = std::string(tmp) + "ink_walk\\";
+  CreateDirectoryA(d.c_str(), nullptr);
+  return d;
+}
+
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Polls a state until it holds or ms pass.
@@ -128,7 +137,11 @@ protected:
   }
   void command(int id) {
     PostMessageA(main, WM_COMMAND, id, 0);
-    PostMessageA(main, WM_NULL, 0, 0); // TEMP nudge
+    ASSERT_TRUE(settle(main));
+    if (HWND v = view()) // TEMP nudge: the mouse moves into the drawing
+      PostMessageA(v, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    else
+      PostMessageA(main, WM_NULL, 0, 0);
     ASSERT_TRUE(settle(main));
   }
   void click(int x, int y) {
@@ -137,6 +150,54 @@ protected:
     PostMessageA(v, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(v, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
     settle(v);
+  }
+  void move(int x, int y) {
+    PostMessageA(view(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    settle(main);
+  }
+  void key(int vk) {
+    PostMessageA(view(), WM_KEYDOWN, vk, 1);
+    PostMessageA(view(), WM_KEYUP, vk, 0xC0000001);
+    settle(main);
+  }
+  // Types text into the dialog's first edit field.
+  void type_into(HWND d, const char *text) {
+    HWND edit = FindWindowExA(d, nullptr, "Edit", nullptr);
+    ASSERT_TRUE(edit);
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(edit), EN_CHANGE), reinterpret_cast<LPARAM>(edit));
+    settle(d);
+  }
+  // Presses a dialog's button and waits until the dialog is gone.
+  void press(HWND d, int id) {
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
+    ASSERT_TRUE(wait_for([&] { return !IsWindow(d); }));
+    settle(main);
+  }
+  // The message window's prompt line.
+  HWND prompt_line() {
+    HWND best = nullptr;
+    int left = 1 << 30;
+    for (HWND w = nullptr; (w = FindWindowExA(FindWindowExA(main, nullptr, "Mesg_Frame", nullptr), w, "Mesg_Child", nullptr));) {
+      RECT r;
+      GetWindowRect(w, &r);
+      if (r.left < left)
+        best = w, left = r.left;
+    }
+    return best;
+  }
+  std::vector<uint32_t> pixels(HWND w) {
+    RECT r;
+    return screen_capture(w, r);
+  }
+  // Does what act does and waits until the prompt line shows something else: the
+  // editor has taken the input and asks for the next.
+  template <class Act> void expect_prompt(Act act) {
+    HWND line = prompt_line();
+    ASSERT_TRUE(line);
+    const std::vector<uint32_t> before = pixels(line);
+    act();
+    EXPECT_TRUE(wait_for([&] { return pixels(line) != before; }));
   }
   HWND dialog() { return window_of(pi.dwProcessId, "#32770"); }
 
@@ -153,31 +214,65 @@ protected:
 };
 
 TEST_F(Walkthrough, AFirstSeal) {
-  start("/D1");
+  start();
   MoveWindow(main, 0, 0, 960, 720, TRUE);
   ASSERT_TRUE(settle(main));
+  // ファイル > 新規作成
   command(10100);
   ASSERT_TRUE(wait_for([&] { return view() != nullptr; }));
-  shot("explore-1.png");
-  command(15012); // circle
-  shot("explore-2a.png");
-  EnumChildWindows(main, [](HWND w, LPARAM) -> BOOL {
-    char c[64] = "", t[256] = "";
-    GetClassNameA(w, c, sizeof c);
-    SendMessageTimeoutA(w, WM_GETTEXT, sizeof t, reinterpret_cast<LPARAM>(t), SMTO_NORMAL, 2000, nullptr);
-    std::printf("child %p %s [%s] vis=%d\n", (void *)w, c, t, IsWindowVisible(w));
-    return TRUE;
-  }, 0);
+  shot("seal-1-new.png");
+  // 作図 > 円・円弧 > 円: the centre, then a point on the circle.
+  expect_prompt([&] { command(15012); });
   RECT c;
   GetClientRect(view(), &c);
   const int cx = c.right / 2, cy = c.bottom / 2, r = c.bottom * 2 / 5;
-  click(cx, cy);
-  click(cx + r, cy);
-  ASSERT_TRUE(settle(main));
-  shot("explore-2.png");
-  command(15018); // text
-  wait_for([&] { return dialog() != nullptr; }, 5000);
-  shot("explore-3.png");
+  expect_prompt([&] { click(cx, cy); });
+  expect_prompt([&] { click(cx + r, cy); });
+  shot("seal-2-circle.png");
+  // 作図 > 文字 > 文字記入: the text, then where it goes; the dialog comes back for the next.
+  command(15018);
+  HWND d = nullptr;
+  ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
+  type_into(d, "山田");
+  expect_prompt([&] { press(d, IDOK); });
+  move(cx - r / 2, cy - r / 4);
+  click(cx - r / 2, cy - r / 4);
+  ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
+  press(d, IDCANCEL);
+  shot("seal-3-text.png");
+  // 作図 > 文字 > 日付印
+  command(15019);
+  ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
+  shot("explore-6.png");
+  expect_prompt([&] { press(d, IDOK); });
+  move(cx - r / 2, cy + r / 4);
+  expect_prompt([&] { click(cx - r / 2, cy + r / 4); });
+  shot("seal-4-date.png");
+  // ファイル > 登録: the seal's name, then the file.
+  const std::string seal = work_dir() + "YAMADA.KSL";
+  DeleteFileA(seal.c_str());
+  command(10103);
+  ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
+  type_into(d, "山田");
+  press(d, IDOK);
+  ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
+  shot("explore-8.png");
+  HWND name = GetDlgItem(d, 0x47c); // the file name box
+  if (HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr)
+    name = edit;
+  if (!name)
+    name = GetDlgItem(d, 0x480);
+  ASSERT_TRUE(name);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(seal.c_str()));
+  press(d, IDOK);
+  ASSERT_TRUE(wait_for([&] { return exists(seal); }));
+  shot("explore-9.png");
+  // ファイル > 閉じる, then the seal again from the File menu's list of recent files.
+  command(10106);
+  ASSERT_TRUE(wait_for([&] { return view() == nullptr; }));
+  command(17000);
+  ASSERT_TRUE(wait_for([&] { return view() != nullptr; }));
+  shot("seal-5-reopened.png");
 }
 
 } // namespace
