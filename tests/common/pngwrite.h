@@ -1,5 +1,6 @@
-// Writes an RGB picture as a PNG file (deflate in stored blocks), for pictures
-// that tests leave in the build folder for people to look at.
+// Writes an RGB picture as a PNG file, for pictures that tests leave for people to
+// look at. Deflate with fixed codes and two kinds of match (the pixel before, the row
+// above) keeps screen pictures small enough to keep in the repository.
 #pragma once
 
 #include <algorithm>
@@ -32,6 +33,87 @@ inline void chunk(std::vector<uint8_t> &out, const char *type, const std::vector
   put32(out, crc32(td.data(), td.size()));
 }
 
+// Bits into a byte vector, least significant first, as deflate wants them.
+struct Bits {
+  std::vector<uint8_t> &out;
+  uint32_t acc = 0;
+  int n = 0;
+  void put(uint32_t v, int count) {
+    for (int i = 0; i < count; i++) {
+      acc |= ((v >> i) & 1u) << n;
+      if (++n == 8)
+        out.push_back(uint8_t(acc)), acc = 0, n = 0;
+    }
+  }
+  // A Huffman code goes most significant bit first.
+  void code(uint32_t v, int count) {
+    for (int i = count - 1; i >= 0; i--)
+      put((v >> i) & 1u, 1);
+  }
+  void flush() {
+    if (n)
+      out.push_back(uint8_t(acc)), acc = 0, n = 0;
+  }
+};
+
+inline void literal(Bits &b, int sym) {
+  if (sym < 144)
+    b.code(0x30 + uint32_t(sym), 8);
+  else if (sym < 256)
+    b.code(0x190 + uint32_t(sym - 144), 9);
+  else if (sym < 280)
+    b.code(uint32_t(sym - 256), 7);
+  else
+    b.code(0xC0 + uint32_t(sym - 280), 8);
+}
+
+inline void match(Bits &b, int len, int dist) {
+  static const int lbase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+  static const int lextra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+  static const int dbase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+                                193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+  int l = 28;
+  while (lbase[l] > len)
+    l--;
+  literal(b, 257 + l);
+  b.put(uint32_t(len - lbase[l]), lextra[l]);
+  int d = 29;
+  while (dbase[d] > dist)
+    d--;
+  b.code(uint32_t(d), 5);
+  b.put(uint32_t(dist - dbase[d]), d < 4 ? 0 : d / 2 - 1);
+}
+
+// One fixed-code block over raw; stride is the length of a row with its filter byte.
+inline void deflate(const std::vector<uint8_t> &raw, size_t stride, std::vector<uint8_t> &z) {
+  Bits b{z};
+  b.put(1, 1); // the last block
+  b.put(1, 2); // fixed codes
+  const size_t n = raw.size();
+  for (size_t at = 0; at < n;) {
+    int best = 0, dist = 0;
+    for (size_t d : {size_t(3), stride}) {
+      if (d > at || d > 32768)
+        continue;
+      int len = 0;
+      while (len < 258 && at + size_t(len) < n && raw[at + size_t(len)] == raw[at + size_t(len) - d])
+        len++;
+      if (len > best)
+        best = len, dist = int(d);
+    }
+    if (best >= 3) {
+      match(b, best, dist);
+      at += size_t(best);
+    } else {
+      literal(b, raw[at]);
+      at++;
+    }
+  }
+  literal(b, 256);
+  b.flush();
+}
+
 } // namespace pngwrite
 
 // Pixels are 0x00RRGGBB, row by row from the top.
@@ -46,13 +128,7 @@ inline bool write_png(const char *path, int w, int h, const std::vector<uint32_t
     }
   }
   std::vector<uint8_t> z = {0x78, 0x01};
-  for (size_t at = 0; at < raw.size();) {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    z.push_back(at + n == raw.size() ? 1 : 0);
-    z.push_back(uint8_t(n)), z.push_back(uint8_t(n >> 8)), z.push_back(uint8_t(~n)), z.push_back(uint8_t(~n >> 8));
-    z.insert(z.end(), raw.begin() + long(at), raw.begin() + long(at + n));
-    at += n;
-  }
+  deflate(raw, size_t(w) * 3 + 1, z);
   uint32_t a = 1, b = 0;
   for (uint8_t c : raw)
     a = (a + c) % 65521, b = (b + a) % 65521;

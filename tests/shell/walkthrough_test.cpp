@@ -15,6 +15,7 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
+#include "../common/watchdog.h"
 
 namespace {
 
@@ -138,11 +139,6 @@ protected:
   void command(int id) {
     PostMessageA(main, WM_COMMAND, id, 0);
     ASSERT_TRUE(settle(main));
-    if (HWND v = view()) // TEMP nudge: the mouse moves into the drawing
-      PostMessageA(v, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    else
-      PostMessageA(main, WM_NULL, 0, 0);
-    ASSERT_TRUE(settle(main));
   }
   void click(int x, int y) {
     HWND v = view();
@@ -199,6 +195,18 @@ protected:
     act();
     EXPECT_TRUE(wait_for([&] { return pixels(line) != before; }));
   }
+  // Pixels of the drawing window that carry the seal's red.
+  int red() {
+    RedrawWindow(view(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    settle(main);
+    int n = 0;
+    for (uint32_t v : pixels(view())) {
+      const int rr = (v >> 16) & 255, g = (v >> 8) & 255, b = v & 255;
+      if (rr > 150 && g < 100 && b < 100)
+        n++;
+    }
+    return n;
+  }
   HWND dialog() { return window_of(pi.dwProcessId, "#32770"); }
 
   void shot(const char *name) {
@@ -214,6 +222,7 @@ protected:
 };
 
 TEST_F(Walkthrough, AFirstSeal) {
+  testing_watchdog::Watchdog dog(120000);
   start();
   MoveWindow(main, 0, 0, 960, 720, TRUE);
   ASSERT_TRUE(settle(main));
@@ -221,6 +230,7 @@ TEST_F(Walkthrough, AFirstSeal) {
   command(10100);
   ASSERT_TRUE(wait_for([&] { return view() != nullptr; }));
   shot("seal-1-new.png");
+  EXPECT_EQ(red(), 0);
   // 作図 > 円・円弧 > 円: the centre, then a point on the circle.
   expect_prompt([&] { command(15012); });
   RECT c;
@@ -229,26 +239,31 @@ TEST_F(Walkthrough, AFirstSeal) {
   expect_prompt([&] { click(cx, cy); });
   expect_prompt([&] { click(cx + r, cy); });
   shot("seal-2-circle.png");
+  const int circle = red();
+  EXPECT_GT(circle, 5 * r) << "a circle of radius " << r;
   // 作図 > 文字 > 文字記入: the text, then where it goes; the dialog comes back for the next.
   command(15018);
   HWND d = nullptr;
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
   type_into(d, "山田");
   expect_prompt([&] { press(d, IDOK); });
-  move(cx - r / 2, cy - r / 4);
-  click(cx - r / 2, cy - r / 4);
+  move(cx - r / 3, cy - r / 8);
+  click(cx - r / 3, cy - r / 8);
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
   press(d, IDCANCEL);
   shot("seal-3-text.png");
-  // 作図 > 文字 > 日付印
+  const int text = red();
+  EXPECT_GT(text, circle + 50);
+  // 作図 > 文字 > 日付印: the first format, then where it goes.
   command(15019);
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
-  shot("explore-6.png");
   expect_prompt([&] { press(d, IDOK); });
-  move(cx - r / 2, cy + r / 4);
-  expect_prompt([&] { click(cx - r / 2, cy + r / 4); });
+  move(cx - r / 2, cy + r / 3);
+  expect_prompt([&] { click(cx - r / 2, cy + r / 3); });
   shot("seal-4-date.png");
-  // ファイル > 登録: the seal's name, then the file.
+  const int seal_red = red();
+  EXPECT_GT(seal_red, text + 50);
+  // ファイル > 登録: the seal's name, then its file.
   const std::string seal = work_dir() + "YAMADA.KSL";
   DeleteFileA(seal.c_str());
   command(10103);
@@ -256,7 +271,6 @@ TEST_F(Walkthrough, AFirstSeal) {
   type_into(d, "山田");
   press(d, IDOK);
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
-  shot("explore-8.png");
   HWND name = GetDlgItem(d, 0x47c); // the file name box
   if (HWND edit = name ? FindWindowExA(name, nullptr, "Edit", nullptr) : nullptr)
     name = edit;
@@ -266,13 +280,17 @@ TEST_F(Walkthrough, AFirstSeal) {
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(seal.c_str()));
   press(d, IDOK);
   ASSERT_TRUE(wait_for([&] { return exists(seal); }));
-  shot("explore-9.png");
   // ファイル > 閉じる, then the seal again from the File menu's list of recent files.
   command(10106);
   ASSERT_TRUE(wait_for([&] { return view() == nullptr; }));
   command(17000);
   ASSERT_TRUE(wait_for([&] { return view() != nullptr; }));
   shot("seal-5-reopened.png");
+  char title[256] = "";
+  GetWindowTextA(main, title, sizeof title);
+  EXPECT_NE(std::string(title).find("YAMADA.KSL"), std::string::npos) << title;
+  // The reopened seal shows what was registered.
+  EXPECT_NEAR(red(), seal_red, seal_red / 50);
 }
 
 } // namespace
