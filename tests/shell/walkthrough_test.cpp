@@ -102,7 +102,15 @@ protected:
   PROCESS_INFORMATION pi = {};
   HWND main = nullptr;
 
+  // The walk-through leaves the program folder's settings (window place, recent
+  // files) as it found them.
+  const std::string settings = program_dir + "inkforge.sys", kept = work_dir() + "inkforge.sys";
+  void SetUp() override { ASSERT_TRUE(CopyFileA(settings.c_str(), kept.c_str(), FALSE)); }
   void TearDown() override {
+    end_editor();
+    CopyFileA(kept.c_str(), settings.c_str(), FALSE);
+  }
+  void end_editor() {
     if (pi.hProcess) {
       if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) {
         if (main && IsWindow(main))
