@@ -7,6 +7,8 @@
 #include "database/elements.h"
 #include "database/store.h"
 #include "geometry/text.h"
+#include "input/rubber.h"
+#include "input/ynanswer.h"
 #include "select/filter.h"
 #include "select/near.h"
 #include "select/picksys.h"
@@ -98,7 +100,7 @@ int sel_addpick(int32_t d, uint32_t mode) {
       result = 500;
       break;
     }
-    if (code == 9 || code == 27 || code == 527 || code == 800) {
+    if (code == 9 || code == 27 || code == 527 || code == 700 || code == 800) {
       result = code;
       break;
     }
@@ -126,7 +128,8 @@ int sel_addpick(int32_t d, uint32_t mode) {
     for (int i = 0; i < cnt; ++i)
       ids[i] = uint32_t(cand[i]);
     int32_t prop = 0;
-    bool group = false, ended = false, was = false;
+    bool group = false, was = false;
+    int ended = 0; // the code that ends the picking from inside a question
     for (int i = 0; i < cnt && !prop; ++i) {
       if (ids[i] == SEL_HOLE)
         continue;
@@ -134,19 +137,20 @@ int sel_addpick(int32_t d, uint32_t mode) {
       const int32_t g = sel_grpmem(dd, ids[i], ids, cnt);
       const int32_t p = g ? g : int32_t(ids[i]);
       h.show(dd, p, SEL_PICKCOLOUR);
-      int answer = 0; // 1 take, 2 refuse, 3 Esc
-      if (cnt == 1) {
+      YnAnswer answer = YN_YES;
+      int key = 0;
+      if (cnt == 1)
         h.delay(150);
-        answer = 1;
-      }
-      while (!answer) {
-        const int k = h.ask(56, "YyNn");
-        answer = k == 'y' || k == 'Y' || k == 13 || k == 500 ? 1 : k == 'n' || k == 'N' || k == 501 ? 2 : k == 27 ? 3 : 0;
-      }
-      if (answer != 1) {
+      else
+        do
+          answer = yn_answer(key = h.ask(56, "YyNn"));
+        while (answer == YN_OTHER);
+      if (answer != YN_YES) {
         h.show(dd, p, sel_notin(p) == 0 ? SEL_SELCOLOUR : -1);
-        if (answer == 3) {
-          ended = true;
+        if (answer == YN_CANCEL || answer == YN_END) {
+          // Esc, or a question that cannot be asked, ends as Esc; the end of the
+          // command is handed on.
+          ended = answer == YN_END ? key : 27;
           break;
         }
         continue;
@@ -155,7 +159,7 @@ int sel_addpick(int32_t d, uint32_t mode) {
       group = g != 0;
     }
     if (ended) {
-      result = 27;
+      result = ended;
       break;
     }
     if (!prop)
