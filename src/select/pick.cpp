@@ -287,6 +287,9 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
     return 700;
   const bool shown = n > 0 || n == PCK_LITERAL;
   int result;
+  // No guide bends the point while it is picked; the caller's comes back afterwards.
+  InputGuide kept;
+  rub_state('r', &kept);
   for (;;) {
     if (shown) {
       va_list ap;
@@ -296,6 +299,7 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
     }
     int32_t visited[SEL_VISITED] = {};
     int32_t view = -1;
+    rub_start(0);
     result = h.getpnt(0, masks, x, y, dwg, &view);
     if (result != 500 && result != 502)
       break;
@@ -342,6 +346,7 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
     if (!again)
       break;
   }
+  rub_state('w', &kept);
   if (shown)
     h.clear();
   return result;

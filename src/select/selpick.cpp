@@ -199,6 +199,14 @@ int sel_addpick(int32_t d, uint32_t mode) {
 
 int sel_pick(uint32_t dmask, uint32_t mode, int32_t *outd, int32_t *outn, double corners[4]) {
   PickSysHooks &h = pck_hooks();
+  // The caller's step name and input guide are put back on every way out. The band of
+  // the second corner writes the guide's parameters, so the whole record is kept, not
+  // only its mode word.
+  char keptstep[64] = "";
+  h.step(nullptr, keptstep);
+  InputGuide keptguide;
+  rub_state('r', &keptguide);
+  rub_start(-1);
   *outn = 0;
   *outd = -1;
   int32_t selcount = 0;
@@ -246,12 +254,22 @@ windows:
         masks[fd] = h.views(fd);
       }
       h.clear();
+      h.step(step == 0 ? "ｸﾞﾙｰﾌﾟ1" : "ｸﾞﾙｰﾌﾟ2", nullptr);
       prompt(step == 0 ? firstprompt : 1002);
-      h.guide(step == 0 ? -1 : 2, corners[0], corners[1]);
+      if (step == 0) {
+        rub_start(-1);
+        h.menumask(0);
+      } else {
+        // An axis-parallel rectangle from the first corner follows the cursor.
+        rub_startratio(2, 0, corners[0], corners[1], 0, 0);
+        h.menumask(2);
+      }
       double x = 0, y = 0;
       int32_t dd = -1, vv = -1;
       const int code = h.getpnt(0, masks, &x, &y, &dd, &vv);
-      h.guide(-1, 0, 0);
+      h.menumask(-1);
+      h.clearline2();
+      rub_start(-1);
       if (code == 32 && dd != *outd)
         continue;
       *outd = dd;
@@ -323,6 +341,7 @@ windows:
         f.kind |= 0x8000;
       if ((mode & 0x100) && !(mode & 0x800))
         sel_filter(f.kind, f.pen, f.ltype, f.sub);
+      h.step("ｸﾞﾙｰﾌﾟ3", nullptr);
       const int code = sel_addpick(*outd, mode);
       firstprompt = startprompt;
       selcount = SelectionList.count;
@@ -350,6 +369,7 @@ windows:
 
 finish:
   *outn = sel_squeeze();
-  h.guide(-1, 0, 0);
+  h.step(keptstep, nullptr);
+  rub_state('w', &keptguide);
   return result;
 }
