@@ -330,6 +330,35 @@ void walk(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
   Preview.shown = Preview.drawn = Preview.erased = 0;
 }
 
+// Mode 24: two leading values the constructions do not read, then P, Q, A, B, L1, L2,
+// D1, W1, W2, D2. The corner segments and the label box at the cursor corner.
+int figure24(const Pen &pen, GeoPoint g) {
+  GuideBox b;
+  b.base = pt(16);
+  const GeoPoint q = pt(32);
+  b.angle = rub_f64(Guide, 48);
+  b.bangle = rub_f64(Guide, 56);
+  b.len1 = rub_f64(Guide, 64);
+  b.len2 = rub_f64(Guide, 72);
+  b.dist1 = rub_f64(Guide, 80);
+  b.width1 = rub_f64(Guide, 88);
+  b.width2 = rub_f64(Guide, 96);
+  b.dist2 = rub_f64(Guide, 104);
+  GeoPoint s1[2], s2[2];
+  if (const int rc = geo_crnbox(&b, &g, s1, s2))
+    return rc;
+  if (const int rc = geo_inband(&g, &s2[0], &b.base, &q, b.bangle, b.width1))
+    return rc;
+  GeoPoint corners[4], anchor;
+  double label = 0;
+  if (const int rc = geo_alnbox(&b, &g, corners, &anchor, &label))
+    return rc;
+  pen.line(s1[0], s1[1]);
+  pen.line(s2[0], s2[1]);
+  pen.box(corners);
+  return 0;
+}
+
 int figure22(const Pen &pen, GeoPoint g) {
   const int32_t k = rub_i32(Guide, 0);
   const GeoPoint m = pt(4);
@@ -763,6 +792,8 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
     return figure21(pen, g);
   case 22:
     return figure22(pen, g);
+  case 24:
+    return figure24(pen, g);
   case 25:
     return figure25(pen, g);
   case 30: {
@@ -831,7 +862,7 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
     break;
   }
   default:
-    break; // 15, 23, 24, 26..29, 31..97, 104
+    break; // 15, 23, 26..29, 31..97, 104
   }
   return 0;
 }

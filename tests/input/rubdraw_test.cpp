@@ -1,12 +1,15 @@
 // Rubber-band and drag previews drawn into a view backed by pixels.
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
 
 #include "../database/dbstart.h"
+#include "../common/pngwrite.h"
 #include "../display/drawfix.h"
 #include "database/elements.h"
 #include "database/store.h"
+#include "display/elmdisp_win.h"
 #include "display/snapmark.h"
 #include "input/gcr.h"
 #include "input/rubber.h"
@@ -158,6 +161,45 @@ TEST_F(Rubber, EveryFigureDrawnTwiceLeavesThePixels) {
     draw(c.x, c.y);
     EXPECT_EQ(canvas.pixels(), before) << c.name;
   }
+}
+
+// Mode 24 with P (10, 10), Q (30, 5), A 0, B -45, L1 = L2 = 5, D1 4, W1 6, W2 2, D2 10
+// and the cursor at (40, 30), worked by hand:
+// - the corner segments: the line through the cursor across A meets the line from P
+//   at A - B = 45 degrees in X (40, 40); X to the cursor less (W1 + W2) / 2 gives
+//   (40, 40)-(40, 26); P and X moved 5 along 45 degrees give (13.54, 13.54)-(43.54, 43.54);
+// - the cursor lies on Q's side of the band along P-X, so the box is drawn: the foot
+//   (40, 10) lies at 270 degrees from the cursor, so the label reads at 90 and the box
+//   turns back: D1 and D1 + D2 below the cursor, turned a quarter clockwise, give
+//   (36, 30) and (26, 30), widened by W1 / 2 across: (36, 33) (26, 33) (26, 27) (36, 27).
+// Drawing those lines with the same pen over the preview must give back the canvas.
+TEST_F(Rubber, PictureOfTheCornerBoxMatchesTheHandWorkedBox) {
+  const double v[14] = {0, 0, 10, 10, 30, 5, 0, -45, 5, 5, 4, 6, 2, 10};
+  ASSERT_EQ(rub_startf(24, v, 14), 0);
+  const std::vector<uint32_t> before = canvas.pixels();
+  rub_shown(0);
+  EXPECT_EQ(draw(40, 30), 0);
+  const std::vector<uint32_t> shown = canvas.pixels();
+  EXPECT_NE(shown, before);
+#ifdef INK_PICTURE_DIR
+  std::vector<uint32_t> changed(shown.size()); // the noise under it left out: black where drawn
+  for (size_t i = 0; i < shown.size(); i++)
+    changed[i] = shown[i] != before[i] ? 0 : 0xFFFFFF;
+  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/input-mode24.png", W, H, changed));
+#endif
+  uint16_t map[20];
+  sys_colmap('r', map);
+  const int32_t colour = map[13] | 0x8000;
+  const double s = 5 * std::sqrt(0.5);
+  const double hand[6][4] = {{10 + s, 10 + s, 40 + s, 40 + s}, {40, 40, 40, 26}, {36, 33, 26, 33},
+                             {26, 33, 26, 27},                 {26, 27, 36, 27}, {36, 27, 36, 33}};
+  for (const auto &l : hand)
+    dsp_line(1, 0, 13, l[0], l[1], l[2], l[3], colour);
+  EXPECT_EQ(canvas.pixels(), before);
+  // The cursor on the other side of the band: nothing.
+  rub_shown(0);
+  draw(20, 40);
+  EXPECT_EQ(canvas.pixels(), before);
 }
 
 TEST_F(Rubber, NothingForOtherViewsAndModes) {
