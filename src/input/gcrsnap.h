@@ -82,6 +82,9 @@ struct GcrSnapHooks {
   // The prompt line of the running command ('R' read, 'W' write; text 128 bytes),
   // kept around the picks of a point on an element.
   void (*line)(int op, int32_t *colour, char *text);
+  // The input request of the running command ('R' read, 'W' declare again): flags,
+  // target, kind, then the 7 words of its kind record; kept around the same picks.
+  void (*request)(int op, uint32_t words[10]);
 };
 GcrSnapHooks &gcr_snaphooks();
 void gcr_snapreset();
