@@ -276,9 +276,45 @@ int entry(const Xform &xf, int db, uint32_t bit, int32_t i, bool removing) {
   return 0;
 }
 
+// What a walk showed is counted per view: the get-point loop draws the preview in every
+// open view of the drawing and then removes it view by view, so each removing pass
+// must undo its own view's drawing pass, not the last view's. Once one view's walk
+// met input in a drawing pass, the walks of the other views draw nothing and take no
+// more messages: the loop acts on that input at once.
+struct ViewWalk {
+  int32_t shown, drawn, erased, poll, count;
+};
+ViewWalk Walks[32];
+int32_t PassPoll = 0;
+
+int view_of(uint32_t bit) {
+  int v = 0;
+  while (v < 31 && !(bit & (1u << v)))
+    ++v;
+  return v;
+}
+
+void walk_pass(const Xform &xf, int db, uint32_t bit, int32_t *pollout);
+
 void walk(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
   if (!SelectionList.entries || (RubDragMode != 1 && RubDragMode != 2))
     return;
+  ViewWalk &w = Walks[view_of(bit)];
+  Preview.shown = w.shown, Preview.drawn = w.drawn, Preview.erased = w.erased, Preview.poll = w.poll;
+  RubDrawnCount = w.count;
+  if (Preview.shown == 0 && PassPoll) {
+    Preview.shown = -1; // a drawing pass that drew nothing: its removing pass removes nothing
+    RubDrawnCount = 0;
+    *pollout = PassPoll;
+  } else {
+    walk_pass(xf, db, bit, pollout);
+    if (*pollout && !PassPoll)
+      PassPoll = *pollout;
+  }
+  w = ViewWalk{Preview.shown, Preview.drawn, Preview.erased, Preview.poll, RubDrawnCount};
+}
+
+void walk_pass(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
   const int32_t count = SelectionList.count;
   if (RubDragMode == 1)
     RubDrawnCount = 0;
@@ -488,7 +524,13 @@ int rub_pollslice(bool first) {
 
 RubPollFn RubPoll = rub_pollslice;
 
-int rub_shown(int32_t n) { return Preview.shown = n; }
+int rub_shown(int32_t n) {
+  for (ViewWalk &w : Walks)
+    w.shown = n;
+  if (n == 0)
+    PassPoll = 0;
+  return Preview.shown = n;
+}
 int rub_lastpen() { return Preview.lastpen; }
 
 int rub_rotline(uint32_t bit, double x1, double y1, double x2, double y2) {

@@ -43,6 +43,7 @@ protected:
     std::memset(&Guide, 0, sizeof Guide);
     GuideListCount = 0;
     Preview = {};
+    rub_shown(0);
     RubDrawnCount = 0;
     RubElemLimit = 32000;
     SnapMark.shape = 0;
@@ -375,6 +376,50 @@ TEST_F(Rubber, LoopingGroupLinksAreBounded) {
 
 // DRAGTOTAL 0: 500 of 800 selected lines follow the cursor; the last 300 lie in the
 // top band of the view, which stays untouched.
+// Two open views of the drawing: the get-point loop draws the walk in each, then
+// removes it in each. Every view gets its own drawing pass (which polls) and its own
+// removing pass (which does not); a click met in the first view's pass stops the
+// second view's pass before it takes another message.
+TEST_F(Rubber, EachViewRemovesWhatItDrew) {
+  HWND second = make_window(W, H);
+  extra.push_back(second);
+  open_view(0, 1, second, 100, 50);
+  const uint32_t views = 3;
+  std::vector<int32_t> ns;
+  for (int i = 0; i < 4; i++)
+    ns.push_back(line(10, 5 + 5 * i, 90, 6 + 5 * i));
+  select(ns);
+  rub_startdrag(99, 0, 0, 0, 0, 0);
+  const std::vector<uint32_t> before = canvas.pixels();
+  rub_shown(0);
+  std::vector<int> polled;
+  std::vector<int32_t> shown;
+  for (int pass = 0; pass < 2; pass++)
+    for (int32_t v = 0; v < 2; v++) {
+      const int was = polls;
+      int32_t poll = -7;
+      rub_draw(views, v, 30, 20, &poll);
+      EXPECT_EQ(poll, 0);
+      polled.push_back(polls - was);
+      shown.push_back(Preview.shown);
+    }
+  EXPECT_EQ(polled, (std::vector<int>{4, 4, 0, 0}));
+  EXPECT_EQ(shown, (std::vector<int32_t>{4, 4, 0, 0}));
+  EXPECT_EQ(canvas.pixels(), before);
+  // The click comes at the first poll: view 0 stops there and view 1 draws nothing.
+  polls = 0, click_at = 0;
+  rub_shown(0);
+  int32_t p0 = 0, p1 = 0;
+  rub_draw(views, 0, 30, 20, &p0);
+  rub_draw(views, 1, 30, 20, &p1);
+  EXPECT_EQ(p0, 500);
+  EXPECT_EQ(p1, 500);
+  EXPECT_EQ(polls, 1);
+  rub_draw(views, 0, 30, 20, &p0);
+  rub_draw(views, 1, 30, 20, &p1);
+  EXPECT_EQ(canvas.pixels(), before);
+}
+
 TEST_F(Rubber, DragTotalCapsTheLines) {
   std::vector<int32_t> ns;
   for (int i = 0; i < 800; i++) {
