@@ -186,7 +186,7 @@ TEST_F(Rubber, PictureOfTheCornerBoxMatchesTheHandWorkedBox) {
   std::vector<uint32_t> changed(shown.size()); // the noise under it left out: black where drawn
   for (size_t i = 0; i < shown.size(); i++)
     changed[i] = shown[i] != before[i] ? 0 : 0xFFFFFF;
-  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/input-mode24.png", W, H, changed));
+  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/input-mode24.png", canvas.width(), canvas.height(), changed));
 #endif
   uint16_t map[20];
   sys_colmap('r', map);
