@@ -26,6 +26,7 @@
 #include "database/elements.h"
 #include "database/store.h"
 #include "database/undo.h"
+#include "display/view.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
 #include "files/sealfmt.h"
@@ -454,6 +455,41 @@ TEST_F(Reach, TheShippedTextSizeFitsEveryDateStampOnTheDefaultSeal) {
     ASSERT_EQ(chr_layout(0, ca.attr, ca.height, ca.width, ca.spacing, date_label(f), &lay, nullptr), 0);
     EXPECT_LE(lay.width, info.areax * 0.8) << date_label(f);
   }
+}
+
+TEST_F(Reach, TheFirstWindowAtStartUpIsFittedToAFixedRectangle) {
+  // The seal sheet of the settings (25 x 25): less than 1.3 times as wide as high.
+  FilStartPlace = 1;
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  ViewXform xf{};
+  vew_frame('r', 0, 0, &xf);
+  EXPECT_NEAR(xf.right - xf.left, 715, 4);
+  EXPECT_NEAR(xf.bottom - xf.top, 500, 4);
+  EXPECT_EQ(FilStartPlace, 0);
+  pump(3);
+  // The next window is fitted to its own client area.
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  RECT rc;
+  GetClientRect(vew_hwnd(1, 0), &rc);
+  vew_frame('r', 1, 0, &xf);
+  EXPECT_NEAR(xf.right - xf.left, rc.right, 4);
+  DwgModFlags[0] = DwgModFlags[1] = 0;
+  SendMessageA(GetParent(vew_hwnd(1, 0)), WM_CLOSE, 0, 0);
+  SendMessageA(GetParent(vew_hwnd(0, 0)), WM_CLOSE, 0, 0);
+  pump(3);
+  // A wide sheet keeps 550.
+  RaruInfo info{};
+  sys_sealinf('R', &info);
+  RaruInfo kept = info;
+  info.areax = 60, info.areay = 25;
+  sys_sealinf('W', &info);
+  FilStartPlace = 1;
+  ASSERT_EQ(fil_open(0, nullptr), 0);
+  vew_frame('r', 0, 0, &xf);
+  EXPECT_NEAR(xf.right - xf.left, 550, 4);
+  EXPECT_NEAR(xf.bottom - xf.top, 500, 4);
+  sys_sealinf('W', &kept);
+  DwgModFlags[0] = 0;
 }
 
 } // namespace
