@@ -423,9 +423,9 @@ TEST_F(Text, TheSizeDialogShowsSizesAtTheSheetScale) {
 TEST_F(Text, ASizeTheStoreWouldEraseIsRefusedAndTheTextStays) {
   add_text(0, 0, "AB");
   const ElementRecord before = records(0)[0];
-  // The dialog takes 1e-7, which the store keeps as an erased record.
+  // The dialog takes 5e-7, which the store would keep as an erased record.
   Pilot p;
-  p.steps = {[](HWND d) { set(d, 1451, "0.0000001"), press(d, IDOK); }};
+  p.steps = {[](HWND d) { set(d, 1451, "0.0000005"), press(d, IDOK); }};
   EXPECT_EQ(drive(p, 187, {click(1, 1), esc()}), 27);
   auto r = records(0);
   ASSERT_EQ(r.size(), 1u);

@@ -180,14 +180,23 @@ TEST_F(ViewCmd, ZoomsUnderTheCursorKeepTheWorldPointUnderIt) {
   EXPECT_EQ(shown().w(), still.w());
 }
 
-// Left and right ends of the dark pixels on the middle row of a view's picture.
+// Left and right ends of the run of dark pixels through the view's centre (the
+// horizontal line drawn there), on the rows around the middle.
 std::pair<int, int> dark_span(const std::vector<uint32_t> &px, int w, int h) {
-  int lo = w, hi = -1;
-  for (int y = h / 2 - 2; y <= h / 2 + 2; y++)
-    for (int x = 0; x < w; x++)
-      if ((px[size_t(y) * w + x] & 0xFFFFFF) != 0xFFFFFF)
-        lo = std::min(lo, x), hi = std::max(hi, x);
-  return {lo, hi};
+  std::pair<int, int> best{0, -1};
+  auto dark = [&](int x, int y) { return (px[size_t(y) * w + x] & 0xFFFFFF) != 0xFFFFFF; };
+  for (int y = h / 2 - 2; y <= h / 2 + 2; y++) {
+    if (!dark(w / 2, y))
+      continue;
+    int lo = w / 2, hi = w / 2;
+    while (lo > 0 && dark(lo - 1, y))
+      lo--;
+    while (hi < w - 1 && dark(hi + 1, y))
+      hi++;
+    if (hi - lo > best.second - best.first)
+      best = {lo, hi};
+  }
+  return best;
 }
 
 TEST_F(ViewCmd, PictureStepEnlargeMakesTheDrawingLargerOnScreen) {
