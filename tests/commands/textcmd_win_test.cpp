@@ -421,11 +421,16 @@ TEST_F(Text, TheSizeDialogShowsSizesAtTheSheetScale) {
 }
 
 TEST_F(Text, ASizeTheStoreWouldEraseIsRefusedAndTheTextStays) {
+  // At a sheet scale of 2000 the smallest height the dialog shows, 0.001, is 5e-7
+  // in the drawing: the store would keep that text as an erased record.
+  SheetRecord sheet;
+  sys_sheet('R', 0, &sheet);
+  sheet.scale = 2000;
+  sys_sheet('W', 0, &sheet);
   add_text(0, 0, "AB");
   const ElementRecord before = records(0)[0];
-  // The dialog takes 5e-7, which the store would keep as an erased record.
   Pilot p;
-  p.steps = {[](HWND d) { set(d, 1451, "0.0000005"), press(d, IDOK); }};
+  p.steps = {[](HWND d) { set(d, 1451, "0.001"), press(d, IDOK); }};
   EXPECT_EQ(drive(p, 187, {click(1, 1), esc()}), 27);
   auto r = records(0);
   ASSERT_EQ(r.size(), 1u);
