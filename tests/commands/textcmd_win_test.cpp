@@ -430,7 +430,7 @@ TEST_F(Text, ASizeTheStoreWouldEraseIsRefusedAndTheTextStays) {
   add_text(0, 0, "AB");
   const ElementRecord before = records(0)[0];
   Pilot p;
-  p.steps = {[](HWND d) { set(d, 1451, "0.001"), press(d, IDOK); }};
+  p.steps = {[](HWND d) { set(d, 1451, "0.001"), set(d, 1452, "0.001"), set(d, 1453, "0"), press(d, IDOK); }};
   EXPECT_EQ(drive(p, 187, {click(1, 1), esc()}), 27);
   auto r = records(0);
   ASSERT_EQ(r.size(), 1u);
