@@ -1,7 +1,7 @@
 // The editor started in this process from its program folder. Every command number a
 // user can reach through what the editor loaded (the menu file, the tool bars, the key
 // table and the shortcut menu) has a handler that runs through the user's own route,
-// and, answered and ended with Esc, leaves both drawings' elements as they were and
+// and, answered and ended with Esc, leaves the drawing's elements as they were and
 // the editor responsive. Also: data compaction through its menu item, the CMDL run's
 // end after the framework made a drawing, and the shipped text size against the seal.
 #include <gtest/gtest.h>
