@@ -12,6 +12,7 @@
 #include "display/view.h"
 #include "geometry/geo.h"
 #include "settings/params.h"
+#include "settings/strutil.h"
 
 namespace {
 CmdlEdges Edges{};
@@ -82,6 +83,10 @@ bool geometry(int code, char **a, ElementRecord *rec) {
       return false;
     if (geo_angnorm(0, &v[3], &v[4]) != 0)
       return false;
+    // Equal or missing angles: the store would keep nothing visible (a rewrite
+    // erases the arc), so the line is refused like a line of zero length.
+    if (std::fabs(v[4] - v[3]) < ELM_TINY)
+      return false;
     rec->arc.cx = v[0];
     rec->arc.cy = v[1];
     rec->arc.r = v[2];
@@ -92,6 +97,20 @@ bool geometry(int code, char **a, ElementRecord *rec) {
 }
 
 bool fits_float(double v) { return std::fabs(v) <= FLT_MAX; }
+
+// A text size the store keeps: a smaller one would make every later text an erased record.
+bool text_size(double v) { return v > 0 && fits_float(v) && static_cast<float>(v) >= ELM_TINY; }
+
+// A text must not end in (or hold) a lead byte without its trail byte: the reply's
+// closing quote would pair with it in the client's reading.
+bool whole_chars(const char *t) {
+  for (std::size_t n; *t; t += n) {
+    n = sjis_charlen(t);
+    if (n == 1 && sjis_islead(static_cast<unsigned char>(*t)))
+      return false;
+  }
+  return true;
+}
 
 uint16_t setbits(uint16_t w, int shift, int width, long v) {
   const uint16_t m = static_cast<uint16_t>(((1u << width) - 1) << shift);
@@ -111,13 +130,13 @@ void attribute(int code, char **a) {
     break;
   case 5: { // CHAH
     const double h = dde_real(a[1], &ok);
-    if (ok && h > 0 && fits_float(h))
+    if (ok && text_size(h))
       Work.chr.height = static_cast<float>(h);
     break;
   }
   case 9: { // CHAW
     const double w = dde_real(a[1], &ok);
-    if (ok && w > 0 && fits_float(w))
+    if (ok && text_size(w))
       Work.chr.width = static_cast<float>(w);
     break;
   }
@@ -175,7 +194,7 @@ void add(int db, int code, char **w) {
     const double x = dde_real(w[1], &ok), y = dde_real(w[2], &ok), ang = dde_real(w[3], &ok);
     const double sp = dde_real(w[5], &ok);
     text = dde_unquote(w[4]);
-    if (!ok || !*text || !fits_float(x) || !fits_float(y) || !fits_float(ang) || !fits_float(sp) ||
+    if (!ok || !*text || !whole_chars(text) || !fits_float(x) || !fits_float(y) || !fits_float(ang) || !fits_float(sp) ||
         std::fabs(Work.chr.height) < ELM_TINY || std::fabs(Work.chr.width) < ELM_TINY) {
       reply("%ld", -1);
       return;
@@ -221,7 +240,7 @@ void update(int code, char **w) {
   const char *str = nullptr;
   if (kind == CHR) {
     str = dde_unquote(w[2]);
-    if (!*str) {
+    if (!*str || !whole_chars(str)) {
       reply("%ld", -1);
       return;
     }

@@ -8,6 +8,8 @@ extern int32_t CmdLevel; // 0..4; negative while no command runs
 // Non-zero when a right click in a drawing window opens the shortcut menu, 0 when it
 // reaches the command as a right click.
 int cmd_rmenuon();
+// The configured setting that cmd_rmenuon returns to after a right click was handed on.
+int cmd_rmenucfg();
 // Set by the shortcut menu's item that sends a right click to the command; the input
 // wait clears it when it delivers that click.
 extern uint32_t CmdRclickForced;

@@ -128,6 +128,8 @@ void dde_copytext(char *dst, std::size_t size, const char *src) {
     const size_t step = (sjis_islead(static_cast<unsigned char>(src[i])) && src[i + 1]) ? 2 : 1;
     if (i + step > size - 1)
       break;
+    if (step == 1 && sjis_islead(static_cast<unsigned char>(src[i])))
+      break; // a lead byte without its trail would take the byte after it
     i += step;
   }
   std::memcpy(dst, src, i);

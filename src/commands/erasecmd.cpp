@@ -169,8 +169,8 @@ int32_t cm_erasepk() {
       if (c2 != 500 || PickList.count < 1 || (std::fabs(x2 - x) < 1e-6 && std::fabs(y2 - y) < 1e-6))
         continue;
       const int ok = pck_confirm(1, dwg);
-      if (ok == 27)
-        return pick_done(dwg, 27);
+      if (ok == 27 || ok == 800)
+        return pick_done(dwg, ok);
       if (ok != 0)
         continue;
       und_pend(dwg);

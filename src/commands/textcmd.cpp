@@ -536,6 +536,12 @@ int32_t cm_txtsize() {
     r.chr.height = float(t.height / scale);
     r.chr.width = float(t.width / scale);
     r.chr.spacing = float(t.spacing / scale);
+    // A size the store would keep as an erased record: the text stays as it was.
+    if (std::fabs(r.chr.height) < ELM_TINY || std::fabs(r.chr.width) < ELM_TINY) {
+      dwg_setcur(previous);
+      msg_err(30202);
+      continue;
+    }
     std::memcpy(&r.chr.angle, t.rest, 4);
     std::memcpy(&r.chr.slant, t.rest + 4, 4);
     std::memcpy(&r.chr.attr, t.rest + 8, 2);

@@ -97,8 +97,12 @@ void typeface_rule(const char *text, uint16_t *attr) {
   // Kinds 4..7 have no entry: they count as not set.
   if (kind > 3 || faces[kind].name[0] == 0)
     msg_board(1, "%s", "指定された書体は設定されていません");
-  if (kind == 3 && str_sbonly(text) != 0) {
+  // No font draws kinds 4..7: such a text would be stored but never shown, so it is
+  // placed in the stroke font (kind 0), as a kana text is for kind 3.
+  const bool fallback = kind > 3;
+  if (kind == 3 && str_sbonly(text) != 0)
     msg_disp(4, 0, 0, 0, 30236);
+  if (fallback || (kind == 3 && str_sbonly(text) != 0)) {
     *attr = uint16_t(*attr & ~0xE00u);
     uint32_t rec[INP_KINDWORDS] = {};
     inp_kind('r', 6, rec);

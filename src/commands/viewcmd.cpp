@@ -219,6 +219,15 @@ double step(int which) {
 }
 constexpr int STEP_ZOOMIN = 1, STEP_ZOOMOUT = 2;
 
+// The steps are magnifications (2.0: twice as large on screen); a view's zoom factor
+// scales its world window, so zooming in by DSPZOOMIN shrinks the window by it.
+double window_factor(bool in) {
+  const double s = step(in ? STEP_ZOOMIN : STEP_ZOOMOUT);
+  if (!(s > 0))
+    return 1.0;
+  return in ? 1.0 / s : s;
+}
+
 // Scroll of a view window by one line (horizontal or vertical, down or up).
 void line_scroll(int dwg, int view, bool horz, bool down) {
   HWND w = vew_hwnd(dwg, view);
@@ -353,11 +362,11 @@ int32_t cm_centre() {
   }
 }
 
-int32_t cm_stepzoom(bool out) {
+int32_t cm_stepzoom(bool in) {
   if (abox_lstopen())
     return 0;
   SnapLevel keep;
-  vew_zoom(dwg_cur(), vew_cur(), out ? step(STEP_ZOOMOUT) : 1.0 / step(STEP_ZOOMIN));
+  vew_zoom(dwg_cur(), vew_cur(), window_factor(in));
   return 0;
 }
 
@@ -408,7 +417,7 @@ int32_t cm_mousezoom(bool in) {
   SnapLevel keep;
   int32_t d, v;
   if (under_mouse(&d, &v))
-    vew_zoomat(d, v, in ? step(STEP_ZOOMOUT) : 1.0 / step(STEP_ZOOMIN));
+    vew_zoomat(d, v, window_factor(in));
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "commands/quickset.h"
 #include "display/view.h"
 #include "database/dumpcmd.h"
+#include "database/pack.h"
 #include "database/undo.h"
 #include "files/filecmd.h"
 #include "input/gcr.h"
@@ -37,6 +38,7 @@ void cmd_tableinit() {
       {331, [] { return int32_t(fil_regcmd()); }},
       {405, und_cmd},
       {406, rdo_cmd},
+      {420, [] { return int32_t(dtb_packcmd()); }},
       {755, dlg_syscmd},
       {1098, [] { return int32_t(dmp_cmd()); }},
   };

@@ -580,6 +580,8 @@ int dtb_packerr() {
 
 int dtb_packcmd() {
   const int dwg = dwg_cur();
+  if (dwg != 0 && dwg != 1)
+    return PCK_FAILED;
   DbSysHooks &h = dbs_hooks();
   h.line(501, 0, 0, 0, 0);
   dtb_pack(dwg);

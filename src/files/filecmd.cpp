@@ -33,6 +33,8 @@
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
 
+int FilStartPlace = 1;
+
 namespace {
 constexpr int NOT_DONE = 1001;
 // Set while fil_docload reads a document's temporary file.
@@ -115,12 +117,19 @@ int take_slot(int *dwg, int *view) {
 
 // Sets a view's device rectangle to the window's client area and its world window
 // to the sheet, then records the frame, the current drawing and view and the title.
-int bind_view(HWND wnd, int dwg, int view, double w, double h) {
+// The first window made at start-up is fitted to a fixed rectangle: its client area
+// is not laid out yet, and a resize keeps the scale the fit gives.
+int bind_view(HWND wnd, int dwg, int view, double w, double h, bool startup_place = false) {
   RECT rc;
   GetClientRect(wnd, &rc);
   if (rc.right <= rc.left || rc.bottom <= rc.top)
     rc = RECT{0, 0, 428, 297};
-  if (vew_setdev(wnd, dwg, view, rc.left, rc.top, rc.right, rc.bottom) != 0)
+  RECT dev = rc;
+  if (startup_place && FilStartPlace) {
+    dev = RECT{0, 0, w / h < 1.3 ? 715 : 550, 500};
+    FilStartPlace = 0;
+  }
+  if (vew_setdev(wnd, dwg, view, dev.left, dev.top, dev.right, dev.bottom) != 0)
     return 1005;
   if (vew_setwin(dwg, view, 0, 0.0, 0.0, w, h) != 0)
     return 1006;
@@ -298,7 +307,8 @@ int fil_mkview(int dwg, int view) {
     dwg_setcur(prev);
     return 1004;
   }
-  if (int r = bind_view(wnd, dwg, view, sheet.width > 0 ? sheet.width : 297.0, sheet.height > 0 ? sheet.height : 210.0)) {
+  if (int r = bind_view(wnd, dwg, view, sheet.width > 0 ? sheet.width : 297.0, sheet.height > 0 ? sheet.height : 210.0,
+                        true)) {
     msg_err(30153);
     PostMessageA(GetParent(wnd), WM_CLOSE, 0, 0);
     return r;
@@ -316,7 +326,8 @@ int fil_mkdocview(int dwg, int view) {
     msg_err(30153);
     return 1004;
   }
-  if (int r = bind_view(wnd, dwg, view, sheet.width > 0 ? sheet.width : 297.0, sheet.height > 0 ? sheet.height : 210.0)) {
+  if (int r = bind_view(wnd, dwg, view, sheet.width > 0 ? sheet.width : 297.0, sheet.height > 0 ? sheet.height : 210.0,
+                        true)) {
     msg_err(30153);
     return r;
   }
@@ -659,6 +670,7 @@ int fil_newslot() {
     return 1002;
   }
   pending_dwg = dwg;
+  dde_slotnew(dwg); // as in take_slot: a CMDL run's saved attributes stay with their drawing
   empty_counts(dwg);
   vew_zoomclr(dwg);
   fresh_env(dwg, 297.0, 210.0);

@@ -25,6 +25,16 @@ struct Eval {
     while (*pos == ' ')
       ++pos;
   }
+  // A value that is not a finite number (an overflowing literal or product, a root of
+  // a negative number) is a syntax error where it arises, so nothing typed ever
+  // reaches a point or a length as infinity or NaN.
+  double finite(double v) {
+    if (std::isfinite(v))
+      return v;
+    if (!err)
+      err = CLC_SYNTAX;
+    return 0;
+  }
   bool take(const char *op) {
     const size_t n = std::strlen(op);
     if (std::strncmp(pos, op, n) != 0)
@@ -40,6 +50,7 @@ struct Eval {
   double multiplicative();
   double primary();
   double name();
+  static double function(int id, double a, double b);
 };
 
 double Eval::conditional() {
@@ -117,10 +128,10 @@ double Eval::additive() {
     blanks();
     if (*pos == '+') {
       ++pos;
-      a += multiplicative();
+      a = finite(a + multiplicative());
     } else if (*pos == '-') {
       ++pos;
-      a -= multiplicative();
+      a = finite(a - multiplicative());
     } else {
       return a;
     }
@@ -133,11 +144,11 @@ double Eval::multiplicative() {
     blanks();
     if (*pos == '*') {
       ++pos;
-      a *= primary();
+      a = finite(a * primary());
     } else if (*pos == '/') {
       ++pos;
       const double b = primary();
-      a = (a == 0 || b == 0) ? 0 : a / b;
+      a = (a == 0 || b == 0) ? 0 : finite(a / b);
     } else {
       return a;
     }
@@ -168,7 +179,7 @@ double Eval::primary() {
       double v = 0;
       for (int d; (d = hex_digit(*pos)) >= 0; ++pos)
         v = v * 16 + d;
-      return v;
+      return finite(v);
     }
     char *end = nullptr;
     const double v = std::strtod(pos, &end);
@@ -177,7 +188,7 @@ double Eval::primary() {
       return 0;
     }
     pos = end;
-    return v;
+    return finite(v);
   }
   if (c == '(') {
     ++pos;
@@ -279,6 +290,10 @@ double Eval::name() {
     return 0;
   }
   ++pos;
+  return finite(function(id, a, b));
+}
+
+double Eval::function(int id, double a, double b) {
   switch (id) {
   case 1: return std::fabs(a);
   case 2: return std::acos(a) * TO_DEG;
@@ -286,7 +301,7 @@ double Eval::name() {
   case 4: return std::atan(a) * TO_DEG;
   case 5: return std::atan2(a, b) * TO_DEG;
   case 6: return std::cos(a * TO_RAD);
-  case 7: return std::sqrt(a * a + b * b);
+  case 7: return std::hypot(a, b); // no overflow of the squares on the way
   case 14: return std::sin(a * TO_RAD);
   case 15: return std::sqrt(a);
   case 16: return std::sin(a * TO_RAD) / std::cos(a * TO_RAD);
@@ -315,7 +330,7 @@ int clc_eval(int, const char **text, double *value) {
     if (e.buf[i] == '\t')
       e.buf[i] = ' ';
   e.pos = e.buf;
-  const double v = e.conditional();
+  const double v = e.finite(e.conditional());
   if (!e.err)
     e.blanks();
   *value = v;

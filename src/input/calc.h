@@ -3,7 +3,8 @@
 #pragma once
 
 enum : int {
-  CLC_SYNTAX = 1001,  // syntax error, or a text longer than CLC_MAXTEXT
+  CLC_SYNTAX = 1001,  // syntax error, a text longer than CLC_MAXTEXT, or a value that is
+                      // not a finite number (overflow, a function outside its domain)
   CLC_DOUBLE = 1002,  // the text holds a double-byte character
   CLC_UNKNOWN = 1003, // unknown name
 };

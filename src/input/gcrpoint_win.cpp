@@ -47,9 +47,10 @@ int snap_step(int32_t dwg, int32_t views, int flags, double *x, double *y, int c
     views = gcr_pickvw();
   if (views < 0)
     views = vew_cur();
-  if (el)
-    return gcr_osnapel(dwg, views, kind, 0, x, y, radius, arcflag);
-  return gcr_osnap(dwg, views, kind, 0, x, y);
+  const int rc = el ? gcr_osnapel(dwg, views, kind, 0, x, y, radius, arcflag) : gcr_osnap(dwg, views, kind, 0, x, y);
+  // A choice closed under it (700) ends the command as a quit does; the point-on-element
+  // pick above keeps its own 700 for Esc.
+  return rc == 700 ? 800 : rc;
 }
 
 int point(int flags, uint32_t mask, double *x, double *y, int32_t *dwg, int32_t *kbmode, bool el, int32_t *arcflag,
@@ -91,7 +92,13 @@ int point(int flags, uint32_t mask, double *x, double *y, int32_t *dwg, int32_t 
         rc = code;
         break;
       }
-      if (code == 9 || code == 27 || code == 501)
+      if (code == 700 || code == 800) {
+        rc = code;
+        break;
+      }
+      // Without a line editor the entry cannot run: back to the mouse rather than
+      // asking again at once.
+      if (code == 9 || code == 27 || code == 501 || code < 0 || code >= 1000)
         mode = 0;
       retain();
       continue;

@@ -135,7 +135,7 @@ void collect(int32_t dwg, int32_t view, int32_t request, double x, double y, boo
   }
 }
 
-YnAnswer ask_one(const SnapCandidate &c, int32_t pos, int32_t count) {
+YnAnswer ask_one(const SnapCandidate &c, int32_t pos, int32_t count, int *key) {
   char text[128];
   std::snprintf(text, sizeof text, "%s(%d/%d) OK? (y/n) = ", gcr_snaplabel(c.type), int(pos), int(count));
   InputGuide saved;
@@ -144,14 +144,15 @@ YnAnswer ask_one(const SnapCandidate &c, int32_t pos, int32_t count) {
   hooks.clrlast();
   YnAnswer a;
   do
-    a = yn_answer(hooks.ask(text, "YyNn"));
+    a = yn_answer(*key = hooks.ask(text, "YyNn"));
   while (a == YN_OTHER);
   rub_state('w', &saved);
   return a;
 }
 
-// Offers the sorted candidates; the chosen index, -1 when none was taken, -2 on Esc.
-int offer(int32_t dwg, const SnapCandidate *l, int32_t count) {
+// Offers the sorted candidates; the chosen index, -1 when none was taken, -2 on Esc,
+// -3 when the command ended at the question (*end gets 800 or 700).
+int offer(int32_t dwg, const SnapCandidate *l, int32_t count, int *end) {
   uint16_t cm[20] = {};
   sys_colmap('r', cm);
   int prev = -1;
@@ -170,12 +171,14 @@ int offer(int32_t dwg, const SnapCandidate *l, int32_t count) {
     if (count == 1)
       hooks.delay(10);
     else
-      a = ask_one(c, i + 1, count);
+      a = ask_one(c, i + 1, count, end);
     hooks.mark(dwg, c.x, c.y, attr);
     if (a == YN_YES)
       return i;
     if (a == YN_CANCEL)
       return -2;
+    if (a == YN_END)
+      return -3;
   }
   return -1;
 }
@@ -194,10 +197,12 @@ int interactive(int32_t dwg, int32_t view, int32_t request, int32_t noask, doubl
   gcr_snapsort(c.count, c.list);
   int rc = 1;
   if (c.count > 0) {
-    int chosen = 0;
+    int chosen = 0, end = 0;
     if (noask != 1 && request != 0)
-      chosen = offer(dwg, c.list, c.count);
-    if (chosen >= 0) {
+      chosen = offer(dwg, c.list, c.count, &end);
+    if (chosen == -3) {
+      rc = end; // the command ended while the choice was asked: no point, no fall-back
+    } else if (chosen >= 0) {
       *x = c.list[chosen].x;
       *y = c.list[chosen].y;
       rc = 0;

@@ -55,7 +55,8 @@ void gcr_snapsort(int32_t count, SnapCandidate *list);
 // The interactive snap: the candidates of the request's kind near (x, y) in the view
 // (low 14 bits; 0x8000 and 0x4000 widen the search), offered one at a time unless
 // noask is 1 or the request is 0. 0 with (x, y) replaced; 1 nothing chosen; 9 bad
-// kind; -1 bad drawing or view.
+// kind; -1 bad drawing or view; 800 (700) when the command ended (the question was
+// closed) while a candidate was offered.
 int gcr_osnap(int32_t dwg, int32_t view, int32_t request, int32_t noask, double *x, double *y);
 // The same; for kind 5 with no end point or crossing near, an arc under the cursor
 // gives its centre with arcflag 1 and its radius (outputs untouched otherwise).
@@ -81,6 +82,9 @@ struct GcrSnapHooks {
   // The prompt line of the running command ('R' read, 'W' write; text 128 bytes),
   // kept around the picks of a point on an element.
   void (*line)(int op, int32_t *colour, char *text);
+  // The input request of the running command ('R' read, 'W' declare again): flags,
+  // target, kind, then the 7 words of its kind record; kept around the same picks.
+  void (*request)(int op, uint32_t words[10]);
 };
 GcrSnapHooks &gcr_snaphooks();
 void gcr_snapreset();

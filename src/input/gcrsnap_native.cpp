@@ -27,8 +27,16 @@ void no_line(int op, int32_t *colour, char *text) {
       text[0] = '\0';
   }
 }
+// Without an attribute box the request is only held.
+uint32_t Request[10] = {};
+void request(int op, uint32_t words[10]) {
+  if (op == 'R' || op == 'r')
+    std::memcpy(words, Request, sizeof Request);
+  else
+    std::memcpy(Request, words, sizeof Request);
+}
 } // namespace
 
 GcrSnapHooks gcr_snapplatform() {
-  return GcrSnapHooks{no_mark, ask, no_error, no_delay, nothing, nothing, no_show, no_line};
+  return GcrSnapHooks{no_mark, ask, no_error, no_delay, nothing, nothing, no_show, no_line, request};
 }

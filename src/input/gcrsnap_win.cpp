@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "display/elmdisp_win.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
@@ -34,6 +36,24 @@ void line(int op, int32_t *colour, char *text) {
   if (colour)
     *colour = c;
 }
+void request(int op, uint32_t words[10]) {
+  int32_t target = 0, kind = 0;
+  if (op == 'R' || op == 'r') {
+    inp_req('r', &words[0], &target, &kind);
+    words[1] = uint32_t(target);
+    words[2] = uint32_t(kind);
+    if (inp_kind('r', kind, &words[3]) != 0)
+      std::memset(&words[3], 0, 7 * sizeof words[0]);
+    return;
+  }
+  target = int32_t(words[1]);
+  kind = int32_t(words[2]);
+  if (kind >= 1)
+    inp_kind('w', kind, &words[3]);
+  inp_req('w', &words[0], &target, &kind);
+}
 } // namespace
 
-GcrSnapHooks gcr_snapplatform() { return GcrSnapHooks{mark, ask, error, delay, clrlast, update, showelm, line}; }
+GcrSnapHooks gcr_snapplatform() {
+  return GcrSnapHooks{mark, ask, error, delay, clrlast, update, showelm, line, request};
+}

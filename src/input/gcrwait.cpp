@@ -248,26 +248,33 @@ int gcr_wait(int32_t *dwg, int32_t *view, int32_t *x, int32_t *y, int block) {
     put(dwg, view, x, y);
     return InputEvt.code;
   }
+  // Every end of the command becomes the current event too: a caller that polled
+  // (the previews) hands the event on through gcr_event, and must not find the one
+  // before it there.
+  auto ended = [] {
+    InputEvt.code = 800;
+    return 800;
+  };
   for (;;) {
     HWND active = vwin_active();
     if (!active)
-      return 800;
+      return ended();
     MSG m;
     if (block) {
       const BOOL got = GetMessageA(&m, nullptr, 0, 0);
       if (got == -1)
-        return 800; // the queue is gone: nothing more will come
+        return ended(); // the queue is gone: nothing more will come
       if (got == 0) {
         // The program is ending: leave the quit for the main loop and end the command.
         PostQuitMessage(static_cast<int>(m.wParam));
-        return 800;
+        return ended();
       }
     } else {
       if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
         return 0;
       if (m.message == WM_QUIT) {
         PostQuitMessage(static_cast<int>(m.wParam));
-        return 800;
+        return ended();
       }
     }
     cmd_pump();

@@ -11,6 +11,16 @@ const char *skip(const char *p) {
   return p;
 }
 constexpr double TO_RAD = 0.017453292519943295;
+
+// Finite values that add up beyond the range of a double (a far point, a large scale)
+// void the line like a value that cannot be evaluated.
+int place(double nx, double ny, double *x, double *y) {
+  if (!std::isfinite(nx) || !std::isfinite(ny))
+    return KPOS_VOID;
+  *x = nx;
+  *y = ny;
+  return KPOS_MOVED;
+}
 } // namespace
 
 void kpos_parse(const char *line, int markers, KposLine *out) {
@@ -81,9 +91,7 @@ int kpos_apply(const KposLine &l, int code, double scale, double refx, double re
     case 31: dy = -l.a * s; break;
     default: return KPOS_VOID;
     }
-    *x = bx + dx;
-    *y = by + dy;
-    return KPOS_MOVED;
+    return place(bx + dx, by + dy, x, y);
   }
   if (l.count != 2 || (code != 13 && code != 500))
     return KPOS_STAY;
@@ -98,7 +106,5 @@ int kpos_apply(const KposLine &l, int code, double scale, double refx, double re
     dx = std::cos(deg * TO_RAD) * dist;
     dy = std::sin(deg * TO_RAD) * dist;
   }
-  *x = bx + dx * s;
-  *y = by + dy * s;
-  return KPOS_MOVED;
+  return place(bx + dx * s, by + dy * s, x, y);
 }

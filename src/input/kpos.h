@@ -25,5 +25,7 @@ enum : int { KPOS_VOID = 0, KPOS_STAY = 1, KPOS_MOVED = 2 };
 int kpos_apply(const KposLine &line, int code, double scale, double refx, double refy, double *x, double *y);
 
 // The keyboard coordinate entry of point input from (x, y) in drawing dwg; the ending code
-// (13 accepted, 500 empty line clicked, 27 cancelled, 9 back to the mouse, 501 right click).
+// (13 accepted, 500 empty line clicked, 27 cancelled, 9 back to the mouse, 501 right click;
+// 800 or 700 when the command ended at the confirmation; -1, 1000 or 1002 when no line
+// editor could be made).
 int gcr_kpos(int reserved, int dwg, double x, double y, double *outx, double *outy);

@@ -130,6 +130,10 @@ int gcr_kpos(int, int dwg, double x, double y, double *outx, double *outy) {
         code = 27;
         break;
       }
+      if (k == 800 || k == 700) { // the command ends (or the question was closed): hand it on
+        code = k;
+        break;
+      }
     }
   }
   mark.erase();

@@ -204,10 +204,13 @@ int PRSPNT(int32_t mode, int32_t picks, int32_t op, double *p1, double *p2, int3
   GcrSnapHooks &h = gcr_snaphooks();
   PickSysHooks &ph = pck_hooks();
   mode &= ~0x1000;
-  // The running command's prompt line, input guide and element filter survive the picks.
+  // The running command's prompt line, input request, input guide and element filter
+  // survive the picks (a command started during a pick may declare its own request).
   int32_t linecol = 0;
   char line[129] = {};
   h.line('R', &linecol, line);
+  uint32_t request[10] = {};
+  h.request('R', request);
   const ElementFilter filter = ElmFilter;
   InputGuide guide;
   rub_state('r', &guide);
@@ -323,6 +326,7 @@ int PRSPNT(int32_t mode, int32_t picks, int32_t op, double *p1, double *p2, int3
   if (pushed)
     paintsub(1, paint);
   rub_state('w', &guide);
+  h.request('W', request);
   h.line('W', &linecol, line);
   if (rc == 0)
     dbg_trace("<PRSPNT> result=[%.6g,%.6g]\n", result[0], result[1]);

@@ -276,9 +276,45 @@ int entry(const Xform &xf, int db, uint32_t bit, int32_t i, bool removing) {
   return 0;
 }
 
+// What a walk showed is counted per view: the get-point loop draws the preview in every
+// open view of the drawing and then removes it view by view, so each removing pass
+// must undo its own view's drawing pass, not the last view's. Once one view's walk
+// met input in a drawing pass, the walks of the other views draw nothing and take no
+// more messages: the loop acts on that input at once.
+struct ViewWalk {
+  int32_t shown, drawn, erased, poll, count;
+};
+ViewWalk Walks[32];
+int32_t PassPoll = 0;
+
+int view_of(uint32_t bit) {
+  int v = 0;
+  while (v < 31 && !(bit & (1u << v)))
+    ++v;
+  return v;
+}
+
+void walk_pass(const Xform &xf, int db, uint32_t bit, int32_t *pollout);
+
 void walk(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
   if (!SelectionList.entries || (RubDragMode != 1 && RubDragMode != 2))
     return;
+  ViewWalk &w = Walks[view_of(bit)];
+  Preview.shown = w.shown, Preview.drawn = w.drawn, Preview.erased = w.erased, Preview.poll = w.poll;
+  RubDrawnCount = w.count;
+  if (Preview.shown == 0 && PassPoll) {
+    Preview.shown = -1; // a drawing pass that drew nothing: its removing pass removes nothing
+    RubDrawnCount = 0;
+    *pollout = PassPoll;
+  } else {
+    walk_pass(xf, db, bit, pollout);
+    if (*pollout && !PassPoll)
+      PassPoll = *pollout;
+  }
+  w = ViewWalk{Preview.shown, Preview.drawn, Preview.erased, Preview.poll, RubDrawnCount};
+}
+
+void walk_pass(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
   const int32_t count = SelectionList.count;
   if (RubDragMode == 1)
     RubDrawnCount = 0;
@@ -328,6 +364,35 @@ void walk(const Xform &xf, int db, uint32_t bit, int32_t *pollout) {
       entry(xf, db, bit, i, true);
   }
   Preview.shown = Preview.drawn = Preview.erased = 0;
+}
+
+// Mode 24: two leading values the constructions do not read, then P, Q, A, B, L1, L2,
+// D1, W1, W2, D2. The corner segments and the label box at the cursor corner.
+int figure24(const Pen &pen, GeoPoint g) {
+  GuideBox b;
+  b.base = pt(16);
+  const GeoPoint q = pt(32);
+  b.angle = rub_f64(Guide, 48);
+  b.bangle = rub_f64(Guide, 56);
+  b.len1 = rub_f64(Guide, 64);
+  b.len2 = rub_f64(Guide, 72);
+  b.dist1 = rub_f64(Guide, 80);
+  b.width1 = rub_f64(Guide, 88);
+  b.width2 = rub_f64(Guide, 96);
+  b.dist2 = rub_f64(Guide, 104);
+  GeoPoint s1[2], s2[2];
+  if (const int rc = geo_crnbox(&b, &g, s1, s2))
+    return rc;
+  if (const int rc = geo_inband(&g, &s2[0], &b.base, &q, b.bangle, b.width1))
+    return rc;
+  GeoPoint corners[4], anchor;
+  double label = 0;
+  if (const int rc = geo_alnbox(&b, &g, corners, &anchor, &label))
+    return rc;
+  pen.line(s1[0], s1[1]);
+  pen.line(s2[0], s2[1]);
+  pen.box(corners);
+  return 0;
 }
 
 int figure22(const Pen &pen, GeoPoint g) {
@@ -459,7 +524,13 @@ int rub_pollslice(bool first) {
 
 RubPollFn RubPoll = rub_pollslice;
 
-int rub_shown(int32_t n) { return Preview.shown = n; }
+int rub_shown(int32_t n) {
+  for (ViewWalk &w : Walks)
+    w.shown = n;
+  if (n == 0)
+    PassPoll = 0;
+  return Preview.shown = n;
+}
 int rub_lastpen() { return Preview.lastpen; }
 
 int rub_rotline(uint32_t bit, double x1, double y1, double x2, double y2) {
@@ -763,6 +834,8 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
     return figure21(pen, g);
   case 22:
     return figure22(pen, g);
+  case 24:
+    return figure24(pen, g);
   case 25:
     return figure25(pen, g);
   case 30: {
@@ -831,7 +904,7 @@ int rub_draw(uint32_t viewmask, int32_t view, double x, double y, int32_t *pollo
     break;
   }
   default:
-    break; // 15, 23, 24, 26..29, 31..97, 104
+    break; // 15, 23, 26..29, 31..97, 104
   }
   return 0;
 }

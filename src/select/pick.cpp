@@ -1,4 +1,5 @@
 #include "select/pick.h"
+#include "input/rubber.h"
 #include "input/ynanswer.h"
 
 #include <cstdarg>
@@ -119,9 +120,10 @@ int pck_elem(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int32
       if (ratio != curratio)
         h.error(30228);
       YnAnswer a = YN_YES;
+      int key = 0;
       if (cnt > 1) {
         do
-          a = yn_answer(h.ask(0, "YyNn"));
+          a = yn_answer(key = h.ask(0, "YyNn"));
         while (a == YN_OTHER);
       } else {
         h.delay(150);
@@ -134,6 +136,10 @@ int pck_elem(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int32
       }
       if (a == YN_CANCEL) {
         *elem = 0;
+        break;
+      }
+      if (a == YN_END) {
+        result = key; // the command ends: no element, and the caller hears why
         break;
       }
     }
@@ -202,8 +208,9 @@ int sel_pkone(int32_t dwg, int32_t *elem, int32_t count) {
     h.delay(150);
     rc = 0;
   } else {
-    const YnAnswer a = yn_answer(h.ask(0, "YyNn"));
-    rc = a == YN_YES ? 0 : a == YN_CANCEL ? 27 : -1;
+    const int key = h.ask(0, "YyNn");
+    const YnAnswer a = yn_answer(key);
+    rc = a == YN_YES ? 0 : a == YN_CANCEL ? 27 : a == YN_END ? key : -1;
   }
   sel_unhil(dwg, *elem, 0);
   return rc;
@@ -248,7 +255,8 @@ int sel_ownwalk(int32_t dwg, int32_t *elem, int32_t parent, int32_t visited[SEL_
     h.waitcur();
     h.show(dwg, chain[i], colour(13));
     h.waitcur();
-    const YnAnswer a = yn_answer(h.ask(0, "YyNn"));
+    const int key = h.ask(0, "YyNn");
+    const YnAnswer a = yn_answer(key);
     sel_unhil(dwg, chain[i], 0);
     if (a == YN_YES) {
       *elem = chain[i];
@@ -256,6 +264,8 @@ int sel_ownwalk(int32_t dwg, int32_t *elem, int32_t parent, int32_t visited[SEL_
     }
     if (a == YN_CANCEL)
       return 27;
+    if (a == YN_END)
+      return key;
     if (a == YN_OTHER)
       return -1;
   }
@@ -277,6 +287,9 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
     return 700;
   const bool shown = n > 0 || n == PCK_LITERAL;
   int result;
+  // No guide bends the point while it is picked; the caller's comes back afterwards.
+  InputGuide kept;
+  rub_state('r', &kept);
   for (;;) {
     if (shown) {
       va_list ap;
@@ -286,6 +299,7 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
     }
     int32_t visited[SEL_VISITED] = {};
     int32_t view = -1;
+    rub_start(0);
     result = h.getpnt(0, masks, x, y, dwg, &view);
     if (result != 500 && result != 502)
       break;
@@ -318,7 +332,10 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
         rc = sel_pkone(*dwg, &e, found);
       if (rc == 27)
         again = true;
-      else if (rc == 0) {
+      else if (rc == 700 || rc == 800) {
+        result = rc; // the command ends inside the question
+        done = true;
+      } else if (rc == 0) {
         *elem = e;
         result = 500;
         done = true;
@@ -329,6 +346,7 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
     if (!again)
       break;
   }
+  rub_state('w', &kept);
   if (shown)
     h.clear();
   return result;

@@ -18,7 +18,7 @@ constexpr int32_t PCK_NOWAIT = -2;    // no input and no prompt
 // Picks one element: the event's code (500 or 502) with element out the accepted
 // candidate, 0 when the question was cancelled, -1 when none was taken; 0 in the
 // no-input mode; 700 when no drawing is allowed or the point lies in no view; or
-// the input code that ended the wait. A mask of 0 means both drawings, no flags.
+// the input code that ended the wait or the question (800, 700) with element out -1. A mask of 0 means both drawings, no flags.
 int pck_elem(int32_t prompt, uint32_t mask, int32_t *dwg, double *x, double *y, int32_t *elem, ...);
 int pck_unpin(); // forgets the pinned drawing mask; 0
 
@@ -36,8 +36,10 @@ int getendt(uint32_t flags, int32_t prompt, uint32_t kind, double *point, int32_
 int sel_pick1(int32_t prompt, uint32_t mask, int32_t *dwg, double *x, double *y, int32_t *elem, ...);
 constexpr int SEL_VISITED = 50;
 // Proposes the owners over *elem (starting at parent), topmost first, then *elem:
-// 0 with the accepted one in *elem, -1 refused, 27 cancelled.
+// 0 with the accepted one in *elem, -1 refused, 27 cancelled, 800 (700) when the
+// command ended (the question was closed) while it asked.
 int sel_ownwalk(int32_t dwg, int32_t *elem, int32_t parent, int32_t visited[SEL_VISITED]);
-// Proposes *elem: taken after a pause when count is below 2, else asked. 0 accepted, 27 cancelled, -1 refused.
+// Proposes *elem: taken after a pause when count is below 2, else asked. 0 accepted, 27 cancelled, -1 refused,
+// 800 or 700 as sel_ownwalk.
 int sel_pkone(int32_t dwg, int32_t *elem, int32_t count);
 int sel_unhil(int32_t dwg, int32_t elem, int32_t level); // back in its own colours; 0

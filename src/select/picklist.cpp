@@ -189,6 +189,9 @@ int pck_confirm(int32_t which, int32_t dwg) {
   case 27:
     rc = 27;
     break;
+  case 800: // the command ends: handed on, not asked again
+    rc = 800;
+    break;
   default: // a closed or failed question is never a yes
     rc = 1;
   }

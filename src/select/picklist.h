@@ -38,7 +38,7 @@ int pck_hover(int32_t dwg, int32_t view, int32_t devx, int32_t devy, double x, d
 // 1 while the hover is off, 2 negative view, 3 view not in mask, else 0 (removed).
 int pck_hvend(int32_t dwg, uint32_t mask, int32_t view);
 // Shows the entries by the mode (which 0 hover mode, 1 confirm mode) and asks:
-// 0 yes (the highlight stays), 1 no, 27 cancel.
+// 0 yes (the highlight stays), 1 no, 27 cancel, 800 the command ended at the question.
 int pck_confirm(int32_t which, int32_t dwg);
 int pck_unhilite(int32_t dwg);
 // 1 for a drawing outside 0..1 or an index outside the list, else 0.

@@ -27,10 +27,14 @@ struct PickSysHooks {
   void (*error)(int n); // message n on the board; the pick goes on
   void (*delay)(uint32_t ms);
   void (*waitcur)(); // toggles the wait cursor
-  // The input guide of the selection window: mode -1 none, 2 an axis-parallel
-  // rectangle from (x, y) to the cursor.
-  void (*guide)(int mode, double x, double y);
   void (*focus)(int32_t dwg, int32_t view); // keyboard focus to a view window
+  // The name of the input step that the help key shows when there is no help: the
+  // current one is copied to keep (64 bytes) when keep is not null, then name (when
+  // not null) becomes it.
+  void (*step)(const char *name, char *keep);
+  // The shortcut-menu item mask of the running command level; -1 clears it.
+  void (*menumask)(int32_t bits);
+  void (*clearline2)(); // clears message line kind 2 (what the keyboard entry showed)
 };
 
 PickSysHooks &pck_hooks();

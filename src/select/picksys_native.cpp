@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 
 #include "select/picksys.h"
 #include "settings/answers.h"
@@ -35,11 +36,21 @@ int ask(int n, const char *keys) {
 }
 void no_error(int) {}
 void no_delay(uint32_t) {}
-void no_guide(int, double, double) {}
 void no_focus(int32_t, int32_t) {}
+// Without a shell the step name lives here.
+char StepName[64] = "";
+void step(const char *name, char *keep) {
+  if (keep)
+    std::memcpy(keep, StepName, sizeof StepName);
+  if (name) {
+    std::strncpy(StepName, name, sizeof StepName - 1);
+    StepName[sizeof StepName - 1] = '\0';
+  }
+}
+void no_menumask(int32_t) {}
 } // namespace
 
 PickSysHooks pck_platform() {
-  return PickSysHooks{no_getpnt, no_pickdrw, no_aperture, no_views, mode0, no_show, no_prompt,
-                      nothing,   ask,        no_error,    no_delay, nothing, no_guide, no_focus};
+  return PickSysHooks{no_getpnt, no_pickdrw, no_aperture, no_views, mode0,    no_show, no_prompt,
+                      nothing,   ask,        no_error,    no_delay, nothing, no_focus, step, no_menumask, nothing};
 }

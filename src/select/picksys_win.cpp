@@ -1,9 +1,13 @@
+#include <cstring>
+
+#include "commands/cmdtable.h"
 #include "display/elmdisp.h"
 #include "display/viewtbl.h"
 #include "input/gcr.h"
 #include "select/picksys.h"
 #include "settings/msgout.h"
 #include "settings/winutil.h"
+#include "shell/help.h"
 
 namespace {
 int getpnt(uint32_t flags, const uint32_t *masks, double *x, double *y, int32_t *dwg, int32_t *view) {
@@ -33,16 +37,28 @@ int ask(int n, const char *keys) { return msg_prompt(0, n, keys); }
 void error(int n) { msg_err(n); }
 void delay(uint32_t ms) { sys_delay(ms); }
 void waitcur() { win_waitcur(); }
-// The rubber band of the window comes with the input guides; until they are in
-// place no band is drawn and the corners are still taken as clicked.
-void guide(int, double, double) {}
 void focus(int32_t dwg, int32_t view) {
   if (HWND w = vew_hwnd(dwg, view))
     SetFocus(w);
 }
+void step(const char *name, char *keep) {
+  if (keep)
+    std::memcpy(keep, HelpStepName, sizeof HelpStepName);
+  if (name) {
+    std::strncpy(HelpStepName, name, sizeof HelpStepName - 1);
+    HelpStepName[sizeof HelpStepName - 1] = '\0';
+  }
+}
+void clearline2() { msg_disp(2, 128, 0, 0, 0); }
+void menumask(int32_t bits) {
+  if (bits < 0)
+    cmd_smclear();
+  else
+    cmd_smset(uint32_t(bits));
+}
 } // namespace
 
 PickSysHooks pck_platform() {
-  return PickSysHooks{getpnt, pickdrw, aperture, views,  inmode, show,
-                      prompt, clear,   ask,      error, delay,  waitcur, guide, focus};
+  return PickSysHooks{getpnt, pickdrw, aperture, views, inmode,  show, prompt,
+                      clear,  ask,     error,    delay, waitcur, focus, step, menumask, clearline2};
 }

@@ -7,6 +7,8 @@
 #include "database/elements.h"
 #include "database/store.h"
 #include "geometry/text.h"
+#include "input/rubber.h"
+#include "input/ynanswer.h"
 #include "select/filter.h"
 #include "select/near.h"
 #include "select/picksys.h"
@@ -98,7 +100,7 @@ int sel_addpick(int32_t d, uint32_t mode) {
       result = 500;
       break;
     }
-    if (code == 9 || code == 27 || code == 527 || code == 800) {
+    if (code == 9 || code == 27 || code == 527 || code == 700 || code == 800) {
       result = code;
       break;
     }
@@ -126,7 +128,8 @@ int sel_addpick(int32_t d, uint32_t mode) {
     for (int i = 0; i < cnt; ++i)
       ids[i] = uint32_t(cand[i]);
     int32_t prop = 0;
-    bool group = false, ended = false, was = false;
+    bool group = false, was = false;
+    int ended = 0; // the code that ends the picking from inside a question
     for (int i = 0; i < cnt && !prop; ++i) {
       if (ids[i] == SEL_HOLE)
         continue;
@@ -134,19 +137,20 @@ int sel_addpick(int32_t d, uint32_t mode) {
       const int32_t g = sel_grpmem(dd, ids[i], ids, cnt);
       const int32_t p = g ? g : int32_t(ids[i]);
       h.show(dd, p, SEL_PICKCOLOUR);
-      int answer = 0; // 1 take, 2 refuse, 3 Esc
-      if (cnt == 1) {
+      YnAnswer answer = YN_YES;
+      int key = 0;
+      if (cnt == 1)
         h.delay(150);
-        answer = 1;
-      }
-      while (!answer) {
-        const int k = h.ask(56, "YyNn");
-        answer = k == 'y' || k == 'Y' || k == 13 || k == 500 ? 1 : k == 'n' || k == 'N' || k == 501 ? 2 : k == 27 ? 3 : 0;
-      }
-      if (answer != 1) {
+      else
+        do
+          answer = yn_answer(key = h.ask(56, "YyNn"));
+        while (answer == YN_OTHER);
+      if (answer != YN_YES) {
         h.show(dd, p, sel_notin(p) == 0 ? SEL_SELCOLOUR : -1);
-        if (answer == 3) {
-          ended = true;
+        if (answer == YN_CANCEL || answer == YN_END) {
+          // Esc, or a question that cannot be asked, ends as Esc; the end of the
+          // command is handed on.
+          ended = answer == YN_END ? key : 27;
           break;
         }
         continue;
@@ -155,7 +159,7 @@ int sel_addpick(int32_t d, uint32_t mode) {
       group = g != 0;
     }
     if (ended) {
-      result = 27;
+      result = ended;
       break;
     }
     if (!prop)
@@ -195,6 +199,14 @@ int sel_addpick(int32_t d, uint32_t mode) {
 
 int sel_pick(uint32_t dmask, uint32_t mode, int32_t *outd, int32_t *outn, double corners[4]) {
   PickSysHooks &h = pck_hooks();
+  // The caller's step name and input guide are put back on every way out. The band of
+  // the second corner writes the guide's parameters, so the whole record is kept, not
+  // only its mode word.
+  char keptstep[64] = "";
+  h.step(nullptr, keptstep);
+  InputGuide keptguide;
+  rub_state('r', &keptguide);
+  rub_start(-1);
   *outn = 0;
   *outd = -1;
   int32_t selcount = 0;
@@ -242,12 +254,22 @@ windows:
         masks[fd] = h.views(fd);
       }
       h.clear();
+      h.step(step == 0 ? "ｸﾞﾙｰﾌﾟ1" : "ｸﾞﾙｰﾌﾟ2", nullptr);
       prompt(step == 0 ? firstprompt : 1002);
-      h.guide(step == 0 ? -1 : 2, corners[0], corners[1]);
+      if (step == 0) {
+        rub_start(-1);
+        h.menumask(0);
+      } else {
+        // An axis-parallel rectangle from the first corner follows the cursor.
+        rub_startratio(2, 0, corners[0], corners[1], 0, 0);
+        h.menumask(2);
+      }
       double x = 0, y = 0;
       int32_t dd = -1, vv = -1;
       const int code = h.getpnt(0, masks, &x, &y, &dd, &vv);
-      h.guide(-1, 0, 0);
+      h.menumask(-1);
+      h.clearline2();
+      rub_start(-1);
       if (code == 32 && dd != *outd)
         continue;
       *outd = dd;
@@ -319,6 +341,7 @@ windows:
         f.kind |= 0x8000;
       if ((mode & 0x100) && !(mode & 0x800))
         sel_filter(f.kind, f.pen, f.ltype, f.sub);
+      h.step("ｸﾞﾙｰﾌﾟ3", nullptr);
       const int code = sel_addpick(*outd, mode);
       firstprompt = startprompt;
       selcount = SelectionList.count;
@@ -346,6 +369,7 @@ windows:
 
 finish:
   *outn = sel_squeeze();
-  h.guide(-1, 0, 0);
+  h.step(keptstep, nullptr);
+  rub_state('w', &keptguide);
   return result;
 }

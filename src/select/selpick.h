@@ -10,7 +10,8 @@
 // the last accepted pick. The list holds no hole at the end and is followed by the
 // end mark. The input code that ended it.
 int sel_pick(uint32_t dmask, uint32_t mode, int32_t *dwg, int32_t *count, double corners[4]);
-// Single picks into the selection of drawing d: 500, 9, 27, 32, 527 or 800.
+// Single picks into the selection of drawing d: 500, 9, 27, 32, 527, or 800 (700) when
+// the command ended at the point or at a question.
 int sel_addpick(int32_t d, uint32_t mode);
 int sel_winget(double out[4]); // corners of the last window walked; 0
 int sel_dragrel(const double corners[4]); // 1 dragged rightwards (or straight), 2 leftwards

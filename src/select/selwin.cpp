@@ -29,16 +29,31 @@ bool figclass(uint16_t c) {
 }
 
 // Steps left to the member walks of one element's test: a ring made by hand ends.
+// The nested nodes being walked, outermost first: a node that is a member of itself
+// (or of a node inside it), or nesting deeper than the group levels ever make, fails
+// the group instead of recursing until the stack is gone.
 uint32_t Budget = 0;
 int Depth = 0;
+constexpr int GRP_DEPTHMAX = 16; // group levels stop at 10
+int32_t Path[GRP_DEPTHMAX + 1];
+int PathLen = 0;
 
 struct BudgetScope {
   explicit BudgetScope(int32_t d) {
-    if (Depth++ == 0)
+    if (Depth++ == 0) {
       Budget = dtb_used(d) + 1;
+      PathLen = 0;
+    }
   }
   ~BudgetScope() { --Depth; }
 };
+
+bool on_path(int32_t m) {
+  for (int i = 0; i < PathLen; ++i)
+    if (Path[i] == m)
+      return true;
+  return false;
+}
 
 // The cell pre-check: 0 take, 1 reject, 2 test the geometry.
 int cellcheck(uint16_t c, int given, int rel, int partial) {
@@ -360,6 +375,8 @@ template <class Test> int grpwalk(const ElementRecord *g, Test test) {
     return 1;
   const int32_t d = SelWindow.drawing;
   BudgetScope scope(d);
+  if (Depth > GRP_DEPTHMAX)
+    return 1;
   int32_t m = g->nod.child;
   while (elm_islink(m)) {
     if (Budget-- == 0)
@@ -367,8 +384,21 @@ template <class Test> int grpwalk(const ElementRecord *g, Test test) {
     const ElementRecord *p = dtb_ptr(d, m);
     if (!p)
       return 1;
-    if (!(p->flags & ELM_SKIP) && test(uint32_t(m), p))
+    if (p->flags & ELM_SKIP) {
+      m = p->next;
+      continue;
+    }
+    if (p->kind & NOD) {
+      if (on_path(m) || PathLen >= GRP_DEPTHMAX)
+        return 1;
+      Path[PathLen++] = m;
+      const int rc = test(uint32_t(m), p);
+      --PathLen;
+      if (rc)
+        return 1;
+    } else if (test(uint32_t(m), p)) {
       return 1;
+    }
     m = p->next;
   }
   return 0;

@@ -82,6 +82,7 @@ int scm_enable(int on, int undo) {
 void scm_off() { MenuOn = 0; }
 // Without records a right click always reaches the command.
 int cmd_rmenuon() { return ScmTab.count > 0 ? MenuOn : 0; }
+int cmd_rmenucfg() { return MenuOnCfg; }
 int scm_count() { return ScmTab.count; }
 HMENU scm_menu() { return TrackMenu; }
 

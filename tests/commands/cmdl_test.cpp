@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "../database/dbfixture.h"
 #include "../database/workdir.h"
@@ -253,6 +254,66 @@ TEST_F(Cmdl, BadInputWritesNothing) {
   run("LINDL " + std::to_string(n));
   EXPECT_EQ(run("LINRD " + std::to_string(n)), ACK + "-1");
   EXPECT_EQ(run("ELMDL " + std::to_string(n)), ACK + "-1");
+}
+
+// Lines that would hide or lose data are refused (or, for attributes, ignored) and
+// leave the store and the drawing's attributes as they were.
+TEST_F(Cmdl, RefusedLinesLeaveTheStoreAsBefore) {
+  const long arc = num("CIRC 5 5 3 0 90");
+  const long txt = num("CHAR 1 2 0 'AB' 0");
+  const std::string a = std::to_string(arc), t = std::to_string(txt);
+  und_pend(0);
+  const std::string lead = "\x88", kanji = "\x88\x9f"; // a lone lead byte; a whole character
+  struct {
+    std::string line, want;
+  } cases[] = {
+      {"CIRUP " + a + " 5 5 3 30 30", ACK + "-1"},   // zero sweep
+      {"CIRUP " + a + " 5 5 3 30 30.0000001", ACK + "-1"}, // a sweep below the store's tolerance
+      {"CIRUP " + a + " 5 5 3", ACK + "-1"},         // angle words missing
+      {"CIRC 0 0 1 45 45", ACK + "-1"},
+      {"CIRC 0 0 1", ACK + "-1"},
+      {"CHAR 0 0 0 'A" + lead + "' 0", ACK + "-1"}, // ends in a lone lead byte
+      {"CHAR 0 0 0 " + lead + " 0", ACK + "-1"},
+      {"CHAUP " + t + " 'XY" + lead + "'", ACK + "-1"},
+      {"CHAH 1e-40", ACK},
+      {"CHAW 1e-40", ACK},
+      {"CHAH 1e-7", ACK},
+      {"CHAH -2", ACK},
+  };
+  const uint32_t count = ctl(0).count1;
+  std::vector<ElementRecord> before;
+  for (uint32_t n = 1; n <= count; n++)
+    before.push_back(rec(0, int32_t(n)));
+  const DrawingEnvRecord env0 = env();
+  for (const auto &c : cases)
+    EXPECT_EQ(run(c.line), c.want) << c.line;
+  EXPECT_EQ(ctl(0).count1, count);
+  for (uint32_t n = 1; n <= count; n++) {
+    const ElementRecord now = rec(0, int32_t(n));
+    EXPECT_EQ(std::memcmp(&before[n - 1], &now, sizeof now), 0) << n;
+  }
+  // The attributes CMDL sets are as before.
+  const DrawingEnvRecord env1 = env();
+  EXPECT_EQ(env1.pntatr, env0.pntatr);
+  EXPECT_EQ(env1.linatr, env0.linatr);
+  EXPECT_EQ(std::memcmp(&env1.chr, &env0.chr, sizeof env0.chr), 0);
+  EXPECT_EQ(std::memcmp(&env1.dim, &env0.dim, sizeof env0.dim), 0);
+  // The sizes that were refused never reach a text: the next one is placed.
+  EXPECT_GT(num("CHAR 3 3 0 'OK' 0"), 0);
+  // Whole double-byte characters are taken, and a real sweep still rewrites.
+  const long k = num("CHAR 0 0 0 '" + kanji + "A' 0");
+  EXPECT_EQ(reply("CHARD " + std::to_string(k)), std::to_string(k) + " 8 0 0 \"" + kanji + "A\"");
+  EXPECT_EQ(run("CIRUP " + a + " 5 5 3 30 31"), ACK + "0");
+  EXPECT_EQ(run("CHAH 1e-5"), ACK);
+  EXPECT_FLOAT_EQ(env().chr.height, 1e-5f);
+}
+
+TEST_F(Cmdl, AReplyNeverEndsInALoneLeadByte) {
+  ElementRecord r{};
+  r.kind = CHR;
+  char out[64];
+  dde_fmtelm(3, &r, "AB\x88", out, sizeof out);
+  EXPECT_STREQ(out, "3 8 0 0 \"AB\"");
 }
 
 TEST_F(Cmdl, LineWithoutNulIsRefused) {

@@ -4,6 +4,7 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "commands/drawcmd.h"
+#include "typist.h"
 #include "database/undo.h"
 
 using namespace cmdtest;
@@ -239,6 +240,21 @@ TEST_F(Draw, PictureOfARectangleAndAChain) {
   int32_t rx = 0, ry = 0;
   vew_w2dev(0, 0, 35, 18, &rx, &ry);
   EXPECT_EQ(px[size_t(ry) * w + rx], bg);
+}
+
+} // namespace
+
+namespace {
+
+// Typed coordinates that are no finite number: every line is refused (the entry reads
+// the next one) and the point command stores nothing, however the value overflows.
+TEST_F(Draw, HostileTypedCoordinatesAddNoPoint) {
+  attrs(12, LINE_ATTR, POINT_ATTR);
+  Typist typist({"1e999,1", "1e308*10,1", "sqrt(-1),1", "acos(2),1", "1e308+1e308,1", "-1e999,1", "1,asin(2)",
+                 "30D,1e999", "1e308,0;", "1e308,0", nullptr});
+  EXPECT_EQ(run(0, {key(9), end()}), 800);
+  EXPECT_TRUE(typist.done());
+  EXPECT_TRUE(records(0).empty());
 }
 
 } // namespace

@@ -2,11 +2,18 @@
 // picks and the crossing line.
 #include "cmdharness.h"
 
+#include <cstring>
+#include <utility>
+
+#include "../common/pngwrite.h"
+#include "../common/screencap.h"
+#include "commands/cmdlevel.h"
 #include "commands/erasecmd.h"
 #include "database/groups.h"
 #include "select/near.h"
 #include "select/picklist.h"
 #include "select/sellist.h"
+#include "shell/help.h"
 
 using namespace cmdtest;
 
@@ -138,6 +145,61 @@ TEST_F(Erase, AFailedDeleteStopsThePickList) {
   const auto r = records(0);
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].lin.y1, 5);
+}
+
+} // namespace
+
+namespace {
+
+// The selection of the erase command at its second corner: the rectangle follows the
+// cursor from the first corner, the help key names the step, the shortcut menu offers
+// the window items; afterwards the caller's guide and step name are back and no band
+// is left on the view.
+TEST_F(Erase, PictureOfTheSelectionBand) {
+  figures();
+  rub_startline(1, 0, 7, 8, 0); // the guide the command found
+  const InputGuide before = Guide;
+  std::strcpy(HelpStepName, "caller");
+  HWND view = win_.drawings[0]->view;
+  RECT rc;
+  GetClientRect(view, &rc);
+  const int w = rc.right, h = rc.bottom;
+  std::vector<uint32_t> during_band, after;
+  std::string step;
+  uint32_t menu = 0;
+  const auto capture = during([&] {
+    during_band = window_capture(view, w, h);
+    step = HelpStepName;
+    menu = CmdShortcutMask[CmdLevel];
+  });
+  EXPECT_EQ(run(100, {click(-20, -15), move(25, 10), capture, esc()}), 700);
+  after = window_capture(view, w, h);
+  ASSERT_EQ(during_band.size(), size_t(w) * size_t(h));
+#ifdef INK_PICTURE_DIR
+  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/commands-selection-band.png", w, h, during_band));
+#endif
+  EXPECT_EQ(step, "ｸﾞﾙｰﾌﾟ2");
+  EXPECT_EQ(menu, 2u);
+  EXPECT_EQ(std::memcmp(&Guide, &before, sizeof Guide), 0);
+  EXPECT_STREQ(HelpStepName, "caller");
+  // The band's four sides: columns at world x -20 and 25, rows at y -15 and 10.
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  vew_w2dev(0, 0, -20, -15, &x0, &y0);
+  vew_w2dev(0, 0, 25, 10, &x1, &y1);
+  const uint32_t bg = after[size_t(h - 3) * w + 3];
+  auto near_line = [&](const std::vector<uint32_t> &px, int x, int y) {
+    for (int dy = -1; dy <= 1; dy++)
+      for (int dx = -1; dx <= 1; dx++)
+        if (px[size_t(y + dy) * w + x + dx] != bg)
+          return true;
+    return false;
+  };
+  const int ymid = (y0 + y1) / 2 + 3, xmid = (x0 + x1) / 2 + 3; // beside the figures' lines
+  for (const auto &p : {std::pair{x0, ymid}, std::pair{x1, ymid}, std::pair{xmid, y0}, std::pair{xmid, y1}}) {
+    EXPECT_TRUE(near_line(during_band, p.first, p.second)) << p.first << "," << p.second;
+    EXPECT_FALSE(near_line(after, p.first, p.second)) << p.first << "," << p.second; // gone again
+  }
+  EXPECT_FALSE(near_line(during_band, xmid, (y0 + y1) / 2 + 8)); // inside: only the outline
 }
 
 } // namespace

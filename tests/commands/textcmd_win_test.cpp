@@ -427,6 +427,25 @@ TEST_F(Text, TheSizeDialogShowsSizesAtTheSheetScale) {
   EXPECT_FLOAT_EQ(records(0)[0].chr.height, 4);
 }
 
+TEST_F(Text, ASizeTheStoreWouldEraseIsRefusedAndTheTextStays) {
+  // At a sheet scale of 2000 the smallest height the dialog shows, 0.001, is 5e-7
+  // in the drawing: the store would keep that text as an erased record.
+  SheetRecord sheet;
+  sys_sheet('R', 0, &sheet);
+  sheet.scale = 2000;
+  sys_sheet('W', 0, &sheet);
+  add_text(0, 0, "AB");
+  const ElementRecord before = records(0)[0];
+  Pilot p;
+  p.steps = {[](HWND d) { set(d, 1451, "0.001"), set(d, 1452, "0.001"), set(d, 1453, "0"), press(d, IDOK); }};
+  EXPECT_EQ(drive(p, 187, {click(1, 1), esc()}), 27);
+  auto r = records(0);
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_TRUE(same_record(r[0], before));
+  ASSERT_EQ(asked().texts.size(), 1u);
+  EXPECT_NE(asked().texts[0].find(msgtext(30202).substr(2)), std::string::npos) << asked().texts[0];
+}
+
 TEST_F(Text, ResizeCancelEndsAndAFailedRewriteIsReported) {
   const int32_t n = add_text(0, 0, "AB");
   Pilot c;

@@ -176,16 +176,22 @@ TEST_F(TextPath, TheTypefaceRuleSwitchesKanaToTheStandardFont) {
   EXPECT_EQ(rec[2], 0u);
   EXPECT_TRUE(saw(boards, 30236));
 
-  // Kind 5 has no table entry: not set, and nothing read past the table.
-  boards.clear();
-  font(5, 0);
-  type({"0", "AB"});
-  EXPECT_EQ(run(180, {click(2, 2), end()}), 800);
-  ASSERT_EQ(boards.size(), 1u);
-  EXPECT_EQ(boards[0], "指定された書体は設定されていません");
-  r = records(0);
-  ASSERT_EQ(r.size(), 2u);
-  EXPECT_EQ((r[1].chr.attr >> 9) & 7, 5);
+  // Kinds 4..7 have no table entry: not set, nothing read past the table, and no
+  // text stored in a kind no font draws; the command goes on in the stroke font.
+  for (int kind : {4, 5, 7}) {
+    boards.clear();
+    font(kind, 0);
+    type({"0", "AB"});
+    EXPECT_EQ(run(180, {click(2, 2), end()}), 800) << kind;
+    ASSERT_EQ(boards.size(), 1u) << kind;
+    EXPECT_EQ(boards[0], "指定された書体は設定されていません");
+    r = records(0);
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ((r.back().chr.attr >> 9) & 7, 0) << kind;
+    inp_kind('r', 6, rec);
+    EXPECT_EQ(rec[2], 0u) << kind;
+  }
+  EXPECT_EQ(records(0).size(), 4u);
 }
 
 TEST_F(TextPath, BesideALineThePreviewIsRefusedThenTaken) {

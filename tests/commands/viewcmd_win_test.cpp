@@ -7,7 +7,9 @@
 #include "../common/screencap.h"
 #include "../files/dlgpilot.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "commands/quickset.h"
 #include "commands/sheet.h"
@@ -145,13 +147,14 @@ TEST_F(ViewCmd, PreviousViewNeedsTwoZooms) {
 }
 
 TEST_F(ViewCmd, StepZoomsUseTheDisplaySteps) {
+  // Steps: zoom in 2, zoom out 4 (magnifications).
   Win w = shown();
-  EXPECT_EQ(now(509), 0); // DSPZOOMOUT
-  EXPECT_NEAR(shown().w(), w.w() * 4, 1e-6);
+  EXPECT_EQ(now(509), 0); // 段階拡大: the window shrinks, the drawing grows
+  EXPECT_NEAR(shown().w(), w.w() / 2, 1e-6);
   EXPECT_NEAR(shown().cx(), w.cx(), 1e-6);
   w = shown();
-  EXPECT_EQ(now(510), 0); // 1 / DSPZOOMIN
-  EXPECT_NEAR(shown().w(), w.w() / 2, 1e-6);
+  EXPECT_EQ(now(510), 0); // 段階縮小
+  EXPECT_NEAR(shown().w(), w.w() * 4, 1e-6);
 }
 
 TEST_F(ViewCmd, ZoomsUnderTheCursorKeepTheWorldPointUnderIt) {
@@ -160,13 +163,13 @@ TEST_F(ViewCmd, ZoomsUnderTheCursorKeepTheWorldPointUnderIt) {
   int32_t px0, py0;
   vew_w2dev(0, 0, 10, 5, &px0, &py0);
   const Win w = shown();
-  EXPECT_EQ(now(542), 0);
-  EXPECT_NEAR(shown().w(), w.w() * 4, 1e-6);
+  EXPECT_EQ(now(542), 0); // in
+  EXPECT_NEAR(shown().w(), w.w() / 2, 1e-6);
   int32_t px, py;
   vew_w2dev(0, 0, 10, 5, &px, &py);
   EXPECT_NEAR(px, px0, 1);
   EXPECT_NEAR(py, py0, 1);
-  EXPECT_EQ(now(541), 0);
+  EXPECT_EQ(now(541), 0); // out
   EXPECT_NEAR(shown().w(), w.w() * 2, 1e-6);
   vew_w2dev(0, 0, 10, 5, &px, &py);
   EXPECT_NEAR(px, px0, 1);
@@ -175,6 +178,52 @@ TEST_F(ViewCmd, ZoomsUnderTheCursorKeepTheWorldPointUnderIt) {
   const Win still = shown();
   EXPECT_EQ(now(542), 0);
   EXPECT_EQ(shown().w(), still.w());
+}
+
+// Left and right ends of the run of dark pixels through the view's centre (the
+// horizontal line drawn there), on the rows around the middle.
+std::pair<int, int> dark_span(const std::vector<uint32_t> &px, int w, int h) {
+  std::pair<int, int> best{0, -1};
+  auto dark = [&](int x, int y) { return (px[size_t(y) * w + x] & 0xFFFFFF) != 0xFFFFFF; };
+  for (int y = h / 2 - 2; y <= h / 2 + 2; y++) {
+    if (!dark(w / 2, y))
+      continue;
+    int lo = w / 2, hi = w / 2;
+    while (lo > 0 && dark(lo - 1, y))
+      lo--;
+    while (hi < w - 1 && dark(hi + 1, y))
+      hi++;
+    if (hi - lo > best.second - best.first)
+      best = {lo, hi};
+  }
+  return best;
+}
+
+TEST_F(ViewCmd, PictureStepEnlargeMakesTheDrawingLargerOnScreen) {
+  add(lin_rec(-10, 0, 10, 0, 0x11, 1)); // 40 pixels long at two pixels a unit
+  HWND view = win_.drawings[0]->view;
+  RECT rc;
+  GetClientRect(view, &rc);
+  auto picture = [&] {
+    HDC dc = GetDC(view);
+    vwin_draw(dc, 0, 0, 0);
+    ReleaseDC(view, dc);
+    return window_capture(view, rc.right, rc.bottom);
+  };
+  const auto before = dark_span(picture(), rc.right, rc.bottom);
+  ASSERT_GT(before.second, before.first);
+  EXPECT_EQ(now(509), 0); // 段階拡大 with zoom-in step 2
+  const auto px = picture();
+#ifdef INK_PICTURE_DIR
+  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/commands-stepenlarge.png", rc.right, rc.bottom, px));
+#endif
+  const auto after = dark_span(px, rc.right, rc.bottom);
+  const int was = before.second - before.first, now_ = after.second - after.first;
+  EXPECT_NEAR(now_, 2 * was, 3) << "the line grows about the view's centre";
+  EXPECT_NEAR(after.first + after.second, before.first + before.second, 3);
+  EXPECT_EQ(now(510), 0); // 段階縮小 with zoom-out step 4: half as long as at first
+  const auto out = dark_span(picture(), rc.right, rc.bottom);
+  EXPECT_NEAR(out.second - out.first, was / 2, 3);
 }
 
 TEST_F(ViewCmd, StepScrollsMoveOneLine) {

@@ -220,3 +220,21 @@ TEST_F(Point, SlashSnapsTheBaseOfKeyboardEntry) {
 }
 
 } // namespace
+
+namespace {
+
+// Keyboard entry whose line editor cannot be made (here: its owner window is gone)
+// hands over to the mouse instead of trying again at once, forever.
+TEST_F(Point, KeyboardEntryWithoutAnEditorFallsBackToTheMouse) {
+  HWND gone = CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  DestroyWindow(gone);
+  app_setwindows(gone, testwin::client());
+  events = {ev(500, 0, 0, 20, 30)};
+  const int code = point(0, 1);
+  app_setwindows(win_.frame, testwin::client());
+  EXPECT_EQ(code, 500);
+  EXPECT_EQ(kb, 0);
+  EXPECT_EQ(delivered, 1u);
+}
+
+} // namespace

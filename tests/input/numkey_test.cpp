@@ -280,6 +280,36 @@ TEST(KeyboardPoint, LinesMoveThePoint) {
   }
 }
 
+// Values that are no finite number never come out of a typed text: the evaluator
+// refuses them with its syntax error, a number line and a coordinate line with them
+// are void, and finite components that add up beyond a double void the line too.
+TEST(KeyboardPoint, HostileValuesAreRefusedEverywhere) {
+  const std::string hex = "0x" + std::string(257, 'F');
+  const char *const hostile[] = {"1e999",  "1e308*10", "sqrt(-1)", "acos(2)",        hex.c_str(),
+                                 "1e308+1e308", "-1e999", "asin(-3)", "1e200*1e200-1", "(1e999>0)"};
+  for (const char *t : hostile) {
+    EXPECT_EQ(eval(t).err, CLC_SYNTAX) << t;
+    double v[2] = {7, 7};
+    int n = -1;
+    EXPECT_EQ(num_fields((std::string("1,") + t).c_str(), 2, v, &n), CLC_SYNTAX) << t;
+    const std::string pair = std::string(t) + ",1", polar = std::string(t) + "D,10";
+    for (const std::string &line : {pair, polar, std::string("@1,") + t}) {
+      const Moved m = kpos(line.c_str(), 13);
+      EXPECT_EQ(m.result, KPOS_VOID) << line;
+      EXPECT_EQ(m.x, 100) << line;
+      EXPECT_EQ(m.y, 100) << line;
+    }
+  }
+  // Division by zero is no error and gives 0, so 0/0 is 0, not NaN.
+  const Evaluated z = eval("0/0");
+  EXPECT_EQ(z.err, 0);
+  EXPECT_EQ(z.value, 0);
+  // Large but finite values still work; scaled beyond range the line is void.
+  EXPECT_EQ(eval("hypot(1e200,1e200)").err, 0);
+  EXPECT_EQ(kpos("1e308,0", 13).result, KPOS_VOID); // 100 + 1e308 * 2
+  EXPECT_EQ(kpos("@1e308,0", 13).result, KPOS_MOVED);
+}
+
 TEST(KeyboardPoint, TrailingSemicolonKeepsTyping) {
   KposLine l;
   kpos_parse("10,5;", 1, &l);

@@ -130,6 +130,29 @@ TEST_F(Prs, EscDuringAPickKeepsTheGuide) {
   EXPECT_EQ(world().shown.back().colour, -1);
 }
 
+// A command started during a pick may declare its own input request; the command
+// that asked for the point gets its own back, with its kind record.
+TEST_F(Prs, InputRequestSurvivesThePicks) {
+  line(0, 0, 10, 0);
+  GcrSnapHooks &h = gcr_snaphooks();
+  uint32_t mine[10] = {0xE9, 1, 4, 1, 2, 3, 4, 5, 6, 7};
+  h.request('W', mine);
+  PickSysHooks &p = pck_hooks();
+  static auto inner = p.getpnt;
+  p.getpnt = [](uint32_t f, const uint32_t *m, double *x, double *y, int32_t *d, int32_t *v) {
+    uint32_t other[10] = {0x1FFFF, 2, 7};
+    gcr_snaphooks().request('W', other);
+    return inner(f, m, x, y, d, v);
+  };
+  for (int last : {27, 500}) {
+    world().clicks = {{500, 5, 0.1}, {last, 5, 0.1}};
+    run(0, 1);
+    uint32_t now[10] = {};
+    h.request('R', now);
+    EXPECT_EQ(std::vector<uint32_t>(now, now + 10), std::vector<uint32_t>(mine, mine + 10)) << last;
+  }
+}
+
 TEST_F(Prs, FirstPickInDrawingOneStaysThere) {
   const int32_t l = line(0, 0, 100, 0, 0x11, 1);
   dwg_setcur(1);

@@ -1,12 +1,15 @@
 // Rubber-band and drag previews drawn into a view backed by pixels.
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <vector>
 
 #include "../database/dbstart.h"
+#include "../common/pngwrite.h"
 #include "../display/drawfix.h"
 #include "database/elements.h"
 #include "database/store.h"
+#include "display/elmdisp_win.h"
 #include "display/snapmark.h"
 #include "input/gcr.h"
 #include "input/rubber.h"
@@ -40,6 +43,7 @@ protected:
     std::memset(&Guide, 0, sizeof Guide);
     GuideListCount = 0;
     Preview = {};
+    rub_shown(0);
     RubDrawnCount = 0;
     RubElemLimit = 32000;
     SnapMark.shape = 0;
@@ -158,6 +162,45 @@ TEST_F(Rubber, EveryFigureDrawnTwiceLeavesThePixels) {
     draw(c.x, c.y);
     EXPECT_EQ(canvas.pixels(), before) << c.name;
   }
+}
+
+// Mode 24 with P (10, 10), Q (30, 5), A 0, B -45, L1 = L2 = 5, D1 4, W1 6, W2 2, D2 10
+// and the cursor at (40, 30), worked by hand:
+// - the corner segments: the line through the cursor across A meets the line from P
+//   at A - B = 45 degrees in X (40, 40); X to the cursor less (W1 + W2) / 2 gives
+//   (40, 40)-(40, 26); P and X moved 5 along 45 degrees give (13.54, 13.54)-(43.54, 43.54);
+// - the cursor lies on Q's side of the band along P-X, so the box is drawn: the foot
+//   (40, 10) lies at 270 degrees from the cursor, so the label reads at 90 and the box
+//   turns back: D1 and D1 + D2 below the cursor, turned a quarter clockwise, give
+//   (36, 30) and (26, 30), widened by W1 / 2 across: (36, 33) (26, 33) (26, 27) (36, 27).
+// Drawing those lines with the same pen over the preview must give back the canvas.
+TEST_F(Rubber, PictureOfTheCornerBoxMatchesTheHandWorkedBox) {
+  const double v[14] = {0, 0, 10, 10, 30, 5, 0, -45, 5, 5, 4, 6, 2, 10};
+  ASSERT_EQ(rub_startf(24, v, 14), 0);
+  const std::vector<uint32_t> before = canvas.pixels();
+  rub_shown(0);
+  EXPECT_EQ(draw(40, 30), 0);
+  const std::vector<uint32_t> shown = canvas.pixels();
+  EXPECT_NE(shown, before);
+#ifdef INK_PICTURE_DIR
+  std::vector<uint32_t> changed(shown.size()); // the noise under it left out: black where drawn
+  for (size_t i = 0; i < shown.size(); i++)
+    changed[i] = shown[i] != before[i] ? 0 : 0xFFFFFF;
+  EXPECT_TRUE(write_png(INK_PICTURE_DIR "/input-mode24.png", canvas.width(), canvas.height(), changed));
+#endif
+  uint16_t map[20];
+  sys_colmap('r', map);
+  const int32_t colour = map[13] | 0x8000;
+  const double s = 5 * std::sqrt(0.5);
+  const double hand[6][4] = {{10 + s, 10 + s, 40 + s, 40 + s}, {40, 40, 40, 26}, {36, 33, 26, 33},
+                             {26, 33, 26, 27},                 {26, 27, 36, 27}, {36, 27, 36, 33}};
+  for (const auto &l : hand)
+    dsp_line(1, 0, 13, l[0], l[1], l[2], l[3], colour);
+  EXPECT_EQ(canvas.pixels(), before);
+  // The cursor on the other side of the band: nothing.
+  rub_shown(0);
+  draw(20, 40);
+  EXPECT_EQ(canvas.pixels(), before);
 }
 
 TEST_F(Rubber, NothingForOtherViewsAndModes) {
@@ -333,6 +376,50 @@ TEST_F(Rubber, LoopingGroupLinksAreBounded) {
 
 // DRAGTOTAL 0: 500 of 800 selected lines follow the cursor; the last 300 lie in the
 // top band of the view, which stays untouched.
+// Two open views of the drawing: the get-point loop draws the walk in each, then
+// removes it in each. Every view gets its own drawing pass (which polls) and its own
+// removing pass (which does not); a click met in the first view's pass stops the
+// second view's pass before it takes another message.
+TEST_F(Rubber, EachViewRemovesWhatItDrew) {
+  HWND second = make_window(W, H);
+  extra.push_back(second);
+  open_view(0, 1, second, 100, 50);
+  const uint32_t views = 3;
+  std::vector<int32_t> ns;
+  for (int i = 0; i < 4; i++)
+    ns.push_back(line(10, 5 + 5 * i, 90, 6 + 5 * i));
+  select(ns);
+  rub_startdrag(99, 0, 0, 0, 0, 0);
+  const std::vector<uint32_t> before = canvas.pixels();
+  rub_shown(0);
+  std::vector<int> polled;
+  std::vector<int32_t> shown;
+  for (int pass = 0; pass < 2; pass++)
+    for (int32_t v = 0; v < 2; v++) {
+      const int was = polls;
+      int32_t poll = -7;
+      rub_draw(views, v, 30, 20, &poll);
+      EXPECT_EQ(poll, 0);
+      polled.push_back(polls - was);
+      shown.push_back(Preview.shown);
+    }
+  EXPECT_EQ(polled, (std::vector<int>{4, 4, 0, 0}));
+  EXPECT_EQ(shown, (std::vector<int32_t>{4, 4, 0, 0}));
+  EXPECT_EQ(canvas.pixels(), before);
+  // The click comes at the first poll: view 0 stops there and view 1 draws nothing.
+  polls = 0, click_at = 0;
+  rub_shown(0);
+  int32_t p0 = 0, p1 = 0;
+  rub_draw(views, 0, 30, 20, &p0);
+  rub_draw(views, 1, 30, 20, &p1);
+  EXPECT_EQ(p0, 500);
+  EXPECT_EQ(p1, 500);
+  EXPECT_EQ(polls, 1);
+  rub_draw(views, 0, 30, 20, &p0);
+  rub_draw(views, 1, 30, 20, &p1);
+  EXPECT_EQ(canvas.pixels(), before);
+}
+
 TEST_F(Rubber, DragTotalCapsTheLines) {
   std::vector<int32_t> ns;
   for (int i = 0; i < 800; i++) {

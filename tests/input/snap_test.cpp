@@ -185,6 +185,21 @@ TEST_F(Snap, PerpendicularFeet) {
   EXPECT_EQ(build({q}, 0, 5.5, 2, {gcr_perpnt}).size(), 1u);
 }
 
+// The command ends (or the question is closed) while a candidate is offered: no
+// point, no fall-back, the code handed on after one question.
+TEST_F(Snap, EndOfCommandAtTheOfferIsHandedOn) {
+  line(0, 0, 10, 0);
+  line(5, -5, 5, 5);
+  world().tol = 6;
+  for (int end : {800, 700}) {
+    slog() = SnapLog{};
+    slog().answers = {end, 'y'};
+    EXPECT_EQ(osnap(6 | SNP_FALLBACK, 4, 0.5), end);
+    EXPECT_DOUBLE_EQ(sx, 4);
+    EXPECT_EQ(slog().asked.size(), 1u);
+  }
+}
+
 TEST_F(Snap, EveryCandidateRefused) {
   line(0, 0, 10, 0);
   line(5, -5, 5, 5);

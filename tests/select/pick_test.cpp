@@ -1,6 +1,9 @@
 #include "pickfix.h"
 
+#include <functional>
+
 #include "display/view.h"
+#include "select/selpick.h"
 #include "select/sellist.h"
 
 namespace {
@@ -307,3 +310,50 @@ TEST_F(Pick1, SelfParentAndLoopsDoNotHang) {
 }
 
 } // namespace
+
+// The end of the command (800) or a closed question (700) as the answer to any yes/no
+// question of picking: asked once, never again, and handed to the caller.
+TEST_F(Pick1, EndOfCommandAtAQuestionIsHandedOn) {
+  const int32_t g = group(1);
+  ASSERT_EQ(grp_open(0, g), 0);
+  line(0, 50, 100, 50);
+  grp_close(0);
+  line(0, 50.5, 100, 50.5);
+  sel_alloc(100);
+  const struct {
+    const char *what;
+    std::function<int()> run;
+  } cases[] = {
+      {"element pick",
+       [] {
+         int32_t d = -1, e = 0;
+         double x = 0, y = 0;
+         const int rc = pck_elem(0, 1, &d, &x, &y, &e);
+         EXPECT_EQ(e, -1);
+         return rc;
+       }},
+      {"owner choice and single proposal",
+       [] {
+         int32_t d = -1, e = 0;
+         double x = 0, y = 0;
+         const int rc = sel_pick1(0, 1, &d, &x, &y, &e);
+         EXPECT_EQ(e, -1);
+         return rc;
+       }},
+      {"picking into the selection", [] { return sel_addpick(0, 0); }},
+  };
+  for (int end : {800, 700})
+    for (const auto &c : cases) {
+      // The owner choice proposes the group first; the plain line is asked second.
+      for (int skip : {0, 1}) {
+        world() = PickWorld{};
+        world().clicks = {{500, 40, 50.2}};
+        world().answers = {skip ? 'n' : end, end, end, end};
+        pck_filter(NOD | 15, 0, 0, 0);
+        EXPECT_EQ(c.run(), end) << c.what << " " << skip;
+        EXPECT_EQ(world().questions.size(), size_t(1 + skip)) << c.what << " " << skip;
+        EXPECT_TRUE(world().clicks.empty()) << c.what;
+      }
+    }
+  sel_free();
+}

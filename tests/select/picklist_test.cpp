@@ -156,7 +156,7 @@ TEST_F(List, ConfirmAsksAndKeepsOrRemovesTheHighlight) {
     int answer, rc;
     bool removed;
   } cases[] = {{'y', 0, false}, {500, 0, false}, {'n', 1, true}, {501, 1, true}, {27, 27, true},
-               {'x', 1, true},  {700, 1, true},  {800, 1, true}, {-2, 1, true}};
+               {'x', 1, true},  {700, 1, true},  {800, 800, true}, {-2, 1, true}};
   for (const Case &c : cases) {
     world().shown.clear();
     world().answers = {c.answer};

@@ -132,6 +132,33 @@ TEST_F(SelWalk, MemberRingEndsTheGroupTest) {
   EXPECT_EQ(sel_notin(g), 1);
 }
 
+// Nodes from a crafted file that contain themselves, or nest far deeper than group
+// levels go, in a store of 30,000 records: the walk returns (the member test used to
+// recurse once per record until the stack was gone) and takes none of them.
+TEST_F(SelWalk, SelfContainingOrEndlesslyNestedGroupsEndTheWalk) {
+  ElmFilter.kind = 0x7FFF | NOD;
+  enum Shape { Self, Pair, Chain };
+  for (Shape shape : {Self, Pair, Chain}) {
+    db_start(30000, 500);
+    SelectionList.count = 0;
+    const int32_t inside = line(10, 10, 20, 20);
+    std::vector<int32_t> nodes;
+    const int n = shape == Self ? 1 : shape == Pair ? 2 : 29000;
+    for (int i = 0; i < n; ++i)
+      nodes.push_back(group(2));
+    int32_t outside = 0;
+    while (dtb_used(0) < 29990)
+      outside = line(100, 100, 110, 110);
+    for (int i = 0; i < n; ++i) // each node's first member is the next, the last's the first
+      at(nodes[i])->nod.child = nodes[(i + 1) % n];
+    if (shape == Chain)
+      at(nodes.back())->nod.child = outside; // no ring: nesting 29,000 deep
+    sel_winmode(0, 0x3, 0, 0, 50, 50);
+    sel_window(0);
+    EXPECT_EQ(entries(), (std::vector<uint32_t>{uint32_t(inside)})) << shape;
+  }
+}
+
 TEST_F(SelWalk, FenceTakesWhatLiesWithinThePolygon) {
   const double u[16] = {0, 0, 30, 0, 30, 20, 20, 20, 20, 5, 10, 5, 10, 20, 0, 20};
   const int32_t a = line(2, 2, 28, 2);

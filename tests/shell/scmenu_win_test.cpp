@@ -203,6 +203,12 @@ TEST_F(ScMenu, StartUpReadsTheKeyFileAndAKeyRunsItsViewCommand) {
   EXPECT_EQ(KeyTab.count, 115);
   EXPECT_EQ(ScmTab.count, 12);
   EXPECT_EQ(cmd_rmenuon(), 1);
+  EXPECT_EQ(cmd_rmenucfg(), 1);
+  // A click handed on switches the menu off once; the configured setting stays.
+  scm_off();
+  EXPECT_EQ(cmd_rmenuon(), 0);
+  EXPECT_EQ(cmd_rmenucfg(), 1);
+  scm_enable(1, -1);
   EXPECT_TRUE(boards.empty()) << boards.front();
   HWND view = new_drawing();
   ASSERT_TRUE(view);
