@@ -117,18 +117,22 @@ int take_slot(int *dwg, int *view) {
 
 // Sets a view's device rectangle to the window's client area and its world window
 // to the sheet, then records the frame, the current drawing and view and the title.
-// The first window made at start-up is fitted to a fixed rectangle: its client area
-// is not laid out yet, and a resize keeps the scale the fit gives.
+// The first window made at start-up is fitted to a fixed rectangle when its client
+// area is not laid out yet (a resize keeps the scale the fit gives); a window that
+// already has its area, as the maximised first window has, is fitted to that area,
+// or the sheet would sit off-centre in a corner of it.
 int bind_view(HWND wnd, int dwg, int view, double w, double h, bool startup_place = false) {
   RECT rc;
   GetClientRect(wnd, &rc);
-  if (rc.right <= rc.left || rc.bottom <= rc.top)
+  const bool laid_out = rc.right > rc.left && rc.bottom > rc.top;
+  if (!laid_out)
     rc = RECT{0, 0, 428, 297};
   RECT dev = rc;
-  if (startup_place && FilStartPlace) {
+  if (startup_place && FilStartPlace && !laid_out) {
     dev = RECT{0, 0, w / h < 1.3 ? 715 : 550, 500};
-    FilStartPlace = 0;
   }
+  if (startup_place)
+    FilStartPlace = 0;
   if (vew_setdev(wnd, dwg, view, dev.left, dev.top, dev.right, dev.bottom) != 0)
     return 1005;
   if (vew_setwin(dwg, view, 0, 0.0, 0.0, w, h) != 0)

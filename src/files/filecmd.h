@@ -41,8 +41,9 @@ int fil_askclose(HWND view);
 int fil_closesave(int dwg);
 // Makes a drawing window for the drawing of a fresh open: device rectangle from the
 // client area, world window the sheet. 0, or 1004 no window, 1005 / 1006 refused.
-// While FilStartPlace is 1 (at start-up) the device rectangle is (0, 0, 550, 500),
-// 715 wide for a sheet less than 1.3 times as wide as high; the first window clears it.
+// While FilStartPlace is 1 (at start-up) a window whose client area is not laid out
+// yet gets the device rectangle (0, 0, 550, 500), 715 wide for a sheet less than 1.3
+// times as wide as high; the first window clears it.
 int fil_mkview(int dwg, int view);
 extern int FilStartPlace;
 // As fil_mkview for the view window created last (a document's window made before its

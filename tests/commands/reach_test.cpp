@@ -474,42 +474,23 @@ TEST_F(Reach, TheShippedTextSizeFitsEveryDateStampOnTheDefaultSeal) {
   }
 }
 
-TEST_F(Reach, TheFirstWindowAtStartUpIsFittedToAFixedRectangle) {
-  // The seal sheet of the settings (25 x 25): less than 1.3 times as wide as high.
+TEST_F(Reach, TheFirstWindowAtStartUpIsFittedToItsLaidOutArea) {
+  // The first drawing window opens maximised with its area laid out: the sheet is
+  // fitted to that area, not to the fixed rectangle kept for a window without one.
   FilStartPlace = 1;
-  ASSERT_EQ(fil_open(0, nullptr), 0);
-  ViewXform xf{};
-  vew_frame('r', 0, 0, &xf);
-  EXPECT_NEAR(xf.right - xf.left, 715, 4);
-  EXPECT_NEAR(xf.bottom - xf.top, 500, 4);
-  EXPECT_EQ(FilStartPlace, 0);
-  pump(3);
-  auto close = [] {
-    DwgModFlags[0] = 0;
-    SendMessageA(GetParent(vew_hwnd(0, 0)), WM_CLOSE, 0, 0);
-    pump(3);
-  };
-  close();
-  // The next window is fitted to its own client area.
   ASSERT_EQ(fil_open(0, nullptr), 0);
   RECT rc;
   GetClientRect(vew_hwnd(0, 0), &rc);
+  ASSERT_GT(rc.right, 0);
+  ViewXform xf{};
   vew_frame('r', 0, 0, &xf);
   EXPECT_NEAR(xf.right - xf.left, rc.right, 4);
-  close();
-  // A wide sheet keeps 550.
-  RaruInfo info{};
-  sys_sealinf('R', &info);
-  RaruInfo kept = info;
-  info.areax = 60, info.areay = 25;
-  sys_sealinf('W', &info);
-  FilStartPlace = 1;
-  ASSERT_EQ(fil_open(0, nullptr), 0);
-  vew_frame('r', 0, 0, &xf);
-  EXPECT_NEAR(xf.right - xf.left, 550, 4);
-  EXPECT_NEAR(xf.bottom - xf.top, 500, 4);
-  sys_sealinf('W', &kept);
+  EXPECT_NEAR(xf.bottom - xf.top, rc.bottom, 4);
+  EXPECT_EQ(FilStartPlace, 0);
+  pump(3);
   DwgModFlags[0] = 0;
+  SendMessageA(GetParent(vew_hwnd(0, 0)), WM_CLOSE, 0, 0);
+  pump(3);
 }
 
 } // namespace
