@@ -255,8 +255,8 @@ TEST_F(Walkthrough, AFirstSeal) {
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
   type_into(d, "山田");
   expect_prompt([&] { press(d, IDOK); });
-  move(cx - r / 3, cy - r / 8);
-  click(cx - r / 3, cy - r / 8);
+  move(cx, cy - r / 5); // the text's frame is centred on the cursor
+  click(cx, cy - r / 5);
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
   press(d, IDCANCEL);
   shot("seal-3-text.png");
@@ -266,8 +266,8 @@ TEST_F(Walkthrough, AFirstSeal) {
   command(15019);
   ASSERT_TRUE(wait_for([&] { return (d = dialog()) != nullptr; }));
   expect_prompt([&] { press(d, IDOK); });
-  move(cx - r / 2, cy + r / 3);
-  expect_prompt([&] { click(cx - r / 2, cy + r / 3); });
+  move(cx, cy + r / 5);
+  expect_prompt([&] { click(cx, cy + r / 5); });
   shot("seal-4-date.png");
   const int seal_red = red();
   EXPECT_GT(seal_red, text + 50);
