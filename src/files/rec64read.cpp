@@ -212,11 +212,14 @@ int slf_rd64(int dbfmt, const SlfSource &src, double dx, double dy, int embed, R
   const int wasrec = und_isrec(db);
   und_stop(db);
   const int32_t asked = *remaining;
+  const int64_t budget = embed == 1 ? rec->budget : 0;
   const int msg = body(db, src, fmt, dx, dy, embed, rec, base, remaining);
   if (msg != 0) {
     // Nothing of a failed read counts: the records copied stay free space.
     c.count1 = uint32_t(before);
     *remaining = asked;
+    if (embed == 1)
+      rec->budget = budget;
   }
   if (wasrec) {
     und_strt(db);

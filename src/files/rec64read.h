@@ -15,10 +15,10 @@
 // through rec (its mode word and byte budget, which shrinks by each read). Moved by
 // (dx, dy) when either is at least 1e-6; links renumbered by the records already
 // present (embed 1 with rec->mode not 1: by the base of the read before).
-// 0 done (a short file ends it), *remaining counted down; 1 failure with the store
-// as it was and a message: 30016 the start or a block cannot be read, 30045 the
-// store is full while the file holds more, 30150 a link names no record of the read,
-// or a database above 1.
+// 0 done (a short file ends it), *remaining counted down. 1 failure, with the store,
+// *remaining and the budget as they were, and a message: 30016 the start or a block
+// cannot be read, 30045 the store is full while the file holds more, 30150 a link
+// names no record of the read; 1 without a message for a database above 1.
 int slf_rd64(int dbfmt, const SlfSource &src, double dx, double dy, int embed, Rd64Embed *rec, int32_t *remaining);
 
 // The renumbering base of the last slf_rd64 into each database.
