@@ -317,6 +317,14 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     // default frame procedure would stretch the MDI client over them.
     pnl_arrange();
     return 0;
+  case WM_ERASEBKGND: {
+    // What the units leave free between them (a row or strip is as thick as its
+    // thickest unit) looks like the units; the MDI client paints the drawing area.
+    RECT r;
+    ::GetClientRect(m_hWnd, &r);
+    ::FillRect(reinterpret_cast<HDC>(wp), &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
   case WM_CLOSE:
     cmd_cancel(0);
     if (vwin_closeall(2) == 1)

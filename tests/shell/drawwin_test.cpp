@@ -702,6 +702,10 @@ TEST_F(DrawWin, CloseAllAsksEachDrawingOnceAndStopsAtARefusal) {
 TEST_F(DrawWin, ASealInSeveralWindowsKeepsItsLockUntilItsLastWindowCloses) {
   const std::string path = work + "LOCKED.KSL";
   make_seal(path);
+  SystemBlock sys{};
+  sys_sysprm('R', &sys);
+  sys.exclusive = 1; // seals are opened with a lock
+  sys_sysprm('W', &sys);
   ASSERT_EQ(fil_open(1, path.c_str()), 0);
   pump(5);
   ASSERT_EQ(fil_mkview(0, 1), 0);
@@ -731,6 +735,8 @@ TEST_F(DrawWin, ASealInSeveralWindowsKeepsItsLockUntilItsLastWindowCloses) {
   EXPECT_EQ(children(), 0);
   EXPECT_FALSE(DwgPath[0].lock);
   EXPECT_FALSE(held());
+  sys.exclusive = 0;
+  sys_sysprm('W', &sys);
 }
 
 TEST_F(DrawWin, TheFirstWindowOpensMaximisedAndRestoresItsPlacement) {
