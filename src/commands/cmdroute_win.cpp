@@ -19,7 +19,9 @@
 #include "shell/abox.h"
 #include "shell/appsvc.h"
 #include "shell/keytable.h"
+#include "shell/menufile.h"
 #include "shell/msgwin.h"
+#include "shell/panel.h"
 #include "shell/toolbar.h"
 #include "shell/toolwin.h"
 #include "shell/units.h"
@@ -31,6 +33,18 @@ int32_t CmdStatusShown = 0;
 namespace {
 
 CmdInputCalls input_calls = {};
+
+void tool_note(int32_t slot, int32_t on) { tool_press(slot, on); }
+
+// Whether one of the 20 page buttons of entry n's group shows it.
+bool page_shows(int n) {
+  int32_t slots[MNU_SLOTS];
+  mnu_chain(mnu_index(MenuArray[n].parent), slots);
+  for (int32_t r : slots)
+    if (r == n)
+      return true;
+  return false;
+}
 
 constexpr int OFF_LINES = 0, OFF_REQ = 4 * (4 + 128), OFF_KIND = OFF_REQ + 12, OFF_FILTER = OFF_KIND + 28,
               OFF_GUIDE = OFF_FILTER + 13;
@@ -145,12 +159,22 @@ void cmd_status(int kind, int number) {
     CmdStatusShown = 0;
     return;
   }
-  if (!kind)
-    return; // the command panel, which would name its page entry, is not built
-  const int entry = mnu_findcmd(number);
-  if (entry < 0)
+  int entry = -1, group = -1;
+  if (!kind) {
+    // The command-panel layout: the entry the pressed page button shows, in the group
+    // the panel shows (number counts from 1; second-bank buttons come 23 higher).
+    const int slot = (pnl_twobanks() && number >= 24 ? number - 23 : number) - 1;
+    if (slot < 0 || slot >= MNU_SLOTS || MenuPage < 0)
+      return;
+    entry = MenuSlots[slot];
+    group = MenuPage;
+  } else {
+    entry = mnu_findcmd(number);
+    if (entry >= 0)
+      group = MenuArray[entry].parent;
+  }
+  if (!MenuArray || entry < 0 || entry >= MenuCount)
     return;
-  const int group = MenuArray[entry].parent;
   if (group < 0 || group >= MenuCount)
     return;
   char text[32];
@@ -219,7 +243,18 @@ int cmd_button(int level, int command) {
       cmd_request(level, h, command, tbar_check);
     }
   } else {
-    cmd_request(level, h, command, nullptr); // the command panel is not built yet
+    // The command-panel layout: the panel button that shows the command's entry is
+    // pressed; a command no page shows goes to its tool-window button or runs plainly.
+    for (int n = 0; MenuArray && n < MenuCount; n++)
+      if (MenuArray[n].command == command) {
+        if (page_shows(n) && mnu_run(n))
+          return 1;
+        break;
+      }
+    if (command >= 500 && command <= 508)
+      cmd_request(level, h, cmd_toolslot(command), tool_note);
+    else
+      cmd_request(level, h, command, nullptr);
   }
   return 1;
 }

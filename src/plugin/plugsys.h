@@ -1,5 +1,7 @@
-// Platform edges of the plug-in that tests replace: the clock, the profile writer and
-// the plug-in's own file name. Message boxes go through the answers layer.
+// Platform edges of the plug-in that tests replace: the clock, the profile writer, the
+// registry writer and the plug-in's own file name. Message boxes go through the answers
+// layer. The platform's entries call their imports each time, so a host that patches
+// the plug-in's imports reaches them too.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +11,8 @@
 struct PlgSys {
   std::time_t (*now)(std::time_t *);
   BOOL(WINAPI *writeprofile)(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file);
+  // Writes of the registry mirror (RegSetValueExA's contract).
+  LONG(WINAPI *regset)(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size);
   // Full path of the plug-in's own file into buf; its length, 0 on failure.
   DWORD (*modulepath)(char *buf, DWORD size);
   // Rewrites of seal headers go through here (WriteFile's contract).

@@ -24,9 +24,16 @@ HWND WINAPI htmlhelp(HWND owner, LPCSTR file, UINT command, DWORD_PTR data) {
   return fn ? fn(owner, file, command, data) : nullptr;
 }
 
+BOOL WINAPI writeprofile(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+  return WritePrivateProfileStringA(section, key, value, file);
+}
+LONG WINAPI regset(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size) {
+  return RegSetValueExA(key, name, reserved, type, data, size);
+}
+
 } // namespace
 
-PlgSys plg_rtsys() { return PlgSys{std::time, WritePrivateProfileStringA, modulepath, WriteFile, htmlhelp}; }
+PlgSys plg_rtsys() { return PlgSys{std::time, writeprofile, regset, modulepath, WriteFile, htmlhelp}; }
 PlgSys plg_sys = plg_rtsys();
 
 int plg_msgbox(HWND owner, const char *text, const char *caption, UINT flags) {

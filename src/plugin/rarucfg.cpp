@@ -127,7 +127,7 @@ int regwrite(const char *value, std::size_t offset, std::size_t width) {
   HKEY key = openkey(&created);
   if (!key)
     return 1;
-  LONG rc = RegSetValueExA(key, value, 0, REG_BINARY, bytes, static_cast<DWORD>(width));
+  LONG rc = plg_sys.regset(key, value, 0, REG_BINARY, bytes, static_cast<DWORD>(width));
   RegCloseKey(key);
   return rc == ERROR_SUCCESS ? 0 : 1;
 }
@@ -197,10 +197,13 @@ int Raru_ReadConfig() {
     else if (rc == 1)
       s.level = level;
   }
+  // The colour goes to the host as index + 1: an index out of range is taken as black,
+  // as the preview draws it, so it can never overflow.
   if (readkey(file, "SEALCOLOR", buf) >= 1)
-    s.sealColor = raru_atoi(buf);
+    s.sealColor = raru_colourindex(raru_atoi(buf));
+  // Placing confirms on any non-zero value; the dialog shows only 0 or 1.
   if (readkey(file, "SEALCHECK", buf) >= 1)
-    s.sealCheck = raru_atoi(buf);
+    s.sealCheck = raru_atoi(buf) != 0 ? 1 : 0;
   s.sealDate = readkey(file, "SEALDATE", buf) == 1 ? raru_atoi(buf) : 1;
   Raru_SysSettings('W', &s);
   Raru_RegReadUser();

@@ -38,6 +38,7 @@ const char M_CANTADD[] = "この印鑑は登録することができません。
 const char M_ASKADD[] = "印鑑を追加しますか。";
 const char M_PWNOTSAVED[] = "設定を保存できませんでした。パスワードは変更されていません。";
 const char M_USERNOTSAVED[] = "設定を保存できませんでした。使用者名は変更されていません。";
+const char M_FIRSTNOTSAVED[] = "設定を保存できませんでした。使用者名とパスワードは登録されていません。";
 const char M_NOTSTAMPED[] = "次の印鑑ファイルを書き換えることができませんでした。";
 const char BROWSE_TITLE[] = "ﾌｫﾙﾀﾞを選択してください。";
 
@@ -238,6 +239,48 @@ template <typename Mine, typename Stamp> int restamp(HWND owner, const char *cap
   if (!failed.empty())
     warn(owner, (M_NOTSTAMPED + failed).c_str(), caption);
   return done;
+}
+
+// --- user name and password in the file and the mirror -----------------------------
+
+// The gate compares the settings file with its registry mirror, so a user name or
+// password that one holds and the other does not locks the user out. Where the item
+// (CFG_USERNAME or CFG_CRYPTWD) stands in each place.
+enum class Stored { New, Old, Split };
+
+void setitem(RaruSettings &s, int code, const RaruSettings &file, const RaruSettings &mirror) {
+  if (code == CFG_USERNAME) {
+    std::memcpy(s.userName, file.userName, sizeof s.userName);
+    std::memcpy(s.regUserName, mirror.regUserName, sizeof s.regUserName);
+  } else {
+    std::memcpy(s.cryptPassword, file.cryptPassword, sizeof s.cryptPassword);
+    std::memcpy(s.regCryptPassword, mirror.regCryptPassword, sizeof s.regCryptPassword);
+  }
+}
+
+// Writes the item of want, both places, so that they end up holding one value: the new
+// one, or after a failure the old one (of was); when putting the old one back fails
+// too, the new one is tried again. A failed write leaves its place as it was. The
+// settings in memory follow what the places hold.
+Stored settle(int code, const RaruSettings &want, const RaruSettings &was) {
+  bool fileNew = false, mirrorNew = false, target = true;
+  for (int attempt = 0; attempt < 4; attempt++) {
+    RaruSettings s = load();
+    setitem(s, code, target ? want : was, target ? want : was);
+    store(s);
+    const int rc = Raru_WriteConfig(code);
+    if (rc != 1)
+      fileNew = target;
+    if (rc == 0)
+      mirrorNew = target;
+    if (fileNew == mirrorNew)
+      break;
+    target = !target;
+  }
+  RaruSettings s = load();
+  setitem(s, code, fileNew ? want : was, mirrorNew ? want : was);
+  store(s);
+  return fileNew != mirrorNew ? Stored::Split : fileNew ? Stored::New : Stored::Old;
 }
 
 // --- list dialogs ----------------------------------------------------------------
@@ -521,7 +564,8 @@ int Raru_CompareNames(const char *a, const char *b) {
 
 int Raru_ApplyFirstUser(HWND dlg) {
   const std::string name = text(dlg, IDC_FU_USER), pass = text(dlg, IDC_FU_PASS), repeat = text(dlg, IDC_FU_REPEAT);
-  if (raru_badname(name.c_str())) {
+  // A name the settings file would give back changed would never match its mirror.
+  if (raru_badname(name.c_str()) || !raru_keepsname(name.c_str())) {
     warn(dlg, M_BADCHAR, T_FIRSTUSER);
     Raru_SelectField(GetDlgItem(dlg, IDC_FU_USER));
     return 0;
@@ -531,16 +575,24 @@ int Raru_ApplyFirstUser(HWND dlg) {
     Raru_SelectField(GetDlgItem(dlg, IDC_FU_PASS));
     return 0;
   }
-  RaruSettings s = load();
-  setfield(s.userName, name.c_str());
-  setfield(s.regUserName, name.c_str());
-  encrypt(pass, s.cryptPassword);
-  std::memcpy(s.regCryptPassword, s.cryptPassword, sizeof s.cryptPassword);
-  store(s);
-  Raru_WriteConfig(CFG_USERNAME);
-  Raru_WriteConfig(CFG_CRYPTWD);
-  EndDialog(dlg, 1);
-  return 1;
+  const RaruSettings was = load();
+  RaruSettings want = was;
+  setfield(want.userName, name.c_str());
+  setfield(want.regUserName, name.c_str());
+  encrypt(pass, want.cryptPassword);
+  std::memcpy(want.regCryptPassword, want.cryptPassword, sizeof want.cryptPassword);
+  // The name first: while no password is stored the gate asks for a first user again,
+  // whatever names the two places hold.
+  if (settle(CFG_USERNAME, want, was) == Stored::New) {
+    if (settle(CFG_CRYPTWD, want, was) == Stored::New) {
+      EndDialog(dlg, 1);
+      return 1;
+    }
+    settle(CFG_USERNAME, was, want);
+  }
+  warn(dlg, M_FIRSTNOTSAVED, T_FIRSTUSER);
+  Raru_SelectField(GetDlgItem(dlg, IDC_FU_USER));
+  return 0;
 }
 
 INT_PTR CALLBACK Raru_FirstUserDlgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
@@ -596,23 +648,17 @@ namespace {
 // the seals are re-stamped only once it is, so they never name a user the settings
 // do not hold.
 void storeusername(HWND dlg) {
-  RaruSettings s = load();
+  const RaruSettings was = load();
   char old[24];
-  std::memcpy(old, s.userName, sizeof old);
+  std::memcpy(old, was.userName, sizeof old);
   old[23] = '\0';
   char name[TEXTBUF];
   GetWindowTextA(CfgUser, name, sizeof name);
-  setfield(s.userName, name);
-  setfield(s.regUserName, name);
-  store(s);
-  const int rc = Raru_WriteConfig(CFG_USERNAME);
-  if (rc != 0) {
-    setfield(s.userName, old);
-    setfield(s.regUserName, old);
-    store(s);
-    if (rc == 2) // the file took the new name: put the old one back
-      Raru_WriteConfig(CFG_USERNAME);
-    SetWindowTextA(CfgUser, old);
+  RaruSettings want = was;
+  setfield(want.userName, name);
+  setfield(want.regUserName, name);
+  if (settle(CFG_USERNAME, want, was) != Stored::New) {
+    SetWindowTextA(CfgUser, load().userName);
     warn(dlg, M_USERNOTSAVED, T_CONFIG);
     return;
   }
@@ -700,7 +746,7 @@ int Raru_ApplyUserNameChange(HWND dlg) {
     fault = M_BADUSER;
   else if (!same(enc, s.cryptPassword) || !same(enc, s.regCryptPassword))
     fault = M_BADPASS;
-  else if (raru_badname(name.c_str())) {
+  else if (raru_badname(name.c_str()) || !raru_keepsname(name.c_str())) {
     fault = M_BADCHAR;
     field = IDC_UC_USER;
   }
@@ -742,17 +788,11 @@ int Raru_ApplyPasswordChange(HWND dlg) {
   }
   char old[20];
   std::memcpy(old, s.cryptPassword, sizeof old);
-  encrypt(pass, s.cryptPassword);
-  std::memcpy(s.regCryptPassword, s.cryptPassword, sizeof s.cryptPassword);
-  store(s);
+  RaruSettings want = s;
+  encrypt(pass, want.cryptPassword);
+  std::memcpy(want.regCryptPassword, want.cryptPassword, sizeof want.cryptPassword);
   // Written first: the seals follow only a password that the settings hold.
-  const int rc = Raru_WriteConfig(CFG_CRYPTWD);
-  if (rc != 0) {
-    std::memcpy(s.cryptPassword, old, sizeof old);
-    std::memcpy(s.regCryptPassword, old, sizeof old);
-    store(s);
-    if (rc == 2) // the file took the new password: put the old one back
-      Raru_WriteConfig(CFG_CRYPTWD);
+  if (settle(CFG_CRYPTWD, want, s) != Stored::New) {
     warn(dlg, M_PWNOTSAVED, T_PWCHG);
     Raru_SelectField(GetDlgItem(dlg, IDC_PC_NEW));
     return 0;

@@ -33,7 +33,7 @@ int gate() {
 int tellcolour() {
   RaruSettings s;
   Raru_SysSettings('R', &s);
-  return KlhRaruColor(s.sealColor + 1);
+  return KlhRaruColor(raru_colourindex(s.sealColor) + 1);
 }
 
 void versionvalue(const void *block, const char *name, char *dst, const char *prefix = "") {

@@ -87,3 +87,27 @@ bool raru_alnum(const char *password) {
   }
   return true;
 }
+
+bool raru_keepsname(const char *name) {
+  const std::size_t n = std::strlen(name);
+  if (n == 0)
+    return true;
+  for (std::size_t i = 0; i < n; i++)
+    if (static_cast<unsigned char>(name[i]) < 0x20 || name[i] == 0x7F)
+      return false;
+  // Also 0xA0, which some code-page tables give the no-break space.
+  auto blank = [](const char *c) {
+    return c[0] == ' ' || (c[0] == '\xA0' && c[1] == '\0') || (c[0] == '\x81' && c[1] == '\x40');
+  };
+  auto quote = [](char c) { return c == '"' || c == '\''; };
+  if (blank(name) || quote(name[0]))
+    return false;
+  // The last whole character.
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < n;) {
+    last = i;
+    i += sjis_charlen(name + i);
+  }
+  const char *end = name + last;
+  return !(blank(end) || (n - last == 1 && quote(*end)));
+}

@@ -30,3 +30,9 @@ void raru_dirof(const char *path, char *dst);
 bool raru_badname(const char *name);
 // True when every byte of a password is an ASCII letter or digit.
 bool raru_alnum(const char *password);
+// True when a user name comes back unchanged from the settings file: the profile reader
+// trims spaces (also the full-width one) at either end and drops quotes around a value,
+// and control characters do not belong in one line of it.
+bool raru_keepsname(const char *name);
+// A seal colour index within 0 red, 1 white, 2 black; anything else is black.
+inline int32_t raru_colourindex(int32_t index) { return index >= 0 && index <= 2 ? index : 2; }

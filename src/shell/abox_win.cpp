@@ -521,8 +521,6 @@ LRESULT CALLBACK box_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if ((wp & 0xFFF0) == SC_CLOSE) {
       const bool show = pnl_toggle(1) != 0;
       ShowWindow(w, show ? SW_SHOW : SW_HIDE);
-      if (show)
-        abox_refresh(); // refreshes were skipped while the unit was hidden
       return 0;
     }
     if (wp == 1000 || wp == 1001) {
@@ -534,6 +532,11 @@ LRESULT CALLBACK box_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         ShowWindow(w, SW_SHOWNA);
       return 0;
     }
+    break;
+  case WM_SHOWWINDOW:
+    // Refreshes are skipped while the unit is hidden: it shows the current values.
+    if (wp)
+      abox_refresh();
     break;
   case WM_MOVE:
     if (floating)

@@ -6,7 +6,10 @@
 #include <new>
 
 #include "commands/cmdroute.h"
+#include "shell/abox.h"
 #include "shell/appsvc.h"
+#include "shell/panel.h"
+#include "shell/toolwin.h"
 #include "shell/scmenu.h"
 
 KeyTable KeyTab;
@@ -128,30 +131,54 @@ int key_builtin() {
     add(0, 0, 0, 18014 + i);
   for (int i = 0; i < 9; i++)
     add(uint8_t('1' + i), 2, 1, 19000 + i);
-  const char abox[] = "123456789:;<=";
+  // The table names the thirteen codes after '0' ('1'..'9', ':', ';', '<', '='); no
+  // keyboard sends the last four as key codes, so they are the keys that follow 9 on a
+  // Japanese keyboard's top row: 0, -, ^ and the yen key.
+  const uint8_t abox[13] = {'1', '2', '3', '4', '5', '6', '7', '8', '9', '0', VK_OEM_MINUS, VK_OEM_7, VK_OEM_5};
   for (int i = 0; i < 13; i++)
-    add(uint8_t(abox[i]), 1, 2, 20000 + i);
+    add(abox[i], 1, 2, 20000 + i);
   BuiltinCount = n;
   return 0;
 }
 
 namespace {
 
-// The built-in key of a key-down: WM_COMMAND to the panel, tool window or
-// attribute box. Escape is left to the waiting command, which takes it as 27.
-int builtin_key(UINT vk, uint32_t mods) {
+// The window a built-in key's command goes to, or null when that unit may not take it
+// now: the panel's page keys only while the panel is on the screen (its Undo and Redo
+// keys always), the tool window's only while it is shown, an attribute-box key only
+// while the box is shown and its field is there and enabled, as for a click.
+HWND builtin_target(int id) {
+  if (id >= ABOX_ID) {
+    HWND field = abox_field(id - ABOX_ID);
+    if (!pnl_shown(1) || !field || !IsWindowVisible(field) || !IsWindowEnabled(field))
+      return nullptr;
+    return app_habox();
+  }
+  if (id >= TOOL_ID)
+    return pnl_shown(2) ? app_htool() : nullptr;
+  if (id >= PNL_ID + 3 && !pnl_shown(0))
+    return nullptr;
+  return app_hpanel();
+}
+
+// The built-in key of a key-down: WM_COMMAND to the panel, tool window or attribute
+// box. Escape is left to the waiting command, which takes it as 27, and so are the
+// panel's keys while a command waits (it takes its digits and Backspace itself). The
+// table gives Ctrl+Shift+1..9 both to the tool window and to the attribute box: the
+// first of them that is on the screen takes the key.
+int builtin_key(UINT vk, uint32_t mods, bool busy) {
   for (int i = 0; i < BuiltinCount; i++) {
     const BuiltinKey &b = Builtin[i];
     if (b.key == 0 || b.key != vk || b.key == 27)
       continue;
     auto bit = [](uint8_t m) -> uint32_t { return m == 1 ? uint32_t(KEY_SHIFT) : m == 2 ? uint32_t(KEY_CTRL) : 0u; };
     const uint32_t want = bit(b.mod1) | bit(b.mod2);
-    if (want != mods)
+    if (want != mods || (busy && b.id < TOOL_ID))
       continue;
-    HWND to = b.id >= 20000 ? app_habox() : b.id >= 19000 ? app_htool() : app_hpanel();
+    HWND to = builtin_target(b.id);
     if (!to)
-      return 0;
-    SendMessageA(to, b.message, WPARAM(b.id), b.id >= 20000 ? LPARAM(-1) : 0);
+      continue;
+    SendMessageA(to, b.message, WPARAM(b.id), b.id >= ABOX_ID ? LPARAM(-1) : 0);
     return 1;
   }
   return 0;
@@ -186,10 +213,7 @@ int key_xlate(MSG *msg) {
     }
     if (vk == VK_ESCAPE || vk == VK_F10)
       return 0;
-    // A command waiting for input takes its digits and Backspace itself.
-    if (lvl_anybusy())
-      return 0;
-    return builtin_key(vk, mods);
+    return builtin_key(vk, mods, lvl_anybusy() != 0);
   }
   case WM_CHAR:
     if (in_edit(msg->hwnd))

@@ -16,3 +16,6 @@ typedef int (*LeditFilter)(HWND edit, UINT message, WPARAM wparam);
 int ledit_input(const RECT *rect, char *text, int size, LeditFilter filter);
 // The editor window, null while none is open.
 HWND ledit_window();
+// The edit window of the open editor (null while none is open): the main frame posts
+// the button presses made over it there while the editor keeps it disabled.
+extern HWND CaptureForward;

@@ -8,6 +8,8 @@
 #include "settings/params.h"
 #include "shell/appsvc.h"
 
+HWND CaptureForward = nullptr;
+
 namespace {
 
 const char CLASS_NAME[] = "LEdit_Frame";
@@ -173,6 +175,8 @@ LRESULT CALLBACK frame_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (rec) {
       if (rec->timer)
         KillTimer(w, rec->timer);
+      if (CaptureForward == rec->edit)
+        CaptureForward = nullptr;
       rec->edit = nullptr;
       rec->ended = true;
       if (rec->looping)
@@ -224,12 +228,15 @@ int ledit_input(const RECT *rect, char *text, int size, LeditFilter filter) {
       EnableWindow(main, TRUE);
     return rec.result == 1000 ? 1000 : 1002;
   }
-  HWND outer = Current;
+  HWND outer = Current, outer_forward = CaptureForward;
   Current = w;
+  // The main frame is disabled meanwhile: presses over it come to the line instead.
+  CaptureForward = rec.edit;
   rec.looping = true;
   // Ends on the window's own quit; a quit from elsewhere closes the editor and is
   // posted again for the loop outside.
   mdl_loop(w, &rec.ended, 0, 0);
   Current = outer;
+  CaptureForward = outer_forward;
   return rec.result != 0 ? rec.result : 27;
 }

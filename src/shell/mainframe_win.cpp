@@ -24,12 +24,12 @@
 #include "shell/help.h"
 #include "shell/menufile.h"
 #include "shell/msgwin.h"
+#include "shell/panel.h"
 #include "shell/toolbar.h"
+#include "shell/toolwin.h"
 #include "shell/units.h"
 #include "shell/viewwin.h"
 #include "shell/winpos.h"
-
-HWND CaptureForward = nullptr;
 
 namespace {
 
@@ -49,13 +49,15 @@ void request(int level, CmdHandler h, int number = -1, CmdNotifier note = nullpt
   cmd_request(level, h, number, note);
 }
 
+void tool_note(int32_t slot, int32_t on) { tool_press(slot, on); }
+
 // A view command on level 3: tool-bar notify while the display bar is shown, else the tool window's.
 void view_request(CmdHandler h, int command) {
   cmd_cancel(3);
   if (pnl_shown(UNIT_DISP))
     cmd_request(3, h, command, tbar_check);
   else
-    cmd_request(3, h, cmd_toolslot(command), nullptr); // the tool window is not built yet
+    cmd_request(3, h, cmd_toolslot(command), tool_note);
 }
 
 // A file command on level 0: tool-bar notify while the file bar is shown.
@@ -72,7 +74,12 @@ void undo_redo(CmdHandler h, int command) {
     cmd_request(4, h, command, tbar_check);
     return;
   }
-  h(); // the command panel's Undo and Redo buttons are not built
+  // At once, with the panel's own button shown pressed meanwhile.
+  const int button = command == 405 ? 0 : 1;
+  vwin_cursor(nullptr, 2, -1, -1);
+  pnl_press(button, 1);
+  h();
+  pnl_press(button, 0);
   if (HWND w = vwin_active())
     SetFocus(w);
 }
@@ -310,6 +317,14 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     // default frame procedure would stretch the MDI client over them.
     pnl_arrange();
     return 0;
+  case WM_ERASEBKGND: {
+    // What the units leave free between them (a row or strip is as thick as its
+    // thickest unit) looks like the units; the MDI client paints the drawing area.
+    RECT r;
+    ::GetClientRect(m_hWnd, &r);
+    ::FillRect(reinterpret_cast<HDC>(wp), &r, ::GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
   case WM_CLOSE:
     cmd_cancel(0);
     if (vwin_closeall(2) == 1)

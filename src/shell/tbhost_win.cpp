@@ -209,6 +209,8 @@ int tbar_syscmd(int b, WPARAM id) {
       ShowWindow(bar, show);
     if (HWND host = app_htbar(b))
       ShowWindow(host, show);
+    if (show)
+      tbar_create(b); // the buttons' states were not kept while it was hidden
     return 1;
   }
   pnl_setline(b + 3, uint16_t(id - TBAR_ID));

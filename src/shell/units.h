@@ -28,9 +28,11 @@ struct PanelSettings {
 };
 extern PanelSettings PanelSet;
 
-// Reads the settings and creates every unit; 1, 0 after showing why on the board.
+// Reads the settings and the unit records the last run wrote, and creates every unit;
+// 1, 0 after showing why on the board.
 int pnl_startup();
-// Writes the ten unit records to UNITINFO and destroys the units. 1.
+// Writes the ten unit records to UNITINFO (the next start takes them back) and destroys
+// the units. 1.
 int pnl_shutdown();
 // Lays out the tool bars, the message window and the MDI client in the frame. 1.
 int pnl_arrange();

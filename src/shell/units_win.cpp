@@ -1,6 +1,7 @@
 #include "shell/units.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -58,6 +59,52 @@ void read_settings() {
   }
 }
 
+// The records the last run wrote (DISPFLGnn .. TOPPOINTnn) are taken back, so that the
+// units come back where the user left them; a unit without keys keeps its built-in
+// record. A bar's line choice that gives it no rows would fail the hosts' creation and
+// falls back to 0; a floating place off every screen is brought back onto the desktop.
+void read_units() {
+  RECT desk;
+  desk.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  desk.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  desk.right = desk.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  desk.bottom = desk.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (desk.right <= desk.left || desk.bottom <= desk.top)
+    GetWindowRect(GetDesktopWindow(), &desk);
+  for (int i = 0; i < UNIT_COUNT; i++) {
+    UnitRecord &u = UnitInfo.unit[i];
+    char key[24], text[32];
+    auto get = [&](const char *fmt, long *v) {
+      std::snprintf(key, sizeof key, fmt, i);
+      if (!GetPrivateProfileStringA(SECTION, key, "", text, sizeof text, prf_path()))
+        return false;
+      char *end = nullptr;
+      const long n = std::strtol(text, &end, 10);
+      if (end == text)
+        return false;
+      *v = n;
+      return true;
+    };
+    long v = 0;
+    if (get("DISPFLG%02d", &v))
+      u.shown = v != 0 ? 1 : 0;
+    if (get("SIDEINFO%02d", &v) && v >= 0 && v <= 0xFFFF)
+      u.side = uint16_t(v);
+    if (get("LINEINFO%02d", &v) && v >= 0 && v <= 0xFFFF)
+      u.line = uint16_t(v);
+    if (get("LEFTPOINT%02d", &v))
+      u.left = int32_t(v);
+    if (get("TOPPOINT%02d", &v))
+      u.top = int32_t(v);
+    if (i >= 3 && i <= 7 && tbar_rows(i - 3, u.line) <= 0)
+      u.line = 0;
+    if (u.left < desk.left || u.left > desk.right - 16)
+      u.left = desk.left;
+    if (u.top < desk.top || u.top > desk.bottom - 16)
+      u.top = desk.top;
+  }
+}
+
 int fail(int id) {
   char text[262] = "";
   LoadStringA(app_hinst(), UINT(id), text, sizeof text);
@@ -107,6 +154,7 @@ int pnl_startup() {
   read_settings();
   UnitInfo.unit[6].shown = 1; // the file tool bar, docked at the top
   UnitInfo.unit[6].side = 1;
+  read_units();
   if (PnlFailUnit == 0 || !pnl_create(&UnitInfo.unit[0]))
     return fail(114);
   if (PnlFailUnit == 1 || !abox_create(&UnitInfo.unit[1], &UnitInfo.unit[9]))

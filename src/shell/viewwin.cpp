@@ -1,5 +1,6 @@
 #include "shell/viewwin.h"
 
+#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -232,11 +233,16 @@ int vwin_closeall(int mode) {
         k = GetWindow(k, GW_HWNDNEXT);
         continue;
       }
+      // Only the drawing's last window closes the drawing: until then a cancel at a
+      // later window must find it still locked and in its state.
+      const bool last = std::bitset<32>(vew_mask(target)).count() <= 1;
       if (SendMessageA(k, WM_QUERYENDSESSION, 0, 0))
         return 0;
-      uint32_t zero = 0;
-      sys_dwgstat('W', target, &zero);
-      lck_release(target);
+      if (last) {
+        uint32_t zero = 0;
+        sys_dwgstat('W', target, &zero);
+        lck_release(target);
+      }
       if (IsWindow(k))
         SendMessageA(mdi, WM_MDIDESTROY, reinterpret_cast<WPARAM>(k), 0);
       if (IsWindow(k))

@@ -4,15 +4,22 @@
 //   0 decode: u16 wanted length, stream
 //   1 round trip: a byte that sizes a too-small output, data
 //   2 64-byte records: format (20, 21, other), u16 start, i16 remaining count,
-//     u16 record limit, embedding flag, u16 budget, file bytes
+//     u16 record limit, embedding flag, u16 budget, file bytes; the same bytes read
+//     again as a file into a store that holds records already (the start from small
+//     environment counters made of the start bytes, the embedding mode word from
+//     bit 1 of the flag, records present from the record limit)
 //   3 probe: extension choice, file head
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "database/store.h"
 #include "files/lzh.h"
 #include "files/probe.h"
 #include "files/rec64.h"
+#include "files/rec64read.h"
+#include "files/sealfmt.h"
+#include "settings/params.h"
 
 namespace {
 
@@ -49,6 +56,60 @@ void roundtrip(const uint8_t *d, size_t n) {
     abort();
 }
 
+bool storestart() {
+  prm_init();
+  ElmMax[0] = 700; // small, so that a file can fill it
+  WrkMax[0] = 100;
+  ElmMax[1] = WrkMax[1] = 100;
+  if (dtb_init() != 0)
+    abort();
+  dtb_ctrl('i', nullptr);
+  return true;
+}
+
+// slf_rd64 over the bytes as a file: the records present never change, a failure
+// leaves the count and the remaining count as they were, a success counts down and
+// leaves no link outside the store's records.
+void intostore(const uint8_t *d, size_t n, int fmt) {
+  static const bool started = storestart();
+  (void)started;
+  DbControl &c = DbCtl[0];
+  c.count2 = c.count3 = 0;
+  c.count1 = uint32_t(u16(d + 5) % 8);
+  const int32_t before = int32_t(c.count1);
+  std::vector<uint8_t> mine(80 * size_t(before));
+  for (int32_t k = 1; k <= before; ++k)
+    std::memcpy(mine.data() + 80 * size_t(k - 1), dtb_addr(0, k), 80);
+  uint16_t c1 = d[1] % 4, c2 = d[2] % 40;
+  sys_envcnt('W', &c1, &c2);
+  Rd64Embed e{uint16_t(d[7] >> 1 & 1), int64_t(u16(d + 8))};
+  const int embed = d[7] & 1;
+  int32_t remain = int16_t(u16(d + 3)), asked = remain;
+  SlfMemory m{d + 10, n - 10, 0};
+  const int rc = slf_rd64(fmt << 8, slf_memsource(&m), d[1] & 1 ? 2.5 : 0, d[2] & 1 ? -7 : 0, embed, &e, &remain);
+  const int32_t now = int32_t(c.count1);
+  for (int32_t k = 1; k <= before; ++k)
+    if (std::memcmp(mine.data() + 80 * size_t(k - 1), dtb_addr(0, k), 80) != 0)
+      abort();
+  if (rc != 0) {
+    if (rc != 1 || now != before || remain != asked)
+      abort();
+    return;
+  }
+  if (now < before || now > int32_t(c.max12) || (asked > 0 && asked - remain != now - before))
+    abort();
+  for (int32_t k = before + 1; k <= now; ++k) {
+    const ElementRecord *r = dtb_ptr(0, k);
+    int offs[4];
+    const int links = slf_links(r, offs);
+    for (int i = 0; i < links; ++i) {
+      const int32_t v = slf_link(r, offs[i]);
+      if (v >= 1 && v > now)
+        abort();
+    }
+  }
+}
+
 void records(const uint8_t *d, size_t n) {
   if (n < 10)
     return;
@@ -64,6 +125,7 @@ void records(const uint8_t *d, size_t n) {
       (before > 0 && before - remain != r.count))
     abort();
   slf_rd64start(int16_t(u16(d + 1)), int16_t(u16(d + 3)), d[7] & 1, &e);
+  intostore(d, n, fmt);
 }
 
 void probe(const uint8_t *d, size_t n) {

@@ -70,7 +70,12 @@ TEST_F(Settings, ValuesAreReadAsTheTableSays) {
   } cases[] = {
       {"SEALDATE=0\r\n", 0, 0, 0},   {"SEALDATE=00\r\n", 0, 0, 1},  {"SEALDATE=\r\n", 0, 0, 1},
       {"SEALDATE=1\r\n", 0, 0, 1},   {"SEALDATE=x\r\n", 0, 0, 0},   {"SEALCOLOR=2\r\nSEALCHECK=1\r\n", 2, 1, 1},
-      {"SEALCOLOR=7x\r\n", 7, 0, 1}, {"SEALCOLOR=x\r\n", 0, 0, 1},
+      {"SEALCOLOR=x\r\n", 0, 0, 1},
+      // Out of range: black, as the preview draws it; any confirm flag but 0 confirms.
+      {"SEALCOLOR=7x\r\n", 2, 0, 1}, {"SEALCOLOR=-1\r\n", 2, 0, 1},
+      {"SEALCOLOR=2147483647\r\n", 2, 0, 1}, {"SEALCOLOR=-2147483648\r\n", 2, 0, 1},
+      {"SEALCOLOR=2147483648\r\n", 2, 0, 1}, {"SEALCOLOR=99999999999999999999\r\n", 2, 0, 1},
+      {"SEALCHECK=2147483647\r\n", 0, 1, 1}, {"SEALCHECK=-2147483648\r\n", 0, 1, 1},
   };
   for (const auto &c : cases) {
     config(c.lines);

@@ -116,3 +116,30 @@ TEST(RaruStr, PasswordsAreLettersAndDigits) {
   for (const char *bad : {"ab c", "a-b", "a_b", "\x82\x60", "pass!", "\xb1"})
     EXPECT_FALSE(raru_alnum(bad)) << bad;
 }
+
+TEST(RaruStr, NamesTheSettingsFileWouldChangeAreKnown) {
+  struct Case {
+    const char *name;
+    bool keeps;
+  } cases[] = {
+      {"ab", true},         {"a b", true},         {"O'Brien", true},     {"a\"b", true},
+      {"\x8E\x52\x81\x40\x93\x63", true},            // full-width space inside
+      {"\x83\x5C", true},                           // a pair whose second byte is '\'
+      {"\x82\xA0", true},                           // a pair whose first byte would be 0x82
+      {"ab ", false},       {" ab", false},        {" ", false},          {"\"ab\"", false},
+      {"'ab'", false},      {"'ab", false},        {"ab\"", false},       {"ab\t", false},
+      {"a\tb", false},      {"a\x1A", false},      {"a\x7F" "b", false},
+      {"\x81\x40\x8E\x52", false},                  // full-width space in front
+      {"\x8E\x52\x81\x40", false},                  // and behind
+      {"ab\xA0", false},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(raru_keepsname(c.name), c.keeps) << c.name;
+}
+
+TEST(RaruStr, ColourIndexStaysInRange) {
+  for (int32_t v : {0, 1, 2})
+    EXPECT_EQ(raru_colourindex(v), v);
+  for (int32_t v : {3, -1, INT32_MAX, INT32_MIN})
+    EXPECT_EQ(raru_colourindex(v), 2) << v;
+}

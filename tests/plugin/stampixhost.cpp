@@ -14,7 +14,14 @@
 //   placed D LEVEL NAME KIND OX OY W H PASSWORD OWNER STATE   a seal in the host
 //   pick RC CODE VIEW DRAWING SEAL X Y       fail FUNCTION NTH RC       clock Y M D
 //   dialog pass PW | dialog first NAME PW | dialog cancel | dialog confirm ok|cancel
+//   dialog type TITLE ID TEXT | dialog press TITLE ID | dialog escape TITLE
+//   dialog answer CAPTION      answers a message box with OK and prints its text
 //   call EXPORT                show DRAWING (its seals)       editor (waits for it)
+//   unload                     frees the plug-in: the next call starts a new session
+//   reset                      removes the settings file and the registry mirror
+//   fault IMPORT NTH COUNT     the plug-in's calls NTH .. NTH+COUNT-1 (from now) of
+//                              WritePrivateProfileStringA or RegSetValueExA fail
+//   stored                     prints USERNAME, CRYPTWD (decrypted) of file and mirror
 //   expect TEXT                a later printed line holds TEXT
 //   absent TEXT                no later printed line holds TEXT (up to the next expect)
 #include <windows.h>
@@ -55,6 +62,7 @@ std::string sjis(const std::string &utf8) { return convert(utf8, CP_UTF8, 932); 
 std::string utf8(const std::string &sj) { return convert(sj, 932, CP_UTF8); }
 
 std::vector<std::string> words(const std::string &line) {
+  // In a quoted word \" stands for a quote and \\ for a backslash.
   std::vector<std::string> w;
   std::size_t i = 0;
   while (i < line.size()) {
@@ -64,11 +72,12 @@ std::vector<std::string> words(const std::string &line) {
       break;
     std::string t;
     if (line[i] == '"') {
-      std::size_t e = line.find('"', i + 1);
-      if (e == std::string::npos)
-        e = line.size();
-      t = line.substr(i + 1, e - i - 1);
-      i = e + 1;
+      for (i++; i < line.size() && line[i] != '"'; i++) {
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
+          i++;
+        t += line[i];
+      }
+      i++;
     } else {
       std::size_t e = line.find(' ', i);
       if (e == std::string::npos)
@@ -115,11 +124,44 @@ int patchimport(HMODULE m, const char *fn, void *repl) {
   return n;
 }
 
+// Injected failures of the plug-in's settings writes: calls are counted from the
+// script's "fault" line, and those from the NTH on fail COUNT times.
+struct Fault {
+  int from = 0, count = 0, calls = 0;
+  bool hit() {
+    calls++;
+    return calls >= from && calls < from + count;
+  }
+};
+Fault ProfileFault, RegFault;
+void (*FaultNote)(const std::string &) = nullptr;
+
+BOOL WINAPI faultyprofile(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) {
+  if (ProfileFault.hit()) {
+    FaultNote(std::string("fault: WritePrivateProfileStringA ") + (key ? key : ""));
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return WritePrivateProfileStringA(section, key, value, file);
+}
+LONG WINAPI faultyregset(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size) {
+  if (RegFault.hit()) {
+    FaultNote(std::string("fault: RegSetValueExA ") + (name ? name : ""));
+    return ERROR_ACCESS_DENIED;
+  }
+  return RegSetValueExA(key, name, reserved, type, data, size);
+}
+
+class Host;
+Host *TheHost = nullptr;
+
 class Host {
 public:
   explicit Host(const fs::path &script) : script_(script) {}
 
   int run() {
+    TheHost = this;
+    FaultNote = [](const std::string &s) { TheHost->print(s); };
     work_ = fs::temp_directory_path() / ("stampixhost_" + std::to_string(GetCurrentProcessId()));
     fs::remove_all(work_);
     fs::create_directories(work_ / "seals");
@@ -177,9 +219,32 @@ private:
   std::string sealFile_;
   int sealCount_ = -99;
 
+public:
   void print(const std::string &s) {
     lines_.push_back(s);
     std::printf("  %s\n", utf8(s).c_str());
+  }
+
+private:
+  std::string profile(const char *key) const {
+    char buf[300] = {};
+    GetPrivateProfileStringA("SYSTEM", key, "", buf, sizeof buf, cfgpath().c_str());
+    return buf;
+  }
+  static std::string regstring(const char *name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Orvik\\KLStampix", 0, KEY_READ, &key) != ERROR_SUCCESS)
+      return "";
+    char buf[64] = {};
+    DWORD n = sizeof buf - 1;
+    RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(buf), &n);
+    RegCloseKey(key);
+    return buf;
+  }
+  static std::string decrypt(const std::string &enc) {
+    char out[20] = {};
+    KlhAnalyzePasswd(enc.c_str(), out);
+    return out;
   }
   std::string cfgpath() const { return (work_ / "SEALCONFIG.SYS").string(); }
   static double d(const std::string &s) { return std::atof(s.c_str()); }
@@ -370,6 +435,31 @@ private:
     }
     if (c == "dialog" && n >= 2)
       return dialog(w);
+    if (c == "unload" && n == 1) {
+      if (dll_)
+        FreeLibrary(dll_);
+      dll_ = nullptr;
+      return true;
+    }
+    if (c == "reset" && n == 1) {
+      DeleteFileA(cfgpath().c_str());
+      RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Orvik\\KLStampix");
+      return true;
+    }
+    if (c == "fault" && n == 4) {
+      if (!load())
+        return false;
+      Fault &f = w[1] == "RegSetValueExA" ? RegFault : ProfileFault;
+      f = Fault{i(w[2]), i(w[3]), 0};
+      void *repl = w[1] == "RegSetValueExA" ? reinterpret_cast<void *>(faultyregset)
+                                           : reinterpret_cast<void *>(faultyprofile);
+      return (w[1] == "RegSetValueExA" || w[1] == "WritePrivateProfileStringA") && patchimport(dll_, w[1].c_str(), repl) > 0;
+    }
+    if (c == "stored" && n == 1) {
+      print("stored file [" + profile("USERNAME") + "] [" + decrypt(profile("CRYPTWD")) + "] mirror [" +
+            regstring("data0") + "] [" + decrypt(regstring("data1")) + "]");
+      return true;
+    }
     if (c == "call" && n == 2) {
       if (!load())
         return false;
@@ -473,6 +563,45 @@ private:
           return false;
         print(std::string("dialog ") + id);
         PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return true;
+      });
+      return true;
+    }
+    if (w[1] == "type" && w.size() == 5) {
+      const std::string title = w[2], text = w[4];
+      const int id = i(w[3]);
+      steps_.push_back([title, id, text] {
+        HWND d = find(title.c_str());
+        if (!d)
+          return false;
+        typeinto(GetDlgItem(d, id), text);
+        return true;
+      });
+      return true;
+    }
+    if ((w[1] == "press" && w.size() == 4) || (w[1] == "escape" && w.size() == 3)) {
+      const std::string title = w[2];
+      const int id = w[1] == "escape" ? IDCANCEL : i(w[3]);
+      steps_.push_back([this, title, id] {
+        HWND d = find(title.c_str());
+        if (!d)
+          return false;
+        HWND b = GetDlgItem(d, id);
+        if (id != IDCANCEL && !(b && IsWindowEnabled(b)))
+          print("button " + std::to_string(id) + " cannot be pressed");
+        PostMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(b));
+        return true;
+      });
+      return true;
+    }
+    if (w[1] == "answer" && w.size() == 3) {
+      const std::string caption = w[2];
+      steps_.push_back([this, caption] {
+        HWND b = find(caption.c_str(), true);
+        if (!b)
+          return false;
+        print("box " + boxtext(b));
+        PostMessageA(b, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return true;
       });
       return true;

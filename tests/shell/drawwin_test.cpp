@@ -20,6 +20,7 @@
 #include "database/store.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
+#include "files/lockwin.h"
 #include "input/gcr.h"
 #include "files/sealsave.h"
 #include "files/sealsavewin.h"
@@ -696,6 +697,46 @@ TEST_F(DrawWin, CloseAllAsksEachDrawingOnceAndStopsAtARefusal) {
   EXPECT_TRUE(asked.saves.empty());
   EXPECT_EQ(children(), 0);
   ShowWindow(app_hmdi(), SW_SHOW);
+}
+
+TEST_F(DrawWin, ASealInSeveralWindowsKeepsItsLockUntilItsLastWindowCloses) {
+  const std::string path = work + "LOCKED.KSL";
+  make_seal(path);
+  SystemBlock sys{};
+  sys_sysprm('R', &sys);
+  sys.exclusive = 1; // seals are opened with a lock
+  sys_sysprm('W', &sys);
+  ASSERT_EQ(fil_open(1, path.c_str()), 0);
+  pump(5);
+  ASSERT_EQ(fil_mkview(0, 1), 0);
+  ASSERT_EQ(fil_mkview(0, 2), 0);
+  pump(3);
+  ASSERT_EQ(children(), 3);
+  ASSERT_TRUE(DwgPath[0].lock);
+  ASSERT_GT(add_line(1, 1, 5, 5), 0);
+  auto held = [&] {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+      return true;
+    CloseHandle(h);
+    return false;
+  };
+  // The editor closes; the question comes at the drawing's last window and is cancelled.
+  asked.answer = IDCANCEL;
+  EXPECT_EQ(vwin_closeall(2), 0);
+  EXPECT_EQ(asked.saves.size(), 1u);
+  EXPECT_GE(children(), 1);
+  EXPECT_TRUE(DwgPath[0].lock);
+  EXPECT_TRUE(held()) << "another program could write the open seal";
+  asked.saves.clear();
+  asked.answer = IDNO;
+  EXPECT_EQ(vwin_closeall(2), 1);
+  EXPECT_EQ(asked.saves.size(), 1u);
+  EXPECT_EQ(children(), 0);
+  EXPECT_FALSE(DwgPath[0].lock);
+  EXPECT_FALSE(held());
+  sys.exclusive = 0;
+  sys_sysprm('W', &sys);
 }
 
 TEST_F(DrawWin, TheFirstWindowOpensMaximisedAndRestoresItsPlacement) {

@@ -25,6 +25,7 @@
 #include "shell/appsvc.h"
 #include "shell/keytable.h"
 #include "shell/scmenu.h"
+#include "shell/units.h"
 #include "../common/editorpump.h"
 
 namespace {
@@ -232,12 +233,19 @@ TEST_F(ScMenu, StartUpReadsTheKeyFileAndAKeyRunsItsViewCommand) {
   CommandTable[509] = saved;
 }
 
-TEST_F(ScMenu, ADigitPressesThePanelButtonOnlyWhileNoCommandWaits) {
+TEST_F(ScMenu, ADigitPressesThePanelButtonOnlyWhileThePanelIsShownAndNoCommandWaits) {
   start();
   HWND view = new_drawing();
   ASSERT_TRUE(view);
   testwin::hold_keys({});
+  // The tool-bar layout has no panel on the screen: the digit goes on to the window.
   MSG m = key_down(view, '1');
+  EXPECT_EQ(key_xlate(&m), 0);
+  EXPECT_TRUE(panel_commands.empty());
+  UnitInfo.layout = 1;
+  UnitInfo.unit[0] = {1, 1, 0, 0, 0};
+  pnl_arrange();
+  ASSERT_TRUE(IsWindowVisible(app_hpanel()));
   EXPECT_EQ(key_xlate(&m), 1);
   ASSERT_EQ(panel_commands.size(), 1u);
   EXPECT_EQ(panel_commands[0], 18003u);
@@ -262,6 +270,9 @@ TEST_F(ScMenu, ADigitPressesThePanelButtonOnlyWhileNoCommandWaits) {
   EXPECT_EQ(key_xlate(&m), 0);
   DestroyWindow(edit);
   EXPECT_TRUE(panel_commands.empty());
+  UnitInfo.layout = 0;
+  UnitInfo.unit[0] = {0, 0, 0, 0, 0};
+  pnl_arrange();
 }
 
 TEST_F(ScMenu, AKeyFileThatDoesNotLoadIsReportedAndStartUpGoesOn) {

@@ -117,6 +117,37 @@ TEST_F(Units, WithNoSettingsOnlyTheFileBarShowsDockedAtTheTop) {
   EXPECT_TRUE(boards.empty());
 }
 
+TEST_F(Units, UnitsComeBackWhereTheLastRunLeftThem) {
+  const char *keys[][2] = {{"DISPFLG01", "1"},  {"SIDEINFO01", "1"}, {"DISPFLG03", "1"},     {"SIDEINFO03", "3"},
+                           {"DISPFLG07", "1"},  {"SIDEINFO07", "0"}, {"LEFTPOINT07", "200"}, {"TOPPOINT07", "150"},
+                           {"DISPFLG04", "1"},  {"SIDEINFO04", "2"}, {"LINEINFO04", "9"},    {"DISPFLG05", "1"},
+                           {"SIDEINFO05", "0"}, {"LEFTPOINT05", "50000"}};
+  for (const auto &k : keys)
+    unitinfo(k[0], k[1]);
+  ASSERT_TRUE(start());
+  for (int i = 0; i < UNIT_COUNT; i++)
+    EXPECT_EQ(pnl_shown(i), i == 1 || (i >= 3 && i <= 7) ? 1u : 0u) << i;
+  EXPECT_TRUE(IsWindowVisible(app_habox()));
+  EXPECT_EQ(pnl_side(3), 3);
+  EXPECT_EQ(pnl_line(4), 0); // a choice the bar does not have
+  EXPECT_EQ(screen_rect(app_htbar(4)).left, 200);
+  EXPECT_EQ(screen_rect(app_htbar(4)).top, 150);
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  EXPECT_LT(screen_rect(app_htbar(2)).left, desk.right); // brought back onto the screen
+  // The user closes the drawing bar and stands the measuring bar up.
+  SendMessageA(app_htbar(0), WM_SYSCOMMAND, SC_CLOSE, 0);
+  SendMessageA(app_htbar(4), WM_SYSCOMMAND, TBAR_ID + 1, 0);
+  EXPECT_EQ(finish(), 0);
+  ASSERT_TRUE(start());
+  EXPECT_EQ(pnl_shown(3), 0u);
+  EXPECT_FALSE(IsWindowVisible(app_htbar(0)));
+  EXPECT_EQ(pnl_line(7), 1);
+  EXPECT_EQ(screen_rect(app_htbar(4)).left, 200);
+  EXPECT_TRUE(IsWindowVisible(app_habox()));
+  EXPECT_TRUE(boards.empty());
+}
+
 TEST_F(Units, SettingsOutsideTheirRangeTakeTheirFallbacks) {
   const struct {
     const char *key, *value;
