@@ -790,6 +790,18 @@ TEST_F(FileCmd, SystemSettingsApplyToTheDrawingAndCancelChangesNothing) {
   EXPECT_EQ(+g.pitchy, 3.0);
   EXPECT_NEAR(+g.a2y, -3.0, 1e-12);
   EXPECT_EQ(dwg_state(0), 1u);
+  // A sheet that cannot follow the new area (a record that cannot be moved) is said;
+  // the sheet stays as it was.
+  ASSERT_GT(add_line(1, 1, 2, 2), 0);
+  ShtRecord = [](int, int32_t) -> ElementRecord * { return nullptr; };
+  Pilot q;
+  q.steps = {[&](HWND d) { set(d, 1468, "50"), set(d, 1469, "60"), press(d, IDOK); }};
+  EXPECT_EQ(q.run([] { return INT_PTR(dlg_syscmd()); }), 700);
+  ShtRecord = dtb_ptr;
+  EXPECT_EQ(script.count("図面の用紙を新しい大きさに変更できませんでした"), 1);
+  sys_sheet('R', 0, &now);
+  EXPECT_EQ(now.width, 30.0);
+  EXPECT_EQ(now.height, 40.0);
 }
 
 } // namespace
