@@ -26,10 +26,9 @@ int app_parsecmd(HINSTANCE, const char *text) {
   int kept = 0;
   for (int i = 0; i < line.count; i++) {
     char full[APP_NAMELEN];
+    // Nothing comes back for a name too long with the folder in front.
     const DWORD n = GetFullPathNameA(line.files[i], sizeof full, full, nullptr);
-    if (n == 0) {
-      std::memcpy(AppArgs.files[kept++], line.files[i], sizeof AppArgs.files[0]);
-    } else if (n >= MAX_PATH) {
+    if (n == 0 || n >= MAX_PATH) {
       line.toolong++;
     } else {
       std::memcpy(AppArgs.files[kept++], full, sizeof AppArgs.files[0]);

@@ -1,5 +1,6 @@
 #include "shell/viewwin.h"
 
+#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -234,8 +235,12 @@ int vwin_closeall(int mode) {
       }
       if (SendMessageA(k, WM_QUERYENDSESSION, 0, 0))
         return 0;
-      uint32_t zero = 0;
-      sys_dwgstat('W', target, &zero);
+      // The state word is the drawing's modified flag: it goes with the last view,
+      // so the question still comes when that one closes.
+      if (std::bitset<32>(vew_mask(target)).count() <= 1) {
+        uint32_t zero = 0;
+        sys_dwgstat('W', target, &zero);
+      }
       lck_release(target);
       if (IsWindow(k))
         SendMessageA(mdi, WM_MDIDESTROY, reinterpret_cast<WPARAM>(k), 0);

@@ -602,6 +602,20 @@ DWORD action_value() {
   return value;
 }
 
+// A name too long for a path is refused as it is, never cut to one that fits.
+TEST_F(FileCmd, ACommandLineNameTooLongIsSaidNotCut) {
+  for (const std::string &line : {"\"" + work + std::string(300, 'L') + ".KSL\"", work + std::string(300, 'L') + ".KSL"}) {
+    script.asked.clear();
+    HandoverBusy = 1;
+    EXPECT_EQ(fil_cmdopen(line.c_str()), 0);
+    pump(2);
+    EXPECT_EQ(script.count("ファイル名が長すぎるため開けません。"), 1);
+    EXPECT_EQ(script.count("を開けません"), 0); // no cut name was tried
+    EXPECT_EQ(vew_mask(0), 0u);
+    EXPECT_EQ(HandoverBusy, 0);
+  }
+}
+
 TEST_F(FileCmd, AHandOverWhileDisabledOrReplacedIsRefusedAndFreesTheFlag) {
   const UINT handover = WM_USER + 50;
   HWND hidden = FindWindowA("RaruHideFrame", nullptr);
