@@ -80,6 +80,15 @@ int fil_newenv();
 // Opens the files of a second instance's command line. 0.
 int fil_cmdopen(const char *text);
 
+// Per drawing, the seal header its file came with or the seal-name dialog gave it, so
+// that a save writes this drawing's owner fields and never those of a file read
+// later into the other drawing. fil_headkeep takes the current seal header as the
+// drawing's, fil_headuse makes the drawing's the current one, fil_headclear gives a
+// new drawing an empty one.
+void fil_headkeep(int dwg);
+void fil_headuse(int dwg);
+void fil_headclear(int dwg);
+
 // The save chooser, proposing the seal name: 1 with the path (".KSL" forced), 0 cancelled.
 int fil_savedlg(char *path /*[260]*/);
 // Registers the drawing under a seal name and file the user chooses. 0 registered or

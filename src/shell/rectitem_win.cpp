@@ -9,7 +9,6 @@
 #include "framework/oledata.h"
 #include "framework/winapp.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 
 IMPLEMENT_SERIAL(CRectItem, COleClientItem, 0)
@@ -104,7 +103,7 @@ void CRectItem::MoveTo(const RECT &r, CMainView *view) {
   Invalidate();
   const int dwg = Drawing();
   if (dwg == 0 || dwg == 1)
-    DwgModFlags[dwg] |= 1;
+    dwg_touch(dwg);
   if (IsInPlaceActive())
     SetItemRects();
 }
@@ -143,7 +142,7 @@ BOOL CRectItem::UpdateExtent() {
     return FALSE;
   Invalidate();
   if (dwg == 0 || dwg == 1)
-    DwgModFlags[dwg] |= 1;
+    dwg_touch(dwg);
   return TRUE;
 }
 

@@ -22,7 +22,6 @@
 #include "settings/msgout.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
 #include "shell/scmenu.h"
@@ -73,7 +72,7 @@ void mark_change(const CMainView *view) {
   if (CMainDoc *doc = view->GetDocument(); doc && (doc->m_dwg == 0 || doc->m_dwg == 1))
     dwg = doc->m_dwg;
   if (dwg == 0 || dwg == 1)
-    DwgModFlags[dwg] |= 1;
+    dwg_touch(dwg);
 }
 
 CRectItem *new_item(CMainDoc *doc) { return doc->CreateRectItem(); }

@@ -163,7 +163,7 @@ TEST_F(RectItemTest, TheServersExtentSizesTheItemOnTheSheetsRatio) {
     setRatio(0, c.num, c.den);
     CRectItem *item = staticItem();
     ASSERT_TRUE(item);
-    DwgModFlags[0] = 0;
+    dwg_setstate(0, 0);
     EXPECT_EQ(item->m_geom.extentKnown, 0u);
     EXPECT_TRUE(item->UpdateExtent());
     EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
@@ -171,7 +171,7 @@ TEST_F(RectItemTest, TheServersExtentSizesTheItemOnTheSheetsRatio) {
     EXPECT_EQ(item->GetKnownExtent().cx, 5000);
     EXPECT_EQ(item->GetKnownExtent().cy, 3000);
     EXPECT_EQ(item->m_geom.extentKnown, 1u);
-    EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+    EXPECT_EQ(dwg_state(0) & 1, 1u);
     // The same extent again changes nothing; the icon size stays apart.
     EXPECT_FALSE(item->UpdateExtent());
     EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
@@ -262,7 +262,7 @@ TEST_F(RectItemTest, MoveToPlacesTheItemOnTheViewsRectangle) {
   ASSERT_TRUE(v);
   const ViewXform &xf = vewtbl[v->m_dwg][v->m_view].xf;
   ASSERT_GT(xf.xscale, 0.0);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   item->MoveTo(RECT{100, 80, 180, 120}, v);
   double x = 0, y = 0;
   ASSERT_EQ(vew_dev2w(v->m_dwg, v->m_view, 100, 80, &x, &y), 0);
@@ -270,7 +270,7 @@ TEST_F(RectItemTest, MoveToPlacesTheItemOnTheViewsRectangle) {
   EXPECT_DOUBLE_EQ(item->m_geom.y, y);
   EXPECT_DOUBLE_EQ(item->GetDrawingSize().cx, 80 / xf.xscale);
   EXPECT_DOUBLE_EQ(item->GetDrawingSize().cy, -40 / xf.yscale);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   const SIZE dev = item->GetDeviceSize(v);
   EXPECT_NEAR(dev.cx, 80, 1);
   EXPECT_NEAR(dev.cy, -40, 1);
@@ -502,10 +502,10 @@ TEST_F(ObjectBlockTest, ARegisteredDrawingKeepsItsObjectsAndReopensWithThem) {
   ASSERT_EQ(items.size(), 1u);
   EXPECT_TRUE(items[0]->GetDrawingRect().IsEqual(placed));
   EXPECT_EQ(drawnCentre(*items[0]), RGB(0, 0, 255));
-  EXPECT_EQ(DwgModFlags[dwg] & 1, 0u);
+  EXPECT_EQ(dwg_state(dwg) & 1, 0u);
 
   // Saved again unchanged: the same bytes.
-  DwgModFlags[dwg] |= 1;
+  dwg_touch(dwg);
   ASSERT_EQ(fil_save(dwg, 0), 0);
   const std::vector<uint8_t> again = fileBytes(path);
   EXPECT_TRUE(again == first);
@@ -552,7 +552,7 @@ TEST_F(ObjectBlockTest, AFailedBlockWriteKeepsTheOldFile) {
   OleBlockAppend = failingAppend;
   EXPECT_EQ(fil_save(dwg, 0), SLF_WRITEFAIL);
   EXPECT_EQ(fileBytes(path), before);
-  EXPECT_NE(DwgModFlags[dwg] & 1, 0u); // still to be saved
+  EXPECT_NE(dwg_state(dwg) & 1, 0u); // still to be saved
   EXPECT_EQ(OleTempFileName()[0], '\0');
   // Once the disk behaves the save goes through with the objects.
   OleBlockAppend = oleblk_append;
@@ -583,7 +583,7 @@ TEST_F(ObjectBlockTest, ObjectsThatCannotBeWrittenStopTheSave) {
   sys_path('W', 4, workdir);
   EXPECT_EQ(r, SLF_WRITEFAIL);
   EXPECT_EQ(fileBytes(path), before);
-  EXPECT_NE(DwgModFlags[dwg] & 1, 0u);
+  EXPECT_NE(dwg_state(dwg) & 1, 0u);
   EXPECT_EQ(itemsOf(FindDocOfDrawing(dwg)).size(), 1u); // the object stays in the drawing
 }
 
@@ -741,7 +741,7 @@ TEST_F(RectItemTest, PropertiesThatChangeTheAspectSizeTheItemAsAFirstExtentDoes)
     item->SetDrawAspect(DVASPECT_ICON);
     item->m_geom.contentCx = 7, item->m_geom.contentCy = 8; // the size both ends keep
     item->m_geom.iconCx = 7, item->m_geom.iconCy = 8;
-    DwgModFlags[0] = 0;
+    dwg_setstate(0, 0);
     doc->SetModifiedFlag(FALSE);
     propsItem = item;
     propsAspect = c.to;
@@ -750,7 +750,7 @@ TEST_F(RectItemTest, PropertiesThatChangeTheAspectSizeTheItemAsAFirstExtentDoes)
     EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
     EXPECT_EQ(item->GetDrawingSize().cy, c.cy);
     EXPECT_EQ(item->m_geom.extentKnown, 0u);
-    EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+    EXPECT_EQ(dwg_state(0) & 1, 0u);
     EXPECT_FALSE(doc->IsModified());
     doc->DeleteItem(item);
   }

@@ -285,13 +285,13 @@ TEST_F(ViewItems, AClickOnTheOverlapSelectsTheLaterAndDeleteRemovesIt) {
     EXPECT_TRUE(holds(first) && holds(later)) << "a click moves and drops nothing";
   }
   click(POINT{170, 160});
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_DELETE, 0);
   pump(3);
   EXPECT_FALSE(holds(later));
   EXPECT_TRUE(holds(first));
   EXPECT_EQ(v->m_pSelection, nullptr);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   // Nothing selected: Delete removes nothing.
   PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_DELETE, 0);
   pump(3);
@@ -354,7 +354,7 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   // A move dropped where the item is changes and marks nothing.
   const RECT r = deviceRect(item);
   const RectItemGeom was = item->m_geom;
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   doc->SetModifiedFlag(FALSE);
   v->m_bInDrag = TRUE;
   v->OnDragEnter(&data, 0, POINT{r.left, r.top});
@@ -362,7 +362,7 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   EXPECT_FALSE(v->m_bInDrag) << "the dragging click keeps its item";
   EXPECT_EQ(item->m_geom.x, was.x);
   EXPECT_EQ(item->m_geom.y, was.y);
-  EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+  EXPECT_EQ(dwg_state(0) & 1, 0u);
   EXPECT_FALSE(doc->IsModified());
 
   // Elsewhere: the item moves there, keeps its size and stays in the drawing.
@@ -378,7 +378,7 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   const RECT moved = deviceRect(item);
   EXPECT_EQ(moved.left, r.left + 40);
   EXPECT_EQ(moved.top, r.top + 30);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_TRUE(doc->IsModified());
 
   // Ctrl: a copy at the point, selected.
@@ -516,12 +516,12 @@ TEST_F(ViewItems, InsertThroughTheSeamOpenAndObjectMode) {
   register_fwsrv();
   chosen_class = kFwSrvClsid;
   COleInsertDialog::SetShowFunction(choose_class);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   v->InsertObject();
   ASSERT_EQ(items(), 1u);
   CRectItem *item = v->m_pSelection;
   ASSERT_TRUE(item && holds(item));
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_TRUE(asked.empty());
   EXPECT_FALSE(fwsrv_pids().empty());
   item->Close();
@@ -578,19 +578,19 @@ TEST_F(ViewItems, ClearAllAsksAndResetWithoutSelectionIsReported) {
   CRectItem *b = picture(RECT{220, 100, 300, 160}, RGB(255, 0, 0));
   ASSERT_TRUE(a && b);
   v->SetSelection(b);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   answer_yesno = IDNO;
   OleClearItems();
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], "すべてのオブジェクトをクリアします。よろしいですか？");
   EXPECT_EQ(items(), 2u);
-  EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+  EXPECT_EQ(dwg_state(0) & 1, 0u);
   EXPECT_EQ(OleHasItems(), 1);
   answer_yesno = IDYES;
   OleClearItems();
   EXPECT_EQ(items(), 0u);
   EXPECT_EQ(v->m_pSelection, nullptr);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_EQ(OleHasItems(), 0);
 
   // 60014 without a selection: the framework's invalid-argument report.
@@ -630,11 +630,11 @@ TEST_F(ViewItems, CutGoesToAnotherProcessAndLeavesTheDrawing) {
   item->Close();
   item->UpdateExtent();
   v->SetSelection(item);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   OleCutItem();
   EXPECT_EQ(items(), 0u);
   EXPECT_EQ(v->m_pSelection, nullptr);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   const std::string wmf = here() + "work\\cut.wmf";
   DeleteFileA(wmf.c_str());
   const std::string line = std::string("\"") + INK_OLECTR + "\" embed paste mfpict \"" + wmf + "\" release";
