@@ -235,8 +235,9 @@ int fil_register(int dwg, int outline) {
 
 int fil_closesave(int dwg) { return register_core(dwg, 0); }
 
-int fil_regcmd() { return fil_register(dwg_cur(), 0), 0; }
-int fil_savecmd() { return fil_save(dwg_cur(), 0), 0; }
+int (*FilContainerSave)(int dwg);
+int fil_regcmd() { return FilContainerSave && FilContainerSave(dwg_cur()) ? 0 : (fil_register(dwg_cur(), 0), 0); }
+int fil_savecmd() { return FilContainerSave && FilContainerSave(dwg_cur()) ? 0 : (fil_save(dwg_cur(), 0), 0); }
 
 int fil_save(int dwg, int mode) {
   const bool closing = (dwg & 0x8000) != 0;

@@ -263,14 +263,22 @@ int slf_save(int db, const char *path, int mode, DrawingEnvRecord *env) {
     SlfLockMode = 0;
     return rc;
   }
-  if (mode != 3 && SlfLockMode == 1)
+  const bool relock = mode != 3 && SlfLockMode == 1;
+  if (relock)
     lck_release(db);
   SlfLockMode = 0;
   if (!WriteOleBlock(db, path)) {
-    // The lock is gone by now: the old bytes go back by name.
+    // The lock is gone by now: the old bytes go back by name, and the drawing takes
+    // its file's lock again -- it stays open on that file.
     if (safety.viahandle)
       safety.viahandle = false;
-    return restore(db, path, mode, safety, SLF_WRITEFAIL);
+    const int rc = restore(db, path, mode, safety, SLF_WRITEFAIL);
+    if (relock) {
+      HANDLE h = nullptr;
+      const int state = lck_askopen(path, &h);
+      lck_keep(db, path, state, h);
+    }
+    return rc;
   }
   DeleteOleTempFile();
   if (safety.exists())
