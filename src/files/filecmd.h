@@ -20,6 +20,10 @@ int fil_opencmd();
 int fil_closecmd();
 int fil_savecmd();
 int fil_regcmd();
+// Consulted by the register and save-in-place commands first: a drawing that belongs
+// to a container's document goes back to that container instead of into a seal file.
+// Non-zero when the hook took the drawing (saved or not); none set, nothing taken.
+extern int (*FilContainerSave)(int dwg);
 // Opens the files of the hand-over buffer (a command on level 0).
 int fil_open2nd();
 

@@ -98,14 +98,6 @@ bool fits(char *dst, std::size_t size, const char *a, const char *b = "", const 
   return n >= 0 && std::size_t(n) < size;
 }
 
-// Asked before a save in place: a drawing embedded in another program is saved back
-// into its container by the document layer, not to a file. Nothing answers for
-// embedded drawings here yet.
-bool container_saves(int dwg) {
-  (void)dwg;
-  return false;
-}
-
 // A drawing opened for reading only is never written back over the file it came
 // from: its holder may have saved it since.
 bool readonly_target(int dwg, const char *path) {
@@ -270,8 +262,9 @@ int fil_register(int dwg, int outline) {
 
 int fil_closesave(int dwg) { return register_core(dwg, 0); }
 
-int fil_regcmd() { return fil_register(dwg_cur(), 0), 0; }
-int fil_savecmd() { return fil_save(dwg_cur(), 0), 0; }
+int (*FilContainerSave)(int dwg);
+int fil_regcmd() { return FilContainerSave && FilContainerSave(dwg_cur()) ? 0 : (fil_register(dwg_cur(), 0), 0); }
+int fil_savecmd() { return FilContainerSave && FilContainerSave(dwg_cur()) ? 0 : (fil_save(dwg_cur(), 0), 0); }
 
 int fil_save(int dwg, int mode) {
   const bool closing = (dwg & 0x8000) != 0;
@@ -280,8 +273,6 @@ int fil_save(int dwg, int mode) {
     return -100;
   if (!dwgok(dwg))
     return -1;
-  if (mode == 0 && container_saves(dwg))
-    return 0;
   // The header written is this drawing's own: its owner fields as its file gave them.
   fil_headuse(dwg);
   DrawingEnvRecord env;

@@ -15,6 +15,7 @@
 #include "database/store.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
+#include "files/lockwin.h"
 #include "files/olefmt.h"
 #include "files/sealfmt.h"
 #include "files/sealread.h"
@@ -263,7 +264,7 @@ TEST_F(RectItemTest, MoveToPlacesTheItemOnTheViewsRectangle) {
   const ViewXform &xf = vewtbl[v->m_dwg][v->m_view].xf;
   ASSERT_GT(xf.xscale, 0.0);
   dwg_setstate(0, 0);
-  item->MoveTo(RECT{100, 80, 180, 120}, v);
+  item->MoveTo(v->RectToLogical(RECT{100, 80, 180, 120}), v);
   double x = 0, y = 0;
   ASSERT_EQ(vew_dev2w(v->m_dwg, v->m_view, 100, 80, &x, &y), 0);
   EXPECT_DOUBLE_EQ(item->m_geom.x, x);
@@ -274,8 +275,15 @@ TEST_F(RectItemTest, MoveToPlacesTheItemOnTheViewsRectangle) {
   const SIZE dev = item->GetDeviceSize(v);
   EXPECT_NEAR(dev.cx, 80, 1);
   EXPECT_NEAR(dev.cy, -40, 1);
+  // The rectangle the item gives back is the one it was placed on, in the view's
+  // logical units.
+  const RECT back = v->RectToDevice(item->GetDeviceRect(v));
+  EXPECT_EQ(back.left, 100);
+  EXPECT_EQ(back.top, 80);
+  EXPECT_EQ(back.right, 180);
+  EXPECT_EQ(back.bottom, 120);
   // A reversed rectangle gives the same size from its own corner; no view, no change.
-  item->MoveTo(RECT{180, 120, 100, 80}, v);
+  item->MoveTo(v->RectToLogical(RECT{180, 120, 100, 80}), v);
   EXPECT_DOUBLE_EQ(item->GetDrawingSize().cx, 80 / xf.xscale);
   const CKLDRect before = item->GetDrawingRect();
   item->SetDeviceRect(RECT{0, 0, 10, 10}, nullptr);
@@ -545,15 +553,33 @@ TEST_F(ObjectBlockTest, APreparedBlockIsKeptUntilItIsWrittenOrDropped) {
 }
 
 TEST_F(ObjectBlockTest, AFailedBlockWriteKeepsTheOldFile) {
+  // Drawings hold their files while open.
+  SystemBlock sys{};
+  sys_sysprm('R', &sys);
+  const SystemBlock kept = sys;
+  sys.exclusive = 1;
+  sys_sysprm('W', &sys);
+  struct Restore {
+    SystemBlock s;
+    ~Restore() { sys_sysprm('W', &s); }
+  } restore{kept};
   const int dwg = reopened();
   ASSERT_GE(dwg, 0);
   const std::vector<uint8_t> before = fileBytes(path);
   ASSERT_GT(addLine(dwg, 5, 5, 9, 9), 0);
+  auto locked = [&] {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE)
+      CloseHandle(h);
+    return h == INVALID_HANDLE_VALUE && DwgPath[dwg].lock && DwgPath[dwg].lock != INVALID_HANDLE_VALUE;
+  };
+  ASSERT_TRUE(locked()) << "the drawing holds its file";
   OleBlockAppend = failingAppend;
   EXPECT_EQ(fil_save(dwg, 0), SLF_WRITEFAIL);
   EXPECT_EQ(fileBytes(path), before);
   EXPECT_NE(dwg_state(dwg) & 1, 0u); // still to be saved
   EXPECT_EQ(OleTempFileName()[0], '\0');
+  EXPECT_TRUE(locked()) << "a failed save keeps the drawing's file lock";
   // Once the disk behaves the save goes through with the objects.
   OleBlockAppend = oleblk_append;
   EXPECT_EQ(fil_save(dwg, 0), 0);
@@ -705,8 +731,12 @@ TEST_F(ObjectBlockTest, AnOlderListAddsTheObjectsItCanLoad) {
   EXPECT_EQ(OleItemsLoading, 0);
   const auto items = itemsOf(doc);
   ASSERT_EQ(items.size(), 2u);
-  EXPECT_TRUE(items[0]->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
-  EXPECT_TRUE(items[1]->GetDrawingRect().IsEqual(CKLDRect(100, -10, 150, -40)));
+  // Each hangs down from its rectangle's upper left corner.
+  EXPECT_EQ(items[0]->m_geom.y, 50.0);
+  EXPECT_EQ(items[0]->GetDrawingSize().cy, -30.0);
+  EXPECT_EQ(items[1]->m_geom.x, 100.0);
+  EXPECT_EQ(items[1]->GetDrawingSize().cx, 50.0);
+  EXPECT_EQ(items[1]->GetDrawingSize().cy, -30.0);
   EXPECT_EQ(items[1]->GetDrawAspect(), DVASPECT_CONTENT);
   EXPECT_TRUE(items[0]->GetOleObject());
 }
@@ -796,12 +826,26 @@ TEST_F(RectItemTest, ItemsFromAStorageAndFromAGlobalBlock) {
   EXPECT_NEAR(item->GetKnownExtent().cy, 3000, 10);
   EXPECT_EQ(drawnCentre(*item), RGB(0, 0, 255));
 
-  // Through the block's path: the rectangle is the item's own drawing rectangle.
+  // Through the block's path: the item is shown on the rectangle it was stored with.
   const double rect[4] = {5, 50, 55, 20};
   const size_t before = itemsOf(doc).size();
   ASSERT_TRUE(AddItemFromStorage(doc, stg, rect, DVASPECT_CONTENT));
   ASSERT_EQ(itemsOf(doc).size(), before + 1);
-  EXPECT_TRUE(itemsOf(doc).back()->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
+  CRectItem *listed = itemsOf(doc).back();
+  EXPECT_EQ(listed->m_geom.x, 5.0);
+  EXPECT_EQ(listed->m_geom.y, 50.0);
+  EXPECT_EQ(listed->GetDrawingSize().cx, 50.0);
+  EXPECT_EQ(listed->GetDrawingSize().cy, -30.0);
+  if (CMainView *v = view()) {
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    vew_w2dev(v->m_dwg, v->m_view, 5, 50, &x0, &y0);
+    vew_w2dev(v->m_dwg, v->m_view, 55, 20, &x1, &y1);
+    const RECT shown = v->RectToDevice(listed->GetDeviceRect(v));
+    EXPECT_NEAR(shown.left, x0, 1);
+    EXPECT_NEAR(shown.top, y0, 1);
+    EXPECT_NEAR(shown.right, x1, 1);
+    EXPECT_NEAR(shown.bottom, y1, 1);
+  }
   // A storage of a class that is no object: no half-made item stays behind.
   IStorage *empty = nullptr;
   ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &empty), S_OK);
