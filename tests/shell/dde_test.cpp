@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../../bench/ddeplain.h"
 #include "../common/watchdog.h"
 #include "../files/sealfix.h"
 #include "files/lockfile.h"
@@ -497,6 +498,34 @@ TEST_F(Dde, APlainClientGetsEachPokesOwnReplyAndNeverHangsTheEditor) {
   EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
   ASSERT_TRUE(ed.ended(5000)) << "the editor did not end";
   EXPECT_EQ(elements_in(path), uint32_t(1 + adds));
+}
+
+// A client that gives up while its line waits for the user, and ends its
+// conversation: the editor finishes the line and goes on serving others.
+TEST_F(Dde, AClientThatGivesUpWhileALineWaitsLeavesTheEditorWorking) {
+  const std::string path = work + "GIVEUP.KSL";
+  seed(path);
+  Editor ed;
+  ASSERT_TRUE(ed.start("\"" + path + "\""));
+  ASSERT_TRUE(ed.connect());
+  plain::Client c;
+  ASSERT_TRUE(c.start());
+  ASSERT_TRUE(c.connect(10000));
+  c.timeout = 300;
+  EXPECT_EQ(c.poke("PNTIN \"click\""), -1); // nobody clicks: the client's time runs out
+  c.end();
+  HWND view = view_of(ed.frame());
+  ASSERT_TRUE(view);
+  PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  EXPECT_EQ(ed.poke("INIT"), DMLERR_NO_ERROR);
+  EXPECT_EQ(ed.poke("LINE 0 0 5 5"), DMLERR_NO_ERROR);
+  EXPECT_EQ(ed.request(), "2");
+  ed.poke("TERM");
+  PostMessageA(ed.frame(), WM_COMMAND, 10109, 0);
+  ed.request();
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(ed.ended(5000));
+  EXPECT_EQ(elements_in(path), 2u);
 }
 
 // With no drawing open nothing is taken: every line is not processed, no reply.
