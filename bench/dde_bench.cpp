@@ -1,5 +1,7 @@
-// Time of one CMDL round trip over DDE: starts the editor, then 1,000 times pokes a
-// LINE and requests its reply, and ends the editor by an execute string.
+// CMDL lines per second over DDE: starts the editor, then pokes a LINE and requests
+// its reply, 1,000 times with the project's own client and 1,000 times with a plain
+// DDEML client as other programs write one (its replies are checked against the
+// numbers the lines must get), and ends the editor by an execute string.
 //   dde_bench <program folder>\inkforge.exe [rounds]
 #include <windows.h>
 
@@ -8,6 +10,7 @@
 #include <string>
 
 #include "benchclock.h"
+#include "ddeplain.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -100,7 +103,33 @@ int main(int argc, char **argv) {
       bad++;
   }
   const double t1 = bench_now();
-  std::printf("%d round trips: %.3f ms each (%d failed)\n", rounds, (t1 - t0) * 1000.0 / rounds, bad);
+  std::printf("own client:   %d lines, %.3f ms each, %.0f lines/s (%d failed)\n", rounds,
+              (t1 - t0) * 1000.0 / rounds, rounds / (t1 - t0), bad);
+
+  // The next line gets the number after the last reply.
+  long next = std::strtol(reply, nullptr, 10) + 1;
+  plain::Client pc;
+  if (!pc.start() || !pc.connect(10000)) {
+    std::fprintf(stderr, "no plain conversation with the editor\n");
+    bad++;
+  } else {
+    int wrong = 0;
+    std::string got;
+    const double p0 = bench_now();
+    for (int i = 0; i < rounds; i++, next++) {
+      char line[64];
+      std::snprintf(line, sizeof line, "LINE %d 0 %d 10", i % 100, i % 100);
+      if (pc.poke(line) != DDE_FACK)
+        wrong++;
+      if (!pc.request(&got) || got != std::to_string(next))
+        wrong++;
+    }
+    const double p1 = bench_now();
+    pc.end();
+    std::printf("plain client: %d lines, %.3f ms each, %.0f lines/s (%d wrong)\n", rounds,
+                (p1 - p0) * 1000.0 / rounds, rounds / (p1 - p0), wrong);
+    bad += wrong;
+  }
   ddec_poke(slot, "CMDL", "TERM");
   // Saved in place, so that quitting asks nothing.
   PostMessageA(FindWindowA("DazuVerur", nullptr), WM_COMMAND, 10109, 0);

@@ -383,6 +383,9 @@ int execute(char *line) {
   const int code = dde_word(w[0]);
   if (code == 0)
     return CMDL_NONE;
+  // Records added to a drawing without a window could be neither seen nor saved.
+  if (Edges.opened && !Edges.opened(dwg_cur()))
+    return CMDL_NONE;
   if (code == 1 || code == 2) {
     if (code == 1)
       run_init();

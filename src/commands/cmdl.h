@@ -53,6 +53,9 @@ struct CmdlEdges {
   void (*endall)();                   // ends every command level, dispatches what waits
   void (*attrs)();                    // refreshes the attribute box
   void (*redraw)(int dwg);            // every view of the drawing
+  // Whether the drawing has a window; null counts every drawing as open. With none
+  // open, every line is refused (not processed) and nothing is touched.
+  bool (*opened)(int dwg);
 };
 void dde_setedges(const CmdlEdges *edges); // null: none
 

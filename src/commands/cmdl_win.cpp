@@ -53,10 +53,12 @@ void endall() {
 }
 
 void redraw(int dwg) { vew_redraw(dwg, -1); }
+
+bool opened(int dwg) { return vew_mask(dwg) != 0; }
 } // namespace
 
 void dde_cmdlwin() {
-  static const CmdlEdges edges = {pick, point, line, message, endall, inp_updall, redraw};
+  static const CmdlEdges edges = {pick, point, line, message, endall, inp_updall, redraw, opened};
   dde_setedges(&edges);
 }
 

@@ -41,6 +41,7 @@ void cmd_reset() {
 }
 
 void (*CmdReplaced)(CmdHandler handler) = nullptr;
+void (*CmdWake)() = nullptr;
 
 int cmd_request(int level, CmdHandler handler, int number, CmdNotifier notifier) {
   if (level < 0 || level >= CMD_LEVELS)
@@ -50,7 +51,16 @@ int cmd_request(int level, CmdHandler handler, int number, CmdNotifier notifier)
   c.reqnum = number, c.reqfn = handler, c.reqnote = notifier;
   if (old && old != handler && CmdReplaced)
     CmdReplaced(old);
+  if (CmdWake)
+    CmdWake();
   return 0;
+}
+
+bool cmd_pending() {
+  for (const CommandLevel &c : CmdLevels)
+    if (c.reqfn && !c.runfn)
+      return true;
+  return false;
 }
 
 void cmd_clrrun(int level) {

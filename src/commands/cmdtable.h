@@ -39,6 +39,11 @@ void cmd_reset();
 int cmd_request(int level, CmdHandler handler, int number, CmdNotifier notifier);
 // Called with the handler of a pending request that a newer one replaces (null: none).
 extern void (*CmdReplaced)(CmdHandler handler);
+// Called after every request, so that a loop waiting for messages comes round to
+// the pump at once and nothing waits for the next mouse move (null: none).
+extern void (*CmdWake)();
+// Whether a request waits whose level is free: the next cmd_pump starts it.
+bool cmd_pending();
 // Ends levels n..4: 1 when a handler was running on one of them, else 0. A handler
 // above the new current level ends through its input wait (800).
 int cmd_cancel(int n);

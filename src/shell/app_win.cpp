@@ -199,7 +199,10 @@ BOOL app_regframe(CWinApp *app) {
 }
 
 VODOreVer::VODOreVer() : CWinApp("インク工房") {}
-VODOreVer::~VODOreVer() { COleObjectFactory::RevokeAll(); }
+VODOreVer::~VODOreVer() {
+  COleObjectFactory::RevokeAll();
+  app_singleend();
+}
 
 BOOL VODOreVer::InitInstance() {
   INITCOMMONCONTROLSEX icc = {8, 0xFF};
@@ -244,6 +247,7 @@ BOOL VODOreVer::InitInstance() {
   COleObjectFactory::RegisterAll();
   if (m_embedded) {
     ddes_ready(true);
+    app_handoverstart();
     return TRUE;
   }
   m_server.UpdateRegistry(OAT_SERVER);
@@ -253,6 +257,7 @@ BOOL VODOreVer::InitInstance() {
   ::SetFocus(frame->m_hWnd);
   app_openargs();
   ddes_ready(true);
+  app_handoverstart();
   return TRUE;
 }
 

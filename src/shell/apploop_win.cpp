@@ -21,6 +21,10 @@ int app_run() {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     cmd_pump();
+    // A request left waiting behind the command that just ended must not wait for
+    // the next message.
+    if (cmd_pending() && CmdWake)
+      CmdWake();
     HWND mdi = app_hmdi();
     if (mdi && TranslateMDISysAccel(mdi, &msg))
       continue;

@@ -14,36 +14,19 @@ struct Slot {
 };
 Slot Slots[10];
 
-// Wine's server posts a positive WM_DDE_ACK behind the WM_DDE_DATA of every request.
-// Left in the queue, it would be taken as the answer of the next poke on the same
-// item, and every later reply would come one transaction late.
-bool stray_acks() {
-  static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
-}
-
-// Drops the acknowledgements waiting for the conversation window; with wait, gives
-// the one that follows a request up to that many ms to arrive.
-void drop_acks(const Slot &s, DWORD wait) {
+// Drops acknowledgements left waiting for the conversation window (the answer to a
+// transaction that timed out), so that none is taken for the next one's.
+void drop_acks(const Slot &s) {
   if (!s.window)
     return;
-  const DWORD start = GetTickCount();
-  for (;;) {
-    bool dropped = false;
-    MSG m;
-    while (PeekMessageA(&m, s.window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
-      UINT_PTR lo = 0, hi = 0;
-      if (UnpackDDElParam(WM_DDE_ACK, m.lParam, &lo, &hi)) {
-        FreeDDElParam(WM_DDE_ACK, m.lParam);
-        if (hi)
-          GlobalDeleteAtom(ATOM(hi));
-      }
-      dropped = true;
+  MSG m;
+  while (PeekMessageA(&m, s.window, WM_DDE_ACK, WM_DDE_ACK, PM_REMOVE)) {
+    UINT_PTR lo = 0, hi = 0;
+    if (UnpackDDElParam(WM_DDE_ACK, m.lParam, &lo, &hi)) {
+      FreeDDElParam(WM_DDE_ACK, m.lParam);
+      if (hi)
+        GlobalDeleteAtom(ATOM(hi));
     }
-    const DWORD spent = GetTickCount() - start;
-    if (dropped || spent >= wait)
-      return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, wait - spent, QS_POSTMESSAGE);
   }
 }
 
@@ -116,7 +99,7 @@ int ddec_execute(int slot, const char *text) {
   Slot *s = slot_at(slot);
   if (!s || !text)
     return DMLERR_INVALIDPARAMETER;
-  drop_acks(*s, 0);
+  drop_acks(*s);
   DWORD status = 0;
   HDDEDATA h = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char *>(text)), DWORD(std::strlen(text) + 1),
                                     s->conv, nullptr, CF_TEXT, XTYP_EXECUTE, 10000, &status);
@@ -129,7 +112,7 @@ int ddec_poke(int slot, const char *item, const char *text) {
   Slot *s = slot_at(slot);
   if (!s || !item || !text)
     return DMLERR_INVALIDPARAMETER;
-  drop_acks(*s, 0);
+  drop_acks(*s);
   HSZ hi = DdeCreateStringHandleA(DdeInst, item, CP_WINANSI);
   DWORD status = 0;
   HDDEDATA h = DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char *>(text)), DWORD(std::strlen(text) + 1),
@@ -147,15 +130,13 @@ int ddec_request(int slot, const char *item, char *buf, int size) {
     return -1;
   if (size > 0)
     buf[0] = '\0';
-  drop_acks(*s, 0);
+  drop_acks(*s);
   HSZ hi = DdeCreateStringHandleA(DdeInst, item, CP_WINANSI);
   HDDEDATA h = DdeClientTransaction(nullptr, 0, s->conv, hi, CF_TEXT, XTYP_REQUEST, 1000, nullptr);
   int n = 0;
   if (h) {
     n = int(DdeGetData(h, reinterpret_cast<LPBYTE>(buf), DWORD(size), 0));
     DdeFreeDataHandle(h);
-    if (stray_acks())
-      drop_acks(*s, 50);
   }
   DdeFreeStringHandle(DdeInst, hi);
   return n;

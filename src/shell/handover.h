@@ -19,3 +19,7 @@ extern char HandOverText[640];
 BOOL app_single(HINSTANCE instance, HINSTANCE prev, const char *cmdline);
 // Takes the text of the atom and requests its opening on level 0. 0.
 int app_handover(ATOM atom);
+// Opens a hand-over that came while the program was still starting (end of start-up).
+void app_handoverstart();
+// The editor is gone: gives up the single-instance mutex and the hidden window.
+void app_singleend();

@@ -29,6 +29,58 @@ char HandOverText[640];
 namespace {
 constexpr UINT WM_HANDOVER = WM_USER + 50;
 
+// The one running editor owns this mutex for its life: two starts at the same moment
+// cannot both find no main window and go on. The event is set once the owner's
+// hidden window exists, so that a later start knows where to hand over.
+const char *const InstanceName = "InkForge.KIVOLANT.Instance";
+const char *const ReadyName = "InkForge.KIVOLANT.HandOverReady";
+constexpr DWORD ReadyWait = 10000; // ms a later start waits for the owner's hidden window
+
+HANDLE Instance = nullptr;
+HANDLE Ready = nullptr;
+HWND Hidden = nullptr;
+// A hand-over that came before the main window existed, opened once start-up is done.
+ATOM Early = 0;
+
+void wake() {
+  if (Hidden)
+    PostMessageA(Hidden, WM_NULL, 0, 0);
+}
+
+bool owner() {
+  if (!Instance)
+    Instance = CreateMutexA(nullptr, FALSE, InstanceName);
+  if (!Instance)
+    return FindWindowA("DazuVerur", nullptr) == nullptr;
+  const DWORD w = WaitForSingleObject(Instance, 0);
+  return w == WAIT_OBJECT_0 || w == WAIT_ABANDONED; // an editor that was killed left it
+}
+
+// The later start: waits until the owner can take the line, then posts it.
+void hand_over(const char *cmdline) {
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, ReadyName);
+  if (ready) {
+    WaitForSingleObject(ready, ReadyWait);
+    CloseHandle(ready);
+  }
+  if (HWND running = FindWindowA("DazuVerur", nullptr)) {
+    SetForegroundWindow(running);
+    if (IsIconic(running))
+      ShowWindow(running, SW_RESTORE);
+  }
+  HWND hidden = FindWindowA("RaruHideFrame", nullptr);
+  if (!hidden)
+    return;
+  const char *text = cmdline ? cmdline : "";
+  ATOM atom = 0;
+  // An atom holds at most 255 bytes: a longer line is refused, never cut, and
+  // the running instance is told nothing but the status.
+  if (text[0] && !(atom = GlobalAddAtomA(text)))
+    reg_action(120);
+  else if (!PostMessageA(hidden, WM_HANDOVER, 0, LPARAM(atom)) && atom)
+    GlobalDeleteAtom(atom);
+}
+
 int32_t open2nd() { return int32_t(fil_open2nd()); }
 
 // A level-0 request that replaces the waiting hand-over drops it: the sender is told
@@ -45,6 +97,10 @@ LRESULT CALLBACK app_hideproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (HandoverBusy) {
       reg_action(120);
       HandoverBusy = 1;
+    } else if (!main && !Early && atom) {
+      HandoverBusy = 1; // still starting: taken when the start-up is done
+      Early = atom;
+      return DefWindowProcA(w, m, wp, lp);
     } else if (main && IsWindowEnabled(main)) {
       HandoverBusy = 1;
       app_handover(atom);
@@ -61,23 +117,17 @@ LRESULT CALLBACK app_hideproc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 } // namespace
 
 BOOL app_single(HINSTANCE instance, HINSTANCE prev, const char *cmdline) {
-  if (HWND running = FindWindowA("DazuVerur", nullptr)) {
-    SetForegroundWindow(running);
-    if (IsIconic(running))
-      ShowWindow(running, SW_RESTORE);
-    if (HWND hidden = FindWindowA("RaruHideFrame", nullptr)) {
-      const char *text = cmdline ? cmdline : "";
-      ATOM atom = 0;
-      // An atom holds at most 255 bytes: a longer line is refused, never cut, and
-      // the running instance is told nothing but the status.
-      if (text[0] && !(atom = GlobalAddAtomA(text)))
-        reg_action(120);
-      else
-        PostMessageA(hidden, WM_HANDOVER, 0, LPARAM(atom));
-    }
+  if (!owner()) {
+    hand_over(cmdline);
     return FALSE;
   }
+  if (!Ready)
+    Ready = CreateEventA(nullptr, TRUE, FALSE, ReadyName);
+  if (Ready)
+    ResetEvent(Ready); // left set by an editor that was killed
   CmdReplaced = replaced;
+  CmdWake = wake;
+  Early = 0;
   HandoverBusy = 0;
   WNDCLASSA wc = {};
   wc.lpfnWndProc = app_hideproc;
@@ -90,9 +140,45 @@ BOOL app_single(HINSTANCE instance, HINSTANCE prev, const char *cmdline) {
                            instance, nullptr);
   if (!w)
     return FALSE;
+  Hidden = w;
   app_setinst(instance);
   app_setprev(prev);
+  if (Ready)
+    SetEvent(Ready);
   return TRUE;
+}
+
+void app_handoverstart() {
+  const ATOM atom = Early;
+  Early = 0;
+  if (!atom)
+    return;
+  HWND main = app_hmain();
+  if (main && IsWindowEnabled(main)) {
+    app_handover(atom);
+  } else {
+    GlobalDeleteAtom(atom);
+    reg_action(120);
+  }
+}
+
+void app_singleend() {
+  if (Early)
+    GlobalDeleteAtom(Early);
+  Early = 0;
+  if (CmdWake == wake)
+    CmdWake = nullptr;
+  if (Hidden && IsWindow(Hidden))
+    DestroyWindow(Hidden);
+  Hidden = nullptr;
+  if (Ready)
+    CloseHandle(Ready);
+  Ready = nullptr;
+  if (Instance) {
+    ReleaseMutex(Instance);
+    CloseHandle(Instance);
+  }
+  Instance = nullptr;
 }
 
 int app_handover(ATOM atom) {

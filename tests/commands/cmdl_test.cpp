@@ -147,6 +147,27 @@ TEST_F(Cmdl, RunOfAddsReadsRewritesAndDeletes) {
   EXPECT_EQ(ctl(0).count1, 0u);
 }
 
+// With no drawing window every line is refused and nothing reaches the store or the
+// interpreter's state.
+TEST_F(Cmdl, NoDrawingOpenRefusesEveryLine) {
+  num("LINE 0 0 1 1");
+  CmdlEdges closed = kEdges;
+  closed.opened = [](int) { return false; };
+  dde_setedges(&closed);
+  const DrawingEnvRecord before = env();
+  for (const char *line : {"INIT", "LINE 0 0 5 5", "CIRC 0 0 1 0 360", "POINT 1 1", "CHAR 0 0 0 'A' 0", "ELMRD 1",
+                           "COLOR 3", "ELMDL 1", "TERM", "init"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(run(line), "0|");
+  }
+  EXPECT_EQ(ctl(0).count1, 1u);
+  EXPECT_EQ(rec(0, 1).kind, LIN);
+  EXPECT_EQ(env().linatr, before.linatr);
+  EXPECT_EQ(dde_state().saved, -1);
+  dde_setedges(&kEdges);
+  EXPECT_EQ(reply("ELMRD 1"), "1 2 0 0 1 1");
+}
+
 TEST_F(Cmdl, NumberBases) {
   for (int i = 0; i < 16; i++)
     num("POINT " + std::to_string(i) + " 1");

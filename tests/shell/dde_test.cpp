@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../../bench/ddeplain.h"
 #include "../common/watchdog.h"
 #include "../files/sealfix.h"
 #include "files/lockfile.h"
@@ -77,6 +78,99 @@ DWORD action() {
 }
 
 void clear_action() { RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\Orvik\\Nimbo2XKIVOLANT", "Action"); }
+
+std::string win_path(std::string p) {
+  for (char &c : p)
+    if (c == '/')
+      c = '\\';
+  return "Z:" + p;
+}
+
+// Elements in the seal file as the engine reads it back.
+uint32_t elements_in(const std::string &path) {
+  const Bytes file = read_file(path);
+  if (file.size() < size_t(SLF_HEADSIZE))
+    return 0;
+  empty(0);
+  if (load(0, file) != 0)
+    return 0;
+  return DbCtl[0].count1;
+}
+
+struct PeerRun {
+  int lines = -1, acked = -1, adds = -1, wrong = -1;
+  unsigned long ms = 0;
+  std::string notes;
+  DWORD code = 99;
+};
+
+// Runs the plain DDEML client against the running editor (up to 120 s).
+PeerRun run_peer(int lines, const std::string &work) {
+  PeerRun r;
+  const std::string exe = win_path(INK_DDEPEER), out = work + "peer.txt";
+  DeleteFileA(out.c_str());
+  std::string cmd = "\"" + exe + "\" " + std::to_string(lines) + " \"" + out + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return r;
+  // The peer's DdeConnect sends its initiate to every top-level window, this
+  // process's too: it must be answered while the peer runs.
+  const DWORD begin = GetTickCount();
+  while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&m);
+    if (GetTickCount() - begin > 120000) {
+      TerminateProcess(pi.hProcess, 98);
+      WaitForSingleObject(pi.hProcess, 10000);
+      break;
+    }
+  }
+  GetExitCodeProcess(pi.hProcess, &r.code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  if (FILE *f = std::fopen(out.c_str(), "r")) {
+    if (std::fscanf(f, "%d %d %d %d %lu\n", &r.lines, &r.acked, &r.adds, &r.wrong, &r.ms) != 5)
+      r.lines = -1;
+    char buf[256];
+    while (std::fgets(buf, sizeof buf, f))
+      r.notes += buf;
+    std::fclose(f);
+  }
+  return r;
+}
+
+// The visible drawing windows of the running editor, found without sending it
+// anything (a message would wake its loop).
+int drawing_windows(HWND frame) {
+  int n = 0;
+  HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+  EnumChildWindows(
+      client,
+      [](HWND w, LPARAM p) -> BOOL {
+        char cls[64] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) == "InkFwWnd" && IsWindowVisible(w))
+          ++*reinterpret_cast<int *>(p);
+        return TRUE;
+      },
+      LPARAM(&n));
+  return n;
+}
+
+// Waits up to ms for cond; the time it took, or -1.
+template <class F> long within(DWORD ms, F cond) {
+  const DWORD begin = GetTickCount();
+  for (;;) {
+    if (cond())
+      return long(GetTickCount() - begin);
+    if (GetTickCount() - begin > ms)
+      return -1;
+    Sleep(5);
+  }
+}
 
 // One started editor: killed by its id if a test leaves it running.
 struct Editor {
@@ -343,7 +437,7 @@ TEST_F(Dde, ASecondStartHandsOverItsFile) {
     a.poke("TERM");
     return r;
   };
-  EXPECT_EQ(first(), "-1");
+  EXPECT_EQ(first(), ""); // no drawing open: not processed
 
   // A start without arguments brings the running editor back from the task bar.
   ShowWindow(a.frame(), SW_MINIMIZE);
@@ -372,7 +466,7 @@ TEST_F(Dde, ASecondStartHandsOverItsFile) {
   EXPECT_EQ(action(), 120u);
   EXPECT_EQ(GlobalFindAtomA(text.c_str()), 0);
   Sleep(300);
-  EXPECT_EQ(first(), "-1");
+  EXPECT_EQ(first(), "");
 
   {
     Editor b;
@@ -513,6 +607,156 @@ TEST_F(Dde, DamagedObjectBlocksAreRefusedAndTheDrawingOpens) {
     const Bytes said = read_file(errors);
     EXPECT_NE(std::string(said.begin(), said.end()).find(refused), std::string::npos) << "the objects were refused";
   }
+// Another program's plain DDEML client: 500 lines each followed by a request, then
+// twenty short sessions in a row. Every reply is its own poke's, every poke runs once
+// (the saved file holds exactly the elements added), and the editor never hangs.
+TEST_F(Dde, APlainClientGetsEachPokesOwnReplyAndNeverHangsTheEditor) {
+  const std::string path = work + "PEER.KSL";
+  seed(path);
+  Editor ed;
+  ASSERT_TRUE(ed.start("\"" + path + "\""));
+  ASSERT_TRUE(ed.connect());
+
+  const PeerRun big = run_peer(500, work);
+  EXPECT_EQ(big.code, 0u) << big.notes;
+  EXPECT_EQ(big.lines, 500);
+  EXPECT_EQ(big.acked, 500);
+  EXPECT_EQ(big.wrong, 0) << big.notes;
+  EXPECT_EQ(big.adds, 200);
+  std::printf("500 lines with a request each: %lu ms\n", big.ms);
+  int adds = big.adds;
+  for (int run = 0; run < 20; run++) {
+    SCOPED_TRACE(run);
+    const PeerRun r = run_peer(25, work);
+    ASSERT_EQ(r.code, 0u) << r.notes;
+    EXPECT_EQ(r.wrong, 0);
+    adds += r.adds;
+  }
+  EXPECT_EQ(adds, 400);
+
+  PostMessageA(ed.frame(), WM_COMMAND, 10109, 0);
+  ed.request(); // the save ran before this answer
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  ASSERT_TRUE(ed.ended(5000)) << "the editor did not end";
+  EXPECT_EQ(elements_in(path), uint32_t(1 + adds));
+}
+
+// A client that gives up while its line waits for the user, and ends its
+// conversation: the editor finishes the line and goes on serving others.
+TEST_F(Dde, AClientThatGivesUpWhileALineWaitsLeavesTheEditorWorking) {
+  const std::string path = work + "GIVEUP.KSL";
+  seed(path);
+  Editor ed;
+  ASSERT_TRUE(ed.start("\"" + path + "\""));
+  ASSERT_TRUE(ed.connect());
+  plain::Client c;
+  ASSERT_TRUE(c.start());
+  ASSERT_TRUE(c.connect(10000));
+  c.timeout = 300;
+  EXPECT_EQ(c.poke("PNTIN \"click\""), -1); // nobody clicks: the client's time runs out
+  c.end();
+  HWND view = view_of(ed.frame());
+  ASSERT_TRUE(view);
+  PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  EXPECT_EQ(ed.poke("INIT"), DMLERR_NO_ERROR);
+  EXPECT_EQ(ed.poke("LINE 0 0 5 5"), DMLERR_NO_ERROR);
+  EXPECT_EQ(ed.request(), "2");
+  ed.poke("TERM");
+  PostMessageA(ed.frame(), WM_COMMAND, 10109, 0);
+  ed.request();
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(ed.ended(5000));
+  EXPECT_EQ(elements_in(path), 2u);
+}
+
+// With no drawing open nothing is taken: every line is not processed, no reply.
+TEST_F(Dde, WithNoDrawingOpenCmdlLinesAreNotProcessed) {
+  Editor ed;
+  ASSERT_TRUE(ed.start(""));
+  ASSERT_TRUE(ed.connect());
+  for (const char *line : {"INIT", "LINE 0 0 10 10", "CIRC 0 0 5 0 360", "POINT 1 1", "ELMRD 1", "TERM"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(ed.poke(line), DMLERR_NOTPROCESSED);
+    EXPECT_EQ(ed.request(), "");
+  }
+  // Nothing was added to a drawing nobody sees: a drawing opened now holds its own
+  // point only.
+  const std::string path = work + "NODWG.KSL";
+  seed(path);
+  EXPECT_EQ(ddec_execute(ed.slot, ("[OpenFile](" + path + ")").c_str()), DMLERR_NO_ERROR);
+  ed.poke("ELMRD 1");
+  EXPECT_EQ(ed.request(), "1 1 1 1");
+  ed.poke("ELMRD 2");
+  EXPECT_EQ(ed.request(), "-1");
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(ed.ended(5000));
+}
+
+// Five starts at the same moment leave one editor; the others hand over and end.
+TEST_F(Dde, FiveEditorsStartedAtOnceLeaveOne) {
+  SetEnvironmentVariableA("INK_NO_MODAL", "1"); // a refused file is reported, not asked
+  std::vector<std::string> files;
+  for (int i = 0; i < 5; i++) {
+    files.push_back(work + "FIVE" + std::to_string(i + 1) + ".KSL");
+    seed(files.back());
+  }
+  Editor eds[5];
+  for (int i = 0; i < 5; i++)
+    ASSERT_TRUE(eds[i].start("\"" + files[i] + "\""));
+  Editor &any = eds[0]; // its conversation reaches whichever editor stayed
+  ASSERT_TRUE(any.connect());
+  auto running = [&] {
+    int n = 0;
+    for (Editor &e : eds)
+      n += !e.ended(0);
+    return n;
+  };
+  EXPECT_GE(within(5000, [&] { return running() == 1; }), 0) << running() << " editors still run";
+  SetEnvironmentVariableA("INK_NO_MODAL", nullptr);
+  HWND frame = any.frame();
+  ASSERT_TRUE(frame);
+  // The drawing limit holds: its own file, and at most one more.
+  const int shown = drawing_windows(frame);
+  EXPECT_GE(shown, 1);
+  EXPECT_LE(shown, 2);
+  EXPECT_EQ(ddec_execute(any.slot, "[Quit]"), DMLERR_NO_ERROR);
+  int left = 0;
+  for (Editor &e : eds)
+    left += !e.ended(5000);
+  EXPECT_EQ(left, 0);
+}
+
+// Requests from outside the message stream start at once, with no other input: a
+// file handed over by a second start, and a menu command.
+TEST_F(Dde, HandOverAndMenuCommandsStartWithoutOtherInput) {
+  const std::string path = work + "WAKE.KSL";
+  seed(path);
+  Editor a;
+  ASSERT_TRUE(a.start(""));
+  ASSERT_TRUE(a.connect());
+  HWND frame = a.frame();
+  ASSERT_TRUE(frame);
+  ASSERT_EQ(drawing_windows(frame), 0);
+  {
+    Editor b;
+    ASSERT_TRUE(b.start("\"" + path + "\""));
+    ASSERT_TRUE(b.ended(20000));
+  }
+  const long opened = within(1000, [&] { return drawing_windows(frame) == 1; });
+  EXPECT_GE(opened, 0) << "the handed-over file did not open within 1 s";
+  std::printf("handed-over file open after %ld ms\n", opened);
+
+  // Menu commands posted as the menu sends them, with nothing else after them:
+  // File > Close takes the drawing away, File > New makes a new one.
+  PostMessageA(frame, WM_COMMAND, 10106, 0);
+  const long closed = within(500, [&] { return drawing_windows(frame) == 0; });
+  EXPECT_GE(closed, 0) << "close did not start within 0.5 s";
+  PostMessageA(frame, WM_COMMAND, 10100, 0);
+  const long made = within(500, [&] { return drawing_windows(frame) == 1; });
+  EXPECT_GE(made, 0) << "new did not start within 0.5 s";
+  std::printf("close done after %ld ms, new after %ld ms\n", closed, made);
+  EXPECT_EQ(ddec_execute(a.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(a.ended(5000));
 }
 
 TEST(DdeRegistry, TheDocumentTypeIsWrittenOnlyWhereItsCommandKeyExists) {
