@@ -22,7 +22,6 @@
 #include "input/inpkind.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
 
 namespace {
 
@@ -92,6 +91,7 @@ int dwg_chsheet(int mode, double dx, double dy, double width, double height, int
     env.sheet.den = int16_t(den);
     env.sheet.scale = double(num) / double(den);
   }
+  // A factor that cannot divide leaves the sizes as they were.
   scl_div3(&env.chr.height, factor);
   scl_divrec(&env.dim, factor);
   sys_dwgenv('W', dwg, &env);
@@ -110,7 +110,7 @@ int dwg_chsheet(int mode, double dx, double dy, double width, double height, int
   for (int v = 0; v < VIEW_COUNT; v++)
     if (mask & (1u << v))
       vew_redraw(dwg, v);
-  DwgModFlags[dwg] |= 1;
+  dwg_touch(dwg);
   return 700;
 }
 
@@ -185,7 +185,7 @@ int32_t cm_sheetref() {
   sys_sheet('W', d, &sh);
   dsp_mark(views, REF_MARK, 0, x, y, COL_REF);
   dwg_setcur(prev);
-  DwgModFlags[d] |= 1;
+  dwg_touch(d);
   return CMD_DONE;
 }
 

@@ -27,7 +27,6 @@
 #include "settings/winutil.h"
 #include "shell/abox.h"
 #include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
 #include "shell/help.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
@@ -257,7 +256,7 @@ GridRecord grid_get(int d) {
   return g;
 }
 void grid_done(int d) {
-  DwgModFlags[d] |= 1;
+  dwg_touch(d);
   tbar_gridbtn();
 }
 int32_t grid_mode(uint32_t mode, int pick) {

@@ -14,6 +14,7 @@
 #include "database/undo.h"
 #include "display/view.h"
 #include "settings/syspath.h"
+#include "settings/params.h"
 #include "shell/appsvc_pending.h"
 
 int PackReport = 0;
@@ -586,7 +587,7 @@ int dtb_packcmd() {
   h.line(501, 0, 0, 0, 0);
   dtb_pack(dwg);
   h.line(0, 0, 0, 0, 0);
-  DwgModFlags[dwg] |= 1;
+  dwg_touch(dwg);
   h.attrbox();
   char work[262];
   folder_file(dwg == 0 ? "TVKDPRM0.WOK" : "TVKDPRM1.WOK", work);

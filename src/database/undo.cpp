@@ -14,7 +14,6 @@
 #include "settings/dbgtrace.h"
 #include "settings/params.h"
 #include "settings/syspath.h"
-#include "shell/appsvc_pending.h"
 
 UndoJournal UndJrn[2];
 UndoRedoState UndState[2];
@@ -436,7 +435,7 @@ int und_pend(int db) {
 int und_writ(int db, int op, int32_t elm, int piece, const ElementRecord *image) {
   if (!dbok(db))
     return 1;
-  DwgModFlags[db] |= 1;
+  dwg_touch(db);
   UndoJournal &j = UndJrn[db];
   if (!usable(j) || !j.recording)
     return 1;

@@ -13,7 +13,6 @@
 #include "display/viewtbl.h"
 #include "geometry/geo.h"
 #include "settings/msgout.h"
-#include "shell/appsvc_pending.h"
 #include "files/dlgcalc.h"
 #include "input/calc.h"
 #include "input/keyin.h"
@@ -316,7 +315,9 @@ int32_t dlg_syscmd() {
       pens[i] = COLORREF(Palette[i]);
     gdi_palette(pens);
     dlg_setbkbrush();
-    dwg_chsheet(1, 0, 0, info.areax, info.areay, dwg, 1, 1, 1.0);
+    // The settings are kept; a sheet that could not follow is said, not hidden.
+    if (dwg_chsheet(1, 0, 0, info.areax, info.areay, dwg, 1, 1, 1.0) != 700)
+      msg_board(1, "%s", "図面の用紙を新しい大きさに変更できませんでした。");
     buf.pitchx = info.gridx;
     buf.pitchy = info.gridy;
     buf.a1x = deg_cos(0) * info.gridx;
@@ -333,7 +334,7 @@ int32_t dlg_syscmd() {
     if (buf.mode == 1 && buf.kind != 0)
       grd_onoff(uint32_t(dwg), 1);
     msg_disp(0, 128, 0, 0, 0);
-    DwgModFlags[dwg] = 1;
+    dwg_setstate(dwg, DWG_MODIFIED);
   }
   vew_redraw(dwg, view);
   return 700;

@@ -18,6 +18,7 @@
 #include "files/lockwin.h"
 #include "files/sealfmt.h"
 #include "files/sealread.h"
+#include "files/sealsavewin.h"
 #include "ole/ole1doc.h"
 #include "ole/oleblock.h"
 #include "settings/answers.h"
@@ -27,7 +28,6 @@
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
 #include "shell/handover.h"
 #include "shell/menufile.h"
 #include "shell/toolbar.h"
@@ -41,6 +41,8 @@ constexpr int NOT_DONE = 1001;
 bool doc_loading = false;
 
 int pending_dwg = -1;
+
+uint8_t DwgSealHead[2][SLF_HEADSIZE];
 
 // Folder entries of the two drawings in the system path table.
 constexpr int DIR_ENTRY[2] = {20, 21};
@@ -179,12 +181,14 @@ int open_new() {
   fil_loaddrw(dwg, 0, nullptr, nullptr, &env);
   sys_dwgenv('W', dwg, &env);
   DwgPath[dwg].path[0] = '\0'; // no file yet
+  DwgReadOnly[dwg] = false;
+  fil_headclear(dwg);
   char data[262] = "";
   sys_path('R', 1, data);
   fil_dwgdir('W', dwg, data);
   char empty[262] = "";
   sys_dwgname('W', dwg, 0, empty);
-  DwgModFlags[dwg] = 0;
+  dwg_setstate(dwg, 0);
   if (int r = fil_mkview(dwg, view)) {
     dtb_ctrl('W', kept);
     return r;
@@ -203,6 +207,13 @@ int open_file(const char *given, bool frompath) {
   pth_short(path, shortpath);
   if (!fil_chkdrive(path))
     return NOT_DONE;
+  // Saves cut short beside this file: their new files go, an older version's safety
+  // copy (maybe the only whole drawing) is named to the user.
+  slf_sweep(path, [](const char *name) {
+    char shortname[262] = "";
+    pth_short(name, shortname);
+    return msg_board(1, "[%s]\n以前の保存で残った一時ファイルです。\n中身を確かめてから削除してください。", shortname);
+  });
   // Asked before a slot is taken: with one drawing slot on offer the refusal of a
   // second drawing would otherwise hide that this file is open already.
   if (!fil_chkopen(-1, frompath, path))
@@ -231,6 +242,7 @@ int open_file(const char *given, bool frompath) {
     return NOT_DONE;
   }
   sys_dwgenv('W', dwg, &env);
+  fil_headkeep(dwg);
   lck_keep(dwg, path, state, handle);
   std::snprintf(DwgPath[dwg].path, sizeof DwgPath[dwg].path, "%s", path);
   char dir[262] = "", name[262] = "";
@@ -238,7 +250,7 @@ int open_file(const char *given, bool frompath) {
   pth_fname(path, name, sizeof name);
   fil_dwgdir('W', dwg, dir);
   sys_dwgname('W', dwg, 0, name);
-  DwgModFlags[dwg] = result == 1 ? 0 : 1;
+  dwg_setstate(dwg, result == 1 ? 0 : 1);
   if (int r = fil_mkview(dwg, view)) {
     dtb_ctrl('W', kept);
     lck_release(dwg);
@@ -264,9 +276,11 @@ void closing_steps() {
 }
 
 // One word of a command line: quoted stretches when the text holds a quote, else
-// words between single blanks. Bounded copy into word (262 bytes).
-const char *next_word(const char *p, bool quoted, char *word, std::size_t size) {
+// words between single blanks. A word that does not fit word (size bytes with its
+// NUL) comes back empty with *toolong set: a cut name would open another file.
+const char *next_word(const char *p, bool quoted, char *word, std::size_t size, bool *toolong) {
   std::size_t n = 0;
+  *toolong = false;
   if (quoted) {
     while (*p && *p != '"')
       p++;
@@ -276,6 +290,8 @@ const char *next_word(const char *p, bool quoted, char *word, std::size_t size) 
     while (*p && *p != '"') {
       if (n + 1 < size)
         word[n++] = *p;
+      else
+        *toolong = true;
       p++;
     }
     if (*p == '"')
@@ -288,17 +304,36 @@ const char *next_word(const char *p, bool quoted, char *word, std::size_t size) 
     while (*p && *p != ' ') {
       if (n + 1 < size)
         word[n++] = *p;
+      else
+        *toolong = true;
       p++;
     }
     if (*p == ' ')
       p++;
   }
   word[n] = '\0';
+  if (*toolong)
+    word[0] = '\0';
   return p;
 }
 
 } // namespace
 
+
+void fil_headkeep(int dwg) {
+  if (dwg == 0 || dwg == 1)
+    sys_sealhdr('R', DwgSealHead[dwg]);
+}
+
+void fil_headuse(int dwg) {
+  if (dwg == 0 || dwg == 1)
+    sys_sealhdr('W', DwgSealHead[dwg]);
+}
+
+void fil_headclear(int dwg) {
+  if (dwg == 0 || dwg == 1)
+    std::memset(DwgSealHead[dwg], 0, SLF_HEADSIZE);
+}
 
 int fil_mkview(int dwg, int view) {
   SheetRecord sheet{};
@@ -367,12 +402,14 @@ int fil_docload(const char *path) {
   sys_dwgenv('W', dwg, &env);
   // The temporary file is the drawing's only while it is read: no lock, no path.
   DwgPath[dwg].path[0] = '\0';
+  DwgReadOnly[dwg] = false;
+  fil_headkeep(dwg);
   char dir[262] = "", name[262] = "";
   pth_dir(path, dir, sizeof dir);
   fil_dwgdir('W', dwg, dir);
   std::snprintf(name, sizeof name, "%s%02d", "KIVOLANTDOC#", dwg);
   sys_dwgname('W', dwg, 0, name);
-  DwgModFlags[dwg] = 0;
+  dwg_setstate(dwg, 0);
   RegDoc(dwg, name);
   if (int r = fil_mkdocview(dwg, view)) {
     dtb_ctrl('W', kept);
@@ -572,11 +609,11 @@ int fil_openmru(int n) {
   return fil_open(1, path);
 }
 
-// A drawing whose state word is set may be saved over its file; nothing else of the
-// drawing's record tells yet.
+// A drawing changed since it was opened or saved (or whose close question was
+// answered) may be saved over its file, unless it was opened for reading only.
 bool dwg_cansave() {
-  uint32_t state = 0;
-  return sys_dwgstat('R', dwg_cur(), &state) == 0 && state != 0;
+  const int d = dwg_cur();
+  return dwg_state(d) != 0 && !((d == 0 || d == 1) && DwgReadOnly[d]);
 }
 
 int fil_newcmd() { return fil_open(0, nullptr), 0; }
@@ -607,7 +644,12 @@ int fil_cmdopen(const char *text) {
   int nnames = 0;
   bool symbol = false;
   char word[262];
-  for (int words = 0; words < 20 && (p = next_word(p, quoted, word, sizeof word)); words++) {
+  bool toolong = false;
+  for (int words = 0; words < 20 && (p = next_word(p, quoted, word, sizeof word, &toolong)); words++) {
+    if (toolong) {
+      msg_board(1, "%s", "ファイル名が長すぎるため開けません。");
+      continue;
+    }
     if (word[0] == '/' || word[0] == '-') {
       if ((word[1] == 'F' || word[1] == 'f') && (word[2] == '\0' || word[2] == ' '))
         symbol = true;
@@ -675,6 +717,8 @@ int fil_newslot() {
   }
   pending_dwg = dwg;
   dde_slotnew(dwg); // as in take_slot: a CMDL run's saved attributes stay with their drawing
+  DwgReadOnly[dwg] = false;
+  fil_headclear(dwg);
   empty_counts(dwg);
   vew_zoomclr(dwg);
   fresh_env(dwg, 297.0, 210.0);
@@ -683,7 +727,7 @@ int fil_newslot() {
   und_rset(dwg);
   char empty[262] = "";
   sys_dwgname('W', dwg, 0, empty);
-  DwgModFlags[dwg] = 0;
+  dwg_setstate(dwg, 0);
   return 0;
 }
 
@@ -704,8 +748,8 @@ int fil_askclose(HWND view) {
     return -1;
   if (id[0] < 0 || id[0] > 1 || id[1] < 0 || id[1] >= VIEW_COUNT)
     return -2;
-  uint32_t &flags = DwgModFlags[id[0]];
-  if (!(flags & 1) || (flags & 0x8000))
+  const uint32_t flags = dwg_state(id[0]);
+  if (!(flags & DWG_MODIFIED) || (flags & DWG_ASKED))
     return 1;
   char name[262] = "";
   sys_dwgname('R', id[0], 1, name);
@@ -721,11 +765,11 @@ int fil_askclose(HWND view) {
     return MessageBoxA(static_cast<HWND>(x.owner), x.text, x.heading, x.flags);
   });
   if (answer == IDYES) {
-    flags = 0x8000;
+    dwg_setstate(id[0], DWG_ASKED);
     return 0;
   }
   if (answer == IDNO) {
-    flags = 0x8000;
+    dwg_setstate(id[0], DWG_ASKED);
     return 1;
   }
   // Cancel keeps the drawing modified and unasked: the next close asks again.

@@ -20,6 +20,10 @@ int fil_opencmd();
 int fil_closecmd();
 int fil_savecmd();
 int fil_regcmd();
+// Consulted by the register and save-in-place commands first: a drawing that belongs
+// to a container's document goes back to that container instead of into a seal file.
+// Non-zero when the hook took the drawing (saved or not); none set, nothing taken.
+extern int (*FilContainerSave)(int dwg);
 // Opens the files of the hand-over buffer (a command on level 0).
 int fil_open2nd();
 
@@ -79,6 +83,15 @@ int fil_loaddrw(int dwg, int mode, const char *path, const double *origin, Drawi
 int fil_newenv();
 // Opens the files of a second instance's command line. 0.
 int fil_cmdopen(const char *text);
+
+// Per drawing, the seal header its file came with or the seal-name dialog gave it, so
+// that a save writes this drawing's owner fields and never those of a file read
+// later into the other drawing. fil_headkeep takes the current seal header as the
+// drawing's, fil_headuse makes the drawing's the current one, fil_headclear gives a
+// new drawing an empty one.
+void fil_headkeep(int dwg);
+void fil_headuse(int dwg);
+void fil_headclear(int dwg);
 
 // The save chooser, proposing the seal name: 1 with the path (".KSL" forced), 0 cancelled.
 int fil_savedlg(char *path /*[260]*/);

@@ -29,7 +29,6 @@
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
 #include "shell/menufile.h"
 
 namespace {
@@ -99,6 +98,12 @@ bool fits(char *dst, std::size_t size, const char *a, const char *b = "", const 
   return n >= 0 && std::size_t(n) < size;
 }
 
+// A drawing opened for reading only is never written back over the file it came
+// from: its holder may have saved it since.
+bool readonly_target(int dwg, const char *path) {
+  return DwgReadOnly[dwg] && DwgPath[dwg].path[0] && lstrcmpiA(DwgPath[dwg].path, path) == 0;
+}
+
 // After a successful write: the lock moves to the new file, the drawing takes its
 // folder and name (named), its views their titles, the recent files the path.
 void after_save(int dwg, const char *path, DrawingEnvRecord &env, bool named) {
@@ -108,6 +113,7 @@ void after_save(int dwg, const char *path, DrawingEnvRecord &env, bool named) {
     if (DwgPath[dwg].lock)
       lck_release(dwg);
     fits(DwgPath[dwg].path, sizeof DwgPath[dwg].path, path);
+    DwgReadOnly[dwg] = false; // its own file now
     if (sys.exclusive == 1) {
       HANDLE h = nullptr;
       const int state = lck_askopen(path, &h);
@@ -133,6 +139,7 @@ void after_save(int dwg, const char *path, DrawingEnvRecord &env, bool named) {
 int register_core(int dwg, int outline) {
   if (!dwgok(dwg))
     return -1;
+  fil_headuse(dwg); // the name dialog proposes this drawing's seal name
   DrawingEnvRecord env;
   sys_dwgenv('R', dwg, &env);
   for (;;) {
@@ -148,6 +155,10 @@ int register_core(int dwg, int outline) {
     if (ask_name() != 1 || !fil_savedlg(path))
       return -1;
     inp_updall();
+    if (readonly_target(dwg, path)) {
+      say(30158, path);
+      continue;
+    }
     env.sheet = sheet;
     if (outline)
       slf_envout(dwg, &env);
@@ -175,8 +186,9 @@ int register_core(int dwg, int outline) {
       r = save_with_block(dwg, path, kind == 1 ? 1 : 0, &env);
     }
     if (r == SLF_SAVED) {
+      fil_headkeep(dwg);
       after_save(dwg, path, env, true);
-      DwgModFlags[dwg] = 0;
+      dwg_setstate(dwg, 0);
       return 0;
     }
     if (r == SLF_NOBACKUP)
@@ -185,14 +197,19 @@ int register_core(int dwg, int outline) {
   }
 }
 
-// Drops the characters a file name cannot hold, double-byte characters kept whole.
+// Drops the characters a file name cannot hold, double-byte characters kept whole;
+// a lead byte without its trail byte is no character and goes too.
 void strip_bad(char *s) {
   char *out = s;
   for (const char *p = s; *p;) {
     const unsigned char c = static_cast<unsigned char>(*p);
-    if (sjis_islead(c) && p[1]) {
+    if (sjis_ispair(p)) {
       *out++ = *p++;
       *out++ = *p++;
+      continue;
+    }
+    if (sjis_islead(c)) {
+      p++;
       continue;
     }
     if (!std::strchr("\\/:*?\"<>|", c) && c >= 0x20)
@@ -207,21 +224,31 @@ void strip_bad(char *s) {
 int fil_savedlg(char *path) {
   uint8_t hdr[SLF_HEADSIZE];
   sys_sealhdr('R', hdr);
-  char buf[260] = {};
-  std::memcpy(buf, hdr + SLF_OFF_NAME, 24); // the field may lack its NUL
-  strip_bad(buf);
-  if (!fil_choose(true, "印影ファイルを保存します。", buf, sizeof buf))
-    return 0;
-  char ext[262] = "", out[260];
-  pth_ext(buf, ext, sizeof ext);
-  if (std::strcmp(ext, ".KSL") != 0) {
-    char dir[262] = "", title[262] = "";
-    pth_dir(buf, dir, sizeof dir);
-    pth_title(buf, title, sizeof title);
-    if (!fits(out, sizeof out, dir, title, ".KSL"))
-      return 0; // a path too long for the file system is no choice
-  } else {
-    fits(out, sizeof out, buf);
+  char proposed[260] = {};
+  std::memcpy(proposed, hdr + SLF_OFF_NAME, 24); // the field may lack its NUL
+  strip_bad(proposed);
+  char out[260];
+  // A name too long once ".KSL" is put on is said and asked again (a script that
+  // keeps giving one ends after a few).
+  for (int tries = 0;; tries++) {
+    char buf[260];
+    std::memcpy(buf, proposed, sizeof buf);
+    if (tries == 20 || !fil_choose(true, "印影ファイルを保存します。", buf, sizeof buf))
+      return 0;
+    char ext[262] = "";
+    pth_ext(buf, ext, sizeof ext);
+    bool ok;
+    if (std::strcmp(ext, ".KSL") != 0) {
+      char dir[262] = "", title[262] = "";
+      pth_dir(buf, dir, sizeof dir);
+      pth_title(buf, title, sizeof title);
+      ok = fits(out, sizeof out, dir, title, ".KSL");
+    } else {
+      ok = fits(out, sizeof out, buf);
+    }
+    if (ok)
+      break;
+    msg_board(1, "%s", "ファイル名が長すぎるため登録できません。");
   }
   std::memcpy(SavePath, out, sizeof SavePath);
   std::memcpy(path, out, sizeof out);
@@ -235,8 +262,9 @@ int fil_register(int dwg, int outline) {
 
 int fil_closesave(int dwg) { return register_core(dwg, 0); }
 
-int fil_regcmd() { return fil_register(dwg_cur(), 0), 0; }
-int fil_savecmd() { return fil_save(dwg_cur(), 0), 0; }
+int (*FilContainerSave)(int dwg);
+int fil_regcmd() { return FilContainerSave && FilContainerSave(dwg_cur()) ? 0 : (fil_register(dwg_cur(), 0), 0); }
+int fil_savecmd() { return FilContainerSave && FilContainerSave(dwg_cur()) ? 0 : (fil_save(dwg_cur(), 0), 0); }
 
 int fil_save(int dwg, int mode) {
   const bool closing = (dwg & 0x8000) != 0;
@@ -245,6 +273,8 @@ int fil_save(int dwg, int mode) {
     return -100;
   if (!dwgok(dwg))
     return -1;
+  // The header written is this drawing's own: its owner fields as its file gave them.
+  fil_headuse(dwg);
   DrawingEnvRecord env;
   sys_dwgenv('R', dwg, &env);
   if (mode == 0)
@@ -268,7 +298,11 @@ int fil_save(int dwg, int mode) {
       fil_dwgdir('R', dwg, dir);
       if (!fits(path, sizeof path, dir, name))
         return 1001;
-      if (!(DwgModFlags[dwg] & 0x8001))
+      if (readonly_target(dwg, path)) {
+        say(30158, path);
+        return SLF_REFUSED;
+      }
+      if (!(dwg_state(dwg) & 0x8001))
         return 0;
     }
   } else {
@@ -308,16 +342,18 @@ int fil_save(int dwg, int mode) {
     say(r == SLF_REFUSED ? 30158 : 30154, path);
     return r;
   }
+  fil_headkeep(dwg);
   // The temporary copy leaves the drawing's own file, lock and name alone.
   after_save(dwg, path, env, mode == 0);
   if (!(mode == -1 && closing))
-    DwgModFlags[dwg] = 0;
+    dwg_setstate(dwg, 0);
   return 0;
 }
 
 int fil_regquick(int dwg, int outline, const char *chosen) {
   if (!dwgok(dwg))
     return -1;
+  fil_headuse(dwg);
   DrawingEnvRecord env;
   sys_dwgenv('R', dwg, &env);
   for (int tries = 0; tries < 100; tries++) {
@@ -350,7 +386,7 @@ int fil_regquick(int dwg, int outline, const char *chosen) {
       pth_fname(path, name, sizeof name);
       sys_dwgname('W', dwg, 1, name);
       mru_add(path);
-      DwgModFlags[dwg] = 0;
+      dwg_setstate(dwg, 0);
       return 0;
     }
     say(r == SLF_REFUSED ? 30158 : 30154, path);
@@ -362,6 +398,7 @@ int fil_regquick(int dwg, int outline, const char *chosen) {
 int fil_docsave(int dwg, const char *path) {
   if (!dwgok(dwg) || !path)
     return SLF_NORENAME;
+  fil_headuse(dwg);
   DrawingEnvRecord env;
   sys_dwgenv('R', dwg, &env);
   pack_for_save(dwg);

@@ -11,6 +11,9 @@ struct FilSysHooks {
   // Writes through a C runtime descriptor or a Windows handle; the bytes written, or -1.
   long (*write)(int fd, const void *buf, uint32_t size);
   long (*writeh)(void *handle, const void *buf, uint32_t size);
+  // Told the points where a save may be cut short (null: nobody listens): 1 the new
+  // file stands beside the old one, 2 it has replaced it.
+  void (*step)(int step);
 };
 
 FilSysHooks &fil_sys();

@@ -9,4 +9,4 @@ long fdwrite(int fd, const void *buf, uint32_t size) { return long(::write(fd, b
 long nohandle(void *, const void *, uint32_t) { return -1; }
 } // namespace
 
-FilSysHooks fil_sysplatform() { return FilSysHooks{quiet, fdwrite, nohandle}; }
+FilSysHooks fil_sysplatform() { return FilSysHooks{quiet, fdwrite, nohandle, nullptr}; }

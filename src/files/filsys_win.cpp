@@ -14,4 +14,4 @@ long hwrite(void *h, const void *buf, uint32_t size) {
 }
 } // namespace
 
-FilSysHooks fil_sysplatform() { return FilSysHooks{error, fdwrite, hwrite}; }
+FilSysHooks fil_sysplatform() { return FilSysHooks{error, fdwrite, hwrite, nullptr}; }

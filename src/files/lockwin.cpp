@@ -10,6 +10,7 @@
 static_assert(sizeof(LockTime) == sizeof(SYSTEMTIME));
 
 DrawingPathRecord DwgPath[2];
+bool DwgReadOnly[2];
 
 namespace {
 
@@ -125,6 +126,13 @@ DWORD lck_fillholder(LockHolder *h) {
 }
 
 namespace {
+LckSysHooks lck_hooks{lck_fillholder, lck_settrunc, lck_write};
+} // namespace
+
+LckSysHooks &lck_sys() { return lck_hooks; }
+void lck_sysreset() { lck_hooks = LckSysHooks{lck_fillholder, lck_settrunc, lck_write}; }
+
+namespace {
 
 DWORD create(const char *path, bool always) {
   if (bad(path))
@@ -137,9 +145,9 @@ DWORD create(const char *path, bool always) {
   if (rc)
     return rc;
   LockHolder holder{};
-  rc = lck_fillholder(&holder);
+  rc = lck_hooks.fill(&holder);
   if (!rc)
-    rc = lck_settrunc(h);
+    rc = lck_hooks.trunc(h);
   if (!rc) {
     char text[3 * LCK_LINEMAX];
     lck_format(holder, text, sizeof text);
@@ -147,11 +155,13 @@ DWORD create(const char *path, bool always) {
     for (const char *p = text; *p && !rc;) {
       const char *e = std::strstr(p, "\r\n");
       const DWORD len = DWORD(e ? e + 2 - p : std::strlen(p));
-      rc = lck_write(h, p, len);
+      rc = lck_hooks.write(h, p, len);
       p += len;
     }
   }
   CloseHandle(h);
+  if (rc)
+    DeleteFileA(name);
   return rc;
 }
 
@@ -275,6 +285,8 @@ int lck_askopen(const char *path, HANDLE *out) {
 }
 
 int lck_keep(int dwg, const char *path, int state, HANDLE h) {
+  if (dwg == 0 || dwg == 1)
+    DwgReadOnly[dwg] = state == LCK_READONLY;
   if (state == LCK_READONLY) {
     lck_close(h);
   } else if (state == LCK_LOCKED) {

@@ -16,6 +16,9 @@ struct DrawingPathRecord {
   char path[264];
 };
 extern DrawingPathRecord DwgPath[2];
+// Per drawing: loaded from a file the user agreed to open for reading only. Its
+// holder may save it meanwhile, so saving over it would undo that work unseen.
+extern bool DwgReadOnly[2];
 
 // Lock states of the open policy.
 enum : int {
@@ -46,7 +49,18 @@ DWORD lck_close(HANDLE h); // 6 for a null or invalid handle
 
 // Who runs this process, on which computer, now (UTC).
 DWORD lck_fillholder(LockHolder *h);
-DWORD lck_create(const char *path);  // writes a fresh lock file (hidden)
+// The calls that fill a fresh lock file, so tests stand in for a failing account
+// lookup, truncation or write; lck_sysreset puts the real ones back.
+struct LckSysHooks {
+  DWORD (*fill)(LockHolder *h);
+  DWORD (*trunc)(HANDLE h);
+  DWORD (*write)(HANDLE h, const void *buf, DWORD size);
+};
+LckSysHooks &lck_sys();
+void lck_sysreset();
+// Writes a fresh lock file (hidden). A file that cannot be filled is deleted again:
+// an empty one would hide the holder from later openers for good.
+DWORD lck_create(const char *path);
 DWORD lck_create2(const char *path); // the same, opening an existing one
 DWORD lck_holder(const char *path, LockHolder *out);
 // Deletes the lock file (a missing one counts as done), then closes handle unless it
@@ -59,7 +73,8 @@ int lck_sethandle(int dwg, HANDLE h);
 // A file that does not exist gets no question.
 int lck_askopen(const char *path, HANDLE *out);
 // After a successful load: LCK_READONLY closes the handle, LCK_LOCKED keeps it as the
-// drawing's lock. 0.
+// drawing's lock; the drawing counts as read-only (DwgReadOnly) after LCK_READONLY
+// only. 0.
 int lck_keep(int dwg, const char *path, int state, HANDLE h);
 // Removes the drawing's lock file and closes its handle. 0.
 int lck_release(int dwg);

@@ -1,5 +1,6 @@
 #include "files/scale.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "display/view.h"
@@ -7,6 +8,9 @@
 namespace {
 
 double pick(double scale) { return scale == 0.0 ? scl_get() : scale; }
+
+// A scale sizes can be divided and multiplied by: finite and not zero.
+bool usable(double s) { return std::isfinite(s) && s != 0.0; }
 
 // The ten further sizes of a DimAttrs, at fixed bytes of its stored layout.
 constexpr int kDimMore[10] = {30, 34, 38, 42, 46, 50, 54, 58, 64, 70};
@@ -32,6 +36,8 @@ double scl_get() {
 
 int scl_div3(float *v, double scale) {
   const double s = pick(scale);
+  if (!usable(s))
+    return 0;
   for (int i = 0; i < 3; ++i)
     if (double(v[i]) != SCL_UNSET)
       v[i] = float(double(v[i]) / s);
@@ -40,6 +46,8 @@ int scl_div3(float *v, double scale) {
 
 int scl_mul3(float *v, double scale) {
   const double s = pick(scale);
+  if (!usable(s))
+    return 0;
   for (int i = 0; i < 3; ++i)
     v[i] = float(double(v[i]) * s);
   return 1;
@@ -47,6 +55,8 @@ int scl_mul3(float *v, double scale) {
 
 int scl_divrec(DimAttrs *d, double scale) {
   const double s = pick(scale);
+  if (!usable(s))
+    return 0;
   float v[3] = {d->f00, d->f04, 0};
   std::memcpy(&v[2], &d->u08, sizeof(float));
   scl_div3(v, s);
@@ -59,6 +69,8 @@ int scl_divrec(DimAttrs *d, double scale) {
 
 int scl_mulrec(DimAttrs *d, double scale) {
   const double s = pick(scale);
+  if (!usable(s))
+    return 0;
   float v[3] = {d->f00, d->f04, 0};
   std::memcpy(&v[2], &d->u08, sizeof(float));
   scl_mul3(v, s);

@@ -122,19 +122,29 @@ void movept(uint8_t *b, int off, double dx, double dy) {
 int slf_reloc(ElementRecord *rec, int32_t base, double dx, double dy) {
   if (!rec)
     return 1;
+  int rc = 0;
   if (base != 0) {
     int offs[4];
     const int n = slf_links(rec, offs);
     for (int i = 0; i < n; ++i) {
       const int32_t v = slf_link(rec, offs[i]);
-      if (elm_islink(v))
-        slf_setlink(rec, offs[i], v + base);
+      if (!elm_islink(v))
+        continue;
+      // Summed wide: a link from the file near the top of the range must not wrap
+      // round to "none" and slip past the range check of the load.
+      const int64_t moved = int64_t(v) + int64_t(base);
+      if (moved > INT32_MAX || moved < 1) {
+        slf_setlink(rec, offs[i], INT32_MAX);
+        rc = 2;
+      } else {
+        slf_setlink(rec, offs[i], int32_t(moved));
+      }
     }
   }
   if (!(std::fabs(dx) > 1e-10 || std::fabs(dy) > 1e-10))
-    return 0;
+    return rc;
   if (rec->flags & ELM_CONT)
-    return 0;
+    return rc;
   uint8_t *b = reinterpret_cast<uint8_t *>(rec);
   switch (rec->kind) {
   case PNT:
@@ -168,7 +178,7 @@ int slf_reloc(ElementRecord *rec, int32_t base, double dx, double dy) {
   default:
     break;
   }
-  return 0;
+  return rc;
 }
 
 namespace {

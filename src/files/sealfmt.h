@@ -96,7 +96,9 @@ inline void slf_setlink(ElementRecord *rec, int off, int32_t v) {
 }
 
 // Moves a record by (dx, dy) (when either exceeds 1e-10) and adds base to its links
-// (when base is not 0). A link below 1 means none and stays as it is. 0; 1 null record.
+// (when base is not 0). A link below 1 means none and stays as it is. A link that
+// would pass INT32_MAX becomes INT32_MAX, outside every file, so the load's range
+// check refuses it. 0; 1 null record; 2 a link was out of range.
 int slf_reloc(ElementRecord *rec, int32_t base, double dx, double dy);
 
 // Repairs attribute words of live records first .. count1: pens, line kinds, end

@@ -222,6 +222,13 @@ int slf_readsrc(int db, int keepver, const SlfSource &src, double dx, double dy)
     if (remaining > 0 && slf_rdelem(db, src, dx, dy, &remaining) != 0) {
       DbCtl[db].count1 = uint32_t(before);
       rc = 1;
+    } else if (int32_t(DbCtl[db].count1) - before != count) {
+      // A body shorter than its header's count is a file cut short (a save that
+      // died, a copy that stopped): taking the records present would pass a part
+      // of the drawing off as all of it.
+      DbCtl[db].count1 = uint32_t(before);
+      fil_sys().error(30016, nullptr);
+      rc = 2;
     } else if (!links_inside(db, before + 1, int32_t(DbCtl[db].count1))) {
       DbCtl[db].count1 = uint32_t(before);
       fil_sys().error(30150, nullptr);

@@ -36,7 +36,7 @@ int slf_rdheadsrc(const SlfSource &src, uint8_t *out /*[256]*/);
 
 // Loads the file's records after the records of area 1, moved by (dx, dy).
 // 0 loaded; 1 cannot be opened, or records could not be stored; 2 bad file (header,
-// element count, links outside the file); 3 protected. Nothing changes unless the
+// element count, a body shorter than the count, links outside the file); 3 protected. Nothing changes unless the
 // load succeeds: the current seal header and the drawing's file version are set
 // then, and area 1 keeps its count otherwise. keepver 1 keeps the file version.
 int slf_read(int db, int keepver, const char *path, double dx, double dy);

@@ -73,94 +73,65 @@ bool backup(const char *path) {
          }) == IDYES;
 }
 
-// A fresh file of a unique name in the folder of path; false when none can be made.
-bool safety_name(const char *path, char *out /*[MAX_PATH]*/) {
-  char folder[PATH_BUF];
-  if (pth_dir(path, folder, sizeof folder) != 0)
+// The folder of path with its backslash; ".\\" for a bare name. False when too long.
+bool folder_of(const char *path, char *folder /*[PATH_BUF]*/) {
+  if (pth_dir(path, folder, PATH_BUF) != 0)
     return false;
   if (!folder[0])
     std::strcpy(folder, ".\\");
-  if (std::strlen(folder) + 14 >= 260)
-    return false;
-  return GetTempFileNameA(folder, "ikf", 0, out) != 0;
+  return std::strlen(folder) + 14 < 260;
 }
 
-// Copies what the held handle's file holds into a new file.
-bool copy_from_handle(HANDLE h, const char *to) {
-  LARGE_INTEGER zero{};
-  if (!SetFilePointerEx(h, zero, nullptr, FILE_BEGIN))
-    return false;
-  HANDLE out = CreateFileA(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE)
-    return false;
-  std::vector<char> buf(65536);
-  bool ok = true;
-  for (;;) {
-    DWORD got = 0, put = 0;
-    if (!ReadFile(h, buf.data(), DWORD(buf.size()), &got, nullptr)) {
-      ok = false;
-      break;
-    }
-    if (!got)
-      break;
-    if (!WriteFile(out, buf.data(), got, &put, nullptr) || put != got) {
-      ok = false;
-      break;
-    }
-  }
-  CloseHandle(out);
-  return ok && SetFilePointerEx(h, zero, nullptr, FILE_BEGIN);
+// The new bytes go to a fresh file of a unique name beside path; false when none
+// can be made.
+bool beside_name(const char *path, char *out /*[MAX_PATH]*/) {
+  char folder[PATH_BUF];
+  return folder_of(path, folder) && GetTempFileNameA(folder, SLF_BESIDE, 0, out) != 0;
 }
 
-// Puts the safety copy's bytes back through the held handle.
-bool copy_to_handle(const char *from, HANDLE h) {
-  if (lck_trunc(h) != 0)
-    return false;
-  HANDLE in = CreateFileA(from, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (in == INVALID_HANDLE_VALUE)
-    return false;
-  std::vector<char> buf(65536);
-  bool ok = true;
-  for (;;) {
-    DWORD got = 0, put = 0;
-    if (!ReadFile(in, buf.data(), DWORD(buf.size()), &got, nullptr)) {
-      ok = false;
-      break;
-    }
-    if (!got)
-      break;
-    if (!WriteFile(h, buf.data(), got, &put, nullptr) || put != got) {
-      ok = false;
-      break;
-    }
-  }
-  CloseHandle(in);
-  return ok;
-}
-
-struct Safety {
-  char name[MAX_PATH] = "";
-  bool viahandle = false; // a copy of the bytes of a file this drawing holds locked
-  bool exists() const { return name[0] != '\0'; }
-};
-
-// Brings the old file back after a failed write; code unless that fails (then 1).
-int restore(int db, const char *path, int mode, Safety &s, int code) {
-  if (mode == 0 || !s.exists())
-    return code;
-  if (s.viahandle) {
-    if (!copy_to_handle(s.name, DwgPath[db].lock))
-      return SLF_NORENAME; // the safety copy stays beside the file
-    DeleteFileA(s.name);
-    return code;
-  }
-  DeleteFileA(path);
-  if (!MoveFileA(s.name, path))
-    return SLF_NORENAME;
-  return code;
-}
+uint64_t filetime(const FILETIME &t) { return uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
 
 } // namespace
+
+int slf_sweep(const char *path, int (*report)(const char *name)) {
+  char folder[PATH_BUF];
+  if (!path || !folder_of(path, folder))
+    return 0;
+  FILETIME nowft;
+  GetSystemTimeAsFileTime(&nowft);
+  const uint64_t now = filetime(nowft);
+  int removed = 0;
+  for (const char *prefix : {SLF_BESIDE, SLF_OLDSAFETY}) {
+    char pattern[PATH_BUF + 16];
+    std::snprintf(pattern, sizeof pattern, "%s%s*.tmp", folder, prefix);
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA(pattern, &fd);
+    if (find == INVALID_HANDLE_VALUE)
+      continue;
+    do {
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        continue;
+      char name[PATH_BUF + MAX_PATH];
+      std::snprintf(name, sizeof name, "%s%s", folder, fd.cFileName);
+      if (std::strcmp(prefix, SLF_OLDSAFETY) == 0) {
+        // An older save's safety copy may hold the only whole drawing: the user decides.
+        if (report)
+          report(name);
+        continue;
+      }
+      // A new file of a save still running is fresh or held open by its writer.
+      if (now < filetime(fd.ftLastWriteTime) + SLF_STALE * 10000000ull)
+        continue;
+      HANDLE h = CreateFileA(name, GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+      if (h == INVALID_HANDLE_VALUE)
+        continue;
+      CloseHandle(h);
+      removed++;
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+  }
+  return removed;
+}
 
 int slf_wrhead(int db, uint8_t *header, int *fd, const char *path) {
   slf_put<int32_t>(header, SLF_OFF_COUNT, SlfSaveCount);
@@ -215,7 +186,6 @@ int slf_save(int db, const char *path, int mode, DrawingEnvRecord *env) {
   if (mode != 3 && holds_lock(db) && lstrcmpiA(DwgPath[db].path, path) != 0)
     lck_release(db);
 
-  Safety safety;
   if (mode == 1) {
     char ext[PATH_BUF];
     pth_ext(path, ext, sizeof ext);
@@ -226,54 +196,51 @@ int slf_save(int db, const char *path, int mode, DrawingEnvRecord *env) {
     sys_sysprm('R', &sb);
     if (sb.w2 == 1 && !backup(path))
       return SLF_NOBACKUP;
-    if (holds_lock(db)) {
-      // The only copy is the file behind the handle: keep its bytes before cutting it.
-      if (safety_name(path, safety.name)) {
-        if (copy_from_handle(DwgPath[db].lock, safety.name)) {
-          safety.viahandle = true;
-        } else {
-          DeleteFileA(safety.name);
-          return SLF_NORENAME;
-        }
-      }
-      SlfLockMode = 1;
-      if (lck_trunc(DwgPath[db].lock) != 0) {
-        const int rc = restore(db, path, mode, safety, SLF_WRITEFAIL);
-        SlfLockMode = 0;
-        return rc;
-      }
-    } else if (_access(path, 0) == 0 && safety_name(path, safety.name)) {
-      if (!MoveFileExA(path, safety.name, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(safety.name);
-        return SLF_NORENAME;
-      }
-    } else {
-      safety.name[0] = '\0';
-    }
   }
-
+  // The file keeps its old bytes until the whole new file stands beside it, and is
+  // then replaced in one step: a save cut short at any point leaves the whole old or
+  // the whole new drawing under its name. The held handle keeps other writers out
+  // meanwhile.
+  slf_sweep(path, nullptr);
+  const bool held = mode != 3 && holds_lock(db);
+  char beside[MAX_PATH];
+  if (!beside_name(path, beside))
+    return SLF_NORENAME;
   uint8_t header[SLF_HEADSIZE];
   slf_mkhead(db, env, header);
   int fd = -1;
-  int rc = slf_wrhead(db, header, &fd, path);
+  int rc = slf_wrhead(db, header, &fd, beside);
   if (rc == 0 && slf_wrelem(db, 0, fd) != 0)
     rc = SLF_WRITEFAIL;
+  if (rc == 0 && !WriteOleBlock(db, beside))
+    rc = SLF_WRITEFAIL;
   if (rc != 0) {
-    rc = restore(db, path, mode, safety, rc);
-    SlfLockMode = 0;
+    DeleteFileA(beside);
     return rc;
   }
-  if (mode != 3 && SlfLockMode == 1)
-    lck_release(db);
-  SlfLockMode = 0;
-  if (!WriteOleBlock(db, path)) {
-    // The lock is gone by now: the old bytes go back by name.
-    if (safety.viahandle)
-      safety.viahandle = false;
-    return restore(db, path, mode, safety, SLF_WRITEFAIL);
+  if (fil_sys().step)
+    fil_sys().step(1);
+  if (held) {
+    // A file open without delete sharing cannot be replaced: the handle goes for the
+    // moment, the lock file stays until the new bytes are in place.
+    lck_close(DwgPath[db].lock);
+    DwgPath[db].lock = nullptr;
   }
+  if (!MoveFileExA(beside, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(beside);
+    if (held) {
+      HANDLE h = nullptr;
+      if (lck_openrw(path, &h) == 0)
+        DwgPath[db].lock = h;
+      else
+        lck_remove(path, nullptr); // no handle, no lock
+    }
+    return SLF_NORENAME;
+  }
+  if (fil_sys().step)
+    fil_sys().step(2);
+  if (held)
+    lck_remove(path, nullptr);
   DeleteOleTempFile();
-  if (safety.exists())
-    DeleteFileA(safety.name);
   return SLF_SAVED;
 }

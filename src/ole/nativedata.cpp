@@ -61,12 +61,17 @@ uint64_t CopyFileData(CFile &src, CFile &dst) {
 
 void native_putdrawing(CArchive &ar, const char *tmpPath, const std::function<int(const char *)> &save) {
   ar.Flush();
-  if (const int r = save(tmpPath); r != 0)
+  // Whatever the engine left of a failed write goes with the failure.
+  if (const int r = save(tmpPath); r != 0) {
+    std::remove(tmpPath);
     throw CKLException(KLX_SAVEFAIL, r);
+  }
   CFile tmp;
   CFileException error;
-  if (!tmp.Open(tmpPath, CFile::modeRead | CFile::typeBinary, &error))
+  if (!tmp.Open(tmpPath, CFile::modeRead | CFile::typeBinary, &error)) {
+    std::remove(tmpPath);
     AfxThrowFileException(error.m_cause, error.m_lOsError, tmpPath);
+  }
   try {
     CopyFileData(tmp, *ar.GetFile());
   } catch (...) {

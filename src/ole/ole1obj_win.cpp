@@ -20,7 +20,7 @@
 #include "settings/dbgtrace.h"
 #include "settings/msgout.h"
 #include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
+#include "settings/params.h"
 
 namespace {
 
@@ -371,7 +371,7 @@ int ObjPaste(int embed) {
     Ole1FreeRecord(o);
     return 0;
   }
-  DwgModFlags[dwg] |= 1;
+  dwg_touch(dwg);
   Ole1Redraw(o);
   return 1;
 }
@@ -472,7 +472,7 @@ void ObjMove(Ole1Object *o, const double rect[4]) {
   Ole1Redraw(o);
   std::memcpy(o->rect, rect, sizeof o->rect);
   Ole1Redraw(o);
-  DwgModFlags[o->dwg] |= 1;
+  dwg_touch(o->dwg);
 }
 
 int ObjCliSetBounds(Ole1Object *o, const double rect[4]) {
@@ -591,7 +591,7 @@ int ObjFreeze(Ole1Object *o) {
     GlobalDeleteAtom(n->name);
     n->name = GlobalAddAtomA(old);
   }
-  DwgModFlags[dwg] |= 1;
+  dwg_touch(dwg);
   return 1;
 }
 

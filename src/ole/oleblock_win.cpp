@@ -8,6 +8,7 @@
 
 #include "database/store.h"
 #include "files/olefmt.h"
+#include "ole/cfbcheck.h"
 #include "ole/oleblock.h"
 
 OleBlockDocCalls OleBlockDoc;
@@ -83,9 +84,18 @@ int WriteOleBlock(int dwg, const char *path) {
 
 void DeleteOleTempFile() { forget(); }
 
+// The system's storage code can loop for good over a damaged compound file: the block
+// is checked whole before it gets to see it.
+static bool soundStorage(std::FILE *fp, uint32_t length) {
+  const long at = std::ftell(fp);
+  std::vector<uint8_t> bytes(length);
+  const std::size_t got = std::fread(bytes.data(), 1, length, fp);
+  return at >= 0 && cfb_check(bytes.data(), got) == CFB_OK && std::fseek(fp, at, SEEK_SET) == 0;
+}
+
 int ReadOleStorageBlock(std::FILE *fp, uint32_t length, const char *temp, int dwg) {
   void *doc = docOf(dwg);
-  if (!doc || !oleblk_copyout(fp, length, temp) || !OleBlockDoc.load(doc, temp))
+  if (!doc || !soundStorage(fp, length) || !oleblk_copyout(fp, length, temp) || !OleBlockDoc.load(doc, temp))
     return 0;
   if (OleBlockDoc.repaint)
     OleBlockDoc.repaint(dwg);

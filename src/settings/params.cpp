@@ -306,6 +306,18 @@ int sys_pickmode(int op, uint32_t *mode, uint32_t *snapoff) {
 
 int sys_dwgstat(int op, int dwg, uint32_t *word) { return dwg_ok(dwg) ? copy(op, dwgs[dwg].state, word) : 1; }
 
+uint32_t dwg_state(int dwg) { return dwg_ok(dwg) ? dwgs[dwg].state : 0; }
+
+void dwg_setstate(int dwg, uint32_t word) {
+  if (dwg_ok(dwg))
+    dwgs[dwg].state = word;
+}
+
+void dwg_touch(int dwg) {
+  if (dwg_ok(dwg))
+    dwgs[dwg].state |= DWG_MODIFIED;
+}
+
 int sys_scale(int dwg, int n, double *result) {
   if (!dwg_ok(dwg))
     return 1;

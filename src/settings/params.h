@@ -244,6 +244,14 @@ int sys_envcnt(int op, uint16_t *count1, uint16_t *count2);
 // snap-off switch (1 no snapping, 0 after start-up); either may be null.
 int sys_pickmode(int op, uint32_t *mode, uint32_t *snapoff);
 int sys_dwgstat(int op, int dwg, uint32_t *word);
+// The drawing's state word is its one modified state: bit 0 changed since it was
+// opened or saved, bit 15 the close question answered. Everything that edits, saves,
+// closes or greys a save item goes through these. 0 for a drawing out of range.
+constexpr uint32_t DWG_MODIFIED = 0x0001, DWG_ASKED = 0x8000;
+uint32_t dwg_state(int dwg);
+void dwg_setstate(int dwg, uint32_t word);
+// Marks the drawing changed (bit 0).
+void dwg_touch(int dwg);
 // Ratio of scale n to scale 0 of a drawing: 1 bad drawing, 2 bad scale number or
 // a zero numerator or denominator (result untouched), else 0.
 int sys_scale(int dwg, int n, double *result);

@@ -1,5 +1,4 @@
 #include "shell/appsvc_pending.h"
 
 char PendingOpenPath[APP_PENDLEN];
-uint32_t DwgModFlags[2];
 uint32_t AppModeFlag;

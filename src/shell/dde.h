@@ -17,6 +17,9 @@ int ddes_term();
 // Executes, pokes and requests are answered busy (requests without data) until the
 // program has finished starting; start-up sets it last.
 void ddes_ready(bool ready);
+// The library's callback. The transactions of the service's conversations do not come
+// here: they are taken from the conversation windows and answered, one at a time and
+// in order, from a message posted to the program's own loop.
 HDDEDATA CALLBACK ddes_callback(UINT type, UINT format, HCONV conv, HSZ s1, HSZ s2, HDDEDATA data, ULONG_PTR d1,
                                 ULONG_PTR d2);
 // The transaction handlers: DDE_FACK, DDE_FBUSY or 0 (not processed); requests a

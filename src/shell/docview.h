@@ -109,8 +109,11 @@ CMainDoc *FindDocOfDrawing(int dwg);
 int ResetDocOfDrawing(int dwg);
 // The first document holding an open or active embedded object, or null.
 CMainDoc *FindDocWithOpenItem();
-// After the engine saved a drawing: its document's embedded state becomes
-// embeddedState; the state before (1 when it served an embedding), 0 without a document.
+// A drawing saved by the user while its document serves a container's embedding: the
+// server items are updated and the container is asked to save the object (its client
+// site's SaveObject), then the embedded state becomes embeddedState. 1 when the
+// drawing belongs to a container (-1 when the container did not save it), 0 when it
+// has no document or the document is no embedding.
 int OnDrawingSaved(int dwg, int embeddedState);
 // A new temporary file name in the work folder (the current folder when none is set),
 // prefix "KlOLE"; "KlOLE.tmp" when none can be made.

@@ -30,7 +30,6 @@
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
 #include "shell/scmenu.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
@@ -210,7 +209,6 @@ bool CSplitFrame::CloseDrawing() {
   uint32_t state = 0;
   sys_dwgstat('R', d, &state);
   uint32_t kept_state = state;
-  const uint32_t kept_flags = DwgModFlags[d];
   state &= 0xF;
   sys_dwgstat('W', d, &state);
   int answer = -3;
@@ -224,8 +222,7 @@ bool CSplitFrame::CloseDrawing() {
   if (answer < 0 || answer > 2 || answer == 2)
     return false;
   if (answer == 0 && fil_closesave(d) != 0) {
-    sys_dwgstat('W', d, &kept_state);
-    DwgModFlags[d] = kept_flags; // still unsaved: the next close asks again
+    sys_dwgstat('W', d, &kept_state); // still unsaved: the next close asks again
     return false;
   }
   // A copy of the drawing on the clipboard keeps its pictures before the drawing goes.

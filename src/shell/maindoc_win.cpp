@@ -15,7 +15,9 @@
 #include "ole/nativedata.h"
 #include "ole/ole1conv.h"
 #include "ole/oleblock.h"
+#include "settings/msgout.h"
 #include "settings/params.h"
+#include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
 #include "shell/srvritem.h"
@@ -52,8 +54,19 @@ BOOL CMainDoc::OnNewDocument() { return COleServerDoc::OnNewDocument(); }
 
 BOOL CMainDoc::OnOpenDocument(const char *path) {
   bool imported = false;
+  // The system makes the temporary file with its name; the base's DeleteContents
+  // forgets the name, so it is kept here to remove the file in the end.
+  CString made;
+  struct Remove {
+    CString &name;
+    ~Remove() {
+      if (!name.IsEmpty())
+        DeleteFileA(name);
+    }
+  } removeMade{made};
   if (!path) {
     MakeDocTempFileName(DocTempFileName);
+    made = DocTempFileName;
     if (IsEmbedded() && m_lpRootStg) {
       m_convertPending = GetConvertStg(m_lpRootStg) == S_OK;
       COleStreamFile stream;
@@ -318,12 +331,39 @@ void CMainDoc::OnOpenEmbedding(IStorage *storage) {
 
 int OnDrawingSaved(int dwg, int embeddedState) {
   CMainDoc *doc = FindDocOfDrawing(dwg);
-  if (!doc)
+  if (!doc || !doc->IsEmbedded())
     return 0;
-  const int was = doc->IsEmbedded() ? 1 : 0;
+  doc->UpdateAllItems(nullptr);
+  doc->StampModified(TRUE, 0);
+  // The container saves the object now: it asks for the native data, which the
+  // engine writes from the drawing as it stands.
+  const BOOL saved = doc->OnUpdateDocument();
   doc->SetEmbedded(embeddedState);
-  return was;
+  if (!saved)
+    return -1;
+  doc->StampModified(FALSE, 0);
+  if (dwg == 0 || dwg == 1)
+    dwg_setstate(dwg, 0);
+  return 1;
 }
+
+namespace {
+// The save commands' hook: register and save in place of a drawing that a container
+// embeds go back to the container, which keeps it embedded.
+struct ContainerSave {
+  ContainerSave() {
+    FilContainerSave = [](int dwg) {
+      const int r = OnDrawingSaved(dwg, 1);
+      if (r < 0) {
+        char name[262] = "";
+        sys_dwgname('R', dwg, 0, name);
+        msg_err(30154, name);
+      }
+      return r != 0 ? 1 : 0;
+    };
+  }
+} containerSave;
+} // namespace
 
 CRectItem *CMainDoc::CreateRectItem() { return new (std::nothrow) CRectItem(this); }
 
@@ -439,9 +479,10 @@ BOOL AddItemFromStorage(CMainDoc *doc, IStorage *storage, const double rect[4], 
   CRectItem *item = doc->CreateRectItem();
   if (!item)
     return FALSE;
-  // The rectangle is the item's drawing rectangle (x, y, x + cx, y - cy).
+  // The rectangle is the object's place on the sheet, (left, top) - (right, bottom)
+  // with y up: the item hangs down from its corner, so its height is bottom - top.
   const HRESULT hr =
-      item->CreateFromStorage(storage, rect[0], rect[1], rect[2] - rect[0], rect[1] - rect[3], aspect);
+      item->CreateFromStorage(storage, rect[0], rect[1], rect[2] - rect[0], rect[3] - rect[1], aspect);
   if (FAILED(hr)) {
     item->Delete();
     return FALSE;

@@ -75,7 +75,7 @@ private:
   void SheetRatio(int *num, int *den) const;
 };
 
-// A new item of doc for the object of storage: position (r0, r1), size from the
-// rectangle as the item's own drawing rectangle gives it (r2 - r0, r1 - r3); TRUE when
-// the object loaded.
+// A new item of doc for the object of storage shown on the rectangle (left, top,
+// right, bottom; y up): position (r0, r1), size (r2 - r0, r3 - r1); TRUE when the
+// object loaded.
 BOOL AddItemFromStorage(CMainDoc *doc, IStorage *storage, const double rect[4], DVASPECT aspect);

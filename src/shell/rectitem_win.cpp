@@ -9,7 +9,6 @@
 #include "framework/oledata.h"
 #include "framework/winapp.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 
 IMPLEMENT_SERIAL(CRectItem, COleClientItem, 0)
@@ -64,7 +63,10 @@ SIZE CRectItem::GetDeviceSize(const CMainView *view) const {
   if (!xf)
     return SIZE{0, 0};
   const CKLDSize s = GetDrawingSize();
-  return SIZE{LONG(s.cx * xf->xscale), LONG(s.cy * xf->yscale)}; // truncated toward zero
+  // Truncated toward zero, but a size set from whole pixels gives those pixels back:
+  // w / scale * scale may land a hair below w.
+  auto pixels = [](double v) { return LONG(v + (v < 0 ? -1e-6 : 1e-6)); };
+  return SIZE{pixels(s.cx * xf->xscale), pixels(s.cy * xf->yscale)};
 }
 
 void CRectItem::SetDeviceSize(int cx, int cy, const CMainView *view) {
@@ -74,27 +76,34 @@ void CRectItem::SetDeviceSize(int cx, int cy, const CMainView *view) {
   SetDrawingSize(CKLDSize(cx / xf->xscale, cy / xf->yscale));
 }
 
+// Logical units of the view, as the framework and the tracker code pass them: the
+// item's corner and its far corner both go through the view's mapping, so the size
+// is the same on screen, in the tracker and in pictures and print.
 RECT CRectItem::GetDeviceRect(const CMainView *view) const {
   RECT r{0, 0, 0, 0};
   if (!xformOf(view))
     return r;
   int32_t px = 0, py = 0;
   vew_w2dev(view->m_dwg, view->m_view, m_geom.x, m_geom.y, &px, &py);
-  const POINT p = view->PointToLogical(POINT{px, py});
   const SIZE s = GetDeviceSize(view);
-  return RECT{p.x, p.y, p.x + s.cx, p.y + s.cy};
+  // A negative height runs down the screen from the corner.
+  const POINT a = view->PointToLogical(POINT{px, py});
+  const POINT b = view->PointToLogical(POINT{px + s.cx, py - s.cy});
+  return RECT{a.x, a.y, b.x, b.y};
 }
 
 void CRectItem::SetDeviceRect(const RECT &r, const CMainView *view) {
   if (!xformOf(view))
     return;
+  const POINT a = view->PointToDevice(POINT{r.left, r.top});
+  const POINT b = view->PointToDevice(POINT{r.right, r.bottom});
   double x = 0, y = 0;
-  if (vew_dev2w(view->m_dwg, view->m_view, r.left, r.top, &x, &y) != 0)
+  if (vew_dev2w(view->m_dwg, view->m_view, a.x, a.y, &x, &y) != 0)
     return;
   m_geom.x = x;
   m_geom.y = y;
-  const LONG w = r.right > r.left ? r.right - r.left : r.left - r.right;
-  const LONG h = r.bottom > r.top ? r.bottom - r.top : r.top - r.bottom;
+  const LONG w = b.x > a.x ? b.x - a.x : a.x - b.x;
+  const LONG h = b.y > a.y ? b.y - a.y : a.y - b.y;
   SetDeviceSize(w, -h, view);
 }
 
@@ -104,7 +113,7 @@ void CRectItem::MoveTo(const RECT &r, CMainView *view) {
   Invalidate();
   const int dwg = Drawing();
   if (dwg == 0 || dwg == 1)
-    DwgModFlags[dwg] |= 1;
+    dwg_touch(dwg);
   if (IsInPlaceActive())
     SetItemRects();
 }
@@ -143,7 +152,7 @@ BOOL CRectItem::UpdateExtent() {
     return FALSE;
   Invalidate();
   if (dwg == 0 || dwg == 1)
-    DwgModFlags[dwg] |= 1;
+    dwg_touch(dwg);
   return TRUE;
 }
 
@@ -189,7 +198,7 @@ BOOL CRectItem::OnChangeItemPosition(const RECT &r) {
   vew_dev2w(view->m_dwg, view->m_view, dev.right, dev.bottom, &x1, &y1);
   if (GetDrawingRect() != CKLDRect(x0, y0, x1, y1)) {
     Invalidate();
-    SetDeviceRect(dev, view);
+    SetDeviceRect(view->RectToLogical(dev), view);
     if (CMainDoc *doc = GetDocument())
       doc->SetModifiedFlag(TRUE);
     SIZE ext{};

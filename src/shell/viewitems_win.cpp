@@ -22,7 +22,6 @@
 #include "settings/msgout.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
 #include "shell/scmenu.h"
@@ -73,7 +72,7 @@ void mark_change(const CMainView *view) {
   if (CMainDoc *doc = view->GetDocument(); doc && (doc->m_dwg == 0 || doc->m_dwg == 1))
     dwg = doc->m_dwg;
   if (dwg == 0 || dwg == 1)
-    DwgModFlags[dwg] |= 1;
+    dwg_touch(dwg);
 }
 
 CRectItem *new_item(CMainDoc *doc) { return doc->CreateRectItem(); }
@@ -678,8 +677,7 @@ BOOL CMainView::OnDrop(COleDataObject *data, DROPEFFECT effect, POINT pt) {
     if (pt.x != now.left || pt.y != now.top) {
       SIZE s = m_pSelection->GetDeviceSize(this);
       s.cx = std::abs(s.cx), s.cy = std::abs(s.cy);
-      // The item is placed from device pixels of the view.
-      m_pSelection->MoveTo(RECT{pt.x, pt.y, pt.x + s.cx, pt.y + s.cy}, this);
+      m_pSelection->MoveTo(RectToLogical(RECT{pt.x, pt.y, pt.x + s.cx, pt.y + s.cy}), this);
       if (CMainDoc *doc = m_pSelection->GetDocument())
         doc->SetModifiedFlag(TRUE);
     }
@@ -723,7 +721,7 @@ void CMainView::ObjectLButtonDown(POINT pt) {
     }
     m_bInDrag = FALSE;
   } else if (hit >= 0 && tracker.Track(this, pt)) {
-    item->MoveTo(normal(tracker.m_rect), this);
+    item->MoveTo(RectToLogical(normal(tracker.m_rect)), this);
     if (CMainDoc *doc = GetDocument())
       doc->StampModified(TRUE, 0);
   }

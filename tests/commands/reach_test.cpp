@@ -182,7 +182,7 @@ protected:
   void TearDown() override {
     drv.on = false;
     KillTimer(nullptr, timer);
-    DwgModFlags[0] = DwgModFlags[1] = 0; // closes without a question
+    dwg_setstate(0, 0), dwg_setstate(1, 0); // closes without a question
     if (HWND main = app_hmain(); main && IsWindow(main)) {
       PostMessageA(main, WM_COMMAND, 10105, 0);
       app->Run();
@@ -273,7 +273,7 @@ TEST_F(Reach, EveryReachableCommandHasAHandlerThatRunsAndEscLeavesTheStore) {
   ASSERT_GT(elm_add(0, 0, -1, &a, nullptr), 0);
   und_rset(0);
   SetForegroundWindow(app_hmain());
-  DwgModFlags[0] |= 1;
+  dwg_touch(0);
   HWND main = app_hmain();
   const std::vector<std::string> before = store();
 
@@ -323,7 +323,7 @@ TEST_F(Reach, EveryReachableCommandHasAHandlerThatRunsAndEscLeavesTheStore) {
       SendMessageA(app_hmdi(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(GetParent(vew_hwnd(0, 0))), 0);
       dwg_setcur(0);
       vew_select(0);
-      DwgModFlags[0] |= 1;
+      dwg_touch(0);
     }
   }
   std::printf("routes tried: %d\n", tried);
@@ -352,7 +352,7 @@ TEST_F(Reach, CompactionThroughItsMenuItemPacksAndTheSavedFileShrinks) {
   sys_dwgenv('R', 0, &env);
   SlfSaveCount = int32_t(DbCtl[0].count1);
   ASSERT_EQ(slf_save(0, path.c_str(), 0, &env), 0);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   SendMessageA(GetParent(vew_hwnd(0, 0)), WM_CLOSE, 0, 0);
   pump(3);
   ASSERT_EQ(vew_hwnd(0, 0), nullptr);
@@ -398,7 +398,7 @@ TEST_F(Reach, CompactionThroughItsMenuItemPacksAndTheSavedFileShrinks) {
               0)
         << i;
   }
-  EXPECT_NE(DwgModFlags[d] & 1, 0u); // compaction is a change to save
+  EXPECT_NE(dwg_state(d) & DWG_MODIFIED, 0u); // compaction is a change to save
   DeleteFileA(copy.c_str());
   ASSERT_EQ(fil_save(d | 0x8000, -1), 0);
   const int64_t compacted = file_size(copy);
@@ -414,7 +414,7 @@ TEST_F(Reach, CompactionThroughItsMenuItemPacksAndTheSavedFileShrinks) {
   RaruFileHeader h{};
   slf_hdrget(hdr, &h);
   EXPECT_EQ(h.elementCount, 20);
-  DwgModFlags[d] = 0;
+  dwg_setstate(d, 0);
 }
 
 TEST_F(Reach, TermAfterTheFrameworkMadeADrawingLeavesItsAttributesAlone) {
@@ -425,7 +425,7 @@ TEST_F(Reach, TermAfterTheFrameworkMadeADrawingLeavesItsAttributesAlone) {
   ASSERT_EQ(dde_cmdl(init), CMDL_ACK);
   ASSERT_EQ(dde_cmdl(colour5), CMDL_ACK);
   // The drawing closes (not saved); the framework makes a new one in the same slot.
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   SendMessageA(GetParent(vew_hwnd(0, 0)), WM_CLOSE, 0, 0);
   pump(3);
   ASSERT_EQ(vew_hwnd(0, 0), nullptr);
@@ -455,7 +455,7 @@ TEST_F(Reach, TermAfterTheFrameworkMadeADrawingLeavesItsAttributesAlone) {
   EXPECT_EQ(std::memcmp(&after.chr, &made.chr, sizeof made.chr), 0);
   EXPECT_EQ(std::memcmp(&after.dim, &made.dim, sizeof made.dim), 0);
   EXPECT_EQ(dde_state().saved, -1);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
 }
 
 TEST_F(Reach, TheShippedTextSizeFitsEveryDateStampOnTheDefaultSeal) {
@@ -488,7 +488,7 @@ TEST_F(Reach, TheFirstWindowAtStartUpIsFittedToItsLaidOutArea) {
   EXPECT_NEAR(xf.bottom - xf.top, rc.bottom, 4);
   EXPECT_EQ(FilStartPlace, 0);
   pump(3);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   SendMessageA(GetParent(vew_hwnd(0, 0)), WM_CLOSE, 0, 0);
   pump(3);
 }

@@ -46,7 +46,8 @@ protected:
     std::memset(ZoomHistory, 0, sizeof ZoomHistory);
     std::memset(SheetStacks, 0, sizeof SheetStacks);
     MouseView = {-1, -1};
-    DwgModFlags[0] = DwgModFlags[1] = 0;
+    dwg_setstate(0, 0);
+    dwg_setstate(1, 0);
     SheetRecord s;
     sys_sheet('R', 0, &s);
     s.width = 400, s.height = 200, s.num = 1, s.den = 1, s.scale = 1;
@@ -308,7 +309,7 @@ TEST_F(ViewCmd, GridSwitches) {
   grd_rec('R', 0, &g);
   EXPECT_EQ(g.mode, 1u);
   EXPECT_EQ(qs_pickmode(), 4u);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_EQ(now(716), 0);
   grd_rec('R', 0, &g);
   EXPECT_EQ(g.mode, 0u);
@@ -356,7 +357,7 @@ TEST_F(ViewCmd, CancelledGridDialogChangesNothing) {
   GridRecord after;
   grd_rec('R', 0, &after);
   EXPECT_EQ(std::memcmp(&g, &after, sizeof g), 0);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
   ViewCmdDialog = [](unsigned, void *p, unsigned) -> INT_PTR {
     auto *r = static_cast<GridRecord *>(p);
     r->pitchx = 5;
@@ -367,7 +368,7 @@ TEST_F(ViewCmd, CancelledGridDialogChangesNothing) {
   grd_rec('R', 0, &after);
   EXPECT_EQ(after.pitchx, 5);
   EXPECT_EQ(after.mode, 1u);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
 }
 
 TEST_F(ViewCmd, ReferencePointMoves) {
@@ -376,7 +377,7 @@ TEST_F(ViewCmd, ReferencePointMoves) {
   sys_sheet('R', 0, &s);
   EXPECT_EQ(s.refx, 12);
   EXPECT_EQ(s.refy, -4);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_EQ(run(732, {end()}), 0);
   EXPECT_EQ(run(732, {esc()}), 700);
 }

@@ -300,12 +300,12 @@ TEST_F(Store, ReplaceWithoutRoomChangesNothing) {
   ElementRecord p = proto(PNT);
   while (add(p) > 0) {
   }
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   ElementRecord q = chr(s100);
   ElementRecord before = rec(0, n);
   EXPECT_EQ(elm_update(0, n, 0, ELM_NODRAW, &q, s100.c_str()), 4);
   EXPECT_EQ(std::memcmp(&before, dtb_ptr(0, n), 80), 0);
-  EXPECT_EQ(DwgModFlags[0], 0u); // nothing journalled
+  EXPECT_EQ(dwg_state(0), 0u); // nothing journalled
   EXPECT_EQ(read_str(0, n), s10);
   // A broken stored chain is found before anything changes as well.
   db_start(10000, 500);
@@ -439,11 +439,12 @@ TEST_F(Store, TwoDrawingsKeepTheirOwnRecords) {
 }
 
 TEST_F(Store, AddMarksTheDrawingModifiedOnlyInAreaOne) {
-  DwgModFlags[0] = DwgModFlags[1] = 0;
+  dwg_setstate(0, 0);
+  dwg_setstate(1, 0);
   add(proto(PNT), nullptr, ELM_AREA3);
   add(proto(PNT), nullptr, ELM_AREA2);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
   add(proto(PNT), nullptr, 0, 1);
-  EXPECT_EQ(DwgModFlags[0], 0u);
-  EXPECT_EQ(DwgModFlags[1], 1u);
+  EXPECT_EQ(dwg_state(0), 0u);
+  EXPECT_EQ(dwg_state(1), 1u);
 }

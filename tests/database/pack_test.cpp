@@ -467,10 +467,10 @@ TEST_F(Pack, CommandDeletesTheWorkFileAndResetsTheJournal) {
   erase(add(proto(PNT)));
   ASSERT_EQ(und_pend(0), 0);
   std::fclose(std::fopen(wd.file("TVKDPRM0.WOK").c_str(), "wb"));
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   EXPECT_EQ(dtb_packcmd(), PCK_FAILED);
   EXPECT_EQ(ctl(0).count1, 1u);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_FALSE(wd.exists("TVKDPRM0.WOK"));
   und_exec(0);
   EXPECT_EQ(shown(), std::vector<int>{30122});

@@ -39,7 +39,8 @@ struct Journal : Store {
     Store::SetUp();
     quiet_hooks(wd.folder());
     set_undo(1);
-    DwgModFlags[0] = DwgModFlags[1] = 0;
+    dwg_setstate(0, 0);
+    dwg_setstate(1, 0);
     und_lock(0);
     ASSERT_EQ(und_open(0, wd.folder().c_str(), 200), 0);
     ASSERT_EQ(und_strt(0), 0);
@@ -122,7 +123,7 @@ TEST_F(Journal, EveryAddedRecordIsJournalledWithItsImage) {
   int32_t t = add(chr(s), s.c_str());
   ASSERT_EQ(p, 1);
   ASSERT_EQ(t, 2);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   struct Want {
     uint32_t pos, op, elm;
   } want[] = {{2, 10, 1}, {3, 10, 2}, {4, 11, 3}, {5, 11, 4}};
@@ -355,7 +356,7 @@ TEST_F(Journal, LockAndOtherDatabase) {
   EXPECT_EQ(und_pend(1), 1);
   ElementRecord p = proto(PNT);
   EXPECT_EQ(und_writ(1, UND_ADD, 1, 1, &p), 1);
-  EXPECT_EQ(DwgModFlags[1] & 1, 1u);
+  EXPECT_EQ(dwg_state(1) & 1, 1u);
 }
 
 TEST_F(Journal, UndoTakesUndoneElementsOutOfTheSelection) {

@@ -52,6 +52,7 @@ struct Script {
   std::string proposed;                          // what the save chooser was offered
   int closeanswer = IDNO;                        // the close question
   int backupanswer = IDNO;                       // "go on without a backup?"
+  int openanswer = IDNO;                         // "open it for reading?"
   int count(const std::string &part) const {
     int n = 0;
     for (const auto &q : asked)
@@ -132,6 +133,8 @@ protected:
         return script.closeanswer;
       if (q.kind == UI_MSGBOX && text.find("バックアップ") != std::string::npos)
         return script.backupanswer;
+      if (q.kind == UI_MSGBOX && text.find("開いてもよろしいですか") != std::string::npos)
+        return script.openanswer;
       if (q.kind == UI_MSGBOX && (q.flags & 0xF) == MB_OKCANCEL)
         return IDCANCEL;
       return q.kind == UI_MSGBOX ? IDOK : 0;
@@ -207,7 +210,7 @@ TEST_F(FileCmd, OpeningByPathLoadsNamesAndSetsTheFolder) {
   EXPECT_EQ(DbCtl[0].count1, 2u);
   EXPECT_EQ(name(0), "OPEN1.KSL");
   EXPECT_EQ(lstrcmpiA(folder(0).c_str(), work.c_str()), 0);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
   EXPECT_EQ(lstrcmpiA(RecentFiles[0], path.c_str()), 0);
 
   // The same file again: the question of the open command, no second drawing.
@@ -295,7 +298,7 @@ TEST_F(FileCmd, RegisteringWritesTheChosenNameAsASealFile) {
   fresh(target);
   ASSERT_TRUE(new_drawing());
   ASSERT_GT(add_line(1, 1, 20, 20), 0);
-  ASSERT_NE(DwgModFlags[0] & 1, 0u);
+  ASSERT_NE(dwg_state(0) & 1, 0u);
   script.names = {"SEAL1"};
   script.saves = {work + "a.txt"}; // a typed extension becomes .KSL
   EXPECT_EQ(fil_register(0, 0), 0);
@@ -313,7 +316,7 @@ TEST_F(FileCmd, RegisteringWritesTheChosenNameAsASealFile) {
   EXPECT_EQ(name(0), "A.KSL");
   EXPECT_EQ(lstrcmpiA(folder(0).c_str(), work.c_str()), 0);
   EXPECT_EQ(lstrcmpiA(RecentFiles[0], target.c_str()), 0);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
   char title[64] = "";
   GetWindowTextA(GetParent(vew_hwnd(0, 0)), title, sizeof title);
   EXPECT_STREQ(title, "A.KSL");
@@ -352,7 +355,7 @@ TEST_F(FileCmd, ARefusedTargetAsksAgainUntilCancel) {
   EXPECT_EQ(script.count("は書き込みが禁止されています"), 2);
   EXPECT_EQ(script.dialogs(SLF_NAMEDLG), 3);
   EXPECT_EQ(bytes(target), before);
-  EXPECT_NE(DwgModFlags[0] & 1, 0u);
+  EXPECT_NE(dwg_state(0) & 1, 0u);
   // Saving in place with that target reports once and gives the refusal.
   script.names = {"SEAL1"};
   script.saves = {target};
@@ -393,7 +396,7 @@ TEST_F(FileCmd, SavingInPlace) {
   EXPECT_EQ(fil_save(0, 0), 0);
   EXPECT_EQ(script.dialogs(SLF_NAMEDLG), 0);
   EXPECT_EQ(script.dialogs(FIL_DLGSAVE), 0);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
   uint8_t hdr[256];
   ASSERT_EQ(slf_rdhead(path.c_str(), hdr), 1);
   RaruFileHeader h{};
@@ -410,8 +413,98 @@ TEST_F(FileCmd, SavingInPlace) {
   EXPECT_TRUE(exists(tmp));
   EXPECT_EQ(name(0), "INPLACE.KSL");
   EXPECT_EQ(lstrcmpiA(RecentFiles[0], (work + "OTHER.KSL").c_str()), 0);
-  EXPECT_NE(DwgModFlags[0] & 1, 0u); // closing: still modified
+  EXPECT_NE(dwg_state(0) & 1, 0u); // closing: still modified
   EXPECT_EQ(fil_save(0, 5), -100);
+}
+
+// Opened read-only, then its holder saves it: this drawing never writes over that.
+// 上書き登録 is greyed and refused with the write-protected message; registering to
+// the same file is refused and asked again; another file is this drawing's own.
+TEST_F(FileCmd, ADrawingOpenedReadOnlyNeverOverwritesItsFile) {
+  const std::string path = work + "SHARED.KSL", other = work + "MINE.KSL";
+  make_seal(path);
+  fresh(other);
+  // Another writer holds the file (without a lock file): the read-only question.
+  HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  script.openanswer = IDYES;
+  ASSERT_EQ(fil_open(1, path.c_str()), 0);
+  pump(2);
+  EXPECT_EQ(script.count("読み取り専用"), 1);
+  // The holder saves its work and lets the file go.
+  SetFilePointer(holder, 0, nullptr, FILE_END);
+  DWORD put = 0;
+  WriteFile(holder, "holder", 6, &put, nullptr);
+  CloseHandle(holder);
+  const std::vector<char> theirs = bytes(path);
+  ASSERT_GT(add_line(5, 5, 9, 1), 0);
+  EXPECT_FALSE(dwg_cansave());
+  EXPECT_EQ(fil_save(0, 0), 3);
+  EXPECT_EQ(script.count("は書き込みが禁止されています"), 1);
+  EXPECT_EQ(bytes(path), theirs);
+  script.names = {"S", "S"};
+  script.saves = {path, ""};
+  EXPECT_EQ(fil_register(0, 0), -1);
+  EXPECT_EQ(script.count("は書き込みが禁止されています"), 2);
+  EXPECT_EQ(bytes(path), theirs);
+  EXPECT_NE(dwg_state(0) & 1, 0u);
+  script.names = {"S"};
+  script.saves = {other};
+  EXPECT_EQ(fil_register(0, 0), 0);
+  EXPECT_TRUE(exists(other));
+  ASSERT_GT(add_line(1, 5, 9, 1), 0);
+  EXPECT_TRUE(dwg_cansave());
+  EXPECT_EQ(fil_save(0, 0), 0);
+  EXPECT_EQ(bytes(path), theirs);
+}
+
+// A drawing saves the header its own file came with, also after another seal file
+// was read since (which makes that file's header the current one); an edit is what
+// turns 上書き登録 on, and a file saved unchanged keeps every byte.
+TEST_F(FileCmd, SavingInPlaceKeepsThisDrawingsOwnerFields) {
+  const std::string a = work + "OWNA.KSL", b = work + "OWNB.KSL";
+  for (const auto &[path, owner] : {std::pair{a, "OWNER-A"}, std::pair{b, "OWNER-B"}}) {
+    make_seal(path);
+    std::vector<char> v = bytes(path);
+    std::memset(v.data() + SLF_OFF_OWNER, 0, 24);
+    std::memcpy(v.data() + SLF_OFF_OWNER, owner, std::strlen(owner));
+    std::memset(v.data() + SLF_OFF_GROUP, 0x47, 20);
+    FILE *f = std::fopen(path.c_str(), "wb");
+    std::fwrite(v.data(), 1, v.size(), f);
+    std::fclose(f);
+  }
+  ASSERT_EQ(fil_open(1, a.c_str()), 0);
+  pump(2);
+  ASSERT_EQ(slf_read(1, 0, b.c_str(), 0, 0), 0);
+  DbCtl[1].count1 = 0;
+  EXPECT_FALSE(dwg_cansave());
+  ASSERT_GT(add_line(2, 2, 9, 9), 0);
+  EXPECT_TRUE(dwg_cansave());
+  const std::vector<char> before = bytes(a);
+  EXPECT_EQ(fil_save(0, 0), 0);
+  EXPECT_FALSE(dwg_cansave());
+  const std::vector<char> after = bytes(a);
+  ASSERT_EQ(after.size(), before.size() + 80);
+  EXPECT_EQ(std::string(after.data() + SLF_OFF_OWNER), "OWNER-A");
+  EXPECT_EQ(std::memcmp(after.data() + SLF_OFF_GROUP, before.data() + SLF_OFF_GROUP, 20), 0);
+  // Saved again unchanged (the close question answered), every byte stays.
+  dwg_setstate(0, DWG_ASKED);
+  EXPECT_EQ(fil_save(0, 0), 0);
+  EXPECT_EQ(bytes(a), after);
+}
+
+// A chosen name too long for a path once ".KSL" is put on is said and asked again;
+// a lone lead byte in the seal name is no character of the proposed file name.
+TEST_F(FileCmd, AnOverLongChoiceIsSaidAndAskedAgain) {
+  ASSERT_TRUE(new_drawing());
+  ASSERT_GT(add_line(1, 1, 20, 20), 0);
+  script.names = {"A\x81\x1f" "B\x81"};
+  script.saves = {work + std::string(259 - work.size(), 'n'), ""};
+  EXPECT_EQ(fil_register(0, 0), -1);
+  EXPECT_EQ(script.count("ファイル名が長すぎるため登録できません"), 1);
+  EXPECT_EQ(script.dialogs(FIL_DLGSAVE), 2);
+  EXPECT_EQ(script.proposed, "AB");
 }
 
 TEST_F(FileCmd, SavingAnUnnamedDrawingAsksLikeRegistering) {
@@ -426,7 +519,7 @@ TEST_F(FileCmd, SavingAnUnnamedDrawingAsksLikeRegistering) {
   EXPECT_EQ(script.dialogs(FIL_DLGSAVE), 1);
   EXPECT_TRUE(exists(target));
   EXPECT_EQ(name(0), "UNNAMED.KSL");
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
 }
 
 TEST_F(FileCmd, ClosingWithYesRegistersAndADeclinedBackupKeepsTheWindow) {
@@ -468,7 +561,7 @@ TEST_F(FileCmd, ClosingWithYesRegistersAndADeclinedBackupKeepsTheWindow) {
   EXPECT_EQ(script.count("バックアップ"), 1);
   EXPECT_TRUE(IsWindow(view));
   EXPECT_EQ(DbCtl[0].count1, 2u);
-  EXPECT_NE(DwgModFlags[0] & 1, 0u);
+  EXPECT_NE(dwg_state(0) & 1, 0u);
   EXPECT_EQ(bytes(target), before);
   // fil_register itself counts the declined backup as done.
   script.backupanswer = IDNO;
@@ -507,6 +600,20 @@ DWORD action_value() {
                    &size) != ERROR_SUCCESS)
     return 0;
   return value;
+}
+
+// A name too long for a path is refused as it is, never cut to one that fits.
+TEST_F(FileCmd, ACommandLineNameTooLongIsSaidNotCut) {
+  for (const std::string &line : {"\"" + work + std::string(300, 'L') + ".KSL\"", work + std::string(300, 'L') + ".KSL"}) {
+    script.asked.clear();
+    HandoverBusy = 1;
+    EXPECT_EQ(fil_cmdopen(line.c_str()), 0);
+    pump(2);
+    EXPECT_EQ(script.count("ファイル名が長すぎるため開けません。"), 1);
+    EXPECT_EQ(script.count("を開けません"), 0); // no cut name was tried
+    EXPECT_EQ(vew_mask(0), 0u);
+    EXPECT_EQ(HandoverBusy, 0);
+  }
 }
 
 TEST_F(FileCmd, AHandOverWhileDisabledOrReplacedIsRefusedAndFreesTheFlag) {
@@ -582,7 +689,7 @@ TEST_F(FileCmd, DdeExecuteStringsOpenCloseAndIconify) {
   EXPECT_EQ(exec("[Close]"), ULONG_PTR(DDE_FACK));
   EXPECT_EQ(script.count("は更新されています"), 0);
   ASSERT_GT(add_line(0, 0, 9, 9), 0);
-  DwgModFlags[0] = 1;
+  dwg_setstate(0, 1);
   script.closeanswer = IDNO;
   EXPECT_EQ(exec("[Close]"), ULONG_PTR(DDE_FACK));
   EXPECT_EQ(script.count("は更新されています"), 1);
@@ -595,7 +702,7 @@ TEST_F(FileCmd, DdeExecuteStringsOpenCloseAndIconify) {
   EXPECT_FALSE(IsIconic(app_hmain()));
   EXPECT_EQ(exec("undpend"), ULONG_PTR(DDE_FACK));
   EXPECT_EQ(exec("UndPend "), 0u);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   close_drawing();
 }
 
@@ -666,7 +773,7 @@ TEST_F(FileCmd, SystemSettingsApplyToTheDrawingAndCancelChangesNothing) {
   sys_sheet('R', 0, &sheet);
   GridRecord grid{};
   grd_rec('R', 0, &grid);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   // Cancel: palette, sheet, grid and flags as they were.
   Pilot c;
   c.steps = {[&](HWND d) { set(d, 1468, "30"), press(d, IDCANCEL); }};
@@ -678,7 +785,7 @@ TEST_F(FileCmd, SystemSettingsApplyToTheDrawingAndCancelChangesNothing) {
   GridRecord g{};
   grd_rec('R', 0, &g);
   EXPECT_EQ(std::memcmp(&g, &grid, sizeof g), 0);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
   // OK: black background, a 30 x 40 area, grid 2 x 3.
   Pilot p;
   p.steps = {[&](HWND d) {
@@ -696,7 +803,19 @@ TEST_F(FileCmd, SystemSettingsApplyToTheDrawingAndCancelChangesNothing) {
   EXPECT_EQ(+g.pitchx, 2.0);
   EXPECT_EQ(+g.pitchy, 3.0);
   EXPECT_NEAR(+g.a2y, -3.0, 1e-12);
-  EXPECT_EQ(DwgModFlags[0], 1u);
+  EXPECT_EQ(dwg_state(0), 1u);
+  // A sheet that cannot follow the new area (a record that cannot be moved) is said;
+  // the sheet stays as it was.
+  ASSERT_GT(add_line(1, 1, 2, 2), 0);
+  ShtRecord = [](int, int32_t) -> ElementRecord * { return nullptr; };
+  Pilot q;
+  q.steps = {[&](HWND d) { set(d, 1468, "50"), set(d, 1469, "60"), press(d, IDOK); }};
+  EXPECT_EQ(q.run([] { return INT_PTR(dlg_syscmd()); }), 700);
+  ShtRecord = dtb_ptr;
+  EXPECT_EQ(script.count("図面の用紙を新しい大きさに変更できませんでした"), 1);
+  sys_sheet('R', 0, &now);
+  EXPECT_EQ(now.width, 30.0);
+  EXPECT_EQ(now.height, 40.0);
 }
 
 } // namespace

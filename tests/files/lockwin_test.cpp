@@ -222,3 +222,39 @@ TEST_F(Locks, MissingFileGetsNoQuestion) {
   EXPECT_TRUE(asked.empty());
   EXPECT_FALSE(exists(none + ".cslock"));
 }
+
+// A lock file that cannot be filled is not left behind: later openers would find an
+// empty one and be told the file is read-only instead of who holds it.
+TEST_F(Locks, LockFileThatCannotBeFilledIsRemoved) {
+  struct Case {
+    const char *what;
+    LckSysHooks hooks;
+  };
+  const LckSysHooks real = lck_sys();
+  const Case cases[] = {
+      {"fill", {[](LockHolder *) -> DWORD { return ERROR_NONE_MAPPED; }, real.trunc, real.write}},
+      {"truncate", {real.fill, [](HANDLE) -> DWORD { return ERROR_ACCESS_DENIED; }, real.write}},
+      {"first write", {real.fill, real.trunc, [](HANDLE, const void *, DWORD) -> DWORD { return ERROR_DISK_FULL; }}},
+      {"third write", {real.fill, real.trunc, [](HANDLE h, const void *b, DWORD n) -> DWORD {
+                         static int calls = 0;
+                         return ++calls % 3 == 0 ? DWORD(ERROR_DISK_FULL) : lck_write(h, b, n);
+                       }}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    for (bool always : {true, false}) {
+      lck_sys() = c.hooks;
+      EXPECT_NE(always ? lck_create(seal.c_str()) : lck_create2(seal.c_str()), 0u);
+      lck_sysreset();
+      EXPECT_FALSE(exists(lock()));
+    }
+  }
+  // An exclusive open whose lock file fails takes nothing: no lock, no handle, no file.
+  lck_sys().fill = [](LockHolder *) -> DWORD { return ERROR_NONE_MAPPED; };
+  HANDLE h = nullptr;
+  EXPECT_EQ(lck_askopen(seal.c_str(), &h), LCK_REFUSED);
+  lck_sysreset();
+  EXPECT_EQ(h, nullptr);
+  EXPECT_FALSE(exists(lock()));
+  EXPECT_EQ(lck_tryopen(seal.c_str()), 0u);
+}

@@ -174,9 +174,34 @@ TEST_F(Seal, ScaleConversions) {
   float z[3] = {8, 8, 8};
   scl_div3(z, 0); // the drawing's scale
   EXPECT_EQ(z[0], 2);
-  float n[3] = {8, 8, 8};
-  scl_div3(n, std::nan(""));
-  EXPECT_TRUE(std::isnan(n[0]));
+  // A scale that cannot divide or multiply is refused and the sizes stay as they were:
+  // NaN or infinity as given, or 0 standing for a drawing scale of 0 or NaN.
+  for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+    SCOPED_TRACE(bad);
+    float n[3] = {8, 8, 8};
+    DimAttrs r{};
+    r.f04 = 6;
+    r.f70 = 9;
+    EXPECT_EQ(scl_div3(n, bad), 0);
+    EXPECT_EQ(scl_mul3(n, bad), 0);
+    EXPECT_EQ(scl_divrec(&r, bad), 0);
+    EXPECT_EQ(scl_mulrec(&r, bad), 0);
+    EXPECT_EQ(n[0], 8);
+    EXPECT_EQ(n[2], 8);
+    EXPECT_EQ(+r.f04, 6);
+    EXPECT_EQ(+r.f70, 9);
+  }
+  for (double drawing : {0.0, std::nan("")}) {
+    SCOPED_TRACE(drawing);
+    s.scale = drawing;
+    sys_sheet('W', 0, &s);
+    float n[3] = {8, 8, 8};
+    EXPECT_EQ(scl_div3(n, 0), 0);
+    EXPECT_EQ(scl_mul3(n, 0), 0);
+    EXPECT_EQ(n[1], 8);
+  }
+  s.scale = 4;
+  sys_sheet('W', 0, &s);
   DimAttrs d{};
   d.f00 = -999;
   d.f04 = 6;

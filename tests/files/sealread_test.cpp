@@ -158,21 +158,60 @@ TEST_F(Seal, BytesAfterTheRecordsNeverReachMemory) {
   EXPECT_EQ(records(1, 8, 40), after);
 }
 
-TEST_F(Seal, ShortBodyLoadsTheWholeRecordsPresent) {
+// A body shorter than the header's count is a file cut short: refused and said,
+// never passed off as the whole drawing.
+TEST_F(Seal, ShortBodyIsRefused) {
   fixture(0);
-  Bytes file = image(0);
-  file.resize(256 + 80 * 5 + 30); // five records and part of a sixth
-  std::memset(dtb_addr(1, 6), 0x3C, 80);
-  const Bytes sixth = records(1, 6, 6);
-  // The fifth record is the group node: its members are cut off.
-  slf_put<int32_t>(file.data(), 256 + 80 * 4 + 20, -1);
-  ASSERT_EQ(load(1, file), 0);
-  EXPECT_EQ(DbCtl[1].count1, 5u);
-  EXPECT_EQ(records(1, 6, 6), sixth);
+  const Bytes whole = image(0);
+  add(1, line(0, 0, 1, 1));
+  uint8_t before[256];
+  sys_sealhdr('R', before);
+  for (std::size_t cut : {std::size_t(256), std::size_t(256 + 80 * 5 + 30), std::size_t(256 + 80 * 6),
+                          whole.size() - 1}) {
+    SCOPED_TRACE(cut);
+    Bytes file(whole.begin(), whole.begin() + std::ptrdiff_t(cut));
+    fil_shown().clear();
+    EXPECT_EQ(load(1, file), -2);
+    EXPECT_EQ(DbCtl[1].count1, 1u);
+    EXPECT_EQ(fil_shown(), std::vector<int>{30016});
+    uint8_t now[256];
+    sys_sealhdr('R', now);
+    EXPECT_EQ(std::memcmp(now, before, 256), 0);
+  }
   // An empty body with count 0 loads nothing and succeeds.
-  Bytes none = with<int32_t>(Bytes(file.begin(), file.begin() + 256), SLF_OFF_COUNT, 0);
+  Bytes none = with<int32_t>(Bytes(whole.begin(), whole.begin() + 256), SLF_OFF_COUNT, 0);
   EXPECT_EQ(load(1, none), 0);
-  EXPECT_EQ(DbCtl[1].count1, 5u);
+  EXPECT_EQ(DbCtl[1].count1, 1u);
+  ASSERT_EQ(load(1, whole), 0);
+  EXPECT_EQ(DbCtl[1].count1, 8u);
+}
+
+// Links near the top of the range in a load after records already present are
+// refused, not wrapped round into "none".
+TEST_F(Seal, ExtremeLinksInAnAppendedLoadAreRefused) {
+  fixture(0);
+  const Bytes good = image(0);
+  add(1, line(0, 0, 1, 1));
+  add(1, line(0, 0, 2, 2));
+  for (int32_t v : {INT32_MAX, INT32_MAX - 1, INT32_MAX - 2, INT32_MAX - 7}) {
+    for (int off : {12, 16}) {
+      SCOPED_TRACE(testing::Message() << v << " at " << off);
+      Bytes bad = good;
+      slf_put<int32_t>(bad.data(), std::size_t(256 + off), v);
+      fil_shown().clear();
+      EXPECT_EQ(load(1, bad), -2);
+      EXPECT_EQ(DbCtl[1].count1, 2u);
+      EXPECT_EQ(fil_shown(), std::vector<int>{30150});
+    }
+  }
+  ElementRecord r = line(0, 0, 1, 1);
+  r.parent = INT32_MAX - 1;
+  r.next = 5;
+  EXPECT_EQ(slf_reloc(&r, 2, 0, 0), 2);
+  EXPECT_EQ(r.parent, INT32_MAX);
+  EXPECT_EQ(r.next, 7);
+  ASSERT_EQ(load(1, good), 0);
+  EXPECT_EQ(DbCtl[1].count1, 9u);
 }
 
 TEST_F(Seal, DisplacementMovesEveryKindWithGeometry) {

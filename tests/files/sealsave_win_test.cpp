@@ -114,7 +114,7 @@ TEST_F(Save, SizesAndShorterOverwrites) {
   add(0, line(0, 0, 1, 1));
   ASSERT_EQ(save(0), SLF_SAVED);
   EXPECT_EQ(std::filesystem::file_size(path), 256u + 80u);
-  // Held by this drawing: written through the handle, cut to the new length too.
+  // Held by this drawing: replaced as a whole too, the lock released after it.
   for (int i = 0; i < 10; ++i)
     add(0, line(i, 0, i, 1));
   put(path, junk(50000));
@@ -211,4 +211,137 @@ TEST_F(Save, BackupCopyAndItsQuestion) {
   sb.w2 = 0;
   sys_sysprm('W', &sb);
   sys_pathset(11, "");
+}
+
+namespace {
+
+bool exists(const std::string &p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Runs savechild over path stopping at point stop (0: never) and kills it there.
+// The exit code, or -1 when it was killed.
+int run_child(const std::string &path, int stop, bool held, const std::string &marker) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string dir(exe);
+  dir.resize(dir.find_last_of('\\') + 1);
+  DeleteFileA(marker.c_str());
+  std::string cmd = "\"" + dir + INK_SAVECHILD + "\" \"" + path + "\" " + std::to_string(stop) + " \"" + marker + "\"" +
+                    (held ? " held" : "");
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "savechild not started: " << GetLastError();
+    return -2;
+  }
+  int result = -1;
+  // Waits for the stop (or the end), however slow the machine.
+  for (;;) {
+    if (exists(marker)) {
+      TerminateProcess(pi.hProcess, 9);
+      WaitForSingleObject(pi.hProcess, INFINITE);
+      break;
+    }
+    if (WaitForSingleObject(pi.hProcess, 20) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(pi.hProcess, &code);
+      result = int(code);
+      break;
+    }
+  }
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return result;
+}
+
+} // namespace
+
+// A save killed anywhere leaves the whole old or the whole new drawing under the name:
+// before the replacement the old one, after it the new one; the reopen reads it whole.
+TEST_F(Save, KilledSaveLeavesOldOrNewWhole) {
+  const std::string marker = wd.file("stopped");
+  // The old drawing: 1,000 other lines.
+  for (int i = 0; i < 1000; ++i)
+    add(0, line(-i, 0, -i, 1));
+  const Bytes old = image(0);
+  put(path, old);
+  ASSERT_EQ(run_child(path, 0, false, marker), 0);
+  const Bytes fresh = file_bytes(path);
+  ASSERT_EQ(fresh.size(), size_t(SLF_HEADSIZE + 1000 * SLF_RECSIZE));
+  ASSERT_NE(fresh, old);
+  for (int held = 0; held < 2; ++held) {
+    for (int stop = 1; stop <= 6; ++stop) {
+      SCOPED_TRACE(testing::Message() << "held " << held << " stop " << stop);
+      put(path, old);
+      DeleteFileA((path + ".cslock").c_str());
+      ASSERT_EQ(run_child(path, stop, held != 0, marker), -1);
+      const Bytes now = file_bytes(path);
+      EXPECT_EQ(now, stop < 6 ? old : fresh);
+      empty(1);
+      EXPECT_EQ(load(1, now), 0);
+      EXPECT_EQ(DbCtl[1].count1, 1000u);
+      // What the cut save left beside the file is its own new file only.
+      for (const std::string &n : names(wd))
+        EXPECT_TRUE(n == "ABC.KSL" || n == "ABC.KSL.cslock" || n == "stopped" || n.rfind("iks", 0) == 0) << n;
+    }
+  }
+}
+
+// Left-over new files of cut saves go once they are old and open nowhere; an earlier
+// version's safety copy is named and kept.
+TEST_F(Save, SweepTakesStaleNewFilesAndNamesOldSafetyCopies) {
+  const std::string stale = wd.file("iks1A2B.tmp"), fresh = wd.file("iks3C4D.tmp"), busy = wd.file("iks5E6F.tmp"),
+                    safety = wd.file("ikf0001.tmp");
+  for (const std::string &n : {stale, fresh, busy, safety})
+    put(n, junk(300));
+  auto age = [](const std::string &n, int seconds) {
+    HANDLE h = CreateFileA(n.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart -= uint64_t(seconds) * 10000000ull;
+    ft = {t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+  };
+  age(stale, 3600);
+  age(busy, 3600);
+  age(safety, 3600);
+  HANDLE open = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  static std::vector<std::string> reported;
+  reported.clear();
+  EXPECT_EQ(slf_sweep(path.c_str(), [](const char *n) {
+              reported.push_back(n);
+              return 0;
+            }),
+            1);
+  CloseHandle(open);
+  EXPECT_FALSE(exists(stale));
+  EXPECT_TRUE(exists(fresh));
+  EXPECT_TRUE(exists(busy));
+  EXPECT_TRUE(exists(safety));
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_NE(reported[0].find("ikf0001.tmp"), std::string::npos);
+}
+
+// A failed replacement keeps the old file and the drawing's hold on it.
+TEST_F(Save, ReplacementRefusedKeepsOldFileAndLock) {
+  fixture(0);
+  const Bytes old = junk(4000);
+  put(path, old);
+  hold();
+  // Another process reading the file without delete sharing blocks the replacement.
+  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  const int rc = save(1);
+  CloseHandle(reader);
+  if (rc == SLF_SAVED)
+    GTEST_SKIP() << "this file system replaces files that are open";
+  EXPECT_EQ(rc, SLF_NORENAME);
+  EXPECT_EQ(file_bytes(path), old);
+  EXPECT_NE(DwgPath[0].lock, nullptr);
+  EXPECT_TRUE(exists(path + ".cslock"));
+  EXPECT_EQ(names(wd), (std::vector<std::string>{"ABC.KSL", "ABC.KSL.cslock"}));
 }

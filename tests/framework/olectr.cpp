@@ -221,9 +221,23 @@ public:
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  // As a container saves an object the server asks it to: into the object's own
+  // storage, the same storage it was loaded from.
   HRESULT STDMETHODCALLTYPE SaveObject() override {
+    HRESULT hr = S_OK;
+    IPersistStorage *persist = nullptr;
+    if (object && *object && storage && *storage &&
+        SUCCEEDED(hr = (*object)->QueryInterface(IID_IPersistStorage, reinterpret_cast<void **>(&persist)))) {
+      hr = OleSave(persist, *storage, TRUE);
+      persist->SaveCompleted(nullptr);
+      persist->Release();
+      if (SUCCEEDED(hr))
+        hr = (*storage)->Commit(STGC_DEFAULT);
+    }
+    std::printf("site saved %08lx\n", static_cast<unsigned long>(hr));
+    std::fflush(stdout);
     saves++;
-    return S_OK;
+    return hr;
   }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker **m) override {
     *m = nullptr;
@@ -241,6 +255,8 @@ public:
   HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
   ULONG refs = 1;
   int saves = 0;
+  IOleObject **object = nullptr; // the embedding's, once there is one
+  IStorage **storage = nullptr;
 };
 
 std::wstring wide(const char *s) {
@@ -274,6 +290,8 @@ enum Step {
   kSave,
   kClose,
   kRelease,
+  kWaitSave,
+  kKeep,
   kUsage = 1
 };
 
@@ -281,6 +299,41 @@ struct Embedding {
   Site site;
   IOleObject *object = nullptr;
   IStorage *storage = nullptr;
+  Embedding() {
+    site.object = &object;
+    site.storage = &storage;
+  }
+  Embedding(const Embedding &) = delete;
+
+  // Serves the server's calls until it asked for a save (up to ms).
+  int waitSave(DWORD ms) {
+    const int before = site.saves;
+    const DWORD t0 = GetTickCount();
+    while (site.saves == before) {
+      if (GetTickCount() - t0 > ms)
+        return fail(kWaitSave, "waitsave", E_FAIL);
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    return 0;
+  }
+  // The container's own copy of the object, as it holds it now, into a file.
+  int keep(const char *path) {
+    IStorage *file = nullptr;
+    std::wstring w = wide(path);
+    HRESULT hr = StgCreateDocfile(w.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, &file);
+    if (SUCCEEDED(hr))
+      hr = storage->CopyTo(0, nullptr, nullptr, file);
+    if (SUCCEEDED(hr))
+      hr = file->Commit(STGC_DEFAULT);
+    if (file)
+      file->Release();
+    return FAILED(hr) ? fail(kKeep, "keep", hr) : 0;
+  }
 
   int fail(int step, const char *what, HRESULT hr) {
     std::printf("failed %s %08lx\n", what, static_cast<unsigned long>(hr));
@@ -450,7 +503,9 @@ struct Embedding {
 
 // olectr embed <step>...: create <clsid> | load <file> | hostnames <app> <obj> |
 // setextent <cx> <cy> | extent | emf <file> | mfpict <file> | descriptor | text |
-// verb <n> | save <file> | close | release | sleep <ms> | paste (create from the clipboard)
+// verb <n> | save <file> | close | release | sleep <ms> | paste (create from the clipboard) |
+// waitsave <ms> (until the server asked the site to save the object) | keep <file> (the
+// container's storage of the object copied to file)
 int embed(int argc, char **argv) {
   Embedding e;
   int rc = 0;
@@ -505,6 +560,12 @@ int embed(int argc, char **argv) {
       rc = FAILED(hr) ? e.fail(kClose, "close", hr) : 0;
     } else if (step == "release") {
       rc = e.release();
+    } else if (step == "waitsave" && arg(1)) {
+      rc = e.waitSave(DWORD(std::atol(arg(1))));
+      i++;
+    } else if (step == "keep" && arg(1)) {
+      rc = e.keep(arg(1));
+      i++;
     } else if (step == "sleep" && arg(1)) {
       Sleep(DWORD(std::atol(arg(1))));
       i++;

@@ -108,7 +108,7 @@ public:
     });
     ASSERT_EQ(InitOle1Client(), 1);
     ASSERT_EQ(RegDoc(0, "KIVOLANTDOC#00"), 1);
-    DwgModFlags[0] = 0;
+    dwg_setstate(0, 0);
     Ole1WaitPeriod = 30000;
     log_ = here() + "ole1client.log";
     DeleteFileA(log_.c_str());
@@ -207,7 +207,7 @@ TEST_F(Ole1Client, APastedObjectTakesItsBoundsAtThePointAndMarksTheDrawing) {
   char name[64];
   Ole1ObjectName(o, name, sizeof name);
   EXPECT_STREQ(name, "KIVOLANTDOC#00-0");
-  EXPECT_EQ(DwgModFlags[0] & 1u, 1u);
+  EXPECT_EQ(dwg_state(0) & 1u, 1u);
   EXPECT_TRUE(boards.empty());
 }
 
@@ -229,7 +229,7 @@ TEST_F(Ole1Client, AnObjectOfThisProgramsOwnClassIsDeletedAndReported) {
   ASSERT_EQ(boards.size(), 1u);
   EXPECT_EQ(boards[0], message(30701));
   EXPECT_NE(slurp(log_).find("OleDelete("), std::string::npos);
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
 }
 
 TEST_F(Ole1Client, ACreateThatAnswersWithoutAnObjectIsAFailure) {
@@ -239,7 +239,7 @@ TEST_F(Ole1Client, ACreateThatAnswersWithoutAnObjectIsAFailure) {
   EXPECT_EQ(count(0), 0);
   ASSERT_EQ(boards.size(), 2u);
   EXPECT_EQ(boards[0], message(ole1_statusmsg(OLE_ERROR_OBJECT)));
-  EXPECT_EQ(DwgModFlags[0], 0u);
+  EXPECT_EQ(dwg_state(0), 0u);
 }
 
 TEST_F(Ole1Client, APasteWithoutAPointDoesNothing) {
@@ -522,7 +522,7 @@ TEST_F(Ole1Client, MovingAndResizingTellTheServerOnlyOfANewSize) {
   const RECT b = BoundsToHimetric(o);
   EXPECT_EQ(b.right, 2000);
   EXPECT_EQ(b.bottom, -3000);
-  EXPECT_EQ(DwgModFlags[0] & 1u, 1u);
+  EXPECT_EQ(dwg_state(0) & 1u, 1u);
   // The frame: handles and body under the mouse, a drag's new rectangle.
   o->selected = 1;
   const RECT d = Ole1DeviceRect(0, 0, o);

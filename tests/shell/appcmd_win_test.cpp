@@ -41,13 +41,23 @@ TEST(StartupCommandLine, OptionFAloneRefusesTheStart) {
   EXPECT_EQ(boards.texts[0], "本起動オプションでは実行できません");
 }
 
+std::string here_file(const char *name) {
+  char dir[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof dir, dir);
+  std::string d = dir;
+  if (!d.empty() && d.back() != '\\')
+    d += '\\';
+  return d + name;
+}
+
 TEST(StartupCommandLine, FilesAndTraceModeAreKept) {
   Boards boards;
   dbg_mode = 5;
   EXPECT_EQ(app_cmdline(GetModuleHandleA(nullptr), "/Fx \"c:\\a b.ksl\" d.ksl e.ksl"), 0);
   EXPECT_EQ(AppArgs.count, 2);
   EXPECT_STREQ(AppArgs.files[0], "c:\\a b.ksl");
-  EXPECT_STREQ(AppArgs.files[1], "d.ksl");
+  // A name without a folder is the file in the folder the editor starts in.
+  EXPECT_EQ(std::string(AppArgs.files[1]), here_file("d.ksl"));
   EXPECT_EQ(dbg_mode, 0); // no /D: the trace is off
   EXPECT_EQ(app_cmdline(GetModuleHandleA(nullptr), "/D2"), 0);
   EXPECT_EQ(dbg_mode, 2);
@@ -61,8 +71,14 @@ TEST(StartupCommandLine, AnOverlongNameIsLeftOutWithAWarning) {
   const std::string over(APP_NAMELEN + 10, 'x');
   EXPECT_EQ(app_cmdline(GetModuleHandleA(nullptr), (over + " b.ksl").c_str()), 0);
   EXPECT_EQ(AppArgs.count, 1);
-  EXPECT_STREQ(AppArgs.files[0], "b.ksl");
+  EXPECT_EQ(std::string(AppArgs.files[0]), here_file("b.ksl"));
   EXPECT_EQ(boards.texts.size(), 1u);
+  // A relative name that becomes too long with the start folder is left out the same way.
+  const std::string deep(MAX_PATH - 6, 'y');
+  EXPECT_EQ(app_cmdline(GetModuleHandleA(nullptr), (deep + " b.ksl").c_str()), 0);
+  EXPECT_EQ(AppArgs.count, 1);
+  EXPECT_EQ(std::string(AppArgs.files[0]), here_file("b.ksl"));
+  EXPECT_EQ(boards.texts.size(), 2u);
 }
 
 } // namespace

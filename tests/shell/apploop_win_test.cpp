@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/watchdog.h"
 #include "commands/cmdtable.h"
 #include "shell/apploop.h"
 #include "shell/appsvc.h"
@@ -38,6 +39,49 @@ TEST(MainLoop, APendingCommandStartsBeforeTheMessageIsDispatched) {
   EXPECT_EQ(app_run(), 0);
   EXPECT_EQ(seen, (std::vector<std::string>{"command", "message"}));
   DestroyWindow(w);
+  cmd_reset();
+}
+
+HWND Probe = nullptr;
+
+LRESULT CALLBACK request_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_USER + 6) { // a menu choice: records its command and returns
+    cmd_request(
+        0,
+        [] {
+          seen.push_back("first");
+          // A second request made while the first runs, whose wake-up the first's
+          // own message loop takes away.
+          cmd_request(
+              0, [] { return seen.push_back("second"), PostQuitMessage(0), CMD_DONE; }, 36, nullptr);
+          MSG msg;
+          while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+          return CMD_DONE;
+        },
+        35, nullptr);
+    return 0;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+// Nothing but the request itself comes to the loop: no mouse move, no timer.
+TEST(MainLoop, ARequestStartsWithoutAnyFurtherMessage) {
+  testing_watchdog::Watchdog dog(20000);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = request_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "InkLoopRequest";
+  RegisterClassA(&wc);
+  Probe = CreateWindowA("InkLoopRequest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  cmd_reset();
+  seen.clear();
+  CmdWake = [] { PostMessageA(Probe, WM_NULL, 0, 0); };
+  PostMessageA(Probe, WM_USER + 6, 0, 0);
+  EXPECT_EQ(app_run(), 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"first", "second"}));
+  CmdWake = nullptr;
+  DestroyWindow(Probe);
   cmd_reset();
 }
 

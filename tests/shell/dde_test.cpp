@@ -4,14 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <ole2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "../../bench/ddeplain.h"
 #include "../common/watchdog.h"
 #include "../files/sealfix.h"
 #include "files/lockfile.h"
+#include "files/olefmt.h"
+#include "ole/cfbcheck.h"
 #include "shell/dde.h"
 
 namespace {
@@ -172,12 +177,24 @@ struct Editor {
   PROCESS_INFORMATION pi = {};
   int slot = 0;
 
-  bool start(const std::string &args) {
+  // errors: a file that gets what the editor writes to its error output.
+  bool start(const std::string &args, const std::string &errors = "") {
     const std::string dir = program_dir(), exe = dir + "inkforge.exe";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    HANDLE err = nullptr;
+    if (!errors.empty()) {
+      SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+      err = CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+      si.dwFlags = STARTF_USESTDHANDLES;
+      si.hStdOutput = si.hStdError = err;
+    }
     std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
-    return CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi);
+    const bool ok =
+        CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, err != nullptr, 0, nullptr, dir.c_str(), &si, &pi);
+    if (err)
+      CloseHandle(err);
+    return ok;
   }
   // Retries the connection until the editor has started (up to 30 s) and until it
   // takes commands (it answers busy while starting).
@@ -465,6 +482,131 @@ TEST_F(Dde, ASecondStartHandsOverItsFile) {
   EXPECT_TRUE(a.ended(20000));
 }
 
+// A compound file as the system's storage code writes it: streams "Contents" (5000
+// bytes, in big sectors), "a", "b" and "c" under the root.
+Bytes storage_file(const std::string &path) {
+  const std::wstring w(path.begin(), path.end());
+  IStorage *stg = nullptr;
+  EXPECT_EQ(StgCreateDocfile(w.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg), S_OK);
+  if (!stg)
+    return {};
+  const std::string big(5000, 'x');
+  for (const wchar_t *name : {L"Contents", L"a", L"b", L"c"}) {
+    IStream *s = nullptr;
+    if (SUCCEEDED(stg->CreateStream(name, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &s))) {
+      s->Write(big.data(), name[1] ? ULONG(big.size()) : 10, nullptr);
+      s->Release();
+    }
+  }
+  stg->Release();
+  return read_file(path);
+}
+
+uint32_t get32(const Bytes &b, size_t at) {
+  return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
+}
+void put32(Bytes &b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; i++)
+    b[at + i] = uint8_t(v >> (8 * i));
+}
+
+// File offsets of the directory entries in index order, along the directory's chain
+// (the first allocation-table sector covers this small file).
+std::vector<size_t> entries(const Bytes &b) {
+  std::vector<size_t> out;
+  const size_t fat = 512 * (size_t(get32(b, 0x4C)) + 1);
+  for (uint32_t s = get32(b, 0x30); s < 128 && out.size() < 64; s = get32(b, fat + 4 * size_t(s)))
+    for (size_t e = 0; e < 4; e++)
+      out.push_back(512 * (size_t(s) + 1) + 128 * e);
+  return out;
+}
+
+// The file offset of the directory entry named name, or 0.
+size_t entry_at(const Bytes &b, const char *name) {
+  for (size_t e : entries(b)) {
+    size_t n = 0;
+    while (name[n] && b[e + 2 * n] == uint8_t(name[n]) && b[e + 2 * n + 1] == 0)
+      n++;
+    if (!name[n] && b[e + 2 * n] == 0 && b[e + 2 * n + 1] == 0)
+      return e;
+  }
+  return 0;
+}
+uint32_t index_of(const Bytes &b, size_t entry) {
+  const std::vector<size_t> all = entries(b);
+  return uint32_t(std::find(all.begin(), all.end(), entry) - all.begin());
+}
+
+// A seal file whose object block holds a compound file with damaged links: the block
+// is refused with its message, the drawing still opens and the editor answers.
+TEST_F(Dde, DamagedObjectBlocksAreRefusedAndTheDrawingOpens) {
+  const std::string cfb = work + "objects.cfb";
+  const Bytes sound = storage_file(cfb);
+  ASSERT_GT(sound.size(), 2048u);
+  ASSERT_EQ(cfb_check(sound.data(), sound.size()), CFB_OK) << "a file written by the storage code passes";
+  const size_t root = entry_at(sound, "Root Entry"), contents = entry_at(sound, "Contents");
+  const size_t ea = entry_at(sound, "a"), eb = entry_at(sound, "b"), ec = entry_at(sound, "c");
+  ASSERT_TRUE(root && contents && ea && eb && ec);
+  const size_t child = entries(sound).at(get32(sound, root + 76));
+  struct Case {
+    const char *what;
+    void (*damage)(Bytes &, size_t root, size_t child, size_t a, size_t b, size_t c, size_t contents);
+  };
+  const Case cases[] = {
+      {"sibling out of range", [](Bytes &f, size_t, size_t child, size_t, size_t, size_t, size_t) {
+         put32(f, child + 68, 500);
+         put32(f, child + 72, 500);
+       }},
+      {"sibling pointing to itself", [](Bytes &f, size_t, size_t child, size_t, size_t, size_t, size_t) {
+         put32(f, child + 68, index_of(f, child));
+         put32(f, child + 72, index_of(f, child));
+       }},
+      {"loop of three", [](Bytes &f, size_t root, size_t, size_t a, size_t b, size_t c, size_t) {
+         put32(f, root + 76, index_of(f, a));
+         for (const auto &[from, to] : {std::pair{a, b}, std::pair{b, c}, std::pair{c, a}}) {
+           put32(f, from + 68, index_of(f, to));
+           put32(f, from + 72, index_of(f, to));
+         }
+       }},
+      {"sector chain loop", [](Bytes &f, size_t, size_t, size_t, size_t, size_t, size_t contents) {
+         const uint32_t start = get32(f, contents + 116);
+         const size_t fat = 512 * (size_t(get32(f, 0x4C)) + 1);
+         put32(f, fat + 4 * size_t(start), start);
+       }},
+  };
+  const std::string refused = "OLEオブジェクトを読み込めません。";
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes damaged = sound;
+    c.damage(damaged, root, child, ea, eb, ec, contents);
+    ASSERT_NE(cfb_check(damaged.data(), damaged.size()), CFB_OK);
+    FILE *f = std::fopen(cfb.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fwrite(damaged.data(), 1, damaged.size(), f);
+    std::fclose(f);
+    const std::string path = work + "DDEOBJ.KSL";
+    seed(path);
+    ASSERT_EQ(oleblk_append(path.c_str(), cfb.c_str()), 1);
+
+    // Unattended, the editor logs its message instead of showing it.
+    Editor ed;
+    const std::string errors = work + "DDEOBJ.err";
+    SetEnvironmentVariableA("INK_NO_MODAL", "1");
+    const DWORD t0 = GetTickCount();
+    ASSERT_TRUE(ed.start("\"" + path + "\"", errors));
+    // A reader caught in a loop never answers (the watchdog ends the run).
+    ASSERT_TRUE(ed.connect());
+    std::printf("[ %s: answering after %lu ms ]\n", c.what, GetTickCount() - t0);
+    ed.poke("INIT");
+    ed.poke("ELMRD 1");
+    EXPECT_EQ(ed.request(), "1 1 1 1") << "the drawing itself is open";
+    ed.poke("TERM");
+    EXPECT_TRUE(view_of(ed.frame()));
+    EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+    EXPECT_TRUE(ed.ended(20000));
+    const Bytes said = read_file(errors);
+    EXPECT_NE(std::string(said.begin(), said.end()).find(refused), std::string::npos) << "the objects were refused";
+  }
 // Another program's plain DDEML client: 500 lines each followed by a request, then
 // twenty short sessions in a row. Every reply is its own poke's, every poke runs once
 // (the saved file holds exactly the elements added), and the editor never hangs.
@@ -497,6 +639,34 @@ TEST_F(Dde, APlainClientGetsEachPokesOwnReplyAndNeverHangsTheEditor) {
   EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
   ASSERT_TRUE(ed.ended(5000)) << "the editor did not end";
   EXPECT_EQ(elements_in(path), uint32_t(1 + adds));
+}
+
+// A client that gives up while its line waits for the user, and ends its
+// conversation: the editor finishes the line and goes on serving others.
+TEST_F(Dde, AClientThatGivesUpWhileALineWaitsLeavesTheEditorWorking) {
+  const std::string path = work + "GIVEUP.KSL";
+  seed(path);
+  Editor ed;
+  ASSERT_TRUE(ed.start("\"" + path + "\""));
+  ASSERT_TRUE(ed.connect());
+  plain::Client c;
+  ASSERT_TRUE(c.start());
+  ASSERT_TRUE(c.connect(10000));
+  c.timeout = 300;
+  EXPECT_EQ(c.poke("PNTIN \"click\""), -1); // nobody clicks: the client's time runs out
+  c.end();
+  HWND view = view_of(ed.frame());
+  ASSERT_TRUE(view);
+  PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  EXPECT_EQ(ed.poke("INIT"), DMLERR_NO_ERROR);
+  EXPECT_EQ(ed.poke("LINE 0 0 5 5"), DMLERR_NO_ERROR);
+  EXPECT_EQ(ed.request(), "2");
+  ed.poke("TERM");
+  PostMessageA(ed.frame(), WM_COMMAND, 10109, 0);
+  ed.request();
+  EXPECT_EQ(ddec_execute(ed.slot, "[Quit]"), DMLERR_NO_ERROR);
+  EXPECT_TRUE(ed.ended(5000));
+  EXPECT_EQ(elements_in(path), 2u);
 }
 
 // With no drawing open nothing is taken: every line is not processed, no reply.

@@ -517,7 +517,7 @@ TEST_F(DrawWin, ClosingTheLastViewOfAModifiedDrawingAsksOnce) {
   HWND view = new_drawing();
   ASSERT_TRUE(view);
   ASSERT_GT(add_line(2, 2, 20, 20), 0);
-  ASSERT_NE(DwgModFlags[0] & 1, 0u);
+  ASSERT_NE(dwg_state(0) & 1, 0u);
 
   // Cancel keeps the window and the drawing; the next close asks again.
   asked.answer = IDCANCEL;
@@ -533,7 +533,7 @@ TEST_F(DrawWin, ClosingTheLastViewOfAModifiedDrawingAsksOnce) {
   pump(3);
   EXPECT_EQ(asked.saves.size(), 2u);
   EXPECT_TRUE(IsWindow(view));
-  EXPECT_NE(DwgModFlags[0] & 1, 0u);
+  EXPECT_NE(dwg_state(0) & 1, 0u);
 
   asked.answer = IDNO;
   SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
@@ -660,7 +660,7 @@ TEST_F(DrawWin, AClickInTheDrawingWindowIsAPointOfTheDrawing) {
 TEST_F(DrawWin, AnEmptyDrawingClosesWithoutAQuestion) {
   HWND view = new_drawing();
   ASSERT_TRUE(view);
-  DwgModFlags[0] |= 1;
+  dwg_touch(0);
   SendMessageA(frame_of(view), WM_CLOSE, 0, 0);
   pump(3);
   EXPECT_TRUE(asked.saves.empty());

@@ -15,7 +15,9 @@
 #include "../common/screencap.h"
 #include "../common/watchdog.h"
 #include "framework/appole.h"
+#include "files/sealfmt.h"
 #include "framework/olesrv.h"
+#include "shell/dde.h"
 
 namespace {
 
@@ -129,6 +131,25 @@ std::string stream(const std::string &file, const wchar_t *name) {
   return out;
 }
 
+// Temporary files of the editor ("KlO" and what the system adds) in the program folder
+// and the temporary folder, where its work folder may be.
+size_t editorTempFiles() {
+  size_t n = 0;
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  for (const std::string &dir : {full(INK_PROGRAM_DIR) + "\\", std::string(temp)}) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "KlO*.tmp").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+      continue;
+    do
+      n++;
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  return n;
+}
+
 bool has(const std::string &out, const std::string &line) {
   return out.find(line + "\n") != std::string::npos || out.find(line + "\r\n") != std::string::npos;
 }
@@ -227,8 +248,11 @@ TEST_F(InkEmbed, ADrawingObjectIsStoredAndLoadedAgain) {
   ASSERT_GE(drawing.size(), 256u);
   EXPECT_EQ(drawing[24], 1); // a seal file's version word
 
+  const size_t temps = editorTempFiles();
   Outcome again = olectr("load " + f1 + " extent save " + f2 + " release");
   ASSERT_EQ(again.code, 0u) << again.out;
+  EXPECT_TRUE(waitForServers(0, 5000));
+  EXPECT_EQ(editorTempFiles(), temps) << "a load and a store leave no temporary file";
   EXPECT_TRUE(has(again.out, "extent 10000 7070")) << again.out;
   EXPECT_EQ(stream(f2, L"Contents").substr(66), drawing);
   EXPECT_TRUE(waitForServers(0, 5000));
@@ -278,6 +302,85 @@ TEST_F(InkEmbed, HostNamesTitleTheDrawingWindowOpenedByTheVerb) {
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   EXPECT_EQ(code, 0u);
+}
+
+// The seal-file image behind the native head of a stored object's "Contents", and its
+// element count (-1 when there is none).
+int32_t storedCount(const std::string &file) {
+  const std::string contents = stream(file, L"Contents");
+  if (contents.size() < 66 + SLF_HEADSIZE)
+    return -1;
+  int32_t count = -1;
+  if (slf_hdrcheck(reinterpret_cast<const uint8_t *>(contents.data()) + 66, &count) != 1)
+    return -1;
+  return count;
+}
+
+// Edited in the editor's window and saved there, by save in place and by register: the
+// container gets the changed drawing each time, and no seal file name is asked.
+TEST_F(InkEmbed, ADrawingSavedInTheEditorGoesBackToItsContainer) {
+  const std::string f1 = tempFile("inkembed_saved1.stg"), f2 = tempFile("inkembed_saved2.stg");
+  DeleteFileA(f1.c_str());
+  DeleteFileA(f2.c_str());
+  const std::string cmd = "\"" + full(INK_OLECTR) + "\" embed create " + clsidText() +
+                          " hostnames olectr doc verb -2 waitsave 60000 keep " + f1 + " waitsave 60000 keep " + f2 +
+                          " close release";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string line = cmd;
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  HWND shown = nullptr;
+  for (int t = 0; t < 600 && !(shown = findTitled("olectrの図 (1)")); t++)
+    Sleep(50);
+  ASSERT_TRUE(shown) << "the verb opened no drawing window";
+  ASSERT_EQ(ddec_init(), 0);
+  int slot = 0;
+  for (int t = 0; t < 3000 && slot <= 0; t++)
+    if ((slot = ddec_connect("KIVOLANT", "System")) <= 0)
+      Sleep(10);
+  ASSERT_GT(slot, 0);
+  auto draw = [&](const char *what) {
+    for (int t = 0; t < 3000 && ddec_poke(slot, "CMDL", "INIT") != DMLERR_NO_ERROR; t++)
+      Sleep(10);
+    EXPECT_EQ(ddec_poke(slot, "CMDL", what), DMLERR_NO_ERROR);
+    ddec_poke(slot, "CMDL", "TERM");
+  };
+  auto saved = [&](const std::string &file) {
+    int32_t n = -1;
+    for (int t = 0; t < 600 && (n = storedCount(file)) < 0; t++)
+      Sleep(50);
+    return n;
+  };
+  HWND frame = FindWindowA("DazuVerur", nullptr);
+  ASSERT_TRUE(frame);
+  // A command posted to the editor runs before its answer to the next request.
+  auto command = [&](WPARAM id) {
+    PostMessageA(frame, WM_COMMAND, id, 0);
+    char buf[64] = "";
+    ddec_request(slot, "CMDL", buf, sizeof buf - 1);
+  };
+  draw("LINE 0 0 50 30");
+  command(10109); // save in place
+  EXPECT_EQ(saved(f1), 1) << "the container holds the drawing with its line";
+  draw("LINE 0 30 50 0");
+  command(10103); // register
+  EXPECT_EQ(saved(f2), 2);
+  ddec_disconnect(slot);
+  ddec_term();
+  WaitForSingleObject(pi.hProcess, 30000);
+  DWORD code = 999;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(code, 0u);
+  // Loaded again by a container of its own, the object is the changed drawing.
+  const std::string f3 = tempFile("inkembed_saved3.stg");
+  Outcome again = olectr("load " + f2 + " save " + f3 + " release");
+  EXPECT_EQ(again.code, 0u) << again.out;
+  EXPECT_EQ(storedCount(f3), 2);
+  for (const std::string &f : {f1, f2, f3})
+    DeleteFileA(f.c_str());
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "database/store.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
+#include "files/lockwin.h"
 #include "files/olefmt.h"
 #include "files/sealfmt.h"
 #include "files/sealread.h"
@@ -163,7 +164,7 @@ TEST_F(RectItemTest, TheServersExtentSizesTheItemOnTheSheetsRatio) {
     setRatio(0, c.num, c.den);
     CRectItem *item = staticItem();
     ASSERT_TRUE(item);
-    DwgModFlags[0] = 0;
+    dwg_setstate(0, 0);
     EXPECT_EQ(item->m_geom.extentKnown, 0u);
     EXPECT_TRUE(item->UpdateExtent());
     EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
@@ -171,7 +172,7 @@ TEST_F(RectItemTest, TheServersExtentSizesTheItemOnTheSheetsRatio) {
     EXPECT_EQ(item->GetKnownExtent().cx, 5000);
     EXPECT_EQ(item->GetKnownExtent().cy, 3000);
     EXPECT_EQ(item->m_geom.extentKnown, 1u);
-    EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+    EXPECT_EQ(dwg_state(0) & 1, 1u);
     // The same extent again changes nothing; the icon size stays apart.
     EXPECT_FALSE(item->UpdateExtent());
     EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
@@ -262,20 +263,27 @@ TEST_F(RectItemTest, MoveToPlacesTheItemOnTheViewsRectangle) {
   ASSERT_TRUE(v);
   const ViewXform &xf = vewtbl[v->m_dwg][v->m_view].xf;
   ASSERT_GT(xf.xscale, 0.0);
-  DwgModFlags[0] = 0;
-  item->MoveTo(RECT{100, 80, 180, 120}, v);
+  dwg_setstate(0, 0);
+  item->MoveTo(v->RectToLogical(RECT{100, 80, 180, 120}), v);
   double x = 0, y = 0;
   ASSERT_EQ(vew_dev2w(v->m_dwg, v->m_view, 100, 80, &x, &y), 0);
   EXPECT_DOUBLE_EQ(item->m_geom.x, x);
   EXPECT_DOUBLE_EQ(item->m_geom.y, y);
   EXPECT_DOUBLE_EQ(item->GetDrawingSize().cx, 80 / xf.xscale);
   EXPECT_DOUBLE_EQ(item->GetDrawingSize().cy, -40 / xf.yscale);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   const SIZE dev = item->GetDeviceSize(v);
   EXPECT_NEAR(dev.cx, 80, 1);
   EXPECT_NEAR(dev.cy, -40, 1);
+  // The rectangle the item gives back is the one it was placed on, in the view's
+  // logical units.
+  const RECT back = v->RectToDevice(item->GetDeviceRect(v));
+  EXPECT_EQ(back.left, 100);
+  EXPECT_EQ(back.top, 80);
+  EXPECT_EQ(back.right, 180);
+  EXPECT_EQ(back.bottom, 120);
   // A reversed rectangle gives the same size from its own corner; no view, no change.
-  item->MoveTo(RECT{180, 120, 100, 80}, v);
+  item->MoveTo(v->RectToLogical(RECT{180, 120, 100, 80}), v);
   EXPECT_DOUBLE_EQ(item->GetDrawingSize().cx, 80 / xf.xscale);
   const CKLDRect before = item->GetDrawingRect();
   item->SetDeviceRect(RECT{0, 0, 10, 10}, nullptr);
@@ -502,10 +510,10 @@ TEST_F(ObjectBlockTest, ARegisteredDrawingKeepsItsObjectsAndReopensWithThem) {
   ASSERT_EQ(items.size(), 1u);
   EXPECT_TRUE(items[0]->GetDrawingRect().IsEqual(placed));
   EXPECT_EQ(drawnCentre(*items[0]), RGB(0, 0, 255));
-  EXPECT_EQ(DwgModFlags[dwg] & 1, 0u);
+  EXPECT_EQ(dwg_state(dwg) & 1, 0u);
 
   // Saved again unchanged: the same bytes.
-  DwgModFlags[dwg] |= 1;
+  dwg_touch(dwg);
   ASSERT_EQ(fil_save(dwg, 0), 0);
   const std::vector<uint8_t> again = fileBytes(path);
   EXPECT_TRUE(again == first);
@@ -545,15 +553,33 @@ TEST_F(ObjectBlockTest, APreparedBlockIsKeptUntilItIsWrittenOrDropped) {
 }
 
 TEST_F(ObjectBlockTest, AFailedBlockWriteKeepsTheOldFile) {
+  // Drawings hold their files while open.
+  SystemBlock sys{};
+  sys_sysprm('R', &sys);
+  const SystemBlock kept = sys;
+  sys.exclusive = 1;
+  sys_sysprm('W', &sys);
+  struct Restore {
+    SystemBlock s;
+    ~Restore() { sys_sysprm('W', &s); }
+  } restore{kept};
   const int dwg = reopened();
   ASSERT_GE(dwg, 0);
   const std::vector<uint8_t> before = fileBytes(path);
   ASSERT_GT(addLine(dwg, 5, 5, 9, 9), 0);
+  auto locked = [&] {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE)
+      CloseHandle(h);
+    return h == INVALID_HANDLE_VALUE && DwgPath[dwg].lock && DwgPath[dwg].lock != INVALID_HANDLE_VALUE;
+  };
+  ASSERT_TRUE(locked()) << "the drawing holds its file";
   OleBlockAppend = failingAppend;
   EXPECT_EQ(fil_save(dwg, 0), SLF_WRITEFAIL);
   EXPECT_EQ(fileBytes(path), before);
-  EXPECT_NE(DwgModFlags[dwg] & 1, 0u); // still to be saved
+  EXPECT_NE(dwg_state(dwg) & 1, 0u); // still to be saved
   EXPECT_EQ(OleTempFileName()[0], '\0');
+  EXPECT_TRUE(locked()) << "a failed save keeps the drawing's file lock";
   // Once the disk behaves the save goes through with the objects.
   OleBlockAppend = oleblk_append;
   EXPECT_EQ(fil_save(dwg, 0), 0);
@@ -583,7 +609,7 @@ TEST_F(ObjectBlockTest, ObjectsThatCannotBeWrittenStopTheSave) {
   sys_path('W', 4, workdir);
   EXPECT_EQ(r, SLF_WRITEFAIL);
   EXPECT_EQ(fileBytes(path), before);
-  EXPECT_NE(DwgModFlags[dwg] & 1, 0u);
+  EXPECT_NE(dwg_state(dwg) & 1, 0u);
   EXPECT_EQ(itemsOf(FindDocOfDrawing(dwg)).size(), 1u); // the object stays in the drawing
 }
 
@@ -705,8 +731,12 @@ TEST_F(ObjectBlockTest, AnOlderListAddsTheObjectsItCanLoad) {
   EXPECT_EQ(OleItemsLoading, 0);
   const auto items = itemsOf(doc);
   ASSERT_EQ(items.size(), 2u);
-  EXPECT_TRUE(items[0]->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
-  EXPECT_TRUE(items[1]->GetDrawingRect().IsEqual(CKLDRect(100, -10, 150, -40)));
+  // Each hangs down from its rectangle's upper left corner.
+  EXPECT_EQ(items[0]->m_geom.y, 50.0);
+  EXPECT_EQ(items[0]->GetDrawingSize().cy, -30.0);
+  EXPECT_EQ(items[1]->m_geom.x, 100.0);
+  EXPECT_EQ(items[1]->GetDrawingSize().cx, 50.0);
+  EXPECT_EQ(items[1]->GetDrawingSize().cy, -30.0);
   EXPECT_EQ(items[1]->GetDrawAspect(), DVASPECT_CONTENT);
   EXPECT_TRUE(items[0]->GetOleObject());
 }
@@ -741,7 +771,7 @@ TEST_F(RectItemTest, PropertiesThatChangeTheAspectSizeTheItemAsAFirstExtentDoes)
     item->SetDrawAspect(DVASPECT_ICON);
     item->m_geom.contentCx = 7, item->m_geom.contentCy = 8; // the size both ends keep
     item->m_geom.iconCx = 7, item->m_geom.iconCy = 8;
-    DwgModFlags[0] = 0;
+    dwg_setstate(0, 0);
     doc->SetModifiedFlag(FALSE);
     propsItem = item;
     propsAspect = c.to;
@@ -750,7 +780,7 @@ TEST_F(RectItemTest, PropertiesThatChangeTheAspectSizeTheItemAsAFirstExtentDoes)
     EXPECT_EQ(item->GetDrawingSize().cx, c.cx);
     EXPECT_EQ(item->GetDrawingSize().cy, c.cy);
     EXPECT_EQ(item->m_geom.extentKnown, 0u);
-    EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+    EXPECT_EQ(dwg_state(0) & 1, 0u);
     EXPECT_FALSE(doc->IsModified());
     doc->DeleteItem(item);
   }
@@ -796,12 +826,26 @@ TEST_F(RectItemTest, ItemsFromAStorageAndFromAGlobalBlock) {
   EXPECT_NEAR(item->GetKnownExtent().cy, 3000, 10);
   EXPECT_EQ(drawnCentre(*item), RGB(0, 0, 255));
 
-  // Through the block's path: the rectangle is the item's own drawing rectangle.
+  // Through the block's path: the item is shown on the rectangle it was stored with.
   const double rect[4] = {5, 50, 55, 20};
   const size_t before = itemsOf(doc).size();
   ASSERT_TRUE(AddItemFromStorage(doc, stg, rect, DVASPECT_CONTENT));
   ASSERT_EQ(itemsOf(doc).size(), before + 1);
-  EXPECT_TRUE(itemsOf(doc).back()->GetDrawingRect().IsEqual(CKLDRect(5, 50, 55, 20)));
+  CRectItem *listed = itemsOf(doc).back();
+  EXPECT_EQ(listed->m_geom.x, 5.0);
+  EXPECT_EQ(listed->m_geom.y, 50.0);
+  EXPECT_EQ(listed->GetDrawingSize().cx, 50.0);
+  EXPECT_EQ(listed->GetDrawingSize().cy, -30.0);
+  if (CMainView *v = view()) {
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    vew_w2dev(v->m_dwg, v->m_view, 5, 50, &x0, &y0);
+    vew_w2dev(v->m_dwg, v->m_view, 55, 20, &x1, &y1);
+    const RECT shown = v->RectToDevice(listed->GetDeviceRect(v));
+    EXPECT_NEAR(shown.left, x0, 1);
+    EXPECT_NEAR(shown.top, y0, 1);
+    EXPECT_NEAR(shown.right, x1, 1);
+    EXPECT_NEAR(shown.bottom, y1, 1);
+  }
   // A storage of a class that is no object: no half-made item stays behind.
   IStorage *empty = nullptr;
   ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0, &empty), S_OK);

@@ -242,7 +242,7 @@ protected:
     if (!made)
       return nullptr;
     item->UpdateExtent();
-    item->MoveTo(r, v);
+    item->MoveTo(v->RectToLogical(r), v);
     item->m_geom.layer = layer;
     return item;
   }
@@ -285,13 +285,13 @@ TEST_F(ViewItems, AClickOnTheOverlapSelectsTheLaterAndDeleteRemovesIt) {
     EXPECT_TRUE(holds(first) && holds(later)) << "a click moves and drops nothing";
   }
   click(POINT{170, 160});
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_DELETE, 0);
   pump(3);
   EXPECT_FALSE(holds(later));
   EXPECT_TRUE(holds(first));
   EXPECT_EQ(v->m_pSelection, nullptr);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   // Nothing selected: Delete removes nothing.
   PostMessageA(v->m_hWnd, WM_KEYDOWN, VK_DELETE, 0);
   pump(3);
@@ -310,7 +310,7 @@ TEST_F(ViewItems, AnObjectFourPixelsWideIsNeitherDrawnNorTracked) {
   repaint();
   EXPECT_EQ(pixels(area), before);
   // Five pixels wide it shows: its picture and its tracker change the area.
-  tiny->MoveTo(RECT{300, 100, 305, 200}, v);
+  tiny->MoveTo(v->RectToLogical(RECT{300, 100, 305, 200}), v);
   repaint();
   EXPECT_NE(pixels(area), before);
   tiny->Delete();
@@ -354,7 +354,7 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   // A move dropped where the item is changes and marks nothing.
   const RECT r = deviceRect(item);
   const RectItemGeom was = item->m_geom;
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   doc->SetModifiedFlag(FALSE);
   v->m_bInDrag = TRUE;
   v->OnDragEnter(&data, 0, POINT{r.left, r.top});
@@ -362,7 +362,7 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   EXPECT_FALSE(v->m_bInDrag) << "the dragging click keeps its item";
   EXPECT_EQ(item->m_geom.x, was.x);
   EXPECT_EQ(item->m_geom.y, was.y);
-  EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+  EXPECT_EQ(dwg_state(0) & 1, 0u);
   EXPECT_FALSE(doc->IsModified());
 
   // Elsewhere: the item moves there, keeps its size and stays in the drawing.
@@ -378,7 +378,7 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   const RECT moved = deviceRect(item);
   EXPECT_EQ(moved.left, r.left + 40);
   EXPECT_EQ(moved.top, r.top + 30);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_TRUE(doc->IsModified());
 
   // Ctrl: a copy at the point, selected.
@@ -391,6 +391,69 @@ TEST_F(ViewItems, DropEffectsFollowTheKeysAndOnlyDragsOfThisView) {
   std::vector<CDocItem *> all(doc->GetItems().begin(), doc->GetItems().end());
   for (CDocItem *i : all)
     static_cast<COleClientItem *>(i)->Delete();
+}
+
+// An object keeps its size in millimetres however often it is moved: on screen, in
+// the tracker and in the drawing it is the size its server gave.
+TEST_F(ViewItems, TenMovesAndAHandleDragKeepTheSizeInMillimetres) {
+  COleDataSource *pic = picture_source(5000, 3000, RGB(0, 0, 255));
+  COleDataObject picData;
+  picData.Attach(pic->GetDataObject(), FALSE);
+  auto *item = new CRectItem(doc);
+  ASSERT_TRUE(item->CreateStaticFromData(&picData));
+  pic->InternalRelease();
+  ASSERT_TRUE(item->UpdateExtent());
+  vew_dev2w(0, v->m_view, 60, 50, &item->m_geom.x, &item->m_geom.y);
+  v->SetSelection(item);
+  const ViewXform &xf = vewtbl[0][v->m_view].xf;
+  const double px = 1 / xf.xscale, py = 1 / xf.yscale; // one pixel in millimetres
+  ASSERT_EQ(item->GetDrawingSize().cx, 50.0);
+  ASSERT_EQ(item->GetDrawingSize().cy, -30.0);
+  // Shown as large as it is: the tracker's rectangle is the object's size in pixels.
+  RECT r = deviceRect(item);
+  EXPECT_NEAR(r.right - r.left, 50.0 * xf.xscale, 1.0);
+  EXPECT_NEAR(r.bottom - r.top, 30.0 * xf.yscale, 1.0);
+
+  const POINT at{0, 0};
+  const SIZE him{5000, 3000};
+  COleDataSource *src = item->OnGetClipboardData(FALSE, &at, &him);
+  COleDataObject data;
+  data.Attach(src->GetDataObject(), FALSE);
+  for (int i = 0; i < 10; i++) {
+    SCOPED_TRACE(i);
+    r = deviceRect(item);
+    const POINT to{r.left + (i % 2 ? -17 : 23), r.top + (i % 3 ? 11 : -7)};
+    v->m_bInDrag = TRUE;
+    v->OnDragEnter(&data, 0, to);
+    EXPECT_FALSE(v->OnDrop(&data, DROPEFFECT_MOVE, to));
+    // The corner goes through drawing units and back: within a pixel.
+    const RECT moved = deviceRect(item);
+    EXPECT_NEAR(moved.left, to.x, 1);
+    EXPECT_NEAR(moved.top, to.y, 1);
+    EXPECT_NEAR(moved.right - moved.left, r.right - r.left, 1);
+    EXPECT_NEAR(moved.bottom - moved.top, r.bottom - r.top, 1);
+    EXPECT_NEAR(item->GetDrawingSize().cx, 50.0, px);
+    EXPECT_NEAR(item->GetDrawingSize().cy, -30.0, py);
+  }
+  src->InternalRelease();
+
+  // The lower right handle dragged by (30, 20) pixels through the view's own mouse
+  // handling: the size grows by just that.
+  r = deviceRect(item);
+  const POINT grip{r.right - 2, r.bottom - 2};
+  PostMessageA(v->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(grip.x, grip.y));
+  PostMessageA(v->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(grip.x + 15, grip.y + 10));
+  PostMessageA(v->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(grip.x + 30, grip.y + 20));
+  PostMessageA(v->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(grip.x + 30, grip.y + 20));
+  pump(5);
+  const RECT grown = deviceRect(item);
+  EXPECT_NEAR(grown.left, r.left, 1);
+  EXPECT_NEAR(grown.top, r.top, 1);
+  EXPECT_NEAR(grown.right - grown.left, r.right - r.left + 30, 1);
+  EXPECT_NEAR(grown.bottom - grown.top, r.bottom - r.top + 20, 1);
+  EXPECT_NEAR(item->GetDrawingSize().cx, 50.0 + 30 * px, px);
+  EXPECT_NEAR(item->GetDrawingSize().cy, -30.0 - 20 * py, py);
+  item->Delete();
 }
 
 TEST_F(ViewItems, TheDescriptorIsReadOnlyWhenWhole) {
@@ -516,12 +579,12 @@ TEST_F(ViewItems, InsertThroughTheSeamOpenAndObjectMode) {
   register_fwsrv();
   chosen_class = kFwSrvClsid;
   COleInsertDialog::SetShowFunction(choose_class);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   v->InsertObject();
   ASSERT_EQ(items(), 1u);
   CRectItem *item = v->m_pSelection;
   ASSERT_TRUE(item && holds(item));
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_TRUE(asked.empty());
   EXPECT_FALSE(fwsrv_pids().empty());
   item->Close();
@@ -578,19 +641,19 @@ TEST_F(ViewItems, ClearAllAsksAndResetWithoutSelectionIsReported) {
   CRectItem *b = picture(RECT{220, 100, 300, 160}, RGB(255, 0, 0));
   ASSERT_TRUE(a && b);
   v->SetSelection(b);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   answer_yesno = IDNO;
   OleClearItems();
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0], "すべてのオブジェクトをクリアします。よろしいですか？");
   EXPECT_EQ(items(), 2u);
-  EXPECT_EQ(DwgModFlags[0] & 1, 0u);
+  EXPECT_EQ(dwg_state(0) & 1, 0u);
   EXPECT_EQ(OleHasItems(), 1);
   answer_yesno = IDYES;
   OleClearItems();
   EXPECT_EQ(items(), 0u);
   EXPECT_EQ(v->m_pSelection, nullptr);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   EXPECT_EQ(OleHasItems(), 0);
 
   // 60014 without a selection: the framework's invalid-argument report.
@@ -630,11 +693,11 @@ TEST_F(ViewItems, CutGoesToAnotherProcessAndLeavesTheDrawing) {
   item->Close();
   item->UpdateExtent();
   v->SetSelection(item);
-  DwgModFlags[0] = 0;
+  dwg_setstate(0, 0);
   OleCutItem();
   EXPECT_EQ(items(), 0u);
   EXPECT_EQ(v->m_pSelection, nullptr);
-  EXPECT_EQ(DwgModFlags[0] & 1, 1u);
+  EXPECT_EQ(dwg_state(0) & 1, 1u);
   const std::string wmf = here() + "work\\cut.wmf";
   DeleteFileA(wmf.c_str());
   const std::string line = std::string("\"") + INK_OLECTR + "\" embed paste mfpict \"" + wmf + "\" release";
@@ -663,7 +726,7 @@ TEST_F(ViewItems, PictureOfAStaticPictureBehindAndAServerObjectInFront) {
   ASSERT_TRUE(front->CreateNewItem(kFwSrvClsid));
   front->Close();
   front->UpdateExtent();
-  front->MoveTo(RECT{300, 180, 460, 300}, v);
+  front->MoveTo(v->RectToLogical(RECT{300, 180, 460, 300}), v);
   front->m_geom.layer = 1;
   v->SetSelection(front);
   repaint();
