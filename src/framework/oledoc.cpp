@@ -331,7 +331,10 @@ void COleDocument::ReportSaveLoadException(const char *path, const CException *e
 
 // ---------------------------------------------------------- COleLinkingDoc
 
-COleLinkingDoc::COleLinkingDoc() { m_xContainer.doc = this; }
+COleLinkingDoc::COleLinkingDoc() {
+  m_xContainer.doc = this;
+  m_xPersistFile.doc = this;
+}
 
 COleLinkingDoc::~COleLinkingDoc() { Revoke(); }
 
@@ -785,6 +788,8 @@ HRESULT COleServerDoc::XOle::QueryInterface(REFIID iid, void **out) {
     *out = static_cast<IPersistStorage *>(this);
   else if (IsEqualIID(iid, IID_IDataObject))
     *out = static_cast<IDataObject *>(this);
+  else if (IsEqualIID(iid, IID_IPersistFile))
+    *out = doc->GetPersistFile();
   else if (IsEqualIID(iid, IID_IOleItemContainer) || IsEqualIID(iid, IID_IOleContainer) ||
            IsEqualIID(iid, IID_IParseDisplayName))
     return doc->GetContainer()->QueryInterface(iid, out); // a moniker beyond the object names an item

@@ -134,6 +134,12 @@ public:
 
   // The item container (IOleItemContainer); no reference is added.
   IOleItemContainer *GetContainer() { return &m_xContainer; }
+  // The document as a file (IPersistFile): a link to a file that no program has
+  // open makes a document and loads it from the file; no reference is added.
+  IPersistFile *GetPersistFile() { return &m_xPersistFile; }
+  // The references of the document's own interfaces (a server document counts them).
+  virtual ULONG InterfaceAddRef() { return 1; }
+  virtual ULONG InterfaceRelease() { return 1; }
   // The document's other interfaces, asked through the item container; none here.
   virtual HRESULT ExternalQueryInterface(REFIID iid, void **out);
 
@@ -167,6 +173,20 @@ private:
     HRESULT STDMETHODCALLTYPE IsRunning(LPOLESTR item) override;
   };
   XContainer m_xContainer;
+  struct XPersistFile : IPersistFile {
+    COleLinkingDoc *doc;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return doc->InterfaceAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return doc->InterfaceRelease(); }
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *clsid) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    // Opens the document from the file (OnOpenDocument) and takes its path.
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR name, DWORD mode) override;
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR name, BOOL remember) override;
+    HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *name) override;
+  };
+  XPersistFile m_xPersistFile;
 };
 
 class COleServerDoc : public COleLinkingDoc {
@@ -188,6 +208,8 @@ public:
   ULONG ExternalAddRef();
   // At the last reference a document made for a container closes.
   ULONG ExternalRelease();
+  ULONG InterfaceAddRef() override { return ExternalAddRef(); }
+  ULONG InterfaceRelease() override { return ExternalRelease(); }
   // Embedded: the container's moniker of the object; else the registered one.
   IMoniker *GetMoniker(OLEGETMONIKER assign) override;
   // A document made by a container closes when the container lets go of it.

@@ -39,7 +39,7 @@ void ShowCount() {
 }
 
 const char *const kVerbs[] = {"&Edit,0,2", "&Open,0,2", nullptr};
-const COleServerEntries kEntries = {kFwSrvProgId, "fwsrv document", "fwsrv", "fwsrv", kVerbs, 32};
+const COleServerEntries kEntries = {kFwSrvProgId, "fwsrv document", "fwsrv", "fwsrv", kVerbs, 32, nullptr};
 
 class FwDoc : public COleServerDoc {
 public:

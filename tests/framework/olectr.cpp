@@ -19,6 +19,10 @@
 //                                    "frame <right> <bottom>"); exit 3 when none answers
 //   olectr link                      the clipboard's "Link Source": prints "class <clsid>"
 //                                    of the stream, then binds its moniker as bind does
+//   olectr linkshow <file> <item> <out> <ms>
+//                                    binds as bind does (emf to out), then shows the
+//                                    object (OLEIVERB_SHOW, printing "shown <hr>") and
+//                                    keeps the link for ms milliseconds before letting go
 // Exit 0 on success; 1 usage, 2 clipboard not available, 3 format not there, 4 file.
 #include <windows.h>
 #include <ole2.h>
@@ -553,6 +557,10 @@ bool writeEmf(IOleObject *object, const char *path) {
   return n && writeFile(path, bytes.data(), n);
 }
 
+// linkshow: after the bind the object is shown and held this long.
+DWORD showMs = 0;
+bool showAfterBind = false;
+
 int bindAndTell(IMoniker *moniker, const char *emfPath = nullptr) {
   IBindCtx *ctx = nullptr;
   if (FAILED(CreateBindCtx(0, &ctx)))
@@ -606,6 +614,21 @@ int bindAndTell(IMoniker *moniker, const char *emfPath = nullptr) {
     std::printf("class %s\n", clsidText(clsid).c_str());
   if (SUCCEEDED(hr) && emfPath && !writeEmf(object, emfPath))
     hr = E_FAIL;
+  if (SUCCEEDED(hr) && showAfterBind) {
+    RECT r{0, 0, 100, 100};
+    const HRESULT shown = object->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, &r);
+    std::printf("shown %08lx\n", static_cast<unsigned long>(shown));
+    std::fflush(stdout);
+    const DWORD t0 = GetTickCount();
+    while (GetTickCount() - t0 < showMs) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+      Sleep(20);
+    }
+    if (FAILED(shown))
+      hr = shown;
+  }
   object->Release();
   return SUCCEEDED(hr) ? 0 : 3;
 }
@@ -697,7 +720,11 @@ int main(int argc, char **argv) {
     rc = bind(argv[2], argc == 4 ? argv[3] : nullptr, nullptr);
   else if (cmd == "bind" && argc == 6 && std::strcmp(argv[4], "emf") == 0)
     rc = bind(argv[2], argv[3], argv[5]);
-  else if (cmd == "link" && argc == 2)
+  else if (cmd == "linkshow" && argc == 6) {
+    showAfterBind = true;
+    showMs = DWORD(std::atol(argv[5]));
+    rc = bind(argv[2], argv[3], argv[4]);
+  } else if (cmd == "link" && argc == 2)
     rc = link();
   else if (cmd == "putwmf" && argc == 6)
     rc = putWmf(argv[2], std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]));
