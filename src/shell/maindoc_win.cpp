@@ -284,7 +284,32 @@ void CMainDoc::ReleaseItemData(int mode) {
 
 void CMainDoc::OnClose(OLECLOSE saveOption) {
   ReleaseItemData(0);
+  if (NeedsExtentReset() && IsInPlaceActive())
+    ResetItemToSheet();
   COleServerDoc::OnClose(saveOption);
+}
+
+void CMainDoc::OnDeactivateUI(BOOL undoable) {
+  if (!IsInPlaceActive() || !IsInPlaceUIActive())
+    return;
+  if (NeedsExtentReset()) {
+    ResetItemToSheet();
+    if (IsModified())
+      UpdateAllItems(nullptr);
+  }
+  COleServerDoc::OnDeactivateUI(undoable);
+}
+
+// The embedded item takes the rectangle (0, 428)-(297, 0) of the active view and the
+// document is marked modified.
+void CMainDoc::ResetItemToSheet() {
+  auto *item = dynamic_cast<CKLSrvrItem *>(GetEmbeddedItem());
+  if (!item)
+    return;
+  double rect[4] = {0.0, 428.0, 297.0, 0.0};
+  CView *view = GetViews().empty() ? nullptr : GetViews().front();
+  item->UpdateItemRect(view, rect);
+  StampModified(TRUE, 0);
 }
 
 void CMainDoc::OnSetHostNames(const char *host, const char *hostObject) {
