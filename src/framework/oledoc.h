@@ -253,6 +253,9 @@ public:
   // The result of the container's menu change (its frame's SetMenu) at the last UI
   // activation.
   HRESULT GetMenuMergeResult() const { return m_hrMenu; }
+  // The menu whose popups the document offers a container in place; the main
+  // window's menu unless a document has its own.
+  virtual HMENU GetInPlaceMenu();
   // The server's user interface leaves the container (menus, active object).
   virtual void OnDeactivateUI(BOOL undoable);
   // Ends the in-place activation: the view returns to its own frame.

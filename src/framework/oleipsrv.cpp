@@ -39,13 +39,12 @@ bool RegisterInPlaceClass() {
   return done;
 }
 
-// The server's own menus: the popups of its main window's menu.
-HMENU ServerMenu() {
+} // namespace
+
+HMENU COleServerDoc::GetInPlaceMenu() {
   CWnd *main = AfxGetMainWnd();
   return main && main->m_hWnd ? GetMenu(main->m_hWnd) : nullptr;
 }
-
-} // namespace
 
 BOOL COleServerDoc::ActivateInPlace() {
   if (m_hWndInPlace)
@@ -119,7 +118,7 @@ BOOL COleServerDoc::ActivateUI() {
         w = 0;
     }
     // The server's menus form the edit group, behind the container's file group.
-    if (HMENU own = ServerMenu()) {
+    if (HMENU own = GetInPlaceMenu()) {
       UINT at = UINT(widths.width[0]);
       for (int i = 0; i < GetMenuItemCount(own); i++)
         if (HMENU popup = GetSubMenu(own, i)) {
@@ -156,7 +155,7 @@ void COleServerDoc::OnDeactivateUI(BOOL undoable) {
     m_lpInPlaceDoc->SetActiveObject(nullptr, nullptr);
   if (m_hSharedMenu) {
     // The popups belong to their menus: only the shared bar goes.
-    if (HMENU own = ServerMenu())
+    if (HMENU own = GetInPlaceMenu())
       for (int i = GetMenuItemCount(m_hSharedMenu) - 1; i >= 0; i--)
         for (int k = 0; k < GetMenuItemCount(own); k++)
           if (GetSubMenu(m_hSharedMenu, i) && GetSubMenu(m_hSharedMenu, i) == GetSubMenu(own, k)) {
