@@ -94,7 +94,7 @@ BOOL COleServerDoc::ActivateInPlace() {
   MoveWindow(view, 0, 0, pos.right - pos.left, pos.bottom - pos.top, TRUE);
   ShowWindow(view, SW_SHOW);
   ShowWindow(wnd, SW_SHOW);
-  RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   if (m_lpClientSite)
     m_lpClientSite->ShowObject();
   return ActivateUI();

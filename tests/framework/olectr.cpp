@@ -23,10 +23,13 @@
 //                                    binds as bind does (emf to out), then shows the
 //                                    object (OLEIVERB_SHOW, printing "shown <hr>") and
 //                                    keeps the link for ms milliseconds before letting go
-// The embed step "inplace <ms>" shows the object in place in a window of olectr's own
-// (title "olectr in place", menu "olectr &File") at (20, 20)-(420, 320) of its client
-// area and keeps it there for ms milliseconds, printing "inplace <hr>", "uiactive",
-// "menu <hr> <texts of the menu bar, joined by |>"; "deactivate" ends the in-place
+// The embed step "inplace <ms> <png>" shows the object in place in a window of olectr's
+// own (title "olectr in place", menu "olectr &File") at (20, 20)-(420, 320) of its
+// client area and keeps it there for ms milliseconds, printing "inplace <hr>",
+// "uiactive", "menu <hr> <texts of the menu bar, joined by |>", "window <1 when the
+// object's window is a child of olectr's>" and, once the object's place is painted
+// other than olectr's background (or after ms), "painted <0|1>" with the window's
+// screen pixels written to png; "deactivate" ends the in-place
 // activation and prints "deactivated" and the menu bar's texts again.
 // Exit 0 on success; 1 usage, 2 clipboard not available, 3 format not there, 4 file.
 #include <windows.h>
@@ -37,6 +40,9 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "../common/pngwrite.h"
+#include "../common/screencap.h"
 
 namespace {
 
@@ -643,15 +649,20 @@ int embed(int argc, char **argv) {
     } else if (step == "save" && arg(1)) {
       rc = e.save(arg(1));
       i++;
-    } else if (step == "inplace" && arg(1)) {
+    } else if (step == "inplace" && arg(2)) {
       Frame &f = e.site.frame;
       f.own = CreateMenu();
       HMENU file = CreatePopupMenu();
       AppendMenuA(file, MF_STRING, 100, "&Quit");
       AppendMenuA(f.own, MF_POPUP | MF_STRING, UINT_PTR(file), "olectr &File");
-      f.wnd = CreateWindowA("STATIC", "olectr in place", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 640,
-                            480, nullptr, f.own, nullptr, nullptr);
-      // Statics answer WM_NCHITTEST transparently: the object's window gets the mouse.
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = DefWindowProcA;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+      wc.lpszClassName = "OlectrInPlace";
+      RegisterClassA(&wc);
+      f.wnd = CreateWindowA("OlectrInPlace", "olectr in place", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0,
+                            0, 640, 480, nullptr, f.own, nullptr, nullptr);
       UpdateWindow(f.wnd);
       HRESULT hr = e.object->DoVerb(OLEIVERB_SHOW, nullptr, &e.site, 0, f.wnd, &e.site.place);
       std::printf("inplace %08lx\n", static_cast<unsigned long>(hr));
@@ -664,9 +675,30 @@ int embed(int argc, char **argv) {
       if (e.site.inPlace && SUCCEEDED(e.site.inPlace->GetWindow(&object)) && object)
         std::printf("window %d\n", GetParent(object) == f.wnd ? 1 : 0);
       std::fflush(stdout);
-      e.site.pumpFor(DWORD(std::atol(arg(1))));
+      // Seen from here, as the user sees it: the object's place against olectr's grey.
+      const DWORD ms = DWORD(std::atol(arg(1)));
+      const DWORD t0 = GetTickCount();
+      bool painted = false;
+      RECT sr{};
+      std::vector<uint32_t> px;
+      do {
+        e.site.pumpFor(100);
+        px = screen_capture(f.wnd, sr);
+        POINT mid{(e.site.place.left + e.site.place.right) / 2, (e.site.place.top + e.site.place.bottom) / 2};
+        POINT grey{e.site.place.right + 40, e.site.place.bottom + 40};
+        ClientToScreen(f.wnd, &mid);
+        ClientToScreen(f.wnd, &grey);
+        const size_t w = size_t(sr.right - sr.left);
+        painted = px[size_t(mid.y - sr.top) * w + size_t(mid.x - sr.left)] !=
+                  px[size_t(grey.y - sr.top) * w + size_t(grey.x - sr.left)];
+      } while (!painted && GetTickCount() - t0 < ms);
+      write_png(arg(2), sr.right - sr.left, sr.bottom - sr.top, px);
+      std::printf("painted %d\n", painted ? 1 : 0);
+      std::fflush(stdout);
+      const DWORD spent = GetTickCount() - t0;
+      e.site.pumpFor(spent < ms ? ms - spent : 0);
       rc = FAILED(hr) ? e.fail(kVerb, "inplace", hr) : 0;
-      i++;
+      i += 2;
     } else if (step == "deactivate") {
       IOleInPlaceObject *held = e.site.inPlace; // the site lets go of it during the call
       if (held)

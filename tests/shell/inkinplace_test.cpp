@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "../common/pngwrite.h"
-#include "../common/screencap.h"
 #include "../common/watchdog.h"
 #include "framework/appole.h"
 #include "framework/olesrv.h"
@@ -48,7 +46,7 @@ protected:
 TEST_F(InkInPlace, ADrawingIsShownInPlaceInOlectrAndGoesBack) {
   Child ctr;
   ASSERT_TRUE(ctr.start("\"" + full(INK_OLECTR) + "\" embed create " + clsidText() +
-                            " hostnames olectr doc inplace 6000 deactivate release",
+                            " hostnames olectr doc inplace 6000 " INK_PICTURE_DIR "/inplace_olectr.png deactivate release",
                         "inkinplace_out.txt"));
   const DWORD t0 = GetTickCount();
   while (ctr.output().find("window ") == std::string::npos && WaitForSingleObject(ctr.process, 100) == WAIT_TIMEOUT &&
@@ -91,27 +89,11 @@ TEST_F(InkInPlace, ADrawingIsShownInPlaceInOlectrAndGoesBack) {
   GetWindowRect(view, &vr);
   EXPECT_EQ(vr.right - vr.left, 400);
   EXPECT_EQ(vr.bottom - vr.top, 300);
-  // The drawing's view paints its sheet over olectr's grey (when the editor gets to it).
-  RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT sr{};
-  std::vector<uint32_t> px;
-  bool painted = false;
-  for (DWORD t = GetTickCount(); !painted && GetTickCount() - t < 5000; Sleep(50)) {
-    px = screen_capture(wnd, sr);
-    RECT client{};
-    GetWindowRect(object, &client);
-    const LONG x = (client.left + client.right) / 2 - sr.left, y = (client.top + client.bottom) / 2 - sr.top;
-    const LONG gx = sr.right - sr.left - 40, gy = sr.bottom - sr.top - 40;
-    const size_t w = size_t(sr.right - sr.left);
-    painted = px[size_t(y) * w + size_t(x)] != px[size_t(gy) * w + size_t(gx)];
-  }
-  write_png(INK_PICTURE_DIR "/inplace_olectr.png", sr.right - sr.left, sr.bottom - sr.top, px);
-  // Not asserted yet: under Wine the drawing's view is placed and shown there but its
-  // painting is not seen on the screen (fwsrv's view in a drawing window is).
-  if (!painted)
-    std::printf("note: the drawing's view not seen painted in olectr's window\n");
-
   EXPECT_EQ(ctr.finish(60000), 0u) << ctr.output();
+  // Whether the drawing's view is seen painted over olectr's grey is printed and kept
+  // in the picture, not asserted: under Wine the placed, visible view of another
+  // process is not seen there yet (fwsrv's view in a drawing window is).
+  EXPECT_NE(ctr.output().find("painted "), std::string::npos) << ctr.output();
   EXPECT_TRUE(ctr.has("deactivated 00000000 1")) << ctr.output();
   EXPECT_TRUE(ctr.has("menu olectr &File")) << ctr.output();
   // Nothing keeps the editor once the object is released.
