@@ -590,7 +590,9 @@ ULONG COleServerDoc::ExternalRelease() {
     if (m_bInClose) {
       if (m_bDeleteOnRelease)
         delete this;
-    } else if (m_bCloseOnRelease) {
+    } else if (m_bCloseOnRelease && (m_bEmbedded || GetPathName().IsEmpty() || !AfxOleGetUserCtrl())) {
+      // A file a link opened stays while the user has the program: its window may
+      // hold the user's changes.
       OnCloseDocument();
     }
   }

@@ -218,7 +218,8 @@ public:
   ULONG InterfaceRelease() override { return ExternalRelease(); }
   // Embedded: the container's moniker of the object; else the registered one.
   IMoniker *GetMoniker(OLEGETMONIKER assign) override;
-  // A document made by a container closes when the container lets go of it.
+  // A document made by a container closes when the container lets go of it (one a
+  // link loaded from a file stays while the user has the program).
   BOOL m_bCloseOnRelease = FALSE;
 
   void NotifyChanged(); // the embedded data changed: the containers' views follow

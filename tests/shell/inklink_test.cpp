@@ -104,6 +104,9 @@ TEST_F(InkLink, ALinkToAClosedSealFileStartsTheEditorAndShowsThePart) {
   write_png(INK_PICTURE_DIR "/inklink_shown.png", r.right - r.left, r.bottom - r.top, px);
 
   EXPECT_EQ(ctr.finish(60000), 0u) << ctr.output();
+  // Shown, the drawing is the user's: it stays when the link lets go (olectr's release
+  // of the object is a call the editor has answered before olectr ended).
+  EXPECT_TRUE(IsWindow(child) && IsWindowVisible(child));
   DeleteFileA(emf.c_str());
   closeServers(kExe, "DazuVerur");
   DeleteFileA(seal.c_str());
