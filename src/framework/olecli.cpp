@@ -37,6 +37,8 @@ constexpr uint32_t kMaxInlineBytes = 256u << 20;
 
 COleClientItem::COleClientItem(COleDocument *doc) {
   m_xSite.item = this;
+  m_xInPlaceSite.item = this;
+  m_xFrame.item = this;
   if (doc)
     doc->AddItem(this);
 }
@@ -308,7 +310,8 @@ BOOL COleClientItem::DoVerb(LONG verb, CView *view, MSG *msg) {
     m_pView = view;
   HWND wnd = view ? view->GetSafeHwnd() : nullptr;
   RECT rect{};
-  if (wnd)
+  // An object activated in place takes the item's place in the view.
+  if (wnd && !ItemDeviceRect(rect))
     GetClientRect(wnd, &rect);
   HRESULT hr = m_lpObject->DoVerb(verb, msg, GetClientSite(), -1, wnd, wnd ? &rect : nullptr);
   m_scLast = hr;
@@ -318,12 +321,16 @@ BOOL COleClientItem::DoVerb(LONG verb, CView *view, MSG *msg) {
 void COleClientItem::Close(OLECLOSE saveOption) {
   if (!m_lpObject)
     return;
+  if (IsInPlaceActive())
+    Deactivate();
   m_scLast = m_lpObject->Close(saveOption);
   if (m_nItemState != emptyState)
     m_nItemState = loadedState;
 }
 
 void COleClientItem::Release(OLECLOSE saveOption) {
+  if (m_lpObject && IsInPlaceActive())
+    Deactivate();
   if (m_lpObject) {
     m_lpObject->Close(saveOption);
     if (m_lpViewObject)
@@ -730,6 +737,8 @@ HRESULT COleClientItem::XSite::QueryInterface(REFIID iid, void **out) {
     *out = static_cast<IOleClientSite *>(this);
   else if (IsEqualIID(iid, IID_IAdviseSink))
     *out = static_cast<IAdviseSink *>(this);
+  else if (IsEqualIID(iid, IID_IOleInPlaceSite) || IsEqualIID(iid, IID_IOleWindow))
+    *out = static_cast<IOleInPlaceSite *>(&item->m_xInPlaceSite);
   else {
     *out = nullptr;
     return E_NOINTERFACE;

@@ -3,7 +3,9 @@
 // Each item keeps its object in a storage of its own on a memory block (lock bytes),
 // so the document's root storage can be swapped under it: storing the item list into
 // a root copies the object into the sub-storage "Embedding n", loading copies it back.
-// No in-place activation: an open object is edited in its server's own window.
+// An object whose server supports it is activated in place: its window sits over the
+// item in the view, and its menus are merged into the main frame's menu while it is
+// UI-active (oleipcli.cpp).
 #pragma once
 
 #include <windows.h>
@@ -69,8 +71,18 @@ public:
   DWORD GetMiscStatus(DVASPECT aspect = DVASPECT(-1)) const;
   BOOL UpdateLink();
   CView *GetActiveView() const { return m_pView; }
-  BOOL IsInPlaceActive() const { return FALSE; }
-  BOOL SetItemRects(const RECT * = nullptr, const RECT * = nullptr) { return TRUE; }
+  // Active in place (activeState or activeUIState).
+  BOOL IsInPlaceActive() const { return m_nItemState == activeState || m_nItemState == activeUIState; }
+  // Tells the in-place object its position and clip rectangles (device pixels of the
+  // view); null: from OnGetItemPosition (logical units of the view) and the view's
+  // client area. FALSE when the object is not in place or refused.
+  BOOL SetItemRects(const RECT *pos = nullptr, const RECT *clip = nullptr);
+  // Ends the UI activation (the server's menus leave the frame) / the in-place
+  // activation as a whole.
+  void DeactivateUI();
+  void Deactivate();
+  // The in-place object's window, or null.
+  HWND GetInPlaceWindow();
   DWORD GetItemNumber() const { return m_dwItemNumber; }
   IOleObject *GetOleObject() const { return m_lpObject; }
   SCODE GetLastStatus() const { return m_scLast; }
@@ -95,8 +107,16 @@ public:
   virtual void OnChange(OLE_NOTIFICATION code, DWORD param);
   virtual BOOL OnGetItemPosition(RECT &) { return FALSE; }
   virtual BOOL OnChangeItemPosition(const RECT &) { return TRUE; }
+  // In-place activation (the item's state is activeState when they run): OnActivate
+  // when it starts, OnActivateUI when the server's user interface comes up,
+  // OnDeactivateUI when it goes (undoable: the server can undo its last change),
+  // OnDeactivate when the object leaves the view.
   virtual void OnActivate() { m_nItemState = activeState; }
-  virtual void OnDeactivateUI(BOOL) {}
+  virtual void OnActivateUI() { m_nItemState = activeUIState; }
+  virtual void OnDeactivateUI(BOOL) { m_nItemState = activeState; }
+  virtual void OnDeactivate() { m_nItemState = loadedState; }
+  // The result of the last menu change the server asked for (SetMenu of the frame).
+  HRESULT GetMenuMergeResult() const { return m_hrMenu; }
 
   IOleClientSite *GetClientSite() { return &m_xSite; }
 
@@ -152,4 +172,55 @@ private:
     void STDMETHODCALLTYPE OnClose() override;
   };
   XSite m_xSite;
+
+  // In place: the site the server activates through, and the frame it merges its
+  // menus into (the main window of the view's application).
+  struct XInPlaceSite : IOleInPlaceSite {
+    COleClientItem *item;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND *wnd) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override;
+    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame **frame, IOleInPlaceUIWindow **doc, RECT *pos,
+                                               RECT *clip, OLEINPLACEFRAMEINFO *info) override;
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT pos) override;
+  };
+  struct XFrame : IOleInPlaceFrame {
+    COleClientItem *item;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND *wnd) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetBorder(RECT *border) override;
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override;
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject *object, LPCOLESTR) override;
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, OLEMENUGROUPWIDTHS *widths) override;
+    HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND activeObject) override;
+    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override;
+    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+  };
+  friend struct XInPlaceSite;
+  friend struct XFrame;
+  XInPlaceSite m_xInPlaceSite;
+  XFrame m_xFrame;
+  HWND FrameWindow() const;
+  // The item's position in device pixels of the view (OnGetItemPosition converted).
+  BOOL ItemDeviceRect(RECT &rect);
+  IOleInPlaceObject *m_lpInPlaceObject = nullptr;
+  IOleInPlaceActiveObject *m_lpActiveObject = nullptr;
+  HMENU m_hMenuFrame = nullptr; // the frame's own menu while the server's is shown
+  HRESULT m_hrMenu = S_OK;
 };

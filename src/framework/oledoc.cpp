@@ -331,7 +331,10 @@ void COleDocument::ReportSaveLoadException(const char *path, const CException *e
 
 // ---------------------------------------------------------- COleLinkingDoc
 
-COleLinkingDoc::COleLinkingDoc() { m_xContainer.doc = this; }
+COleLinkingDoc::COleLinkingDoc() {
+  m_xContainer.doc = this;
+  m_xPersistFile.doc = this;
+}
 
 COleLinkingDoc::~COleLinkingDoc() { Revoke(); }
 
@@ -540,7 +543,10 @@ HRESULT COleLinkingDoc::XContainer::IsRunning(LPOLESTR item) {
 
 // ----------------------------------------------------------- COleServerDoc
 
-COleServerDoc::COleServerDoc() { m_xOle.doc = this; }
+COleServerDoc::COleServerDoc() {
+  m_xOle.doc = this;
+  m_xInPlace.doc = this;
+}
 
 COleServerDoc::~COleServerDoc() {
   // The items go before the holders they report to.
@@ -584,7 +590,9 @@ ULONG COleServerDoc::ExternalRelease() {
     if (m_bInClose) {
       if (m_bDeleteOnRelease)
         delete this;
-    } else if (m_bCloseOnRelease) {
+    } else if (m_bCloseOnRelease && (m_bEmbedded || GetPathName().IsEmpty() || !AfxOleGetUserCtrl())) {
+      // A file a link opened stays while the user has the program: its window may
+      // hold the user's changes.
       OnCloseDocument();
     }
   }
@@ -639,6 +647,7 @@ BOOL COleServerDoc::OnUpdateDocument() {
 }
 
 void COleServerDoc::OnClose(OLECLOSE saveOption) {
+  OnDeactivate();
   if (m_bEmbedded && IsModified() && saveOption != OLECLOSE_NOSAVE)
     OnUpdateDocument();
   m_bClosing = TRUE;
@@ -648,6 +657,8 @@ void COleServerDoc::OnClose(OLECLOSE saveOption) {
 void COleServerDoc::OnCloseDocument() {
   if (m_bInClose)
     return;
+  // The view goes back to its own frame before the frames go.
+  OnDeactivate();
   m_bInClose = TRUE;
   m_bClosing = TRUE;
   ++m_dwRef; // the object outlives its close
@@ -785,6 +796,12 @@ HRESULT COleServerDoc::XOle::QueryInterface(REFIID iid, void **out) {
     *out = static_cast<IPersistStorage *>(this);
   else if (IsEqualIID(iid, IID_IDataObject))
     *out = static_cast<IDataObject *>(this);
+  else if (IsEqualIID(iid, IID_IPersistFile))
+    *out = doc->GetPersistFile();
+  else if (IsEqualIID(iid, IID_IOleInPlaceObject) || IsEqualIID(iid, IID_IOleWindow))
+    *out = static_cast<IOleInPlaceObject *>(&doc->m_xInPlace);
+  else if (IsEqualIID(iid, IID_IOleInPlaceActiveObject))
+    *out = static_cast<IOleInPlaceActiveObject *>(&doc->m_xInPlace);
   else if (IsEqualIID(iid, IID_IOleItemContainer) || IsEqualIID(iid, IID_IOleContainer) ||
            IsEqualIID(iid, IID_IParseDisplayName))
     return doc->GetContainer()->QueryInterface(iid, out); // a moniker beyond the object names an item
@@ -1167,17 +1184,29 @@ void COleServerItem::OnDoVerb(LONG verb) {
   case OLEIVERB_HIDE:
     OnHide();
     break;
+  case OLEIVERB_INPLACEACTIVATE:
+  case OLEIVERB_UIACTIVATE:
+    if (!GetDocument() || IsLinkedItem() || !GetDocument()->ActivateInPlace())
+      AfxThrowOleException(OLEOBJ_E_INVALIDVERB);
+    break;
   default:
     AfxThrowOleException(OLEOBJ_S_INVALIDVERB);
   }
 }
 
-void COleServerItem::OnShow() { OnOpen(); }
+// In place when the container's site allows it, else in the server's own window.
+void COleServerItem::OnShow() {
+  COleServerDoc *doc = GetDocument();
+  if (doc && !IsLinkedItem() && doc->ActivateInPlace())
+    return;
+  OnOpen();
+}
 
 void COleServerItem::OnOpen() {
   COleServerDoc *doc = GetDocument();
   if (!doc)
     return;
+  doc->OnDeactivate(); // open in its own window: it leaves the container's
   if (doc->m_lpClientSite && !IsLinkedItem()) {
     doc->m_lpClientSite->ShowObject();
     doc->m_lpClientSite->OnShowWindow(TRUE);
@@ -1186,6 +1215,10 @@ void COleServerItem::OnOpen() {
 }
 
 void COleServerItem::OnHide() {
+  if (COleServerDoc *doc = GetDocument(); doc && doc->IsInPlaceActive()) {
+    doc->OnDeactivate();
+    return;
+  }
   if (COleServerDoc *doc = GetDocument()) {
     doc->OnShowDocument(FALSE);
     if (doc->m_lpClientSite && !IsLinkedItem())

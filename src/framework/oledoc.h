@@ -2,7 +2,9 @@
 // reads and writes the document as the stream "Contents" of a storage;
 // COleServerDoc is the object a container embeds (IOleObject, IPersistStorage,
 // IDataObject), with COleServerItem as the part of it the container shows.
-// No in-place activation: an embedding is edited in the server's own window.
+// A server document is activated in place when its container's site allows it
+// (oleipsrv.cpp): its first view moves into a window of its own inside the
+// container's window, and its main frame's menus are merged into the container's.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +19,10 @@
 class CArchive;
 class CDC;
 class CFile;
+class COleClientItem;
 class COleDataSource;
 class COleDocument;
+class CView;
 class COleObjectFactory;
 class COleServerDoc;
 class COleServerItem;
@@ -56,6 +60,8 @@ public:
   // behind it. Null at the end.
   CDocItem *GetNextItem(size_t &pos) const;
   COleServerItem *GetNextServerItem(size_t &pos) const;
+  // The client item active in place in the view (any view when null), or null.
+  COleClientItem *GetInPlaceActiveItem(CView *view) const;
 
   void EnableCompoundFile(BOOL enable = TRUE) { m_bCompoundFile = enable; }
   BOOL IsCompoundFile() const { return m_bCompoundFile; }
@@ -134,6 +140,12 @@ public:
 
   // The item container (IOleItemContainer); no reference is added.
   IOleItemContainer *GetContainer() { return &m_xContainer; }
+  // The document as a file (IPersistFile): a link to a file that no program has
+  // open makes a document and loads it from the file; no reference is added.
+  IPersistFile *GetPersistFile() { return &m_xPersistFile; }
+  // The references of the document's own interfaces (a server document counts them).
+  virtual ULONG InterfaceAddRef() { return 1; }
+  virtual ULONG InterfaceRelease() { return 1; }
   // The document's other interfaces, asked through the item container; none here.
   virtual HRESULT ExternalQueryInterface(REFIID iid, void **out);
 
@@ -167,6 +179,20 @@ private:
     HRESULT STDMETHODCALLTYPE IsRunning(LPOLESTR item) override;
   };
   XContainer m_xContainer;
+  struct XPersistFile : IPersistFile {
+    COleLinkingDoc *doc;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return doc->InterfaceAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return doc->InterfaceRelease(); }
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *clsid) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    // Opens the document from the file (OnOpenDocument) and takes its path.
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR name, DWORD mode) override;
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR name, BOOL remember) override;
+    HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *name) override;
+  };
+  XPersistFile m_xPersistFile;
 };
 
 class COleServerDoc : public COleLinkingDoc {
@@ -188,9 +214,12 @@ public:
   ULONG ExternalAddRef();
   // At the last reference a document made for a container closes.
   ULONG ExternalRelease();
+  ULONG InterfaceAddRef() override { return ExternalAddRef(); }
+  ULONG InterfaceRelease() override { return ExternalRelease(); }
   // Embedded: the container's moniker of the object; else the registered one.
   IMoniker *GetMoniker(OLEGETMONIKER assign) override;
-  // A document made by a container closes when the container lets go of it.
+  // A document made by a container closes when the container lets go of it (one a
+  // link loaded from a file stays while the user has the program).
   BOOL m_bCloseOnRelease = FALSE;
 
   void NotifyChanged(); // the embedded data changed: the containers' views follow
@@ -214,10 +243,27 @@ public:
   // Shows (frame and main window) or hides the document's frames.
   virtual void OnShowDocument(BOOL show);
   virtual void OnShowViews(BOOL) {}
-  // No in-place activation: these do nothing.
-  virtual void OnDeactivateUI(BOOL) {}
+  // In place. ActivateInPlace: TRUE when the container's site took the object in
+  // place (then with its user interface and merged menus); FALSE when it cannot, and
+  // the caller opens the document in its own window instead.
+  BOOL ActivateInPlace();
+  // The in-place window that holds the view while the document is in place, or null.
+  HWND GetInPlaceWindow() const { return m_hWndInPlace; }
+  BOOL IsInPlaceActive() const { return m_hWndInPlace != nullptr; }
+  BOOL IsInPlaceUIActive() const { return m_bUIActive; }
+  // The result of the container's menu change (its frame's SetMenu) at the last UI
+  // activation.
+  HRESULT GetMenuMergeResult() const { return m_hrMenu; }
+  // The menu whose popups the document offers a container in place; the main
+  // window's menu unless a document has its own.
+  virtual HMENU GetInPlaceMenu();
+  // The server's user interface leaves the container (menus, active object).
+  virtual void OnDeactivateUI(BOOL undoable);
+  // Ends the in-place activation: the view returns to its own frame.
+  virtual void OnDeactivate();
   virtual void OnDocWindowActivate(BOOL) {}
-  virtual void OnSetItemRects(const RECT *, const RECT *) {}
+  // The container moved the object: the in-place window follows.
+  virtual void OnSetItemRects(const RECT *pos, const RECT *clip);
   virtual void OnFrameWindowActivate(BOOL) {}
 
   IOleClientSite *m_lpClientSite = nullptr;
@@ -281,6 +327,37 @@ private:
   ULONG m_dwRef = 0;
   BOOL m_bInClose = FALSE;
   BOOL m_bDeleteOnRelease = FALSE;
+
+  struct XInPlace : IOleInPlaceObject, IOleInPlaceActiveObject {
+    COleServerDoc *doc;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return doc->ExternalAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return doc->ExternalRelease(); }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND *wnd) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT pos, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow *, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+  };
+  friend struct XInPlace;
+  XInPlace m_xInPlace;
+  IOleInPlaceSite *m_lpInPlaceSite = nullptr;
+  IOleInPlaceFrame *m_lpInPlaceFrame = nullptr;
+  IOleInPlaceUIWindow *m_lpInPlaceDoc = nullptr;
+  HWND m_hWndInPlace = nullptr;      // the in-place window in the container's window
+  HWND m_hWndViewParent = nullptr;   // the view's own frame, to return to
+  RECT m_rectViewInFrame = {};       // the view's place in it
+  HMENU m_hSharedMenu = nullptr;
+  HOLEMENU m_hOleMenu = nullptr;
+  BOOL m_bUIActive = FALSE;
+  HRESULT m_hrMenu = S_OK;
+  BOOL ActivateUI();
 };
 
 class COleServerItem : public CDocItem {

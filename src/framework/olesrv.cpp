@@ -88,6 +88,18 @@ BOOL AfxOleRegisterServerClass(REFCLSID clsid, const COleServerEntries &e, const
   ok = SetKey(root, e.progId, nullptr, e.typeName) && ok;
   ok = SetKey(root, CString(e.progId) + "\\CLSID", nullptr, id) && ok;
   ok = SetKey(root, CString(e.progId) + "\\Insertable", nullptr, "") && ok;
+  if (e.fileExt && *e.fileExt) {
+    ok = SetKey(root, e.fileExt, nullptr, e.progId) && ok;
+    const CString command = CString(e.progId) + "\\shell\\open\\command";
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(root, command, 0, KEY_READ, &h) == ERROR_SUCCESS) {
+      RegCloseKey(h);
+    } else {
+      CString open;
+      open.Format("\"%s\" \"%%1\"", exePath);
+      ok = SetKey(root, command, nullptr, open) && ok;
+    }
+  }
   return ok ? TRUE : FALSE;
 }
 

@@ -36,13 +36,18 @@ struct COleServerEntries {
   const char *appName;       // AuxUserType\3
   const char *const *verbs;  // null-terminated; verb 0 first
   DWORD miscStatus;
+  // The extension of the program's document files (".KSL"), or null. A file moniker
+  // finds the class of a file that is not a compound file through it.
+  const char *fileExt;
 };
 
 // Writes the class's keys under root (normally HKEY_CLASSES_ROOT): CLSID\{clsid}
 // with its type name, LocalServer32 (the quoted exe path), InprocHandler32,
 // ProgID, Insertable, Verb, AuxUserType, MiscStatus and DefaultIcon; and the ProgID
-// key with CLSID and Insertable. Writing again gives the same keys. FALSE when any
-// write was refused (what was written stays).
+// key with CLSID and Insertable. With a file extension: the extension's key names
+// the ProgID, and the document type gets an open command ("exe" "%1") unless it has
+// one (the program's own document-type entries replace it). Writing again gives the
+// same keys. FALSE when any write was refused (what was written stays).
 BOOL AfxOleRegisterServerClass(REFCLSID clsid, const COleServerEntries &entries, const char *exePath,
                                HKEY root = HKEY_CLASSES_ROOT);
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case.

@@ -250,7 +250,10 @@ BOOL VODOreVer::InitInstance() {
     app_handoverstart();
     return TRUE;
   }
-  m_server.UpdateRegistry(OAT_SERVER);
+  // The class's registration names the seal files' extension and gives the document
+  // type its open command; the document-type entries follow at once.
+  if (m_server.UpdateRegistry(OAT_SERVER))
+    ddes_regtype();
   m_nCmdShow = SW_SHOWNORMAL;
   frame->ShowWindow(m_nCmdShow);
   frame->UpdateWindow();

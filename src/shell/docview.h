@@ -73,8 +73,11 @@ public:
   // their own (a seal file's object block).
   BOOL SaveObjectFile(const char *path);
   BOOL LoadObjectFile(const char *path);
-  // No in-place activation: no frame state (0).
-  int InPlaceFrameState() const { return 0; }
+  // In place: whether its user interface is up in the container (else 0).
+  int InPlaceFrameState() const { return IsInPlaceActive() && IsInPlaceUIActive() ? 1 : 0; }
+  // Leaving UI activation puts the embedded item back on the sheet's rectangle.
+  void OnDeactivateUI(BOOL undoable) override;
+  void ResetItemToSheet();
   // false only for an embedding with its item and no view.
   bool NeedsExtentReset();
   // Mode 1: the items' delayed data are rendered; else pictures on the clipboard kept.
@@ -172,7 +175,8 @@ public:
   // The item's tracker rectangle joined with *rect (unless empty), stored there and invalidated.
   void InvalidateItem(CRectItem *item, RECT *rect);
   // Nothing without in-place activation.
-  void UpdateActiveItemRects() {}
+  // The object UI-active in place in this view gets its rectangles again.
+  void UpdateActiveItemRects();
   // The document's items of the layer (0 behind, 1 in front), white behind each.
   virtual void DrawItems(HDC dc, int layer);
   // As DrawItems on any context, the rectangle from the world position.

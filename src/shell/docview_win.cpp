@@ -346,6 +346,10 @@ int CMainView::OnCreate(LPCREATESTRUCTA cs) {
 
 void CMainView::OnDestroy() {
   CView::OnDestroy();
+  // An object active in place in this view leaves with it.
+  if (CMainDoc *doc = GetDocument())
+    if (COleClientItem *active = doc->GetInPlaceActiveItem(this))
+      active->Deactivate();
   if (vwin_xhairwnd(nullptr, nullptr) == m_hWnd)
     vwin_cursor(nullptr, 2, -1, -1);
   int32_t id[3];
@@ -538,6 +542,14 @@ void CMainView::OnSize(UINT type, int cx, int cy) {
 }
 
 void CMainView::OnSetFocus(HWND old) {
+  // The keyboard belongs to an object UI-active in place.
+  if (CMainDoc *doc = GetDocument())
+    if (COleClientItem *active = doc->GetInPlaceActiveItem(nullptr);
+        active && active->GetItemState() == COleClientItem::activeUIState)
+      if (HWND wnd = active->GetInPlaceWindow()) {
+        ::SetFocus(wnd);
+        return;
+      }
   int32_t id[3];
   if (!view_id(m_hWnd, id))
     return;

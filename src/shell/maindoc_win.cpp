@@ -10,6 +10,7 @@
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
 #include "framework/archive.h"
+#include "framework/frame.h"
 #include "framework/olefile.h"
 #include "framework/olesrv.h"
 #include "ole/nativedata.h"
@@ -21,6 +22,7 @@
 #include "shell/docview.h"
 #include "shell/rectitem.h"
 #include "shell/srvritem.h"
+#include "shell/viewwin.h"
 
 IMPLEMENT_DYNAMIC(CMainDoc, COleServerDoc)
 
@@ -109,10 +111,26 @@ BOOL CMainDoc::OnOpenDocument(const char *path) {
     throw;
   }
   if (ok && path) {
+    // A document made for a link has a window of its own with no drawing bound yet:
+    // the drawing opened from the file joins this document (its window is made for
+    // the document of that slot), and the empty window gives way to it.
+    const std::vector<CView *> unbound = GetViews();
+    if (m_dwg < 0 && fil_pendget() >= 0)
+      m_dwg = fil_pendget();
+    fil_pendrst();
     const int r = fil_open(1, path);
     m_dwg = dwg_cur();
-    if (r != 0)
+    if (r != 0) {
       ok = FALSE;
+    } else {
+      for (CView *v : unbound) {
+        int32_t id[3] = {-1, -1, 0};
+        if (v->m_hWnd && vwin_getid(v->m_hWnd, id) && id[0] >= 0)
+          continue;
+        if (CFrameWnd *frame = v->GetParentFrame(); frame && GetViews().size() > 1)
+          frame->DestroyWindow();
+      }
+    }
   }
   if (!DocTempFileName.IsEmpty()) {
     DeleteFileA(DocTempFileName);
@@ -279,7 +297,32 @@ void CMainDoc::ReleaseItemData(int mode) {
 
 void CMainDoc::OnClose(OLECLOSE saveOption) {
   ReleaseItemData(0);
+  if (NeedsExtentReset() && IsInPlaceActive())
+    ResetItemToSheet();
   COleServerDoc::OnClose(saveOption);
+}
+
+void CMainDoc::OnDeactivateUI(BOOL undoable) {
+  if (!IsInPlaceActive() || !IsInPlaceUIActive())
+    return;
+  if (NeedsExtentReset()) {
+    ResetItemToSheet();
+    if (IsModified())
+      UpdateAllItems(nullptr);
+  }
+  COleServerDoc::OnDeactivateUI(undoable);
+}
+
+// The embedded item takes the rectangle (0, 428)-(297, 0) of the active view and the
+// document is marked modified.
+void CMainDoc::ResetItemToSheet() {
+  auto *item = dynamic_cast<CKLSrvrItem *>(GetEmbeddedItem());
+  if (!item)
+    return;
+  double rect[4] = {0.0, 428.0, 297.0, 0.0};
+  CView *view = GetViews().empty() ? nullptr : GetViews().front();
+  item->UpdateItemRect(view, rect);
+  StampModified(TRUE, 0);
 }
 
 void CMainDoc::OnSetHostNames(const char *host, const char *hostObject) {

@@ -306,6 +306,8 @@ void CRectItem::OnActivate() {
           other && other != this && other->IsInPlaceActive() && other->GetActiveView() == GetActiveView())
         other->Close(OLECLOSE_SAVEIFDIRTY);
   COleClientItem::OnActivate();
+  if (auto *view = dynamic_cast<CMainView *>(GetActiveView()))
+    view->SetSelection(this);
 }
 
 void CRectItem::OnDeactivateUI(BOOL undoable) {

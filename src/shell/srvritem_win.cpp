@@ -1,4 +1,5 @@
 #include "shell/srvritem.h"
+#include "framework/doctempl.h"
 
 #include <algorithm>
 #include <cmath>
@@ -676,7 +677,16 @@ BOOL CKLSrvrItem::OnSetExtent(DVASPECT aspect, const SIZE &size) {
 }
 
 void CKLSrvrItem::OnDoVerb(LONG verb) {
-  // No in-place activation: no other embedding can be UI-active to be hidden first.
+  // One drawing at a time shows its user interface in a container: one that does is
+  // hidden before another is shown.
+  if (verb >= OLEIVERB_OPEN && verb <= 1)
+    if (CMultiDocTemplate *tmpl = GetDocument() ? GetDocument()->GetDocTemplate() : nullptr)
+      for (CDocument *d : tmpl->GetDocuments())
+        if (auto *doc = dynamic_cast<CMainDoc *>(d); doc && doc->InPlaceFrameState())
+          if (COleServerItem *item = doc->GetEmbeddedItem()) {
+            item->OnDoVerb(OLEIVERB_HIDE);
+            break;
+          }
   COleServerItem::OnDoVerb(verb);
 }
 

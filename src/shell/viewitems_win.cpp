@@ -108,10 +108,16 @@ void CMainDoc::OnItemRemoved(CDocItem *item) {
     }
 }
 
-void CMainView::SetSelection(CRectItem *item, BOOL) {
-  // No object is ever active in place here, so none has to be closed first.
+void CMainView::SetSelection(CRectItem *item, BOOL safe) {
   if (item == m_pSelection)
     return;
+  // Another object active in place here is closed first, unless that is not safe now.
+  if (CMainDoc *doc = GetDocument())
+    if (COleClientItem *active = doc->GetInPlaceActiveItem(this); active && active != item) {
+      if (safe)
+        return;
+      active->Close(OLECLOSE_SAVEIFDIRTY);
+    }
   RECT none{};
   if (m_pSelection)
     InvalidateItem(m_pSelection, &none);
@@ -813,4 +819,11 @@ int run_on_view(int op) {
 void viewitems_register() {
   register_descriptor();
   OleViewCall = run_on_view;
+}
+
+void CMainView::UpdateActiveItemRects() {
+  CMainDoc *doc = GetDocument();
+  COleClientItem *active = doc ? doc->GetInPlaceActiveItem(this) : nullptr;
+  if (active && active->GetItemState() == COleClientItem::activeUIState && active->GetActiveView() == this)
+    active->SetItemRects();
 }

@@ -5,7 +5,9 @@
 //   fwsrv              registers itself, shows its window with one document
 //   fwsrv -Embedding   started by OLE: hidden, ends with its last object
 //   fwsrv -RegServer   registers itself and ends (exit 0, or 3 when refused)
-// The main window's title is "fwsrv <number of documents>".
+// The main window's title is "fwsrv <number of documents>"; its menu ("fwsrv &Red")
+// is what it merges into a container's menu while active in place there, where its
+// view shows the document red all over.
 #include <windows.h>
 #include <ole2.h>
 
@@ -39,7 +41,7 @@ void ShowCount() {
 }
 
 const char *const kVerbs[] = {"&Edit,0,2", "&Open,0,2", nullptr};
-const COleServerEntries kEntries = {kFwSrvProgId, "fwsrv document", "fwsrv", "fwsrv", kVerbs, 32};
+const COleServerEntries kEntries = {kFwSrvProgId, "fwsrv document", "fwsrv", "fwsrv", kVerbs, 32, nullptr};
 
 class FwDoc : public COleServerDoc {
 public:
@@ -152,7 +154,16 @@ public:
 
 COleServerItem *FwDoc::OnGetEmbeddedItem() { return new FwItem(this); }
 
-class FwView : public CView {};
+class FwView : public CView {
+public:
+  void OnDraw(HDC dc) override {
+    RECT r;
+    ::GetClientRect(m_hWnd, &r);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+  }
+};
 class FwFrame : public CMDIChildWnd {};
 
 class FwApp : public CWinApp {
@@ -173,6 +184,10 @@ public:
     if (!frame->Create(nullptr, "fwsrv 0", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, r, nullptr, 0))
       return FALSE;
     m_pMainWnd = frame;
+    HMENU bar = CreateMenu(), red = CreatePopupMenu();
+    AppendMenuA(red, MF_STRING, 200, "&Fill");
+    AppendMenuA(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(red), "fwsrv &Red");
+    ::SetMenu(frame->m_hWnd, bar);
     CLIENTCREATESTRUCT ccs = {nullptr, 16000};
     frame->m_hWndMDIClient = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
                                              600, 400, frame->m_hWnd, reinterpret_cast<HMENU>(3244), m_hInstance, &ccs);

@@ -19,6 +19,18 @@
 //                                    "frame <right> <bottom>"); exit 3 when none answers
 //   olectr link                      the clipboard's "Link Source": prints "class <clsid>"
 //                                    of the stream, then binds its moniker as bind does
+//   olectr linkshow <file> <item> <out> <ms>
+//                                    binds as bind does (emf to out), then shows the
+//                                    object (OLEIVERB_SHOW, printing "shown <hr>") and
+//                                    keeps the link for ms milliseconds before letting go
+// The embed step "inplace <ms> <png>" shows the object in place in a window of olectr's
+// own (title "olectr in place", menu "olectr &File") at (20, 20)-(420, 320) of its
+// client area and keeps it there for ms milliseconds, printing "inplace <hr>",
+// "uiactive", "menu <hr> <texts of the menu bar, joined by |>", "window <1 when the
+// object's window is a child of olectr's>" and, once the object's place is painted
+// other than olectr's background (or after ms), "painted <0|1>" with the window's
+// screen pixels written to png; "deactivate" ends the in-place
+// activation and prints "deactivated" and the menu bar's texts again.
 // Exit 0 on success; 1 usage, 2 clipboard not available, 3 format not there, 4 file.
 #include <windows.h>
 #include <ole2.h>
@@ -28,6 +40,9 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "../common/pngwrite.h"
+#include "../common/screencap.h"
 
 namespace {
 
@@ -208,19 +223,152 @@ int putWmf(const char *path, long mm, long xExt, long yExt) {
 
 // ---- embedding: a script of steps against one object over raw ole32.
 
-class Site : public IOleClientSite {
+std::string menuTexts(HMENU menu) {
+  std::string s;
+  for (int i = 0; menu && i < GetMenuItemCount(menu); i++) {
+    char t[128] = "";
+    GetMenuStringA(menu, UINT(i), t, sizeof t, MF_BYPOSITION);
+    s += (i ? "|" : "") + std::string(t);
+  }
+  return s;
+}
+
+// The window and frame an object is shown in place in.
+class Frame : public IOleInPlaceFrame {
 public:
+  HWND wnd = nullptr;
+  HMENU own = nullptr;
+  IOleInPlaceActiveObject *active = nullptr;
+  HRESULT menuResult = S_OK;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceUIWindow) ||
+        IsEqualIID(iid, IID_IOleInPlaceFrame)) {
+      *out = static_cast<IOleInPlaceFrame *>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND *w) override {
+    *w = wnd;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetBorder(RECT *r) override { return GetClientRect(wnd, r) ? S_OK : E_FAIL; }
+  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject *object, LPCOLESTR) override {
+    if (object)
+      object->AddRef();
+    if (active)
+      active->Release();
+    active = object;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, OLEMENUGROUPWIDTHS *widths) override {
+    for (LONG &w : widths->width)
+      w = 0;
+    char t[64] = "";
+    GetMenuStringA(own, 0, t, sizeof t, MF_BYPOSITION);
+    SetLastError(0);
+    if (!InsertMenuA(shared, 0, MF_BYPOSITION | MF_POPUP | MF_STRING, UINT_PTR(GetSubMenu(own, 0)), t))
+      return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_MENU_HANDLE);
+    widths->width[0] = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND object) override {
+    SetLastError(0);
+    const BOOL ok = ::SetMenu(wnd, shared ? shared : own);
+    if (shared)
+      menuResult = ok ? S_OK : HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_MENU_HANDLE);
+    if (ok)
+      OleSetMenuDescriptor(shared ? descriptor : nullptr, wnd, object, this, active);
+    return shared ? menuResult : S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override {
+    for (int i = GetMenuItemCount(shared) - 1; i >= 0; i--)
+      if (GetSubMenu(shared, i) == GetSubMenu(own, 0))
+        RemoveMenu(shared, UINT(i), MF_BYPOSITION);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+};
+
+class Site : public IOleClientSite, public IOleInPlaceSite {
+public:
+  Frame frame;
+  RECT place{20, 20, 420, 320};
+  IOleInPlaceObject *inPlace = nullptr;
+  bool uiActive = false;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
-      *out = this;
+      *out = static_cast<IOleClientSite *>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (frame.wnd && (IsEqualIID(iid, IID_IOleInPlaceSite) || IsEqualIID(iid, IID_IOleWindow))) {
+      *out = static_cast<IOleInPlaceSite *>(this);
       AddRef();
       return S_OK;
     }
     *out = nullptr;
     return E_NOINTERFACE;
   }
+  // IOleInPlaceSite
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND *w) override {
+    *w = frame.wnd;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
+    uiActive = true;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame **f, IOleInPlaceUIWindow **doc, RECT *pos, RECT *clip,
+                                             OLEINPLACEFRAMEINFO *info) override {
+    *f = &frame;
+    *doc = nullptr;
+    *pos = place;
+    GetClientRect(frame.wnd, clip);
+    info->fMDIApp = FALSE;
+    info->hwndFrame = frame.wnd;
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override {
+    uiActive = false;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+    if (inPlace)
+      inPlace->Release();
+    inPlace = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
   ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
   ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+  void pumpFor(DWORD ms) {
+    const DWORD t0 = GetTickCount();
+    while (GetTickCount() - t0 < ms) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      Sleep(20);
+    }
+  }
   // As a container saves an object the server asks it to: into the object's own
   // storage, the same storage it was loaded from.
   HRESULT STDMETHODCALLTYPE SaveObject() override {
@@ -505,7 +653,7 @@ struct Embedding {
 // setextent <cx> <cy> | extent | emf <file> | mfpict <file> | descriptor | text |
 // verb <n> | save <file> | close | release | sleep <ms> | paste (create from the clipboard) |
 // waitsave <ms> (until the server asked the site to save the object) | keep <file> (the
-// container's storage of the object copied to file)
+// container's storage of the object copied to file) | inplace <ms> | deactivate
 int embed(int argc, char **argv) {
   Embedding e;
   int rc = 0;
@@ -555,6 +703,67 @@ int embed(int argc, char **argv) {
     } else if (step == "save" && arg(1)) {
       rc = e.save(arg(1));
       i++;
+    } else if (step == "inplace" && arg(2)) {
+      Frame &f = e.site.frame;
+      f.own = CreateMenu();
+      HMENU file = CreatePopupMenu();
+      AppendMenuA(file, MF_STRING, 100, "&Quit");
+      AppendMenuA(f.own, MF_POPUP | MF_STRING, UINT_PTR(file), "olectr &File");
+      WNDCLASSA wc{};
+      wc.lpfnWndProc = DefWindowProcA;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+      wc.lpszClassName = "OlectrInPlace";
+      RegisterClassA(&wc);
+      f.wnd = CreateWindowA("OlectrInPlace", "olectr in place", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0,
+                            0, 640, 480, nullptr, f.own, nullptr, nullptr);
+      UpdateWindow(f.wnd);
+      HRESULT hr = e.object->DoVerb(OLEIVERB_SHOW, nullptr, &e.site, 0, f.wnd, &e.site.place);
+      std::printf("inplace %08lx\n", static_cast<unsigned long>(hr));
+      if (SUCCEEDED(hr))
+        e.object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void **>(&e.site.inPlace));
+      if (e.site.uiActive)
+        std::printf("uiactive\n");
+      std::printf("menu %08lx %s\n", static_cast<unsigned long>(f.menuResult), menuTexts(GetMenu(f.wnd)).c_str());
+      HWND object = nullptr;
+      if (e.site.inPlace && SUCCEEDED(e.site.inPlace->GetWindow(&object)) && object)
+        std::printf("window %d\n", GetParent(object) == f.wnd ? 1 : 0);
+      std::fflush(stdout);
+      // Seen from here, as the user sees it: the object's place against olectr's grey.
+      const DWORD ms = DWORD(std::atol(arg(1)));
+      const DWORD t0 = GetTickCount();
+      bool painted = false;
+      RECT sr{};
+      std::vector<uint32_t> px;
+      do {
+        e.site.pumpFor(100);
+        px = screen_capture(f.wnd, sr);
+        POINT mid{(e.site.place.left + e.site.place.right) / 2, (e.site.place.top + e.site.place.bottom) / 2};
+        POINT grey{e.site.place.right + 40, e.site.place.bottom + 40};
+        ClientToScreen(f.wnd, &mid);
+        ClientToScreen(f.wnd, &grey);
+        const size_t w = size_t(sr.right - sr.left);
+        painted = px[size_t(mid.y - sr.top) * w + size_t(mid.x - sr.left)] !=
+                  px[size_t(grey.y - sr.top) * w + size_t(grey.x - sr.left)];
+      } while (!painted && GetTickCount() - t0 < ms);
+      write_png(arg(2), sr.right - sr.left, sr.bottom - sr.top, px);
+      std::printf("painted %d\n", painted ? 1 : 0);
+      std::fflush(stdout);
+      const DWORD spent = GetTickCount() - t0;
+      e.site.pumpFor(spent < ms ? ms - spent : 0);
+      rc = FAILED(hr) ? e.fail(kVerb, "inplace", hr) : 0;
+      i += 2;
+    } else if (step == "deactivate") {
+      IOleInPlaceObject *held = e.site.inPlace; // the site lets go of it during the call
+      if (held)
+        held->AddRef();
+      HRESULT hr = held ? held->InPlaceDeactivate() : E_UNEXPECTED;
+      if (held)
+        held->Release();
+      e.site.pumpFor(200);
+      std::printf("deactivated %08lx %d\n", static_cast<unsigned long>(hr), e.site.inPlace ? 0 : 1);
+      std::printf("menu %s\n", menuTexts(GetMenu(e.site.frame.wnd)).c_str());
+      rc = FAILED(hr) ? e.fail(kVerb, "deactivate", hr) : 0;
     } else if (step == "close") {
       HRESULT hr = e.object->Close(OLECLOSE_NOSAVE);
       rc = FAILED(hr) ? e.fail(kClose, "close", hr) : 0;
@@ -614,6 +823,10 @@ bool writeEmf(IOleObject *object, const char *path) {
   return n && writeFile(path, bytes.data(), n);
 }
 
+// linkshow: after the bind the object is shown and held this long.
+DWORD showMs = 0;
+bool showAfterBind = false;
+
 int bindAndTell(IMoniker *moniker, const char *emfPath = nullptr) {
   IBindCtx *ctx = nullptr;
   if (FAILED(CreateBindCtx(0, &ctx)))
@@ -667,6 +880,21 @@ int bindAndTell(IMoniker *moniker, const char *emfPath = nullptr) {
     std::printf("class %s\n", clsidText(clsid).c_str());
   if (SUCCEEDED(hr) && emfPath && !writeEmf(object, emfPath))
     hr = E_FAIL;
+  if (SUCCEEDED(hr) && showAfterBind) {
+    RECT r{0, 0, 100, 100};
+    const HRESULT shown = object->DoVerb(OLEIVERB_SHOW, nullptr, nullptr, 0, nullptr, &r);
+    std::printf("shown %08lx\n", static_cast<unsigned long>(shown));
+    std::fflush(stdout);
+    const DWORD t0 = GetTickCount();
+    while (GetTickCount() - t0 < showMs) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+      Sleep(20);
+    }
+    if (FAILED(shown))
+      hr = shown;
+  }
   object->Release();
   return SUCCEEDED(hr) ? 0 : 3;
 }
@@ -758,7 +986,11 @@ int main(int argc, char **argv) {
     rc = bind(argv[2], argc == 4 ? argv[3] : nullptr, nullptr);
   else if (cmd == "bind" && argc == 6 && std::strcmp(argv[4], "emf") == 0)
     rc = bind(argv[2], argv[3], argv[5]);
-  else if (cmd == "link" && argc == 2)
+  else if (cmd == "linkshow" && argc == 6) {
+    showAfterBind = true;
+    showMs = DWORD(std::atol(argv[5]));
+    rc = bind(argv[2], argv[3], argv[4]);
+  } else if (cmd == "link" && argc == 2)
     rc = link();
   else if (cmd == "putwmf" && argc == 6)
     rc = putWmf(argv[2], std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]));

@@ -266,16 +266,30 @@ TEST(OleRegistry, AppEntriesMatchTheTableAndStayTheSameWhenWrittenAgain) {
       {"KIVO-LANT|", "KIVO LANT 図面"},
       {"KIVO-LANT\\CLSID|", "{093D5B28-EC34-4880-847E-70145AAF3966}"},
       {"KIVO-LANT\\Insertable|", ""},
+      // Seal files name the class (a file moniker finds it so); the document type
+      // gets an open command.
+      {".KSL|", "KIVO-LANT"},
+      {"KIVO-LANT\\shell\\open\\command|", "\"C:\\Program Files\\inkforge\\inkforge.exe\" \"%1\""},
   };
-  std::map<std::string, std::string> got = dumpKey(root, "CLSID");
-  for (auto &kv : dumpKey(root, "KIVO-LANT"))
-    got.insert(kv);
-  EXPECT_EQ(got, expected);
+  auto dump = [&] {
+    std::map<std::string, std::string> got = dumpKey(root, "CLSID");
+    for (const char *key : {"KIVO-LANT", ".KSL"})
+      for (auto &kv : dumpKey(root, key))
+        got.insert(kv);
+    return got;
+  };
+  EXPECT_EQ(dump(), expected);
+  // The document-type entries of the program replace the open command; writing the
+  // class again keeps them.
+  HKEY command;
+  ASSERT_EQ(RegOpenKeyExA(root, "KIVO-LANT\\shell\\open\\command", 0, KEY_WRITE, &command), ERROR_SUCCESS);
+  const char own[] = "inkforge.exe -e \"%1\"";
+  RegSetValueExA(command, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(own), sizeof own);
+  RegCloseKey(command);
   ASSERT_TRUE(AfxOleRegisterServerClass(*GetAppClsid(), GetAppServerEntries(), exe, root));
-  std::map<std::string, std::string> again = dumpKey(root, "CLSID");
-  for (auto &kv : dumpKey(root, "KIVO-LANT"))
-    again.insert(kv);
-  EXPECT_EQ(again, expected);
+  std::map<std::string, std::string> again = expected;
+  again["KIVO-LANT\\shell\\open\\command|"] = own;
+  EXPECT_EQ(dump(), again);
   RegCloseKey(root);
   RegDeleteTreeA(HKEY_CURRENT_USER, base);
 }
