@@ -607,6 +607,8 @@ TEST_F(Dde, DamagedObjectBlocksAreRefusedAndTheDrawingOpens) {
     const Bytes said = read_file(errors);
     EXPECT_NE(std::string(said.begin(), said.end()).find(refused), std::string::npos) << "the objects were refused";
   }
+}
+
 // Another program's plain DDEML client: 500 lines each followed by a request, then
 // twenty short sessions in a row. Every reply is its own poke's, every poke runs once
 // (the saved file holds exactly the elements added), and the editor never hangs.
