@@ -122,7 +122,7 @@ TEST_F(InPlace, AnFwsrvObjectIsActiveInPlaceInTheDrawingWindowAndLeavesAgain) {
   auto *item = new CRectItem(doc);
   ASSERT_TRUE(item->CreateNewItem(kFwSrvClsid)) << std::hex << item->GetLastStatus();
   item->UpdateExtent();
-  item->MoveTo(RECT{60, 50, 260, 150}, v);
+  item->MoveTo(v->RectToLogical(RECT{60, 50, 260, 150}), v);
   pump(3);
   ASSERT_TRUE(item->DoVerb(OLEIVERB_SHOW, v)) << std::hex << item->GetLastStatus();
   ASSERT_TRUE(pump_for([&] { return item->GetItemState() == COleClientItem::activeUIState; }, 10000))
@@ -146,7 +146,7 @@ TEST_F(InPlace, AnFwsrvObjectIsActiveInPlaceInTheDrawingWindowAndLeavesAgain) {
   EXPECT_NEAR(got.bottom, expect.bottom, 1);
 
   // Moving the object moves fwsrv's window with it.
-  item->MoveTo(RECT{100, 80, 300, 180}, v);
+  item->MoveTo(v->RectToLogical(RECT{100, 80, 300, 180}), v);
   pump_for(
       [&] {
         RECT r{};
