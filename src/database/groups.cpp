@@ -23,7 +23,7 @@ int grp_reset(int db) {
 int grp_open(int db, int32_t node) {
   if (!dbok(db))
     return 1;
-  const ElementRecord *r = dtb_ptr(db, node);
+  const ElementRecord *r = dtb_get(db, node);
   if (!r)
     return 9;
   if (!(r->kind & NOD) || (r->flags & ELM_SKIP))
@@ -83,7 +83,7 @@ int elm_txtroot(int db, const ElementRecord *rec, int32_t *node) {
   *node = 0;
   int32_t n = rec->parent;
   for (int steps = 0; elm_islink(n); ++steps) {
-    const ElementRecord *p = dtb_ptr(db, n);
+    const ElementRecord *p = dtb_get(db, n);
     if (!p || steps >= GRP_LEVELS)
       return 1;
     *node = n;
