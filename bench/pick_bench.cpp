@@ -5,6 +5,7 @@
 //   pick_bench <count>    that size only
 // Goals: at 10,000 elements under 0.05 ms per pick; at 1,000,000 under 0.1 ms per
 // pick for a pick box holding about 100 elements.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,10 +41,22 @@ void run(int count, double goal) {
   for (double &v : pts)
     v = at(rng);
   int32_t out[PCK_NEARMAX];
-  double t0 = bench_now();
-  pck_near(0, 0, 500, 500, 15, 0xFFFF, 0xFFFF, 0xFF, out);
-  std::printf("%d elements: the element index built in %.1f ms (first pick after a change)\n", count,
-              (bench_now() - t0) * 1000);
+  // After an edit (a writable record handed out) the first picks walk every
+  // record, then one rebuilds the index: the slowest and the sum of those picks.
+  double t0 = 0, worst = 0, sum = 0;
+  for (int round = 0; round < 2; ++round) {
+    dtb_ptr(0, 1);
+    worst = sum = 0;
+    for (int i = 0; i < 8; ++i) {
+      t0 = bench_now();
+      pck_near(0, 0, 500, 500, 15, 0xFFFF, 0xFFFF, 0xFF, out);
+      const double ms = (bench_now() - t0) * 1000;
+      worst = std::max(worst, ms);
+      sum += ms;
+    }
+  }
+  std::printf("%d elements: the 8 picks after an edit take %.2f ms, the slowest (rebuilding the index) %.2f ms\n",
+              count, sum, worst);
   for (int pass = 0; pass < 2; ++pass) {
     PickWalkAll = pass;
     const int n = pass ? (count >= 1000000 ? 50 : 500) : picks;

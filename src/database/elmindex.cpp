@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "database/store.h"
 #include "geometry/geo.h"
@@ -18,7 +20,7 @@ struct Index {
   bool built = false;
   uint32_t gen = 0;
   uint32_t ctl[5] = {};
-  uint32_t rebuilt = 0;
+  uint64_t walked = 0; // records the callers walked themselves since the index went stale
   // Grid of the elements with a known extent.
   double gx = 0, gy = 0, sx = 1, sy = 1; // origin and buckets per unit
   int nx = 1, ny = 1;
@@ -33,6 +35,21 @@ struct Index {
 };
 
 Index Ix[DB_COUNT];
+
+// Walks of every record the callers make after a change before the index is rebuilt.
+constexpr uint64_t EIX_PATIENCE = 4;
+
+// Laid-out extents of stroke texts by element number, kept across rebuilds: an
+// edit elsewhere leaves most texts as they were, and laying out is the costly
+// part of a rebuild.
+struct TextExtent {
+  float x, y, height, width, spacing, angle;
+  uint16_t attr;
+  std::string str;
+  bool known;
+  Box box;
+};
+std::unordered_map<int32_t, TextExtent> Texts[DB_COUNT];
 
 bool finite(const Box &b) {
   return std::isfinite(b.x0) && std::isfinite(b.y0) && std::isfinite(b.x1) && std::isfinite(b.y1);
@@ -71,7 +88,32 @@ bool text_of(int db, const ElementRecord &r, char s[128]) {
 // The box holding everything a pick or a window tests of the element, or false
 // when it is not known here. Texts in a typeface are laid out on a window, so
 // only stroke texts get one.
-bool extent(int db, const ElementRecord &r, Box *b) {
+// The box of every character cell of a stroke text; false when nothing is laid out.
+bool text_extent(const ElementRecord &r, const char *s, Box *b) {
+  const double h = std::fabs(double(r.chr.height)), w = std::fabs(double(r.chr.width)),
+               sp = std::fabs(double(r.chr.spacing));
+  static ChrLayout lay;
+  chr_layout(0, r.chr.attr, h, w, sp, s, &lay, nullptr);
+  if (lay.count < 1)
+    return false; // nothing laid out: a window takes it wherever it is
+  const double ca = deg_cos(r.chr.angle), sa = deg_sin(r.chr.angle), bx = r.chr.x, by = r.chr.y;
+  bool first = true;
+  for (int i = 0; i < lay.count && i < CHR_SLOTS; ++i) {
+    const double x0 = lay.x[i], x1 = x0 + lay.w[i], y0 = lay.y[i], y1 = y0 + (lay.half[i] ? h / 2 : h);
+    const double xs[4] = {x0, x1, x0, x1}, ys[4] = {y0, y0, y1, y1};
+    for (int k = 0; k < 4; ++k) {
+      const double px = xs[k] * ca - ys[k] * sa + bx, py = xs[k] * sa + ys[k] * ca + by;
+      if (first)
+        *b = {px, py, px, py};
+      else
+        grow(b, px, py);
+      first = false;
+    }
+  }
+  return true;
+}
+
+bool extent(int db, int32_t n, const ElementRecord &r, Box *b) {
   switch (r.kind) {
   case PNT:
     *b = {r.pnt.x, r.pnt.y, r.pnt.x, r.pnt.y};
@@ -95,27 +137,16 @@ bool extent(int db, const ElementRecord &r, Box *b) {
     char s[128];
     if (!text_of(db, r, s))
       return false;
-    const double h = std::fabs(double(r.chr.height)), w = std::fabs(double(r.chr.width)),
-                 sp = std::fabs(double(r.chr.spacing));
-    static ChrLayout lay;
-    chr_layout(0, r.chr.attr, h, w, sp, s, &lay, nullptr);
-    if (lay.count < 1)
-      return false; // nothing laid out: a window takes it wherever it is
-    const double ca = deg_cos(r.chr.angle), sa = deg_sin(r.chr.angle), bx = r.chr.x, by = r.chr.y;
-    *b = {bx, by, bx, by};
-    bool first = true;
-    for (int i = 0; i < lay.count && i < CHR_SLOTS; ++i) {
-      const double x0 = lay.x[i], x1 = x0 + lay.w[i], y0 = lay.y[i], y1 = y0 + (lay.half[i] ? h / 2 : h);
-      const double xs[4] = {x0, x1, x0, x1}, ys[4] = {y0, y0, y1, y1};
-      for (int k = 0; k < 4; ++k) {
-        const double px = xs[k] * ca - ys[k] * sa + bx, py = xs[k] * sa + ys[k] * ca + by;
-        if (first)
-          *b = {px, py, px, py};
-        else
-          grow(b, px, py);
-        first = false;
-      }
+    TextExtent &t = Texts[db][n];
+    const ChrBody &c = r.chr;
+    if (!(t.x == c.x && t.y == c.y && t.height == c.height && t.width == c.width && t.spacing == c.spacing &&
+          t.angle == c.angle && t.attr == c.attr && t.str == s)) {
+      t = TextExtent{c.x, c.y, c.height, c.width, c.spacing, c.angle, c.attr, s, false, {}};
+      t.known = text_extent(r, s, &t.box);
     }
+    if (!t.known)
+      return false;
+    *b = t.box;
     break;
   }
   default:
@@ -163,7 +194,7 @@ void build(int db, Index &ix) {
       if (r->encsub)
         ix.members.push_back(n);
       Box b;
-      if (extent(db, *r, &b)) {
+      if (extent(db, n, *r, &b)) {
         if (boxed.empty())
           all = b;
         else {
@@ -232,26 +263,36 @@ void build(int db, Index &ix) {
         ix.ids[fill[std::size_t(yy * ix.nx + xx)]++] = boxed[i].n;
   }
   std::sort(ix.loose.begin(), ix.loose.end());
-  ix.rebuilt = seen;
+  (void)seen;
 }
 
 } // namespace
 
-uint32_t eix_rebuilt(int db) { return db >= 0 && db < DB_COUNT ? Ix[db].rebuilt : 0; }
-
-void eix_near(int db, int use, double x0, double y0, double x1, double y1, uint16_t cells,
+bool eix_near(int db, int use, double x0, double y0, double x1, double y1, uint16_t cells,
               std::vector<int32_t> *out) {
   if (db < 0 || db >= DB_COUNT)
-    return;
+    return false;
   Index &ix = Ix[db];
   const DbControl &c = DbCtl[db];
   const uint32_t ctl[5] = {c.base1, c.count1, c.count2, c.base3, c.count3};
-  ix.rebuilt = 0;
   if (!ix.built || ix.gen != DbGen[db] || std::memcmp(ix.ctl, ctl, sizeof ctl) != 0) {
-    build(db, ix);
-    ix.built = true;
+    // While the drawing keeps changing, the caller walks the records itself;
+    // after a few such walks a rebuild pays for itself.
+    const uint64_t used = uint64_t(c.count1) + c.count2 + c.count3;
+    if (ix.gen != DbGen[db] || std::memcmp(ix.ctl, ctl, sizeof ctl) != 0) {
+      ix.built = false;
+      ix.walked = 0;
+    }
     ix.gen = DbGen[db];
     std::memcpy(ix.ctl, ctl, sizeof ctl);
+    if (ix.walked < EIX_PATIENCE * used) {
+      ix.walked += used;
+      return false;
+    }
+    build(db, ix);
+    if (ix.gen != DbGen[db]) // a record was handed out while building: stale at once
+      return false;
+    ix.built = true;
   }
   const std::size_t from = out->size();
   if (x0 > x1)
@@ -276,4 +317,5 @@ void eix_near(int db, int use, double x0, double y0, double x1, double y1, uint1
   }
   std::sort(out->begin() + std::ptrdiff_t(from), out->end());
   out->erase(std::unique(out->begin() + std::ptrdiff_t(from), out->end()), out->end());
+  return true;
 }

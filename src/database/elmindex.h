@@ -17,10 +17,8 @@ constexpr int EIX_WINDOW = 1; // inside a window: group nodes and members are al
 // Appends to out, ascending and without repeats, every element number of the
 // drawing's three areas that may lie within the box (x0, y0) - (x1, y1), or
 // that the box cannot rule out: elements whose extent is unknown here come
-// when their area-cell mask is 0 or shares a bit with cells.
-void eix_near(int db, int use, double x0, double y0, double x1, double y1, uint16_t cells,
+// when their area-cell mask is 0 or shares a bit with cells. False (out left
+// alone) when the caller is to walk every record itself this time: right after
+// the drawing changed, until such walks have cost about what a rebuild does.
+bool eix_near(int db, int use, double x0, double y0, double x1, double y1, uint16_t cells,
               std::vector<int32_t> *out);
-
-// Records looked at by the last rebuild of the drawing's index (0 when the
-// last call reused it).
-uint32_t eix_rebuilt(int db);

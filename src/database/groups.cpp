@@ -69,10 +69,10 @@ int32_t grp_tail(int db, int32_t first) {
   // An honest chain visits every number at most once.
   uint32_t budget = dbok(db) ? ElmMax[db] : 0;
   int32_t last = first;
-  for (int32_t n = first; elm_islink(n); n = dtb_ptr(db, n)->next) {
+  for (int32_t n = first; elm_islink(n); n = dtb_get(db, n)->next) {
     if (budget-- == 0)
       return -8;
-    if (!dtb_ptr(db, n))
+    if (!dtb_get(db, n))
       return -9;
     last = n;
   }

@@ -196,14 +196,14 @@ int walk_group(const Xform &xf, int32_t dbf, uint32_t bit, int32_t group) {
     const ElementRecord *m = nullptr;
     bool counted = false, end = false;
     if (resume) {
-      m = dtb_ptr(db, cur);
+      m = dtb_get(db, cur);
       counted = true;
       resume = false;
     } else {
       if (--budget < 0)
         return 0;
       if (elm_islink(cur))
-        m = dtb_ptr(db, cur);
+        m = dtb_get(db, cur);
       if (!m) {
         end = true;
       } else if (!(m->flags & ELM_SKIP)) {

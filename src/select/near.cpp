@@ -280,14 +280,13 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
   // walk over every record.
   static std::vector<int32_t> near;
   near.clear();
-  if (!PickWalkAll)
-    eix_near(dwg, EIX_PICK, x - tol, y - tol, x + tol, y + tol, cells, &near);
+  const bool all = PickWalkAll || !eix_near(dwg, EIX_PICK, x - tol, y - tol, x + tol, y + tol, cells, &near);
   for (const Range &rg : ranges) {
     const int32_t lo = int32_t(rg.first), hi = int32_t(rg.first + rg.n);
     auto it = std::lower_bound(near.begin(), near.end(), lo);
     for (uint32_t k = 0; k < rg.n; ++k) {
       int32_t n = int32_t(rg.first + k);
-      if (!PickWalkAll) {
+      if (!all) {
         if (it == near.end() || *it >= hi)
           break;
         n = *it++;

@@ -187,11 +187,11 @@ int32_t walk(Walk kind, int32_t n, const double *pts, int32_t d) {
   // come in the order of a walk over every record.
   static std::vector<int32_t> near;
   near.clear();
-  const bool narrow = kind != FENCE && SelWindow.given == 1 && SelWindow.relation == 1 && !SelWalkAll;
+  const bool narrow = kind != FENCE && SelWindow.given == 1 && SelWindow.relation == 1 && !SelWalkAll &&
+                      eix_near(d, EIX_WINDOW, SelWindow.xmin, SelWindow.ymin, SelWindow.xmax, SelWindow.ymax,
+                               uint16_t(SelWindow.cells), &near);
   std::size_t at = 0, end = 0;
   if (narrow) {
-    eix_near(d, EIX_WINDOW, SelWindow.xmin, SelWindow.ymin, SelWindow.xmax, SelWindow.ymax,
-             uint16_t(SelWindow.cells), &near);
     at = std::size_t(std::lower_bound(near.begin(), near.end(), int32_t(base)) - near.begin());
     end = std::size_t(std::lower_bound(near.begin(), near.end(), int32_t(base + cnt)) - near.begin());
   }
