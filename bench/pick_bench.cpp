@@ -31,10 +31,9 @@ void run(int count, double goal) {
     *t = Aperture;
     return 0;
   };
-  // A box of side 2 x aperture over a sheet of 1,000,000 square units holds
-  // count x (2 aperture)^2 / 1e6 elements: 100 at 1,000,000 for aperture 5.
-  Aperture = count >= 1000000 ? 5 : 2;
-  const double inbox = count * (2 * Aperture) * (2 * Aperture) / 1e6;
+  // At 1,000,000 elements a pick box of aperture 5 holds the base points of
+  // about 100 elements; with their extents about 200 reach into it.
+  Aperture = 2;
   std::uniform_real_distribution<double> at(0, 1000);
   const int picks = count >= 1000000 ? 20000 : 5000;
   std::vector<double> pts(2 * std::size_t(picks));
@@ -43,38 +42,55 @@ void run(int count, double goal) {
   int32_t out[PCK_NEARMAX];
   // After an edit (a writable record handed out) the first picks walk every
   // record, then one rebuilds the index: the slowest and the sum of those picks.
-  double t0 = 0, worst = 0, sum = 0;
-  for (int round = 0; round < 2; ++round) {
+  double t0 = 0, worst = 1e9, sum = 1e9;
+  for (int round = 0; round < 5; ++round) {
     dtb_ptr(0, 1);
-    worst = sum = 0;
+    double w = 0, t = 0;
     for (int i = 0; i < 8; ++i) {
       t0 = bench_now();
       pck_near(0, 0, 500, 500, 15, 0xFFFF, 0xFFFF, 0xFF, out);
       const double ms = (bench_now() - t0) * 1000;
-      worst = std::max(worst, ms);
-      sum += ms;
+      w = std::max(w, ms);
+      t += ms;
     }
+    worst = std::min(worst, w);
+    sum = std::min(sum, t);
   }
-  std::printf("%d elements: the 8 picks after an edit take %.2f ms, the slowest (rebuilding the index) %.2f ms\n",
+  std::printf("%d elements: the 8 picks after an edit take %.2f ms, the slowest (rebuilding the index) %.2f ms (best of 5)\n",
               count, sum, worst);
-  for (int pass = 0; pass < 2; ++pass) {
-    PickWalkAll = pass;
-    const int n = pass ? (count >= 1000000 ? 50 : 500) : picks;
-    long found = 0;
-    double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
-      t0 = bench_now();
-      for (int i = 0; i < n; ++i)
-        found += pck_near(0, 0, pts[2 * std::size_t(i)], pts[2 * std::size_t(i) + 1], 15, 0xFFFF, 0xFFFF, 0xFF, out);
-      const double ms = (bench_now() - t0) * 1000 / n;
-      best = ms < best ? ms : best;
+  std::vector<double> apertures{2};
+  if (count >= 1000000)
+    apertures = {3.5, 5};
+  for (double ap : apertures) {
+    Aperture = ap;
+    // Elements whose extent reaches into the pick box (what the search measures).
+    std::vector<int32_t> near;
+    for (int i = 0; i < 200; ++i) {
+      const double x = pts[2 * std::size_t(i)], y = pts[2 * std::size_t(i) + 1];
+      eix_near(0, EIX_PICK, x - ap, y - ap, x + ap, y + ap, 0xFFFF, &near);
     }
-    if (pass == 0)
-      std::printf("pck_near over %d elements, box of %.0f elements (aperture %g): %.4f ms per pick, goal < %.2f ms"
-                  " %s (%.2f hits each)\n",
-                  count, inbox, Aperture, best, goal, best < goal ? "met" : "MISSED", double(found) / (3.0 * n));
-    else
-      std::printf("pck_near over %d elements, every record walked (reference): %.4f ms per pick\n", count, best);
+    const double reach = double(near.size()) / 200;
+    for (int pass = 0; pass < 2; ++pass) {
+      PickWalkAll = pass;
+      const int n = pass ? (count >= 1000000 ? 50 : 500) : picks;
+      long found = 0;
+      double best = 1e9;
+      for (int round = 0; round < 3; ++round) {
+        t0 = bench_now();
+        for (int i = 0; i < n; ++i)
+          found +=
+              pck_near(0, 0, pts[2 * std::size_t(i)], pts[2 * std::size_t(i) + 1], 15, 0xFFFF, 0xFFFF, 0xFF, out);
+        const double ms = (bench_now() - t0) * 1000 / n;
+        best = ms < best ? ms : best;
+      }
+      if (pass == 0)
+        std::printf("pck_near over %d elements, aperture %g (%.0f elements reach the pick box): %.4f ms per pick, "
+                    "goal < %.2f ms %s (%.2f hits each)\n",
+                    count, ap, reach, best, goal, best < goal ? "met" : "MISSED", double(found) / (3.0 * n));
+      else
+        std::printf("pck_near over %d elements, aperture %g, every record walked (reference): %.4f ms per pick\n",
+                    count, ap, best);
+    }
   }
   PickWalkAll = 0;
   dtb_term();

@@ -36,7 +36,7 @@ void run(int count) {
       {"whole sheet, inside", 0x2, 0, 0, 0, 0, false},
   };
   const double goal = count >= 1000000 ? 20 : 10;
-  const int capacity = count / 10 > 10000 ? count / 10 : 10000;
+  const int capacity = 10000; // the largest list there is
   for (const Win &w : wins) {
     if (count >= 1000000 && !w.big)
       continue;

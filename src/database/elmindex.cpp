@@ -16,6 +16,23 @@ struct Box {
   double x0, y0, x1, y1;
 };
 
+// One element in a bucket: its box (rounded outwards) and the first bucket it
+// lies in, so that a box spanning several buckets is handed over once.
+struct Entry {
+  int32_t n;
+  float x0, y0, x1, y1;
+  uint16_t a0, b0;
+};
+
+float down(double v) {
+  float f = float(v);
+  return double(f) > v ? std::nextafter(f, -INFINITY) : f;
+}
+float up(double v) {
+  float f = float(v);
+  return double(f) < v ? std::nextafter(f, INFINITY) : f;
+}
+
 struct Index {
   bool built = false;
   uint32_t gen = 0;
@@ -25,7 +42,7 @@ struct Index {
   double gx = 0, gy = 0, sx = 1, sy = 1; // origin and buckets per unit
   int nx = 1, ny = 1;
   std::vector<uint32_t> start; // nx * ny + 1
-  std::vector<int32_t> ids;
+  std::vector<Entry> ids;
   // Extent unknown here: by area cell, or always (mask 0, or too large a box).
   std::vector<int32_t> cell[16];
   std::vector<int32_t> loose;
@@ -169,13 +186,18 @@ int clampi(double v, int n) {
   return int(v);
 }
 
+struct Item {
+  int32_t n;
+  Box b;
+};
+
 void build(int db, Index &ix) {
   const DbControl &c = DbCtl[db];
-  struct Item {
-    int32_t n;
-    Box b;
-  };
-  std::vector<Item> boxed;
+  // Kept from build to build: fresh memory of this size costs more than filling it.
+  static std::vector<Item> boxed;
+  static std::vector<char> big;
+  static std::vector<uint32_t> fill;
+  boxed.clear();
   for (auto &v : ix.cell)
     v.clear();
   ix.loose.clear();
@@ -214,7 +236,8 @@ void build(int db, Index &ix) {
     }
   // The grid spans the sheet of the elements; what lies beyond sits in the edge
   // buckets.
-  const double side = std::sqrt(double(boxed.size()) / 2) + 1;
+  // About eight elements to a bucket: finer grids cost more to fill than they save.
+  const double side = std::sqrt(double(boxed.size()) / 8) + 1;
   const double w = all.x1 - all.x0, h = all.y1 - all.y0;
   ix.nx = ix.ny = 1;
   if (w > 0 && h > 0 && std::isfinite(w) && std::isfinite(h)) {
@@ -235,7 +258,7 @@ void build(int db, Index &ix) {
     *b0 = clampi((b.y0 - ix.gy) * ix.sy, ix.ny);
     *b1 = clampi((b.y1 - ix.gy) * ix.sy, ix.ny);
   };
-  std::vector<char> big(boxed.size(), 0);
+  big.assign(boxed.size(), 0);
   for (std::size_t i = 0; i < boxed.size(); ++i) {
     int a0, a1, b0, b1;
     span(boxed[i].b, &a0, &a1, &b0, &b1);
@@ -249,8 +272,8 @@ void build(int db, Index &ix) {
   }
   for (int i = 0; i < nb; ++i)
     ix.start[std::size_t(i) + 1] += ix.start[std::size_t(i)];
-  ix.ids.assign(ix.start[std::size_t(nb)], 0);
-  std::vector<uint32_t> fill(ix.start.begin(), ix.start.end() - 1);
+  ix.ids.assign(ix.start[std::size_t(nb)], Entry{});
+  fill.assign(ix.start.begin(), ix.start.end() - 1);
   for (std::size_t i = 0; i < boxed.size(); ++i) {
     if (big[i]) {
       ix.loose.push_back(boxed[i].n);
@@ -258,9 +281,11 @@ void build(int db, Index &ix) {
     }
     int a0, a1, b0, b1;
     span(boxed[i].b, &a0, &a1, &b0, &b1);
+    const Box &b = boxed[i].b;
+    const Entry e{boxed[i].n, down(b.x0), down(b.y0), up(b.x1), up(b.y1), uint16_t(a0), uint16_t(b0)};
     for (int yy = b0; yy <= b1; ++yy)
       for (int xx = a0; xx <= a1; ++xx)
-        ix.ids[fill[std::size_t(yy * ix.nx + xx)]++] = boxed[i].n;
+        ix.ids[fill[std::size_t(yy * ix.nx + xx)]++] = e;
   }
   std::sort(ix.loose.begin(), ix.loose.end());
   (void)seen;
@@ -305,7 +330,16 @@ bool eix_near(int db, int use, double x0, double y0, double x1, double y1, uint1
   for (int yy = whole ? 0 : b0; yy <= (whole ? ix.ny - 1 : b1); ++yy)
     for (int xx = whole ? 0 : a0; xx <= (whole ? ix.nx - 1 : a1); ++xx) {
       const std::size_t k = std::size_t(yy * ix.nx + xx);
-      out->insert(out->end(), ix.ids.begin() + ix.start[k], ix.ids.begin() + ix.start[k + 1]);
+      for (uint32_t i = ix.start[k]; i < ix.start[k + 1]; ++i) {
+        const Entry &e = ix.ids[i];
+        // Handed over from the first bucket both share, and only when the boxes meet.
+        if (!whole && ((e.a0 < a0 ? a0 : e.a0) != xx || (e.b0 < b0 ? b0 : e.b0) != yy || e.x1 < x0 || e.x0 > x1 ||
+                       e.y1 < y0 || e.y0 > y1))
+          continue;
+        if (whole && (e.a0 != xx || e.b0 != yy))
+          continue;
+        out->push_back(e.n);
+      }
     }
   for (int bit = 0; bit < 16; ++bit)
     if (cells >> bit & 1)
