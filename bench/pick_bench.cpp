@@ -64,12 +64,12 @@ void run(int count, double goal) {
   for (double ap : apertures) {
     Aperture = ap;
     // Elements whose extent reaches into the pick box (what the search measures).
-    std::vector<int32_t> near;
+    std::vector<int32_t> reached;
     for (int i = 0; i < 200; ++i) {
       const double x = pts[2 * std::size_t(i)], y = pts[2 * std::size_t(i) + 1];
-      eix_near(0, EIX_PICK, x - ap, y - ap, x + ap, y + ap, 0xFFFF, &near);
+      eix_near(0, EIX_PICK, x - ap, y - ap, x + ap, y + ap, 0xFFFF, &reached);
     }
-    const double reach = double(near.size()) / 200;
+    const double reach = double(reached.size()) / 200;
     for (int pass = 0; pass < 2; ++pass) {
       PickWalkAll = pass;
       const int n = pass ? (count >= 1000000 ? 50 : 500) : picks;

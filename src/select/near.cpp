@@ -278,16 +278,16 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
                  {(areas & PCK_AREA3) ? c.base3 : 0, (areas & PCK_AREA3) ? c.count3 : 0}};
   // Only the elements the pick box may reach are measured, in the order of a
   // walk over every record.
-  static std::vector<int32_t> near;
-  near.clear();
-  const bool all = PickWalkAll || !eix_near(dwg, EIX_PICK, x - tol, y - tol, x + tol, y + tol, cells, &near);
+  static std::vector<int32_t> nearby;
+  nearby.clear();
+  const bool all = PickWalkAll || !eix_near(dwg, EIX_PICK, x - tol, y - tol, x + tol, y + tol, cells, &nearby);
   for (const Range &rg : ranges) {
     const int32_t lo = int32_t(rg.first), hi = int32_t(rg.first + rg.n);
-    auto it = std::lower_bound(near.begin(), near.end(), lo);
+    auto it = std::lower_bound(nearby.begin(), nearby.end(), lo);
     for (uint32_t k = 0; k < rg.n; ++k) {
       int32_t n = int32_t(rg.first + k);
       if (!all) {
-        if (it == near.end() || *it >= hi)
+        if (it == nearby.end() || *it >= hi)
           break;
         n = *it++;
       }

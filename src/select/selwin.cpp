@@ -185,21 +185,21 @@ int32_t walk(Walk kind, int32_t n, const double *pts, int32_t d) {
   const uint32_t base = DbCtl[d].base1, cnt = DbCtl[d].count1;
   // A window that takes what lies in it needs only the elements near it; they
   // come in the order of a walk over every record.
-  static std::vector<int32_t> near;
-  near.clear();
+  static std::vector<int32_t> nearby;
+  nearby.clear();
   const bool narrow = kind != FENCE && SelWindow.given == 1 && SelWindow.relation == 1 && !SelWalkAll &&
                       eix_near(d, EIX_WINDOW, SelWindow.xmin, SelWindow.ymin, SelWindow.xmax, SelWindow.ymax,
-                               uint16_t(SelWindow.cells), &near);
+                               uint16_t(SelWindow.cells), &nearby);
   std::size_t at = 0, end = 0;
   if (narrow) {
-    at = std::size_t(std::lower_bound(near.begin(), near.end(), int32_t(base)) - near.begin());
-    end = std::size_t(std::lower_bound(near.begin(), near.end(), int32_t(base + cnt)) - near.begin());
+    at = std::size_t(std::lower_bound(nearby.begin(), nearby.end(), int32_t(base)) - nearby.begin());
+    end = std::size_t(std::lower_bound(nearby.begin(), nearby.end(), int32_t(base + cnt)) - nearby.begin());
   }
   for (uint32_t k = 0; k < cnt; ++k) {
     SelWindow.partial = kept;
     if (narrow && at >= end)
       break;
-    const int32_t e = narrow ? near[at++] : int32_t(base + k);
+    const int32_t e = narrow ? nearby[at++] : int32_t(base + k);
     const ElementRecord *r = dtb_get(d, e);
     if (!r || (r->flags & ELM_SKIP) || (r->kind & ATR))
       continue;
