@@ -84,7 +84,7 @@ void run(int count, double goal) {
         best = ms < best ? ms : best;
       }
       if (pass == 0)
-        std::printf("pck_near over %d elements, aperture %g (%.0f elements reach the pick box): %.4f ms per pick, "
+        std::printf("pck_near over %d elements, aperture %g (%.1f elements reach the pick box): %.4f ms per pick, "
                     "goal < %.2f ms %s (%.2f hits each)\n",
                     count, ap, reach, best, goal, best < goal ? "met" : "MISSED", double(found) / (3.0 * n));
       else

@@ -52,10 +52,10 @@ struct NearWalk : PickTest {
         e = arc(x, y, 0.5 + u(rng) * (k < 0.53 ? 5 : 80), u(rng) * 360, u(rng) * 360);
       else if (k < 0.75)
         e = point(x, y);
-      else if (k < 0.93)
-        e = text(k < 0.84 ? "AB" : "Text\nlines", float(x), float(y), float(1 + u(rng) * 3));
-      else
-        e = text("Face", float(x), float(y), 3, uint16_t(1 | 1 << 9)); // a typeface
+      else if (k < 0.98)
+        e = text(k < 0.87 ? "AB" : "Text\nlines", float(x), float(y), float(1 + u(rng) * 3));
+      else // a typeface: laid out on a window under Windows, which is slow
+        e = text("Face", float(x), float(y), 3, uint16_t(1 | 1 << 9));
       if (u(rng) < 0.03)
         elm_delete(0, e, ELM_NODRAW);
     }
@@ -81,16 +81,16 @@ struct NearWalk : PickTest {
 };
 
 TEST_F(NearWalk, NearbyElementsAnswerAsTheWalkOfEveryRecord) {
-  const unsigned seeds[] = {1, 2, 3, 5, 8, 13, 21, 34};
+  const unsigned seeds[] = {1, 2, 3, 5, 8, 13};
   for (unsigned seed : seeds) {
     std::mt19937 rng(seed);
     dtb_term();
     db_start(20000, 500);
     grp_reset(0);
-    drawing(rng, 1500);
+    drawing(rng, 1000);
     std::uniform_real_distribution<double> pos(-30, 230), tol(0.05, 6);
     long hits = 0;
-    for (int q = 0; q < 300; ++q) {
+    for (int q = 0; q < 200; ++q) {
       if (q % 60 == 59) {
         // The drawing changes between questions: new elements, one moved in place.
         drawing(rng, 20);
@@ -107,7 +107,7 @@ TEST_F(NearWalk, NearbyElementsAnswerAsTheWalkOfEveryRecord) {
       ASSERT_EQ(pick(false, x, y, kind), want) << "seed " << seed << " question " << q;
       hits += long(want.size());
     }
-    EXPECT_GT(hits, 100) << "seed " << seed; // the questions did find things
+    EXPECT_GT(hits, 50) << "seed " << seed; // the questions did find things
   }
 }
 
@@ -119,7 +119,7 @@ TEST_F(NearWalk, WindowsTakeAsTheWalkOfEveryRecord) {
     dtb_term();
     db_start(20000, 500);
     grp_reset(0);
-    drawing(rng, 1500);
+    drawing(rng, 1000);
     std::uniform_real_distribution<double> pos(-30, 230), side(0, 80);
     long taken = 0;
     for (int q = 0; q < 40; ++q) {
