@@ -204,13 +204,11 @@ void build(int db, Index &ix) {
   ix.other.clear();
   ix.members.clear();
   const uint32_t ranges[3][2] = {{c.base1, c.count1 + c.count2}, {c.base3, c.count3}, {0, 0}};
-  uint32_t seen = 0;
   Box all{0, 0, 0, 0};
   for (const auto &rg : ranges)
     for (uint32_t k = 0; k < rg[1]; ++k) {
       const int32_t n = int32_t(rg[0] + k);
       const ElementRecord *r = dtb_get(db, n);
-      ++seen;
       if (!r || (r->flags & ELM_SKIP) || (r->kind & ATR))
         continue; // passed over by every walk
       if (r->encsub)
@@ -234,9 +232,8 @@ void build(int db, Index &ix) {
         ix.loose.push_back(n);
       }
     }
-  // The grid spans the sheet of the elements; what lies beyond sits in the edge
-  // buckets.
-  // About eight elements to a bucket: finer grids cost more to fill than they save.
+  // The grid spans the boxes of the elements. About eight elements to a bucket:
+  // finer grids cost more to fill than they save.
   const double side = std::sqrt(double(boxed.size()) / 8) + 1;
   const double w = all.x1 - all.x0, h = all.y1 - all.y0;
   ix.nx = ix.ny = 1;
@@ -288,7 +285,6 @@ void build(int db, Index &ix) {
         ix.ids[fill[std::size_t(yy * ix.nx + xx)]++] = e;
   }
   std::sort(ix.loose.begin(), ix.loose.end());
-  (void)seen;
 }
 
 } // namespace
