@@ -65,11 +65,11 @@ void prompt(int n, ...) {
 // deep, never taking more steps than the drawing has records: the links come from
 // files and may loop.
 void add_members(int32_t d, int32_t n, int level, uint32_t *budget) {
-  const ElementRecord *g = dtb_ptr(d, n);
+  const ElementRecord *g = dtb_get(d, n);
   int32_t c = g ? g->nod.child : ELM_NONE;
   while (elm_islink(c) && *budget > 0) {
     --*budget;
-    const ElementRecord *m = dtb_ptr(d, c);
+    const ElementRecord *m = dtb_get(d, c);
     if (!m)
       break;
     if (m->kind == NOD) {
@@ -92,7 +92,7 @@ void expand_groups(int32_t d) {
     const int32_t e = int32_t(s.entries[i]);
     if (e >= -1 || e <= -0x40000000)
       continue;
-    const ElementRecord *g = dtb_ptr(d, -e);
+    const ElementRecord *g = dtb_get(d, -e);
     if (!g || g->kind != NOD)
       continue;
     s.entries[i] = SEL_HOLE;

@@ -244,7 +244,7 @@ int bounds_elem(int32_t dwg, int32_t i) {
     const int32_t n = int32_t(c.base1 + k);
     if (n == int32_t(rec->elem))
       continue;
-    const ElementRecord *r = dtb_ptr(dwg, n);
+    const ElementRecord *r = dtb_get(dwg, n);
     if (!r || !cutter(r, states, inmode) || apart(tb, box(r)))
       continue;
     GeoPoint pts[2];
@@ -326,7 +326,7 @@ int bounds_cross(int32_t dwg) {
   const DbControl &c = DbCtl[dwg];
   for (uint32_t k = 0; k < c.count1; ++k) {
     const int32_t n = int32_t(c.base1 + k);
-    const ElementRecord *r = dtb_ptr(dwg, n);
+    const ElementRecord *r = dtb_get(dwg, n);
     if (!r || (r->flags & ELM_SKIP))
       continue;
     const uint16_t bk = basekind(r);

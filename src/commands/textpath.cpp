@@ -86,7 +86,7 @@ int cm_txtbox(uint16_t attr, const ChrLayout &lay, int32_t, double angle, const 
 
 int cm_txtjournal(int32_t first, int32_t last, int db) {
   for (int32_t n = first; n <= last; ++n) {
-    const ElementRecord *p = dtb_ptr(db, n);
+    const ElementRecord *p = dtb_get(db, n);
     if (!p)
       return 9;
     if (p->flags & ELM_ERASED)

@@ -230,7 +230,7 @@ int dmp_listlines(int db, int32_t start, uint32_t mask, const std::function<void
     return 0;
   const int64_t last = DbCtl[db].count1;
   for (int64_t n = start; n <= last && lines < DMP_LISTMAX; n++) {
-    const ElementRecord *r = dtb_ptr(db, int32_t(n));
+    const ElementRecord *r = dtb_get(db, int32_t(n));
     if (!r)
       continue;
     char line[DMP_LINESIZE];

@@ -100,7 +100,7 @@ void draw_element(int dwg, int32_t n, int32_t colour) {
 int dmp_read(int dwg, int32_t elem, ElementRecord *buf) {
   if (dwg < 0 || dwg > 1)
     return 1;
-  const ElementRecord *r = dtb_ptr(dwg, elem);
+  const ElementRecord *r = dtb_get(dwg, elem);
   if (!r)
     return 1;
   std::memcpy(buf, r, sizeof *buf);

@@ -268,7 +268,7 @@ int elm_add(int db, int mode, int colour, const ElementRecord *proto, const char
 int elm_read(int db, int32_t n, ElementRecord *rec, char *str, std::size_t size) {
   if (db < 0 || db >= 2)
     return 9;
-  const ElementRecord *p = dtb_ptr(db, n);
+  const ElementRecord *p = dtb_get(db, n);
   if (!p)
     return 1;
   *rec = *p;
@@ -303,7 +303,7 @@ int elm_read(int db, int32_t n, ElementRecord *rec, char *str, std::size_t size)
   int32_t seen[ELM_STRMAX / CONT_PIECE + 1];
   int nseen = 0;
   for (int32_t link = elm_cont(*p); remain > 0;) {
-    const ElementRecord *c = elm_islink(link) ? dtb_ptr(db, link) : nullptr;
+    const ElementRecord *c = elm_islink(link) ? dtb_get(db, link) : nullptr;
     if (!c || !(c->flags & ELM_CONT) || link == n || std::find(seen, seen + nseen, link) != seen + nseen) {
       rc = 1;
       break;
@@ -348,7 +348,7 @@ int elm_update(int db, int32_t n, int mode, int colour, const ElementRecord *pro
   {
     int32_t link = chain;
     for (int i = 0; i < reuse; ++i) {
-      const ElementRecord *c = elm_islink(link) ? dtb_ptr(db, link) : nullptr;
+      const ElementRecord *c = elm_islink(link) ? dtb_get(db, link) : nullptr;
       if (!c || !(c->flags & ELM_CONT))
         return 5;
       link = c->cont.next;
@@ -443,7 +443,7 @@ struct DeleteWalk {
       if (elm_valid(db, n) || uint32_t(n) >= seen.size() || seen[uint32_t(n)] || level > GRP_LEVELS)
         return 1;
       seen[uint32_t(n)] = true;
-      const ElementRecord *p = dtb_ptr(db, n);
+      const ElementRecord *p = dtb_get(db, n);
       if (!p)
         return 9;
       order.push_back(n);

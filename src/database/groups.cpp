@@ -23,7 +23,7 @@ int grp_reset(int db) {
 int grp_open(int db, int32_t node) {
   if (!dbok(db))
     return 1;
-  const ElementRecord *r = dtb_ptr(db, node);
+  const ElementRecord *r = dtb_get(db, node);
   if (!r)
     return 9;
   if (!(r->kind & NOD) || (r->flags & ELM_SKIP))
@@ -69,10 +69,10 @@ int32_t grp_tail(int db, int32_t first) {
   // An honest chain visits every number at most once.
   uint32_t budget = dbok(db) ? ElmMax[db] : 0;
   int32_t last = first;
-  for (int32_t n = first; elm_islink(n); n = dtb_ptr(db, n)->next) {
+  for (int32_t n = first; elm_islink(n); n = dtb_get(db, n)->next) {
     if (budget-- == 0)
       return -8;
-    if (!dtb_ptr(db, n))
+    if (!dtb_get(db, n))
       return -9;
     last = n;
   }
@@ -83,7 +83,7 @@ int elm_txtroot(int db, const ElementRecord *rec, int32_t *node) {
   *node = 0;
   int32_t n = rec->parent;
   for (int steps = 0; elm_islink(n); ++steps) {
-    const ElementRecord *p = dtb_ptr(db, n);
+    const ElementRecord *p = dtb_get(db, n);
     if (!p || steps >= GRP_LEVELS)
       return 1;
     *node = n;

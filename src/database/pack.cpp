@@ -91,7 +91,7 @@ struct Packer {
   Read read(int32_t i, ElementRecord &r) {
     if (i < 1 || uint32_t(i) > n || isdone(uint32_t(i)))
       return ABSENT;
-    const ElementRecord *p = dtb_ptr(db, i);
+    const ElementRecord *p = dtb_get(db, i);
     if (!p)
       return ABSENT;
     r = *p;
@@ -173,7 +173,7 @@ struct Packer {
       fpos = off + RECSZ;
       return true;
     }
-    const ElementRecord *p = strategy == PCK_OTHERDB ? dtb_ptr(other, int32_t(k)) : dtb_ptr(db, int32_t(k + half));
+    const ElementRecord *p = strategy == PCK_OTHERDB ? dtb_get(other, int32_t(k)) : dtb_get(db, int32_t(k + half));
     if (!p) {
       fail(strategy == PCK_OTHERDB ? 801 : 802, elm, 0);
       return fail(code, elm, 0);
@@ -450,7 +450,7 @@ struct Packer {
         return fail(1202, int32_t(k), 0);
     if (strategy != PCK_WORKFILE) {
       for (uint32_t k = 1; k <= out; ++k) {
-        const ElementRecord *p = strategy == PCK_OTHERDB ? dtb_ptr(other, int32_t(k)) : dtb_ptr(db, int32_t(k + half));
+        const ElementRecord *p = strategy == PCK_OTHERDB ? dtb_get(other, int32_t(k)) : dtb_get(db, int32_t(k + half));
         if (!p)
           return fail(strategy == PCK_OTHERDB ? 801 : 802, int32_t(k), 0);
         if (!check(*p, k))

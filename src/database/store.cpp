@@ -10,6 +10,8 @@
 DbControl DbCtl[DB_COUNT];
 DbPage DbPages[DB_PAGES];
 
+uint32_t DbGen[DB_COUNT];
+
 namespace {
 
 SlotTable *blocks = nullptr;
@@ -23,6 +25,8 @@ struct Cache {
 Cache cache[2];
 
 void cache_clear() {
+  for (uint32_t &g : DbGen)
+    ++g;
   for (Cache &c : cache)
     c = {nullptr, 0xFFFF, -1};
 }
@@ -196,10 +200,19 @@ int dtb_ctrl(int code, DbControl *buf) {
 uint8_t *dtb_addr(int db, int32_t n) {
   if (!dbok(db) || n < 1 || uint32_t(n) > ElmMax[db])
     return nullptr;
+  // Whoever holds a writable record may change it: what was derived from the
+  // records no longer holds.
+  ++DbGen[db];
   return locate(db, n);
 }
 
 ElementRecord *dtb_ptr(int db, int32_t n) { return reinterpret_cast<ElementRecord *>(dtb_addr(db, n)); }
+
+const ElementRecord *dtb_get(int db, int32_t n) {
+  if (!dbok(db) || n < 1 || uint32_t(n) > ElmMax[db])
+    return nullptr;
+  return reinterpret_cast<const ElementRecord *>(locate(db, n));
+}
 
 int OpenDataTable(int db) {
   uint8_t *p = dtb_addr(db, 1);

@@ -66,6 +66,12 @@ int dtb_ctrl(int code, DbControl *buf);
 // first touch; null for a bad database or number, or when memory runs out.
 ElementRecord *dtb_ptr(int db, int32_t n);
 uint8_t *dtb_addr(int db, int32_t n);
+// The same record for reading only. Unlike dtb_ptr it leaves DbGen alone, so
+// what is derived from the records (the element index) stays valid.
+const ElementRecord *dtb_get(int db, int32_t n);
+// Goes up each time a writable record is handed out or the store changes
+// wholesale.
+extern uint32_t DbGen[DB_COUNT];
 
 // Touches element 1 of the database; 0, or 1000 when it cannot be reached.
 int OpenDataTable(int db);

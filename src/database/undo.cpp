@@ -477,7 +477,7 @@ int und_wrarea(int db) {
     return 1;
   const uint32_t end = dtb_end1(db);
   for (uint32_t k = DbCtl[db].base1; k < end; ++k) {
-    const ElementRecord *p = dtb_ptr(db, int32_t(k));
+    const ElementRecord *p = dtb_get(db, int32_t(k));
     if (!p)
       return 9;
     int rc = und_writ(db, (p->flags & ELM_CONT) ? UND_ADDCONT : UND_ADD, int32_t(k), 1, p);

@@ -113,7 +113,7 @@ void draw_linarc(const Walk &w, const ElementRecord &r, bool cloud) {
     return;
   }
   if (cloud && elm_islink(r.parent)) {
-    const ElementRecord *p = dtb_ptr(w.db, r.parent);
+    const ElementRecord *p = dtb_get(w.db, r.parent);
     if (p && p->kind == NOD && std::memcmp(p->nod.data, "CLOUDFORM", 9) == 0)
       width = 12;
   }
@@ -164,7 +164,7 @@ void hidline(Walk &w, int mode, const ElementRecord &rec) {
   if (mode == 1) {
     if (!elm_islink(rec.parent))
       return;
-    const ElementRecord *p = dtb_ptr(w.db, rec.parent);
+    const ElementRecord *p = dtb_get(w.db, rec.parent);
     if (!p)
       return;
     start = p->nod.child;
@@ -176,7 +176,7 @@ void hidline(Walk &w, int mode, const ElementRecord &rec) {
   PieceSkipRange = {uint32_t(start), uint32_t(start)};
   int32_t left = chain_limit(w.db);
   for (int32_t n = start; elm_islink(n) && left-- > 0;) {
-    const ElementRecord *p = dtb_ptr(w.db, n);
+    const ElementRecord *p = dtb_get(w.db, n);
     if (!p)
       break;
     const ElementRecord r = *p;
@@ -228,7 +228,7 @@ void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
     w.met.insert(n);
     int32_t left = chain_limit(w.db);
     for (int32_t c = r.nod.child; elm_islink(c) && left-- > 0 && !w.stop;) {
-      const ElementRecord *p = dtb_ptr(w.db, c);
+      const ElementRecord *p = dtb_get(w.db, c);
       if (!p || !w.met.insert(c).second)
         break;
       if (w.members++ % 256 == 255) {
@@ -240,7 +240,7 @@ void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
       }
       draw_one(w, c, depth + 1);
       PieceSkipRange = {0, 0};
-      p = dtb_ptr(w.db, c); // read again: the member drawn may be a node
+      p = dtb_get(w.db, c); // read again: the member drawn may be a node
       if (!p)
         break;
       c = p->next;
@@ -275,7 +275,7 @@ void pass2(Walk &w, int32_t n, const ElementRecord &r, int depth) {
 
 // One member of a group: both passes, as a walk of its own.
 void draw_one(Walk &w, int32_t n, int depth) {
-  const ElementRecord *p = dtb_ptr(w.db, n);
+  const ElementRecord *p = dtb_get(w.db, n);
   if (!p || !passes(w, *p))
     return;
   const ElementRecord r = *p;
@@ -297,7 +297,7 @@ bool poll(Walk &w, int32_t n, const ElementRecord &r) {
   drw_penmemo(true);
   if (esc)
     return false;
-  const ElementRecord *p = dtb_ptr(w.db, n);
+  const ElementRecord *p = dtb_get(w.db, n);
   return p && std::memcmp(p, &r, sizeof r) == 0 && std::memcmp(&before, &DbCtl[w.db], sizeof before) == 0;
 }
 
@@ -328,7 +328,7 @@ void walk_view(Walk &w, const Entries &en) {
         break;
       if (n == 0)
         continue;
-      const ElementRecord *p = dtb_ptr(w.db, n);
+      const ElementRecord *p = dtb_get(w.db, n);
       if (!p || !passes(w, *p))
         continue;
       const ElementRecord r = *p;
@@ -463,7 +463,7 @@ int hil_flush(uint32_t mask, int32_t colour) {
       for (int32_t j = 0; j < SelectionList.count; j++) {
         if (int32_t(SelectionList.entries[j]) == -1 || (SelectionList.entries[j] & 0x7FFFFFFFu) != h.ids[i])
           continue;
-        const ElementRecord *p = dtb_ptr(db, int32_t(h.ids[i]));
+        const ElementRecord *p = dtb_get(db, int32_t(h.ids[i]));
         if (p) {
           const ElementRecord r = *p;
           dsp_fill(mask, &r, colour);
@@ -613,7 +613,7 @@ int dsp_metarec(int dwg, int view, uint16_t cellfilter, int32_t colour) {
         {DbCtl[w.db].base1, dtb_end1(w.db)}, {DbCtl[w.db].base3, dtb_end3(w.db)}, {dtb_end1(w.db), dtb_end2(w.db)}};
     for (const auto &rg : ranges)
       for (uint32_t n = rg[0]; n < rg[1]; n++) {
-        const ElementRecord *p = dtb_ptr(w.db, int32_t(n));
+        const ElementRecord *p = dtb_get(w.db, int32_t(n));
         if (!p || !passes(w, *p))
           continue;
         const ElementRecord r = *p;

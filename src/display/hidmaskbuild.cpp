@@ -274,7 +274,7 @@ int hid_overlapprev(int d, int32_t box, int32_t limit) {
   // Up to the limit itself: the box of the text just before a node is its node - 1.
   const uint32_t stop = limit > 0 ? uint32_t(limit) + 1 : end;
   for (uint32_t n = 1; n < stop && n < end; ++n) {
-    const ElementRecord *p = dtb_ptr(d, int32_t(n));
+    const ElementRecord *p = dtb_get(d, int32_t(n));
     if (!p || !live(*p) || p->kind != MSKBOX || int32_t(n) == box)
       continue;
     const MaskBoxBody o = hid_boxbody(*p);
@@ -292,7 +292,7 @@ int hid_overlapother(int d, int32_t box, int32_t node) {
   if (!end || !box_body(d, box, &b))
     return -1;
   for (uint32_t n = 1; n < end; ++n) {
-    const ElementRecord *p = dtb_ptr(d, int32_t(n));
+    const ElementRecord *p = dtb_get(d, int32_t(n));
     if (!p || !live(*p) || p->kind != MSKBOX || p->parent == node || int32_t(n) == box)
       continue;
     const MaskBoxBody o = hid_boxbody(*p);
@@ -706,7 +706,7 @@ int hid_rejoinbox(int d, int32_t node) {
 void hid_registerall(int d) {
   const uint32_t end = dok(d) ? area1_end(d) : 0;
   for (uint32_t n = 1; n < end; ++n) {
-    const ElementRecord *p = dtb_ptr(d, int32_t(n));
+    const ElementRecord *p = dtb_get(d, int32_t(n));
     if (p && live(*p) && p->kind == MSKBOX && hid_boxbody(*p).mode != 0)
       hid_register(d, p->parent, int32_t(n));
   }
@@ -736,7 +736,7 @@ int hid_remaskall(int d) {
   if (end <= 1)
     return 1;
   for (uint32_t n = 1; n < end; ++n) {
-    const ElementRecord *p = dtb_ptr(d, int32_t(n));
+    const ElementRecord *p = dtb_get(d, int32_t(n));
     if (p && live(*p) && hid_isnode(d, int32_t(n)) == 0)
       restore_node(d, int32_t(n), erase);
   }

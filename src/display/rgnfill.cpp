@@ -58,7 +58,7 @@ int rgn_fill(HDC dc, int d, const ElementRecord *node, int32_t colour) {
   int32_t pen = 1;
   int rc = 0;
   for (int32_t i = 0; i < nchains && rc == 0; ++i) {
-    const ElementRecord *ch = list[i] == 0 ? node : dtb_ptr(d, list[i]);
+    const ElementRecord *ch = list[i] == 0 ? node : dtb_get(d, list[i]);
     int32_t n = 0;
     if (!ch || rgn_chain(d, ch, &n, world.get(), room, &pen) != 0) {
       rc = 1;

@@ -45,7 +45,7 @@ int rgn_elmpts(const ElementRecord *rec, int32_t *count, GeoPoint *pts, int32_t 
 int rgn_chain(int d, const ElementRecord *node, int32_t *count, GeoPoint *pts, int32_t room, int32_t *pen) {
   *count = 0;
   int32_t c = node->nod.child;
-  const ElementRecord *first = dtb_ptr(d, c);
+  const ElementRecord *first = dtb_get(d, c);
   if (!first)
     return 1;
   if (first->kind == LIN)
@@ -54,7 +54,7 @@ int rgn_chain(int d, const ElementRecord *node, int32_t *count, GeoPoint *pts, i
     *pen = first->arc.attr & 0xF;
   uint32_t budget = dtb_used(d) + 1; // a cyclic chain from a file ends here
   while (elm_islink(c) && budget--) {
-    const ElementRecord *p = dtb_ptr(d, c);
+    const ElementRecord *p = dtb_get(d, c);
     if (!p)
       break;
     if (p->flags < ELM_ERASED && (p->kind == LIN || p->kind == ARC)) {
@@ -73,7 +73,7 @@ int32_t rgn_chains(int d, const ElementRecord *node, int32_t list[RGN_CHAINS]) {
   int32_t c = node->nod.child;
   uint32_t budget = dtb_used(d) + 1;
   while (elm_islink(c) && budget--) {
-    const ElementRecord *p = dtb_ptr(d, c);
+    const ElementRecord *p = dtb_get(d, c);
     if (!p)
       return -1;
     if (!(p->flags & ELM_SKIP)) {

@@ -172,7 +172,7 @@ int slf_outline(int db, int32_t n, SlfOutline *out) {
   Circle circle{0, 0, 0};
   const int32_t last = n < int32_t(DbCtl[db].count1) ? n : int32_t(DbCtl[db].count1);
   for (int32_t k = 1; k <= last; ++k) {
-    const ElementRecord *p = dtb_ptr(db, k);
+    const ElementRecord *p = dtb_get(db, k);
     if (!p || (p->flags & ELM_SKIP))
       continue;
     const ElementRecord &r = *p;

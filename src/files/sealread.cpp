@@ -266,7 +266,7 @@ void journal_new(int db, int32_t before) {
   und_pend(db);
   const int32_t end = int32_t(DbCtl[db].count1);
   for (int32_t n = before + 1; n <= end; ++n) {
-    const ElementRecord *p = dtb_ptr(db, n);
+    const ElementRecord *p = dtb_get(db, n);
     if (!p || und_writ(db, (p->flags & ELM_CONT) ? UND_ADDCONT : UND_ADD, n, 1, p) != 0)
       break;
   }
@@ -357,7 +357,7 @@ struct EraseWalk {
 int slf_erasegrp(int db, int32_t node) {
   if (!dbok(db))
     return 1;
-  const ElementRecord *r = dtb_ptr(db, node);
+  const ElementRecord *r = dtb_get(db, node);
   if (!r)
     return 9;
   EraseWalk w{db, {}};

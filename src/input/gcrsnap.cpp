@@ -105,7 +105,7 @@ void collect(int32_t dwg, int32_t view, int32_t request, double x, double y, boo
     cnt = gcr_crspnt(x, y, f.n, f.e, cnt, l);
     if (cnt == 0 && el && f.n > 0) {
       // The element's own centre, not a midpoint of some other element found with it.
-      const ElementRecord *r = dtb_ptr(dwg, f.e[0]);
+      const ElementRecord *r = dtb_get(dwg, f.e[0]);
       if (r && base_kind(r->kind) == ARC) {
         cnt = gcr_midpnt(x, y, 1, f.e, cnt, l);
         c->arc = cnt > 0;
@@ -281,7 +281,7 @@ int gcr_addcand(double cx, double cy, int32_t type, int32_t scaled, double px, d
 
 int gcr_endpnt(double cx, double cy, int32_t n, const int32_t *elems, int32_t count, SnapCandidate *list) {
   for (int32_t i = 0; i < n; ++i) {
-    const ElementRecord *r = dtb_ptr(ctx.dwg, elems[i]);
+    const ElementRecord *r = dtb_get(ctx.dwg, elems[i]);
     if (!r)
       continue;
     const int32_t f = scale_differs(r) ? 1 : 0;
@@ -329,14 +329,14 @@ int gcr_inbox(const double *a0, const double *a1, const double *b0, const double
 
 int gcr_crspnt(double cx, double cy, int32_t n, const int32_t *elems, int32_t count, SnapCandidate *list) {
   for (int32_t i = 0; i < n; ++i) {
-    const ElementRecord *ri = dtb_ptr(ctx.dwg, elems[i]);
+    const ElementRecord *ri = dtb_get(ctx.dwg, elems[i]);
     if (!ri)
       continue;
     // One flag per first element: it stays set for the later pairs once one differs.
     int32_t f = scale_differs(ri) ? 1 : 0;
     const int32_t ki = base_kind(ri->kind);
     for (int32_t j = i + 1; j < n; ++j) {
-      const ElementRecord *rj = dtb_ptr(ctx.dwg, elems[j]);
+      const ElementRecord *rj = dtb_get(ctx.dwg, elems[j]);
       if (!rj)
         continue;
       if (scale_differs(rj))
@@ -383,7 +383,7 @@ int gcr_crspnt(double cx, double cy, int32_t n, const int32_t *elems, int32_t co
 int gcr_perpnt(double cx, double cy, int32_t n, const int32_t *elems, int32_t count, SnapCandidate *list) {
   const GeoPoint q{cx, cy};
   for (int32_t i = 0; i < n; ++i) {
-    const ElementRecord *r = dtb_ptr(ctx.dwg, elems[i]);
+    const ElementRecord *r = dtb_get(ctx.dwg, elems[i]);
     if (!r)
       continue;
     const int32_t f = scale_differs(r) ? 1 : 0;
@@ -416,7 +416,7 @@ int gcr_perpnt(double cx, double cy, int32_t n, const int32_t *elems, int32_t co
 
 int gcr_midpnt(double cx, double cy, int32_t n, const int32_t *elems, int32_t count, SnapCandidate *list) {
   for (int32_t i = 0; i < n; ++i) {
-    const ElementRecord *r = dtb_ptr(ctx.dwg, elems[i]);
+    const ElementRecord *r = dtb_get(ctx.dwg, elems[i]);
     if (!r)
       continue;
     const int32_t f = scale_differs(r) ? 1 : 0;

@@ -185,7 +185,7 @@ int walk_group(const Xform &xf, int32_t dbf, uint32_t bit, int32_t group) {
   const bool removing = (dbf & 0x8000) != 0;
   if (db > 1)
     return 0;
-  const ElementRecord *g = dtb_ptr(db, group);
+  const ElementRecord *g = dtb_get(db, group);
   if (!g)
     return 0;
   int64_t budget = int64_t(ElmMax[db]) + 1;
@@ -196,14 +196,14 @@ int walk_group(const Xform &xf, int32_t dbf, uint32_t bit, int32_t group) {
     const ElementRecord *m = nullptr;
     bool counted = false, end = false;
     if (resume) {
-      m = dtb_ptr(db, cur);
+      m = dtb_get(db, cur);
       counted = true;
       resume = false;
     } else {
       if (--budget < 0)
         return 0;
       if (elm_islink(cur))
-        m = dtb_ptr(db, cur);
+        m = dtb_get(db, cur);
       if (!m) {
         end = true;
       } else if (!(m->flags & ELM_SKIP)) {
@@ -259,7 +259,7 @@ int entry(const Xform &xf, int db, uint32_t bit, int32_t i, bool removing) {
   if (word == 0xFFFFFFFFu)
     return 0;
   const int32_t n = int32_t(word & ~SEL_PARTIAL);
-  const ElementRecord *r = dtb_ptr(db, n);
+  const ElementRecord *r = dtb_get(db, n);
   if (!r || (r->flags & ELM_SKIP))
     return 0;
   if (r->kind == LIN || r->kind == ARC) {

@@ -1,9 +1,12 @@
 #include "select/near.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "database/cells.h"
+#include "database/elmindex.h"
 #include "database/groups.h"
 #include "database/store.h"
 #include "display/hidmask.h"
@@ -15,6 +18,7 @@
 uint32_t SegHoverOff = 1;
 uint32_t PickTextParts = 0;
 uint32_t PickSkipMasked = 0;
+uint32_t PickWalkAll = 0;
 
 namespace {
 
@@ -74,7 +78,7 @@ int32_t climb(int32_t dwg, const ElementRecord &r, uint8_t *info) {
   int lvl = r.depth;
   int32_t par = r.parent;
   while (lvl > 1) {
-    const ElementRecord *p = elm_islink(par) ? dtb_ptr(dwg, par) : nullptr;
+    const ElementRecord *p = elm_islink(par) ? dtb_get(dwg, par) : nullptr;
     if (!p || p->depth >= lvl)
       return 0;
     inf = p->encsub;
@@ -219,7 +223,7 @@ int pck_dist(double x, double y, int32_t kind, const ElementRecord *r, double *d
     std::memcpy(s, r->chr.text, std::size_t(got));
     int32_t link = r->chr.cont;
     while (got < n && elm_islink(link)) {
-      const ElementRecord *c = dtb_ptr(TolDwg, link);
+      const ElementRecord *c = dtb_get(TolDwg, link);
       if (!c)
         break;
       const int take = n - got < CONT_PIECE ? n - got : CONT_PIECE;
@@ -272,10 +276,22 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
   } ranges[3] = {{c.base1, c.count1},
                  {(areas & PCK_AREA2) ? c.base1 + c.count1 : 0, (areas & PCK_AREA2) ? c.count2 : 0},
                  {(areas & PCK_AREA3) ? c.base3 : 0, (areas & PCK_AREA3) ? c.count3 : 0}};
+  // Only the elements the pick box may reach are measured, in the order of a
+  // walk over every record.
+  static std::vector<int32_t> nearby;
+  nearby.clear();
+  const bool all = PickWalkAll || !eix_near(dwg, EIX_PICK, x - tol, y - tol, x + tol, y + tol, cells, &nearby);
   for (const Range &rg : ranges) {
+    const int32_t lo = int32_t(rg.first), hi = int32_t(rg.first + rg.n);
+    auto it = std::lower_bound(nearby.begin(), nearby.end(), lo);
     for (uint32_t k = 0; k < rg.n; ++k) {
-      const int32_t n = int32_t(rg.first + k);
-      const ElementRecord *r = dtb_ptr(dwg, n);
+      int32_t n = int32_t(rg.first + k);
+      if (!all) {
+        if (it == nearby.end() || *it >= hi)
+          break;
+        n = *it++;
+      }
+      const ElementRecord *r = dtb_get(dwg, n);
       if (!r || (r->flags & ELM_SKIP))
         continue;
       if (r->cells && !(r->cells & cells))
@@ -339,7 +355,7 @@ int pck_nearat(int32_t dwg, int32_t areas, double x, double y, double tol, uint3
     }
   }
   for (int i = 0; i < count; ++i) {
-    const ElementRecord *r = dtb_ptr(dwg, t[i].n);
+    const ElementRecord *r = dtb_get(dwg, t[i].n);
     int32_t root = 0;
     if (r && r->encsub == 8 && elm_txtroot(dwg, r, &root) == 0 && root > 0)
       t[i].n = root;

@@ -14,6 +14,9 @@ constexpr int32_t PCK_AREA3 = 0x4000; // and area 3, the work area
 extern uint32_t SegHoverOff;     // partial-erase hover: 0 while that command runs, 1 otherwise (get-point loop too)
 extern uint32_t PickTextParts;   // 1: parts of compound texts are found too
 extern uint32_t PickSkipMasked;  // 1: HIDELINE nodes and masked elements are passed over (erasing between crossings)
+// 1: the search measures every record instead of the elements near the point
+// (the reference the element index is checked against).
+extern uint32_t PickWalkAll;
 
 // The elements of drawing dwg within the view's pick aperture of (x, y), nearest
 // first: the count (0..50) written to out, or -1 for a bad drawing or view.

@@ -111,7 +111,7 @@ int pck_elem(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int32
     double curratio = 1;
     sys_scale(*dwg, curlayer, &curratio);
     for (int i = 0; i < cnt; ++i) {
-      const ElementRecord *r = dtb_ptr(*dwg, c[i]);
+      const ElementRecord *r = dtb_get(*dwg, c[i]);
       if (!r)
         continue;
       h.show(*dwg, c[i], colour(13));
@@ -244,7 +244,7 @@ int sel_ownwalk(int32_t dwg, int32_t *elem, int32_t parent, int32_t visited[SEL_
           break;
         }
     }
-    const ElementRecord *r = dtb_ptr(dwg, p);
+    const ElementRecord *r = dtb_get(dwg, p);
     if (!r)
       return 27;
     if (r->parent == p)
@@ -319,7 +319,7 @@ int sel_pick1(int32_t n, uint32_t mask, int32_t *dwg, double *x, double *y, int3
       cnt = 1;
     bool again = false, done = false;
     for (int i = 0; i < cnt && !again && !done; ++i) {
-      const ElementRecord *r = dtb_ptr(*dwg, c[i]);
+      const ElementRecord *r = dtb_get(*dwg, c[i]);
       if (!r)
         continue;
       int32_t e = c[i];

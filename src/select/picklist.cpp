@@ -221,7 +221,7 @@ int pck_redraw(int32_t dwg) {
 
 int pck_topnode(int32_t dwg, int32_t n, int32_t *top) {
   *top = 0;
-  const ElementRecord *r = dtb_ptr(dwg, n);
+  const ElementRecord *r = dtb_get(dwg, n);
   if (!r || !elm_islink(r->parent))
     return 1;
   // Parent links come from the store or a file: a node naming itself is the top,
@@ -229,7 +229,7 @@ int pck_topnode(int32_t dwg, int32_t n, int32_t *top) {
   int32_t p = r->parent;
   uint32_t budget = dtb_used(dwg) + 1;
   while (budget--) {
-    const ElementRecord *q = dtb_ptr(dwg, p);
+    const ElementRecord *q = dtb_get(dwg, p);
     if (!q)
       return 2;
     if (!elm_islink(q->parent) || q->parent == p) {
@@ -323,7 +323,7 @@ int pck_crosscol(int32_t dwg) {
   const int inmode = pck_hooks().inmode();
   for (uint32_t k = 0; k < DbCtl[dwg].count1 && PickList.count < PickList.capacity; ++k) {
     const int32_t n = int32_t(DbCtl[dwg].base1 + k);
-    const ElementRecord *r = dtb_ptr(dwg, n);
+    const ElementRecord *r = dtb_get(dwg, n);
     if (!r || (r->flags & ELM_SKIP))
       continue;
     if (!PickTextParts && (r->encsub == 8 || r->subkind == 8))

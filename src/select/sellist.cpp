@@ -31,7 +31,7 @@ uint32_t counttext(int32_t d, const ElementRecord *p, uint32_t skipcont, uint32_
     return 0;
   int32_t c = p->chr.cont;
   while (elm_islink(c) && (*budget)-- > 0) {
-    const ElementRecord *q = dtb_ptr(d, c);
+    const ElementRecord *q = dtb_get(d, c);
     if (!q || q->flags != ELM_CONT)
       break;
     if (mark(uint32_t(c)))
@@ -139,7 +139,7 @@ int sel_count(uint32_t skipcont, int32_t d, uint32_t *out) {
     const int32_t e = int32_t(s.entries[i]);
     if (e <= 0)
       continue;
-    const ElementRecord *p = dtb_ptr(d, e);
+    const ElementRecord *p = dtb_get(d, e);
     if (!p || p->flags == ELM_ERASED || p->flags == ELM_CONT || !mark(uint32_t(e)))
       continue;
     ++total;
@@ -149,7 +149,7 @@ int sel_count(uint32_t skipcont, int32_t d, uint32_t *out) {
       continue;
     int32_t c = p->nod.child;
     while (elm_islink(c) && budget-- > 0) {
-      const ElementRecord *q = dtb_ptr(d, c);
+      const ElementRecord *q = dtb_get(d, c);
       if (!q || q->flags == ELM_ERASED || q->flags == ELM_CONT || q->parent < 1)
         break;
       if (mark(uint32_t(c))) {
@@ -166,11 +166,11 @@ int sel_count(uint32_t skipcont, int32_t d, uint32_t *out) {
 int32_t sel_grpmem(int32_t d, uint32_t elm, uint32_t *ids, int32_t n) {
   if (d < 0 || d >= DB_COUNT)
     return 0;
-  const ElementRecord *p = dtb_ptr(d, int32_t(elm));
+  const ElementRecord *p = dtb_get(d, int32_t(elm));
   if (!p || p->encsub != 1)
     return 0;
   const int32_t g = p->parent;
-  const ElementRecord *node = dtb_ptr(d, g);
+  const ElementRecord *node = dtb_get(d, g);
   uint16_t cls = 0;
   if (node)
     cls = uint16_t(node->nod.data[0] | node->nod.data[1] << 8);
@@ -183,7 +183,7 @@ int32_t sel_grpmem(int32_t d, uint32_t elm, uint32_t *ids, int32_t n) {
   int32_t c = node->nod.child;
   uint32_t budget = dtb_used(d) + 1;
   while (elm_islink(c) && budget-- > 0) {
-    const ElementRecord *q = dtb_ptr(d, c);
+    const ElementRecord *q = dtb_get(d, c);
     if (!q)
       break;
     for (int32_t i = 0; ids && i < n; ++i)

@@ -76,7 +76,7 @@ int grptest(int32_t d, const Fence &f, const ElementRecord &g, int depth, std::u
   int32_t m = g.nod.child;
   bool any = false;
   while (elm_islink(m)) {
-    const ElementRecord *p = dtb_ptr(d, m);
+    const ElementRecord *p = dtb_get(d, m);
     if (!p)
       return 1;
     if (!met.insert(m).second)
@@ -149,12 +149,12 @@ int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, u
 
   int32_t first = 0, last = 0;
   if (start > 0) {
-    if (const ElementRecord *s = dtb_ptr(d, start)) {
+    if (const ElementRecord *s = dtb_get(d, start)) {
       first = last = start;
       int32_t c = s->kind == NOD ? s->nod.child : ELM_NONE;
       uint32_t budget = dtb_used(d) + 1;
       while (elm_islink(c) && budget--) {
-        const ElementRecord *p = dtb_ptr(d, c);
+        const ElementRecord *p = dtb_get(d, c);
         if (!p)
           break;
         last = std::max(last, c);
@@ -171,7 +171,7 @@ int32_t fnc_collect(int32_t n, const double *points, int32_t d, int32_t start, u
     const int32_t e = int32_t(base + k);
     if (e >= first && e <= last && first > 0)
       continue;
-    const ElementRecord *p = dtb_ptr(d, e);
+    const ElementRecord *p = dtb_get(d, e);
     if (!p || (p->flags & ELM_SKIP))
       continue;
     if ((p->kind & (ATR | MSKBOX)) || p->kind == PNT || p->kind == CHR)

@@ -45,11 +45,11 @@ struct Filt {
 Filt filtnow() { return Filt{ElmFilter.kind, ElmFilter.pen, ElmFilter.ltype, ElmFilter.subkind}; }
 
 void togglemembers(int32_t d, int32_t node) {
-  const ElementRecord *g = dtb_ptr(d, node);
+  const ElementRecord *g = dtb_get(d, node);
   int32_t c = g ? g->nod.child : ELM_NONE;
   uint32_t budget = dtb_used(d) + 1;
   while (elm_islink(c) && budget-- > 0) {
-    const ElementRecord *m = dtb_ptr(d, c);
+    const ElementRecord *m = dtb_get(d, c);
     if (!m)
       break;
     sel_toggle(uint32_t(c));
@@ -64,7 +64,7 @@ void expand(int32_t d) {
     const int32_t e = int32_t(s.entries[i]);
     if (e >= -1 || e <= -0x40000000)
       continue;
-    const ElementRecord *g = dtb_ptr(d, -e);
+    const ElementRecord *g = dtb_get(d, -e);
     if (!g || g->kind != NOD)
       continue;
     s.entries[i] = SEL_HOLE;
@@ -174,7 +174,7 @@ int sel_addpick(int32_t d, uint32_t mode) {
     } else if (group) {
       rc = sel_toggle(uint32_t(-prop));
     } else {
-      const ElementRecord *r = dtb_ptr(dd, prop);
+      const ElementRecord *r = dtb_get(dd, prop);
       if (!r)
         continue;
       uint32_t id = uint32_t(prop);

@@ -1,11 +1,13 @@
 #include "select/selwin.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "database/cells.h"
 #include "database/elements.h"
+#include "database/elmindex.h"
 #include "database/store.h"
 #include "select/filter.h"
 #include "select/near.h"
@@ -15,6 +17,8 @@
 #include "select/sellist.h"
 #include "geometry/text.h"
 #include "settings/params.h"
+
+uint32_t SelWalkAll = 0;
 
 namespace {
 
@@ -124,7 +128,7 @@ bool textof(uint32_t e, const ElementRecord **r) {
   const int rc = elm_read(SelWindow.drawing, int32_t(e), &copy, Str.data(), Str.size());
   if (rc != 0 && rc != 3)
     return false;
-  *r = dtb_ptr(SelWindow.drawing, int32_t(e));
+  *r = dtb_get(SelWindow.drawing, int32_t(e));
   return *r != nullptr;
 }
 
@@ -179,10 +183,24 @@ int32_t walk(Walk kind, int32_t n, const double *pts, int32_t d) {
   const int inmode = pck_hooks().inmode();
   const int32_t kept = SelWindow.partial;
   const uint32_t base = DbCtl[d].base1, cnt = DbCtl[d].count1;
+  // A window that takes what lies in it needs only the elements near it; they
+  // come in the order of a walk over every record.
+  static std::vector<int32_t> nearby;
+  nearby.clear();
+  const bool narrow = kind != FENCE && SelWindow.given == 1 && SelWindow.relation == 1 && !SelWalkAll &&
+                      eix_near(d, EIX_WINDOW, SelWindow.xmin, SelWindow.ymin, SelWindow.xmax, SelWindow.ymax,
+                               uint16_t(SelWindow.cells), &nearby);
+  std::size_t at = 0, end = 0;
+  if (narrow) {
+    at = std::size_t(std::lower_bound(nearby.begin(), nearby.end(), int32_t(base)) - nearby.begin());
+    end = std::size_t(std::lower_bound(nearby.begin(), nearby.end(), int32_t(base + cnt)) - nearby.begin());
+  }
   for (uint32_t k = 0; k < cnt; ++k) {
     SelWindow.partial = kept;
-    const int32_t e = int32_t(base + k);
-    const ElementRecord *r = dtb_ptr(d, e);
+    if (narrow && at >= end)
+      break;
+    const int32_t e = narrow ? nearby[at++] : int32_t(base + k);
+    const ElementRecord *r = dtb_get(d, e);
     if (!r || (r->flags & ELM_SKIP) || (r->kind & ATR))
       continue;
     const bool node = (r->kind & NOD) != 0;
@@ -196,7 +214,7 @@ int32_t walk(Walk kind, int32_t n, const double *pts, int32_t d) {
       continue;
     if (L != 0 && (G == 2 || (G == 0 && (L != 1 || partial == 0))))
       continue;
-    const ElementRecord *parent = r->parent > 0 ? dtb_ptr(d, r->parent) : nullptr;
+    const ElementRecord *parent = r->parent > 0 ? dtb_get(d, r->parent) : nullptr;
     if (kind == WINDOW) {
       if ((km & 0x4000) && (r->subkind == 1 || (L == 1 && (!parent || parent->encsub != 2))))
         continue;
@@ -226,7 +244,7 @@ int32_t walk(Walk kind, int32_t n, const double *pts, int32_t d) {
             continue;
           mark = 0;
         }
-        if (!(r = dtb_ptr(d, e)))
+        if (!(r = dtb_get(d, e)))
           continue;
       }
     }
@@ -381,7 +399,7 @@ template <class Test> int grpwalk(const ElementRecord *g, Test test) {
   while (elm_islink(m)) {
     if (Budget-- == 0)
       return 1;
-    const ElementRecord *p = dtb_ptr(d, m);
+    const ElementRecord *p = dtb_get(d, m);
     if (!p)
       return 1;
     if (p->flags & ELM_SKIP) {
@@ -424,13 +442,13 @@ int sel_grpok(const ElementRecord *r) {
     return r ? 0 : 1;
   const int32_t d = SelWindow.drawing;
   const uint8_t fs = ElmFilter.subkind;
-  const ElementRecord *p = r->parent > 0 ? dtb_ptr(d, r->parent) : nullptr;
+  const ElementRecord *p = r->parent > 0 ? dtb_get(d, r->parent) : nullptr;
   if (!p)
     return 1;
   if (p->subkind & fs)
     return 0;
   if (r->depth == 1 || (fs & 6) != 6)
     return 1;
-  const ElementRecord *gp = p->parent > 0 ? dtb_ptr(d, p->parent) : nullptr;
+  const ElementRecord *gp = p->parent > 0 ? dtb_get(d, p->parent) : nullptr;
   return gp && (gp->subkind & fs) ? 0 : 1;
 }

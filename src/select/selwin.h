@@ -16,6 +16,9 @@ struct SelWindowRec {
   int32_t drawing;
 };
 extern SelWindowRec SelWindow;
+// 1: the walks test every record instead of the elements near the window (the
+// reference the element index is checked against).
+extern uint32_t SelWalkAll;
 
 // mode: 0x1 window given, 0x2 / 0x4 relation inside / outside, 0x8 partial,
 // bits 12 and up the toggle. 0.
