@@ -39,8 +39,16 @@ struct Child {
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi{};
-    std::string cmd = cmdline;
-    const bool ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    // Wine's process start fails now and then on a loaded machine: try a few times.
+    bool ok = false;
+    for (int tries = 0; tries < 4 && !ok; tries++) {
+      if (tries)
+        Sleep(500);
+      std::string cmd = cmdline;
+      ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi) != 0;
+      if (!ok)
+        std::printf("starting %s failed: %lu\n", cmdline.c_str(), static_cast<unsigned long>(GetLastError()));
+    }
     CloseHandle(out);
     if (!ok)
       return false;
