@@ -12,7 +12,7 @@
 #include "input/inpkind.h"
 #include "settings/params.h"
 #include "shell/abox.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/units.h"
 
 namespace {

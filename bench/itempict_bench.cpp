@@ -16,7 +16,7 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/docview.h"
 #include "shell/srvritem.h"
 

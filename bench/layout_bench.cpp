@@ -11,7 +11,7 @@
 #include "benchclock.h"
 #include "settings/answers.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
 

@@ -1,18 +1,16 @@
-// The level of the running command, as the display reads it.
+// The running command as the input and the shortcut menu see it.
 #pragma once
 
 #include <cstdint>
 
-extern int32_t CmdLevel; // 0..4; negative while no command runs
+#include "settings/appstate.h" // CmdLevel, CmdRclickForced
+
 
 // Non-zero when a right click in a drawing window opens the shortcut menu, 0 when it
 // reaches the command as a right click.
 int cmd_rmenuon();
 // The configured setting that cmd_rmenuon returns to after a right click was handed on.
 int cmd_rmenucfg();
-// Set by the shortcut menu's item that sends a right click to the command; the input
-// wait clears it when it delivers that click.
-extern uint32_t CmdRclickForced;
 
 // Partial-erase hover highlight under the cursor; the get-point loop calls it only
 // while SegHoverOff (select/near.h) is 0.

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "commands/cmdlevel.h"
 #include "commands/menurec.h"
 #include "display/grid.h"
 #include "display/view.h"
@@ -16,16 +15,15 @@
 #include "select/filter.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
-#include "shell/abox.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/keytable.h"
 #include "shell/menufile.h"
-#include "shell/msgwin.h"
 #include "shell/panel.h"
 #include "shell/toolbar.h"
 #include "shell/toolwin.h"
 #include "shell/units.h"
-#include "shell/viewwin.h"
+#include "settings/appstate.h"
+#include "settings/shellcalls.h"
 
 uint8_t LevelSave[CMD_LEVELS][LV_REC_SIZE];
 int32_t CmdStatusShown = 0;
@@ -82,11 +80,11 @@ int cmd_lvstate(int options, int mask) {
       uint8_t *slot = r + OFF_LINES + i * 132;
       int colour = 0;
       char text[128] = "";
-      mesg_line('R', i, &colour, text);
+      ui_mesgline('R', i, &colour, text);
       put32(slot, uint32_t(colour));
       std::memcpy(slot + 4, text, 128);
       if (options & 0x1000)
-        mesg_line('W', i, nullptr, nullptr);
+        ui_mesgline('W', i, nullptr, nullptr);
     }
     if (mask & 0x10) {
       uint32_t req[3] = {0, 1, 0};
@@ -128,7 +126,7 @@ int cmd_lvstate(int options, int mask) {
     char text[129];
     std::memcpy(text, slot + 4, 128);
     text[128] = '\0';
-    mesg_line('W', i, &colour, text);
+    ui_mesgline('W', i, &colour, text);
   }
   if (mask & 0x10) {
     uint32_t req[3], kind[7];
@@ -155,7 +153,7 @@ int cmd_lvstate(int options, int mask) {
 void cmd_status(int kind, int number) {
   if (number < 0) {
     char blank[] = " ";
-    mesg_line('W', 2, nullptr, blank);
+    ui_mesgline('W', 2, nullptr, blank);
     CmdStatusShown = 0;
     return;
   }
@@ -180,12 +178,12 @@ void cmd_status(int kind, int number) {
   char text[32];
   cmd_statustext(MenuArray[group].shortlabel, MenuArray[entry].shortlabel, text);
   int colour = 0;
-  mesg_line('W', 2, &colour, text);
+  ui_mesgline('W', 2, &colour, text);
   CmdStatusShown = 1;
 }
 
 bool cmd_enabled(int command) {
-  if (!vwin_active())
+  if (!ui_active())
     return cmd_nodwg(command);
   if (command < 0 || command >= CMD_COUNT || !CommandTable[command])
     return false;
@@ -193,7 +191,7 @@ bool cmd_enabled(int command) {
 }
 
 int cmd_exec(int b, int command) {
-  if (!vwin_active() && !cmd_nodwg(command))
+  if (!ui_active() && !cmd_nodwg(command))
     return 0;
   if (cmd_viewonly() && !view_only_passes(command, false))
     return 0;
@@ -213,7 +211,7 @@ int cmd_exec(int b, int command) {
 }
 
 int cmd_menurun(int n) {
-  if (!MenuArray || n < 0 || n >= MenuCount || !vwin_active() || pnl_layout() != 0)
+  if (!MenuArray || n < 0 || n >= MenuCount || !ui_active() || pnl_layout() != 0)
     return 0;
   const int b = tbar_find(MenuArray[n].command);
   if (b < 0)
@@ -225,7 +223,7 @@ int cmd_button(int level, int command) {
   tbar_precmd(level, command);
   if (cmd_viewonly() && !view_only_passes(command, true))
     return 0;
-  if (!vwin_active() && !cmd_nodwg(command))
+  if (!ui_active() && !cmd_nodwg(command))
     return 1;
   cmd_cancel(level);
   cmd_setrun(level, command);
@@ -278,7 +276,7 @@ int cmd_keyrun(int key, int mods) {
     const KeyItem &k = KeyTab.items[i];
     if ((k.key & 0xff) != uint32_t(key & 0xff) || k.mods != uint32_t(mods & 0xff))
       continue;
-    if ((i == 103 || i == 104) && abox_lstopen())
+    if ((i == 103 || i == 104) && ui_aboxlstopen())
       dlg_lstscrl(i);
     const int level = k.kind >= 0 && k.kind < CMD_LEVELS ? k.kind : 0;
     const int r = cmd_keyview(k.command, level);
@@ -303,7 +301,7 @@ int cmd_toolslot(int command) {
 
 namespace {
 void focus_drawing() {
-  if (HWND w = vwin_active())
+  if (HWND w = ui_active())
     SetFocus(w);
 }
 bool panel_layout() { return pnl_layout() != 0; }

@@ -1,6 +1,6 @@
 #include "commands/cmdtable.h"
 
-#include "commands/cmdlevel.h"
+#include "settings/appstate.h"
 
 CmdHandler CommandTable[CMD_COUNT];
 CommandLevel CmdLevels[CMD_LEVELS];

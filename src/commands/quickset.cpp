@@ -14,7 +14,7 @@
 #include "input/keyin.h"
 #include "settings/params.h"
 #include "shell/abox.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

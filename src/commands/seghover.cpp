@@ -7,6 +7,7 @@
 #include "select/near.h"
 #include "select/picksys.h"
 #include "settings/params.h"
+#include "settings/appstate.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include "settings/prefs.h"
 #include "settings/strutil.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

@@ -25,11 +25,11 @@
 #include "settings/msgout.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/abox.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/help.h"
 #include "shell/toolbar.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
+#include "settings/shellcalls.h"
 
 ZoomHistoryRecord ZoomHistory[2];
 INT_PTR (*ViewCmdDialog)(unsigned number, void *param, unsigned unused) = dlg_run;
@@ -232,8 +232,8 @@ void line_scroll(int dwg, int view, bool horz, bool down) {
   HWND w = vew_hwnd(dwg, view);
   if (!w)
     return;
-  vwin_cursor(nullptr, 0, 0, 0);
-  vwin_scroll(w, horz ? WM_HSCROLL : WM_VSCROLL, down ? SB_LINEDOWN : SB_LINEUP);
+  ui_cursor(nullptr, 0, 0, 0);
+  ui_scroll(w, horz ? WM_HSCROLL : WM_VSCROLL, down ? SB_LINEDOWN : SB_LINEUP);
 }
 
 bool under_mouse(int32_t *dwg, int32_t *view) {
@@ -283,7 +283,7 @@ int32_t grid_mode(uint32_t mode, int pick) {
 int32_t input_mode(const int next[3]) {
   const int m = sys_inmode(-1);
   sys_inmode(next[m >= 0 && m <= 2 ? m : 0]);
-  abox_refresh();
+  ui_aboxrefresh();
   return CMD_DONE;
 }
 
@@ -362,7 +362,7 @@ int32_t cm_centre() {
 }
 
 int32_t cm_stepzoom(bool in) {
-  if (abox_lstopen())
+  if (ui_aboxlstopen())
     return 0;
   SnapLevel keep;
   vew_zoom(dwg_cur(), vew_cur(), window_factor(in));
@@ -370,7 +370,7 @@ int32_t cm_stepzoom(bool in) {
 }
 
 int32_t cm_stepscroll(int dir) {
-  if (abox_lstopen())
+  if (ui_aboxlstopen())
     return 0;
   SnapLevel keep;
   // 0 right, 1 left, 2 up, 3 down
@@ -449,17 +449,17 @@ int32_t cm_mousesheet() {
 }
 
 int32_t cm_waitundo(bool redo) {
-  HWND w = vwin_active();
+  HWND w = ui_active();
   if (!w)
     return CMD_DONE;
-  vwin_cursor(nullptr, 2, 0, 0);
+  ui_cursor(nullptr, 2, 0, 0);
   SetFocus(w);
   gcr_clrfb();
   if (redo)
     rdo_exec(dwg_cur());
   else
     und_exec(dwg_cur());
-  abox_refresh();
+  ui_aboxrefresh();
   SetFocus(w);
   gcr_clrfb();
   return CMD_DONE;

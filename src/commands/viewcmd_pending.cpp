@@ -12,7 +12,7 @@
 #include "input/gcr.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 int32_t und_cmd() {
   gcr_clrfb();

@@ -17,7 +17,7 @@
 #include "settings/params.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 DumpStateRecord DumpState = {0, DMP_ALLKINDS, 1, 0, 0, {0, 0, 0}, 0};
 

@@ -15,7 +15,7 @@
 #include "display/view.h"
 #include "settings/syspath.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appstate.h"
 
 int PackReport = 0;
 
@@ -506,9 +506,9 @@ struct Packer {
     if (strategy == PCK_OTHERDB && other >= 0) {
       // Freeing records must not cancel a file waiting to be opened.
       char pending[APP_PENDLEN];
-      std::memcpy(pending, PendingOpenPath, sizeof pending);
+      std::memcpy(pending, app_pendpath(), sizeof pending);
       dtb_free(other);
-      std::memcpy(PendingOpenPath, pending, sizeof pending);
+      app_setpendpath(pending);
     }
   }
 

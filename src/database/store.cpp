@@ -5,7 +5,7 @@
 #include "settings/dbgtrace.h"
 #include "settings/heap.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appstate.h"
 
 DbControl DbCtl[DB_COUNT];
 DbPage DbPages[DB_PAGES];
@@ -240,7 +240,7 @@ int dtb_free(int db) {
   }
   list_clear(c);
   cache_clear();
-  PendingOpenPath[0] = 0;
+  app_setpendpath(nullptr);
   return 0;
 }
 

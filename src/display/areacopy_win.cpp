@@ -9,12 +9,12 @@
 #include "input/gcrpoint.h"
 #include "input/rubber.h"
 #include "ole/ole1clip.h"
-#include "ole/olestate.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
-#include "shell/viewwin.h"
+#include "settings/appwin.h"
+#include "display/viewstate.h"
+#include "settings/shellcalls.h"
 
 namespace {
 
@@ -137,7 +137,7 @@ HGLOBAL clp_metafile(const AreaPick corners[2]) {
       SetWindowOrgEx(dc, p1x, p2y, nullptr);
       dsp_clipset(x1, y1, x2, y2);
       offscreen_on();
-      const int drawn = vwin_draw(dc, dwg, view, 0);
+      const int drawn = ui_draw(dc, dwg, view, 0);
       HMETAFILE mf = CloseMetaFile(dc);
       if (drawn >= 0 && mf) {
         result = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(METAFILEPICT));
@@ -193,7 +193,7 @@ HBITMAP clp_bitmap(const AreaPick corners[2]) {
     SetWindowExtEx(mem, int(w + 1), int(h + 1), nullptr);
     SelectClipRgn(mem, rgn);
     offscreen_on();
-    drawn = vwin_draw(mem, dwg, view, 0);
+    drawn = ui_draw(mem, dwg, view, 0);
     OffscreenOutput = 0;
     OffscreenMono = 0;
     SelectObject(mem, old);

@@ -8,9 +8,8 @@
 
 #include "display/gdi.h"
 #include "display/view.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 PatternPhaseRecord PatternPhase;
 

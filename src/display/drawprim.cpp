@@ -8,8 +8,8 @@
 #include "display/gdi.h"
 #include "display/view.h"
 #include "geometry/geo.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
+#include "display/viewstate.h"
 
 int16_t DrwArrowPixels = 7;
 

@@ -9,9 +9,9 @@
 #include "display/markshape.h"
 #include "display/scrsave.h"
 #include "display/view.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
+#include "settings/winutil.h"
 
 PenCacheRecord PenCache;
 uint32_t PlotterMode;

@@ -8,9 +8,8 @@
 #include "display/cliprect.h"
 #include "display/gdi.h"
 #include "display/view.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 int rgn_todev(int32_t count, const GeoPoint *world, POINT *dev) {
   for (int32_t i = 0; i < count; ++i) {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "commands/cmdlevel.h"
 #include "display/markshape.h"
 #include "input/gcrsnap.h"
+#include "settings/appstate.h"
 
 SnapMarkRecord SnapMark = {1, 0, 0, 0, {}, {}, -1};
 uint32_t PickMode = 0;

@@ -12,9 +12,9 @@
 #include "geometry/geo.h"
 #include "geometry/text.h"
 #include "geometry/text_win.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
+#include "display/viewstate.h"
 
 TextParamsRecord TextParams;
 uint32_t ChrExpand;

@@ -6,10 +6,11 @@
 #include <utility>
 
 #include "input/gcr.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
-#include "shell/viewwin.h"
+#include "settings/appstate.h"
+#include "display/viewstate.h"
+#include "settings/shellcalls.h"
 
 ViewRecord vewtbl[2][VIEW_COUNT];
 uint32_t vewmask[2];
@@ -61,7 +62,7 @@ HWND vew_byfrm(HWND frame) {
 
 int vew_ofwnd(HWND wnd, int32_t *dwg, int32_t *view) {
   int32_t id[3];
-  if (!vwin_getid(wnd, id) || id[0] < 0 || id[1] < 0)
+  if (!ui_getid(wnd, id) || id[0] < 0 || id[1] < 0)
     return 0;
   if (dwg)
     *dwg = id[0];
@@ -141,11 +142,11 @@ int vew_remove(int dwg, int n) {
     HWND wnd = vewtbl[dwg][k].view;
     if (wnd) {
       int32_t id[3];
-      if (vwin_getid(wnd, id)) {
+      if (ui_getid(wnd, id)) {
         id[1] = k;
-        vwin_setid(wnd, id);
+        ui_setid(wnd, id);
       }
-      BindViewToDrawing(dwg, k);
+      ui_bind(dwg, k);
     }
   }
   vewtbl[dwg][VIEW_COUNT - 1] = ViewRecord{};
@@ -325,7 +326,7 @@ int vew_zoomat(int dwg, int view, double factor) {
 int vew_redraw(int dwg, int view) {
   if (!(dwg == 0 || dwg == 1) || view < -1 || view >= VIEW_COUNT)
     return -1;
-  vwin_cursor(nullptr, 2, -1, -1);
+  ui_cursor(nullptr, 2, -1, -1);
   for (int v = 0; v < VIEW_COUNT; v++) {
     if (view != -1 && v != view)
       continue;

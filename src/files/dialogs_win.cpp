@@ -20,8 +20,8 @@
 #include "settings/params.h"
 #include "settings/prefs.h"
 #include "settings/winutil.h"
-#include "shell/abox.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
+#include "settings/shellcalls.h"
 
 namespace {
 
@@ -279,7 +279,7 @@ INT_PTR dlg_run(unsigned number, void *param, unsigned) {
 
 int dlg_lstscrl(int index) {
   // The layer list is the attribute box's only list that records being dropped down.
-  HWND combo = abox_lstopen() ? abox_field(0) : nullptr;
+  HWND combo = ui_aboxlstopen() ? ui_aboxfield(0) : nullptr;
   if (!combo)
     return 0;
   const LRESULT top = SendMessageA(combo, CB_GETTOPINDEX, 0, 0);

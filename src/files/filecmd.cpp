@@ -27,11 +27,11 @@
 #include "settings/strutil.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/handover.h"
 #include "shell/menufile.h"
 #include "shell/toolbar.h"
-#include "shell/viewwin.h"
+#include "settings/shellcalls.h"
 
 int FilStartPlace = 1;
 
@@ -143,7 +143,7 @@ int bind_view(HWND wnd, int dwg, int view, double w, double h, bool startup_plac
   dwg_setcur(dwg);
   vew_select(view);
   const int32_t id[3] = {dwg, view, 0};
-  vwin_setid(wnd, id);
+  ui_setid(wnd, id);
   vew_title('W', dwg, view, nullptr, 0);
   SetScrollRange(wnd, SB_HORZ, 0, rc.right, FALSE);
   SetScrollRange(wnd, SB_VERT, 0, rc.bottom, FALSE);
@@ -339,7 +339,7 @@ int fil_mkview(int dwg, int view) {
   SheetRecord sheet{};
   sys_sheet('R', dwg, &sheet);
   const int prev = dwg_setcur(dwg);
-  HWND wnd = vwin_create(view, nullptr, dwg, view);
+  HWND wnd = ui_create(view, nullptr, dwg, view);
   if (!wnd) {
     msg_err(30153);
     vew_remove(dwg, view);
@@ -360,7 +360,7 @@ int fil_mkview(int dwg, int view) {
 int fil_mkdocview(int dwg, int view) {
   SheetRecord sheet{};
   sys_sheet('R', dwg, &sheet);
-  HWND wnd = VwinLastView;
+  HWND wnd = ui_lastview();
   if (!wnd || !IsWindow(wnd)) {
     msg_err(30153);
     return 1004;
@@ -415,7 +415,7 @@ int fil_docload(const char *path) {
     dtb_ctrl('W', kept);
     return r;
   }
-  BindViewToDrawing(dwg, view);
+  ui_bind(dwg, view);
   win_waitcur();
   dtb_recell(dwg);
   win_waitcur();
@@ -676,7 +676,7 @@ int fil_cmdopen(const char *text) {
     return 0;
   }
   // The symbol source: only checked here; recording is back on for both drawings after.
-  if (!vwin_active()) {
+  if (!ui_active()) {
     reg_action(110);
     msg_board(0, "シンボル配置元図面がオープンされていません。");
   } else if (!nnames) {
@@ -744,7 +744,7 @@ int fil_newview(HWND view) {
 
 int fil_askclose(HWND view) {
   int32_t id[3];
-  if (!vwin_getid(view, id))
+  if (!ui_getid(view, id))
     return -1;
   if (id[0] < 0 || id[0] > 1 || id[1] < 0 || id[1] >= VIEW_COUNT)
     return -2;

@@ -28,7 +28,7 @@
 #include "settings/strutil.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/menufile.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "settings/answers.h"
 #include "settings/syspath.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 static_assert(sizeof(LockTime) == sizeof(SYSTEMTIME));
 

@@ -8,7 +8,7 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

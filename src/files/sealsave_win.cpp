@@ -19,7 +19,7 @@
 #include "settings/answers.h"
 #include "settings/strutil.h"
 #include "settings/syspath.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 int SlfLockMode;
 

@@ -7,7 +7,7 @@
 #include "display/viewtbl.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 namespace {
 bool is_lead(uint8_t c) { return sjis_islead(c); }

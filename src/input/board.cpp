@@ -4,9 +4,9 @@
 
 #include "input/modal.h"
 #include "settings/answers.h"
-#include "shell/appsvc.h"
-#include "shell/scmenu.h"
-#include "shell/msgwin.h"
+#include "settings/appwin.h"
+#include "settings/appstate.h"
+#include "settings/shellcalls.h"
 
 int32_t BrdFontNo = SYSTEM_FONT;
 
@@ -186,7 +186,7 @@ LRESULT CALLBACK brd_wndproc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
     SendMessageA(w, WM_CLOSE, 0, 0);
     return 0;
   case WM_RBUTTONDOWN:
-    scm_off();
+    ui_scmoff();
     SendMessageA(w, WM_CLOSE, 0, 0);
     return 0;
   case WM_CHAR:

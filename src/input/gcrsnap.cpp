@@ -13,7 +13,7 @@
 #include "select/near.h"
 #include "select/picksys.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appstate.h"
 
 namespace {
 
@@ -185,7 +185,7 @@ int offer(int32_t dwg, const SnapCandidate *l, int32_t count, int *end) {
 
 int interactive(int32_t dwg, int32_t view, int32_t request, int32_t noask, double *x, double *y, bool el,
                 double *radius, int32_t *arcflag) {
-  if (AppModeFlag == 1)
+  if (app_modeflag() == 1)
     request = 0;
   const int32_t kind = request & 0x3FFF;
   if (kind > 8)
@@ -451,7 +451,7 @@ int gcr_osnapel(int32_t dwg, int32_t view, int32_t request, int32_t noask, doubl
 }
 
 int gcr_snappnt(int32_t dwg, int32_t view, int32_t kind, uint32_t *ptkind, double *x, double *y) {
-  if (AppModeFlag == 1)
+  if (app_modeflag() == 1)
     return 1;
   const int32_t k = kind & 0x3FFF;
   if (k < 1 || k > 8)

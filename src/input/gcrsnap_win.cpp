@@ -8,7 +8,7 @@
 #include "input/inpkind.h"
 #include "settings/msgout.h"
 #include "settings/winutil.h"
-#include "shell/msgwin.h"
+#include "settings/shellcalls.h"
 
 namespace {
 void mark(int32_t dwg, double x, double y, int32_t attr) {
@@ -32,7 +32,7 @@ void showelm(int32_t dwg, uint32_t viewmask, int32_t n, int32_t colour) {
 }
 void line(int op, int32_t *colour, char *text) {
   int c = colour ? *colour : 0;
-  mesg_line(op, 0, &c, text);
+  ui_mesgline(op, 0, &c, text);
   if (colour)
     *colour = c;
 }

@@ -7,10 +7,9 @@
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "input/gcr.h"
-#include "shell/appsvc.h"
-#include "shell/keytable.h"
-#include "shell/scmenu.h"
-#include "shell/viewwin.h"
+#include "settings/appwin.h"
+#include "settings/appstate.h"
+#include "settings/shellcalls.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ void clear_event() { InputEvt = InputEvent{0, -1, -1, -1, -1, 0}; }
 
 bool drawing_window(HWND wnd, int32_t *dwg, int32_t *view) {
   int32_t id[3];
-  if (!vwin_getid(wnd, id))
+  if (!ui_getid(wnd, id))
     return false;
   *dwg = id[0];
   *view = id[1];
@@ -102,8 +101,8 @@ Next convert(const MSG &m, HWND active) {
       if (!right_down)
         return Next::Again;
       right_down = false;
-      if (vwin_rdrag(m.hwnd)) {
-        scm_off();
+      if (ui_rdrag(m.hwnd)) {
+        ui_scmoff();
         return Next::Again;
       }
       decide = true;
@@ -256,7 +255,7 @@ int gcr_wait(int32_t *dwg, int32_t *view, int32_t *x, int32_t *y, int block) {
     return 800;
   };
   for (;;) {
-    HWND active = vwin_active();
+    HWND active = ui_active();
     if (!active)
       return ended();
     MSG m;
@@ -282,7 +281,7 @@ int gcr_wait(int32_t *dwg, int32_t *view, int32_t *x, int32_t *y, int block) {
     HWND mdi = app_hmdi();
     if (mdi && TranslateMDISysAccel(mdi, &m))
       return consumed;
-    if (key_xlate(&m))
+    if (ui_keyxlate(&m))
       return consumed;
     const Next next = convert(m, active);
     if (next == Next::Again) {
@@ -303,7 +302,7 @@ int keyin_filter(HWND, UINT message, WPARAM wparam) {
   int code = 0;
   switch (message) {
   case WM_RBUTTONDOWN:
-    scm_off();
+    ui_scmoff();
     code = 501;
     break;
   case WM_LBUTTONDOWN:

@@ -11,7 +11,8 @@
 #include "select/near.h"
 #include "select/picklist.h"
 #include "settings/answers.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
+#include "settings/appstate.h"
 
 namespace {
 

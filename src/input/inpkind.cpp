@@ -7,7 +7,7 @@
 #include "display/view.h"
 #include "settings/params.h"
 #include "shell/abox.h"
-#include "shell/msgwin.h"
+#include "settings/shellcalls.h"
 
 InputRequest InpRequest;
 // Record 5 word 3: the decimals of the number entry; record 6 word 1: its first selector.
@@ -37,7 +37,7 @@ int inp_set(uint32_t flags, int32_t target, int32_t kind) {
   InpRequest.flags = flags;
   InpRequest.target = target;
   InpRequest.kind = kind;
-  abox_refresh();
+  ui_aboxrefresh();
   return 0;
 }
 
@@ -77,7 +77,7 @@ int inp_kind(int op, int kind, uint32_t *record) {
   return 0;
 }
 
-void inp_update(uint32_t) { abox_refresh(); }
+void inp_update(uint32_t) { ui_aboxrefresh(); }
 void inp_updall() { inp_update(0xFFFF); }
 
 int inp_curpos(int op, uint32_t which, double *x, double *y) {
@@ -102,7 +102,7 @@ int inp_curpos(int op, uint32_t which, double *x, double *y) {
       char text[40];
       inp_posfmt(InpPos[1][0], InpPos[1][1], text, sizeof text, &InpPosUnit);
       int colour = static_cast<int>(InpPosUnit);
-      mesg_line('W', 1, &colour, text);
+      ui_mesgline('W', 1, &colour, text);
     }
   }
   return 0;

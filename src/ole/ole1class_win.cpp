@@ -14,7 +14,7 @@
 #include "ole/ole1rec.h"
 #include "settings/answers.h"
 #include "settings/msgfile.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

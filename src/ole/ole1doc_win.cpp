@@ -18,8 +18,8 @@
 #include "settings/dbgtrace.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
-#include "shell/appsvc.h"
-#include "shell/keytable.h"
+#include "settings/appwin.h"
+#include "settings/shellcalls.h"
 
 Ole1DocRecord Ole1Doc[2] = {};
 Ole1ClientGlobals Ole1Cli = {};
@@ -90,7 +90,7 @@ bool pump_one() {
   HWND mdi = app_hmdi();
   if (mdi && TranslateMDISysAccel(mdi, &m))
     return true;
-  if (key_xlate(&m))
+  if (ui_keyxlate(&m))
     return true;
   TranslateMessage(&m);
   DispatchMessageA(&m);

@@ -19,7 +19,7 @@
 #include "ole/ole1rec.h"
 #include "settings/dbgtrace.h"
 #include "settings/msgout.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "settings/params.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "files/filecmd.h"
 #include "ole/ole1bind.h"
 #include "ole/ole1clip.h"
-#include "ole/olestate.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
+#include "settings/appstate.h"
 
 Ole1Server Ole1Srv = {0, 0, -1, {}, {}, "", "", 0, 0};
 

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "commands/cmdlevel.h"
 #include "database/cells.h"
 #include "database/elements.h"
 #include "database/store.h"
@@ -15,6 +14,7 @@
 #include "select/near.h"
 #include "select/picksys.h"
 #include "settings/params.h"
+#include "settings/appstate.h"
 
 PickListRec PickList = {0, 0, nullptr, 0, -1, 0, 0, 0, {{0, 0}, {0, 0}}};
 uint32_t PickHoverOff = 1;

@@ -13,9 +13,8 @@
 #include "settings/msgout.h"
 #include "settings/prefs.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
-#include "shell/scmenu.h"
-#include "shell/viewwin.h"
+#include "settings/appwin.h"
+#include "settings/shellcalls.h"
 
 namespace {
 
@@ -206,7 +205,7 @@ LRESULT CALLBACK pop_proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
     return 0;
   case WM_RBUTTONDOWN:
   case WM_NCRBUTTONDOWN:
-    scm_off();
+    ui_scmoff();
     pop_close(w, 501);
     return 0;
   case WM_COMMAND:
@@ -251,8 +250,8 @@ LRESULT CALLBACK pop_proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
 }
 
 int show_popup(const UiQuestion &q) {
-  vwin_cursor(nullptr, 1, -1, -1);
-  const int kind = vwin_curkind(0);
+  ui_cursor(nullptr, 1, -1, -1);
+  const int kind = ui_curkind(0);
   win_pump(nullptr);
   HCURSOR previous = SetCursor(arrow());
   ShowCursor(TRUE);
@@ -292,8 +291,8 @@ int show_popup(const UiQuestion &q) {
   }
   SetCursor(previous);
   ShowCursor(FALSE);
-  vwin_curkind(kind);
-  vwin_cursor(nullptr, 1, -1, -1);
+  ui_curkind(kind);
+  ui_cursor(nullptr, 1, -1, -1);
   win_pump(nullptr);
   return result;
 }
@@ -393,7 +392,7 @@ LRESULT CALLBACK bar_proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
     return 0;
   }
   case WM_RBUTTONDOWN:
-    scm_off();
+    ui_scmoff();
     bar_close(w, 501);
     return 0;
   case WM_KEYDOWN:
@@ -430,7 +429,7 @@ LRESULT CALLBACK ctrl_proc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
     SendMessageA(GetParent(w), WM_COMMAND, static_cast<WPARAM>(id), 0);
     return 0;
   case WM_RBUTTONDOWN:
-    scm_off();
+    ui_scmoff();
     bar_close(GetParent(w), 501);
     return 0;
   case WM_KEYDOWN:

@@ -11,7 +11,7 @@
 #include "settings/msgreg.h"
 #include "settings/prefs.h"
 #include "settings/winutil.h"
-#include "shell/msgwin.h"
+#include "settings/shellcalls.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ int msg_vdisp(int place, int colour, int reserved1, int reserved2, int n, va_lis
   // Clearing formats nothing: the caller passes no values then.
   if (colour == 128) {
     header[0] = 0;
-    mesg_line('W', 0, header, nullptr);
+    ui_mesgline('W', 0, header, nullptr);
     return 0;
   }
   char text[520];
@@ -95,7 +95,7 @@ int msg_vdisp(int place, int colour, int reserved1, int reserved2, int n, va_lis
     header[2] = 0;
   const char *shown = unmarked(text);
   if (place == 0 || place == 1 || place == 2 || place == 3 || place == 5)
-    mesg_line('W', 0, header, const_cast<char *>(shown));
+    ui_mesgline('W', 0, header, const_cast<char *>(shown));
   else if (place == 4)
     board(1, shown);
   return 0;
@@ -139,9 +139,9 @@ int msg_line(int place, int flags) {
   if (place < 0 || place > 5)
     return 0;
   if (flags & 1)
-    mesg_line('W', 0, &saved.colour, saved.text);
+    ui_mesgline('W', 0, &saved.colour, saved.text);
   else
-    mesg_line('R', 0, &saved.colour, saved.text);
+    ui_mesgline('R', 0, &saved.colour, saved.text);
   return 0;
 }
 

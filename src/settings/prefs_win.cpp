@@ -10,7 +10,7 @@
 #include "settings/prefs.h"
 #include "settings/syspath.h"
 #include "settings/strutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "settings/prefs.h"
 #include "settings/strutil.h"
 #include "settings/syspath.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 int sys_pathwrite(int entry, const char *buf);
 

@@ -26,6 +26,10 @@ int win_tvtext(HWND tree, HTREEITEM item, char *buf, int size);
 HTREEITEM win_tvfind(HWND tree, HTREEITEM parent, HTREEITEM after, const char *text);
 int pth_browse(OPENFILENAMEA *ofn); // 1 chosen, 2 cancelled or too small, 0 no shell
 int pth_netpath(NETRESOURCEA *resource, char *out /*[262]*/);
+// The platform family the program runs on.
+bool os_isnt();
+bool os_iswin32s();
+bool os_is9x();
 #endif
 
 // Whether key vk is down now, from the asynchronous key state: it sees a key while no

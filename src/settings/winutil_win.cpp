@@ -434,3 +434,22 @@ int hep_check() {
   }
   return static_cast<int>(n);
 }
+
+// Versions ------------------------------------------------------------------------
+
+namespace {
+OSVERSIONINFOA version() {
+  OSVERSIONINFOA v;
+  std::memset(&v, 0, sizeof v);
+  v.dwOSVersionInfoSize = sizeof v;
+  GetVersionExA(&v);
+  return v;
+}
+} // namespace
+
+bool os_isnt() { return version().dwPlatformId == VER_PLATFORM_WIN32_NT; }
+bool os_iswin32s() { return version().dwPlatformId == VER_PLATFORM_WIN32s; }
+bool os_is9x() {
+  OSVERSIONINFOA v = version();
+  return v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && v.dwMajorVersion >= 4;
+}

@@ -15,7 +15,7 @@
 #include "input/inpkind.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/ledit.h"
 #include "shell/units.h"
 

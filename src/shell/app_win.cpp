@@ -32,7 +32,7 @@
 #include "shell/appcmd.h"
 #include "shell/appcmd_win.h"
 #include "shell/apploop.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/dde.h"
 #include "shell/docview.h"
 #include "shell/handover.h"

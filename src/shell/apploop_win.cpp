@@ -1,7 +1,7 @@
 #include "shell/apploop.h"
 
 #include "commands/cmdtable.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/keytable.h"
 
 HWND app_mdiclient() {

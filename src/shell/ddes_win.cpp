@@ -14,7 +14,7 @@
 #include "files/filecmd.h"
 #include "settings/winutil.h"
 #include "shell/appcmd.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/ddeexec.h"
 
 // Transactions are taken out of the conversation windows' message stream and answered

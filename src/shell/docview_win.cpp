@@ -6,7 +6,6 @@
 #include <cstring>
 #include <utility>
 
-#include "commands/cmdlevel.h"
 #include "commands/cmdtable.h"
 #include "commands/sheetcalc.h"
 #include "database/cells.h"
@@ -25,14 +24,15 @@
 #include "input/inpkind.h"
 #include "ole/ole1view.h"
 #include "ole/olecopy.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/scmenu.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
+#include "settings/appstate.h"
+#include "display/viewstate.h"
 
 
 namespace {

@@ -22,7 +22,7 @@ long reg_action(unsigned long code) {
 
 #include "commands/cmdtable.h"
 #include "files/filecmd.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 char HandOverText[640];
 

@@ -7,7 +7,7 @@
 #include "settings/msgout.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "commands/cmdroute.h"
 #include "shell/abox.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/panel.h"
 #include "shell/toolwin.h"
 #include "shell/scmenu.h"

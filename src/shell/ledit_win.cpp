@@ -6,7 +6,7 @@
 #include "input/board.h"
 #include "input/modal.h"
 #include "settings/params.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 HWND CaptureForward = nullptr;
 

@@ -18,7 +18,6 @@
 #include "ole/oleblock.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
 #include "shell/srvritem.h"

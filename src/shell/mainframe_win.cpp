@@ -20,7 +20,7 @@
 #include "ole/oleupdate.h"
 #include "settings/msgfile.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/help.h"
 #include "shell/menufile.h"
 #include "shell/msgwin.h"

@@ -12,7 +12,7 @@
 #include "settings/strutil.h"
 #include "settings/syspath.h"
 #include "shell/appcmd.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/panel.h"
 #include "shell/toolbar.h"
 #include "shell/toolwin.h"

@@ -6,7 +6,8 @@
 #include "settings/msgfile.h"
 #include "settings/strutil.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
+#include "settings/appstate.h"
 
 namespace {
 

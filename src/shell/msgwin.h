@@ -20,5 +20,3 @@ COLORREF msgwin_colour(int kind);
 HWND mesg_create();
 // Destroys the message window when it exists and forgets it. 0.
 int mesg_destroy();
-// 1 suppresses the message lines and the message board; 0 at start.
-extern uint32_t MesgSuppress;

@@ -5,7 +5,7 @@
 #include "commands/cmdtable.h"
 #include "ole/oleupdate.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/menufile.h"
 #include "shell/viewwin.h"
 

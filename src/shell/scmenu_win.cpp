@@ -15,7 +15,8 @@
 #include "settings/answers.h"
 #include "settings/msgout.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
+#include "settings/appstate.h"
 
 ScmTable ScmTab;
 

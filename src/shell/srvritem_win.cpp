@@ -14,12 +14,12 @@
 #include "framework/olesrv.h"
 #include "framework/winapp.h"
 #include "ole/itemname.h"
-#include "ole/olestate.h"
 #include "ole/targetdev.h"
 #include "settings/params.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/docview.h"
 #include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 IMPLEMENT_DYNAMIC(CKLSrvrItem, COleServerItem)
 IMPLEMENT_DYNAMIC(CEnhMetaFileDC, CMetaFileDC)

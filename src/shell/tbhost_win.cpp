@@ -4,7 +4,7 @@
 #include "commands/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "ole/oleupdate.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
 

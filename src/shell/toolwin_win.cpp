@@ -4,7 +4,7 @@
 #include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/ledit.h"
 #include "shell/toolbar.h"
 #include "shell/toolwin.h"

@@ -17,7 +17,6 @@
 #include "framework/winapp.h"
 #include "input/gcrpoint.h"
 #include "ole/olecopy.h"
-#include "ole/olestate.h"
 #include "settings/answers.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
@@ -28,6 +27,8 @@
 #include "shell/srvritem.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
+#include "settings/appstate.h"
+#include "display/viewstate.h"
 
 CLIPFORMAT cfObjectDescriptor;
 HWND CopyViewWindow;

@@ -16,17 +16,11 @@
 #include "display/marklist.h"
 #include "display/viewtbl.h"
 #include "files/lockwin.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
+#include "display/viewstate.h"
 
-WorldPos MouseWorldPos;
-ViewUnderMouse MouseView = {-1, -1};
-uint16_t OutputKind;
-uint32_t PenMode;
-ViewColours DspColours = {15, 13, 12, 14, 16, 16, 18};
-uint32_t DrawSuppress;
 ViewRequest VwinRequest = {-1, -1, false, {}};
 HWND VwinLastView;
 VwinViewCalls VwinCalls;
@@ -146,25 +140,6 @@ int vwin_setid(HWND wnd, const int32_t id[3]) {
 void BindViewToDrawing(int dwg, int view) {
   if (VwinCalls.bind)
     VwinCalls.bind(dwg, view);
-}
-
-// Versions ------------------------------------------------------------------------
-
-namespace {
-OSVERSIONINFOA version() {
-  OSVERSIONINFOA v;
-  std::memset(&v, 0, sizeof v);
-  v.dwOSVersionInfoSize = sizeof v;
-  GetVersionExA(&v);
-  return v;
-}
-} // namespace
-
-bool os_isnt() { return version().dwPlatformId == VER_PLATFORM_WIN32_NT; }
-bool os_iswin32s() { return version().dwPlatformId == VER_PLATFORM_WIN32s; }
-bool os_is9x() {
-  OSVERSIONINFOA v = version();
-  return v.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && v.dwMajorVersion >= 4;
 }
 
 // Child frames ----------------------------------------------------------------------

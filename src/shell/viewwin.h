@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "display/viewstate.h"
+
 // Per-window record of a drawing window, kept in its user data: drawing and view,
 // -1 until the window is bound to a drawing.
 struct ViewWinId {
@@ -34,21 +36,6 @@ void vwin_xhairpaint(HWND wnd, HDC dc);
 // The window holding the cross-hair and its position; null when none shows.
 HWND vwin_xhairwnd(int *x, int *y);
 
-bool os_isnt();
-bool os_iswin32s();
-bool os_is9x();
-
-struct WorldPos {
-  double x, y;
-};
-extern WorldPos MouseWorldPos; // world position of the mouse in the last view it moved over
-// The view (drawing, view) of the window the mouse last moved over, (-1, -1) outside.
-struct ViewUnderMouse {
-  int32_t dwg, view;
-};
-extern ViewUnderMouse MouseView;
-extern uint16_t OutputKind;    // 1 and 4 printer, 3 other non-screen, else the screen
-extern uint32_t PenMode;       // pen creation mode: 0 normal, 0x8000 printing, 1 off-screen
 
 // The active drawing (MDI child) window, null when there is none.
 HWND vwin_active();
@@ -69,15 +56,6 @@ int vwin_rdrag(HWND wnd);
 // Sets the cursor kind (0..20) of the drawing windows; the previous one.
 int vwin_curkind(int kind);
 
-// Output mode word: 0 cross-hair, 2 window paint; 1, 3 and 4 print and OLE output.
-// (OutputKind above is that word.)
-// Palette numbers the drawing of a view uses.
-struct ViewColours {
-  int32_t frame, mark, base, temp, area, xhair1, xhair2;
-};
-extern ViewColours DspColours;
-// 1 switches all drawing of views off.
-extern uint32_t DrawSuppress;
 
 // WM_PAINT of a view window: 0, -1 empty update, -2 no record, -3 out of range.
 int vwin_paint(HWND wnd);

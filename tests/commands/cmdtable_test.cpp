@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/cmdlevel.h"
 #include "commands/cmdtable.h"
+#include "settings/appstate.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
-#include "commands/cmdlevel.h"
 #include "commands/erasecmd.h"
 #include "database/groups.h"
 #include "select/near.h"
 #include "select/picklist.h"
 #include "select/sellist.h"
 #include "shell/help.h"
+#include "settings/appstate.h"
 
 using namespace cmdtest;
 

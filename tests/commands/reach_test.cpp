@@ -18,7 +18,6 @@
 #include "../common/editorpump.h"
 #include "../common/watchdog.h"
 #include "commands/cmdl.h"
-#include "commands/cmdlevel.h"
 #include "commands/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/menurec.h"
@@ -40,13 +39,13 @@
 #include "settings/params.h"
 #include "settings/syspath.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appwin.h"
 #include "shell/keytable.h"
 #include "shell/ledit.h"
 #include "shell/scmenu.h"
 #include "shell/toolbar.h"
 #include "shell/viewwin.h"
+#include "settings/appstate.h"
 
 namespace {
 

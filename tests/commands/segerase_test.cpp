@@ -16,6 +16,7 @@
 #include "select/filter.h"
 #include "select/picksys.h"
 #include "settings/params.h"
+#include "settings/appstate.h"
 
 namespace {
 

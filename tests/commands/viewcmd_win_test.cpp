@@ -19,13 +19,13 @@
 #include "files/dialogs.h"
 #include "settings/winutil.h"
 #include "shell/abox.h"
-#include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appwin.h"
 #include "shell/keytable.h"
 #include "shell/ledit.h"
 #include "shell/units.h"
 #include "shell/viewwin.h"
 #include "typist.h"
+#include "display/viewstate.h"
 
 using namespace cmdtest;
 

@@ -18,7 +18,7 @@
 
 #include "display/view.h"
 #include "display/viewtbl.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/viewwin.h"
 
 namespace testwin {

@@ -13,7 +13,6 @@
 #include "database/groups.h"
 #include "database/store.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
 
 // Board texts the store showed, as "<kind><text>".
 inline std::vector<std::string> &boards_shown() {

@@ -1,3 +1,4 @@
+#include "settings/appstate.h"
 #include "database/pack.h"
 
 #include <cmath>
@@ -192,11 +193,11 @@ TEST_F(Pack, MoreThanTenThousandRecords) {
 TEST_F(Pack, StrategyByFreeCapacity) {
   for (int i = 0; i < 4000; ++i)
     add(proto(PNT));
-  std::strcpy(PendingOpenPath, "C:\\seal\\a.ikf");
+  app_setpendpath("C:\\seal\\a.ikf");
   EXPECT_EQ(dtb_pack(0), PCK_DONE);
   EXPECT_EQ(dtb_packused(), PCK_OTHERDB);
-  EXPECT_STREQ(PendingOpenPath, "C:\\seal\\a.ikf"); // freeing the other database keeps it
-  PendingOpenPath[0] = 0;
+  EXPECT_STREQ(app_pendpath(), "C:\\seal\\a.ikf"); // freeing the other database keeps it
+  app_setpendpath(nullptr);
 
   // The other drawing holds records in its work area only: still in use.
   add(proto(PNT), nullptr, ELM_AREA3, 1);

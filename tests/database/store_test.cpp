@@ -1,3 +1,4 @@
+#include "settings/appstate.h"
 #include "dbfixture.h"
 
 TEST_F(Store, AreasOfTheDefaultTotals) {
@@ -97,9 +98,9 @@ TEST_F(Store, FreeGivesBackOneDatabaseOnly) {
   DbControl c[2] = {};
   c[1].count1 = 9;
   dtb_ctrl('w', c);
-  std::strcpy(PendingOpenPath, "C:\\a.ksl");
+  app_setpendpath("C:\\a.ksl");
   EXPECT_EQ(dtb_free(1), 0);
-  EXPECT_EQ(PendingOpenPath[0], 0);
+  EXPECT_STREQ(app_pendpath(), "");
   EXPECT_EQ(dtb_nblk(1, 0) + dtb_nblk(1, 1), 0);
   EXPECT_EQ(ctl(1).count1, 9u);
   EXPECT_EQ(dtb_ptr(1, 5)->parent, 0);

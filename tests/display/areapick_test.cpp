@@ -8,12 +8,12 @@
 
 #include "../common/testwin.h"
 #include "../database/dbstart.h"
-#include "commands/cmdlevel.h"
 #include "display/areacopy_win.h"
 #include "input/gcr.h"
 #include "input/rubber.h"
 #include "settings/answers.h"
 #include "settings/params.h"
+#include "settings/appstate.h"
 
 namespace {
 

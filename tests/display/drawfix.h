@@ -13,9 +13,8 @@
 #include "display/gdi.h"
 #include "display/viewtbl.h"
 #include "gdi_recorder.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 // Palette of the tests: colour i is RGB(0, 10 i + 5, 0), the erase colour 16 is white.
 inline uint32_t colour_px(int i) { return i == 16 ? 0xFFFFFFu : uint32_t(10 * i + 5) << 8; }

@@ -14,9 +14,8 @@
 #include "display/markshape.h"
 #include "display/scrsave.h"
 #include "gdi_recorder.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "display/gdi.h"
 #include "display/rgnfill.h"
 #include "display/view.h"
-#include "shell/viewwin.h"
+#include "display/viewstate.h"
 
 namespace {
 

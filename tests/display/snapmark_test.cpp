@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "commands/cmdlevel.h"
 #include "display/markshape.h"
 #include "display/snapmark.h"
+#include "settings/appstate.h"
 
 namespace {
 

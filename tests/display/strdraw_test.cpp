@@ -15,7 +15,6 @@
 #include "drawfix.h"
 #include "fonttest_util.h"
 #include "../database/workdir.h"
-#include "shell/appsvc_pending.h"
 #include "../database/dbstart.h"
 
 namespace {

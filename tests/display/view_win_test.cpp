@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "display/viewtbl.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
 #include "shell/viewwin.h"
+#include "settings/appstate.h"
+#include "display/viewstate.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "../common/testwin.h"
 #include "input/board.h"
 #include "settings/answers.h"
-#include "shell/msgwin.h"
+#include "settings/appstate.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include "../common/testwin.h"
-#include "commands/cmdlevel.h"
 #include "commands/cmdtable.h"
 #include "input/gcr.h"
+#include "settings/appstate.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 
 #include "../common/testwin.h"
 #include "../database/dbstart.h"
-#include "commands/cmdlevel.h"
 #include "database/elements.h"
 #include "input/gcr.h"
 #include "input/gcrpoint.h"
@@ -16,6 +15,7 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/ledit.h"
+#include "settings/appstate.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "../common/testwin.h"
-#include "commands/cmdlevel.h"
 #include "display/snapmark.h"
 #include "input/gcr.h"
 #include "settings/answers.h"
+#include "settings/appstate.h"
 
 namespace {
 

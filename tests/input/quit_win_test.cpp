@@ -12,7 +12,6 @@
 
 #include "../common/testwin.h"
 #include "../database/dbstart.h"
-#include "commands/cmdlevel.h"
 #include "database/elements.h"
 #include "database/store.h"
 #include "input/gcr.h"
@@ -27,6 +26,7 @@
 #include "select/sellist.h"
 #include "settings/params.h"
 #include "shell/ledit.h"
+#include "settings/appstate.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "input/gcrpoint.h"
 #include "input/gcrsnap.h"
 #include "input/rubber.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appstate.h"
 
 namespace {
 
@@ -54,13 +54,13 @@ struct Snap : PickTest {
     h.showelm = [](int32_t d, uint32_t m, int32_t n, int32_t c) { slog().shown.push_back({d, int32_t(m), n, c}); };
     h.line = [](int, int32_t *, char *) {};
     world().tol = 2;
-    AppModeFlag = 0;
+    app_setmodeflag(0);
     rub_start(0);
     mrk_list(0);
   }
   void TearDown() override {
     gcr_snapreset();
-    AppModeFlag = 0;
+    app_setmodeflag(0);
     PickTest::TearDown();
   }
   int osnap(int32_t request, double x, double y, int32_t noask = 0) {
@@ -270,12 +270,12 @@ TEST_F(Snap, RequestChecksAndTheModeFlag) {
   EXPECT_EQ(gcr_osnap(0, 16, 4, 0, &sx, &sy), -1);
   EXPECT_EQ(osnap(1, 1, 1), 1); // a point on an element is not the snap's
   point(1, 1);
-  AppModeFlag = 1;
+  app_setmodeflag(1);
   EXPECT_EQ(osnap(4, 1.5, 1.5), 0); // kind 0: the cursor point
   EXPECT_DOUBLE_EQ(sx, 1.5);
   uint32_t t = 99;
   EXPECT_EQ(gcr_snappnt(0, 0, 4, &t, &sx, &sy), 1);
-  AppModeFlag = 0;
+  app_setmodeflag(0);
   sx = sy = 1.5;
   EXPECT_EQ(gcr_snappnt(0, 0, 4, &t, &sx, &sy), 0);
   EXPECT_EQ(t, uint32_t(SNP_MARKER));

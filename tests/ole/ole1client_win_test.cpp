@@ -14,7 +14,6 @@
 
 #include "../common/testwin.h"
 #include "../database/dbstart.h"
-#include "commands/cmdlevel.h"
 #include "files/olefmt.h"
 #include "files/sealfmt.h"
 #include "input/gcr.h"
@@ -27,7 +26,7 @@
 #include "settings/answers.h"
 #include "settings/msgfile.h"
 #include "settings/params.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appstate.h"
 
 namespace {
 

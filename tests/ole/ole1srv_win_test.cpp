@@ -20,7 +20,7 @@
 #include "ole1stub/ole1stub.h"
 #include "settings/answers.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "../common/editorpump.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "pickfix.h"
 
-#include "commands/cmdlevel.h"
+#include "settings/appstate.h"
 
 namespace {
 

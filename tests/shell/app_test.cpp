@@ -15,7 +15,6 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "../display/gdi_recorder.h"
-#include "commands/cmdlevel.h"
 #include "commands/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/menurec.h"
@@ -24,13 +23,14 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/mainframe.h"
 #include "shell/msgwin.h"
 #include "shell/panel.h"
 #include "shell/toolwin.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
+#include "settings/appstate.h"
 
 namespace {
 

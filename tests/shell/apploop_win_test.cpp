@@ -9,7 +9,7 @@
 #include "../common/watchdog.h"
 #include "commands/cmdtable.h"
 #include "shell/apploop.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
-#include "commands/cmdlevel.h"
 #include "commands/cmdtable.h"
 #include "database/elements.h"
 #include "database/store.h"
@@ -28,13 +27,14 @@
 #include "settings/params.h"
 #include "settings/prefs.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appwin.h"
 #include "shell/docview.h"
 #include "shell/menufile.h"
 #include "shell/scmenu.h"
 #include "shell/viewwin.h"
 #include "../common/editorpump.h"
+#include "settings/appstate.h"
+#include "display/viewstate.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "commands/cmdlevel.h"
 #include "database/elements.h"
 #include "display/viewtbl.h"
 #include "files/filecmd.h"
@@ -25,13 +24,13 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/docview.h"
 #include "shell/srvritem.h"
-#include "shell/viewwin.h"
 #include "../common/editorpump.h"
 #include "../common/screencap.h"
 #include "../common/watchdog.h"
+#include "settings/appstate.h"
 
 namespace {
 

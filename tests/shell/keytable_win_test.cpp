@@ -12,6 +12,7 @@
 #include "commands/cmdtable.h"
 #include "shell/keytable.h"
 #include "shell/scmenu.h"
+#include "settings/appstate.h"
 
 namespace {
 

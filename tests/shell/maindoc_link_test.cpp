@@ -25,7 +25,7 @@
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/docview.h"
 #include "shell/srvritem.h"
 #include "../common/editorpump.h"

@@ -14,16 +14,16 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "../common/testwin.h"
-#include "commands/cmdlevel.h"
 #include "commands/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
 #include "commands/menurec.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/menufile.h"
 #include "shell/panel.h"
 #include "shell/toolwin.h"
 #include "shell/units.h"
+#include "settings/appstate.h"
 
 namespace {
 

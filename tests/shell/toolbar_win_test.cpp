@@ -24,14 +24,14 @@
 #include "display/grid.h"
 #include "display/view.h"
 #include "files/filecmd.h"
-#include "ole/olestate.h"
 #include "settings/params.h"
 #include "settings/syspath.h"
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 #include "shell/ledit.h"
 #include "shell/tbfile.h"
 #include "shell/toolbar.h"
 #include "shell/units.h"
+#include "settings/appstate.h"
 
 namespace {
 

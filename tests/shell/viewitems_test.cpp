@@ -29,14 +29,13 @@
 #include "framework/winapp.h"
 #include "input/gcr.h"
 #include "ole/olecopy.h"
-#include "ole/olestate.h"
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "shell/app.h"
-#include "shell/appsvc.h"
-#include "shell/appsvc_pending.h"
+#include "settings/appwin.h"
 #include "shell/docview.h"
 #include "shell/rectitem.h"
+#include "settings/appstate.h"
 
 namespace {
 

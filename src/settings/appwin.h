@@ -1,4 +1,5 @@
-// The program-wide window handles of the shell, a getter and a setter each.
+// Handles of the program's own windows, one home for all layers: the shell records
+// each window as it creates it; lower layers read them (owner of a box, target of a post).
 #pragma once
 
 #include <windows.h>

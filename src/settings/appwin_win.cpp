@@ -1,4 +1,4 @@
-#include "shell/appsvc.h"
+#include "settings/appwin.h"
 
 namespace {
 HINSTANCE instance = nullptr;

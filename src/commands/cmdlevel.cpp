@@ -1,3 +1,0 @@
-#include "commands/cmdlevel.h"
-
-int32_t CmdLevel = -1; // the command loop sets it when it runs commands

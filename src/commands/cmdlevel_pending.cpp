@@ -1,3 +1,0 @@
-#include "commands/cmdlevel.h"
-
-uint32_t CmdRclickForced = 0;
