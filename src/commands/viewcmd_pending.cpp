@@ -5,7 +5,7 @@
 #include "commands/drawcmd.h"
 #include "commands/quickset.h"
 #include "display/view.h"
-#include "database/dumpcmd.h"
+#include "commands/dumpcmd.h"
 #include "database/pack.h"
 #include "database/undo.h"
 #include "files/filecmd.h"

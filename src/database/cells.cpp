@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "database/elements.h"
-#include "display/symtab.h"
+#include "database/symtab.h"
 #include "settings/params.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 
-#include "files/freespace.h"
-#include "input/inpkind.h"
+#include "settings/freespace.h"
 #include "settings/msgout.h"
+#include "settings/shellcalls.h"
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 
@@ -41,7 +41,7 @@ void line(int n, int colour, int a, int b, int c) {
 }
 
 void waitcur() { win_waitcur(); }
-void attrbox() { inp_updall(); }
+void attrbox() { ui_aboxrefresh(); }
 int escape() { return sys_escpoll(); }
 
 } // namespace

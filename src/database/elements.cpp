@@ -8,10 +8,10 @@
 
 #include "database/cells.h"
 #include "database/dbsys.h"
+#include "database/drawcalls.h"
 #include "database/groups.h"
 #include "database/store.h"
 #include "database/undo.h"
-#include "display/elmdisp.h"
 #include "display/view.h"
 #include "settings/params.h"
 
@@ -46,7 +46,7 @@ int draw_colour(int colour) { return colour == -1 || (colour >= 0 && colour <= 1
 
 void draw(int db, int colour, uint32_t first) {
   int old = dwg_setcur(db);
-  dsp_elms(0xFFFF, 0, colour, first, 0);
+  db_redraw(colour, first);
   dwg_setcur(old);
 }
 
@@ -253,7 +253,7 @@ int elm_add(int db, int mode, int colour, const ElementRecord *proto, const char
   area_grow(db, area, nrec);
 
   if (drawn_kind(kind) && colour != ELM_NODRAW)
-    draw(db, draw_colour(colour), uint32_t(n) | DSP_ONE);
+    draw(db, draw_colour(colour), uint32_t(n) | DB_ONE);
   if (g.marks) {
     int rc = elm_marks(db, mode, colour, proto);
     if (rc <= 0) {
@@ -371,7 +371,7 @@ int elm_update(int db, int32_t n, int mode, int colour, const ElementRecord *pro
       erase = map[16];
   }
   if (colour != ELM_NODRAW)
-    draw(db, erase, uint32_t(n) | DSP_ONE);
+    draw(db, erase, uint32_t(n) | DB_ONE);
   const bool journ = !(mode & 1);
   if (journ)
     journal(db, UND_CHANGE, n, 1, p);
@@ -414,7 +414,7 @@ int elm_update(int db, int32_t n, int mode, int colour, const ElementRecord *pro
   }
 
   if (colour != ELM_NODRAW && oldsub != 8)
-    draw(db, draw_colour(colour), uint32_t(n) | DSP_ONE);
+    draw(db, draw_colour(colour), uint32_t(n) | DB_ONE);
   if (g.marks) {
     int rc = elm_marks(db, mode, colour, proto);
     if (rc == 0)
@@ -493,7 +493,7 @@ int elm_delete(int db, int32_t n, int colour) {
   if (uint32_t(n) < dtb_end1(db))
     journal(db, UND_DELETE, n, 1, p);
   if ((p->kind & 0xF) && show)
-    draw(db, colour, uint32_t(n) | DSP_ONE);
+    draw(db, colour, uint32_t(n) | DB_ONE);
   p->flags |= ELM_ERASED;
   return 0;
 }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "commands/txtcheck.h"
 #include "database/dbsys.h"
 #include "database/elements.h"
 #include "database/store.h"
+#include "database/txtcheck.h"
 #include "database/undo.h"
 #include "display/view.h"
 #include "settings/syspath.h"

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "database/dbsys.h"
+#include "database/drawcalls.h"
 #include "database/groups.h"
 #include "database/store.h"
-#include "display/elmdisp.h"
 #include "display/view.h"
 #include "select/sellist.h"
 #include "settings/dbgtrace.h"
@@ -111,7 +111,7 @@ int erase_colour() {
 
 void draw(int db, int colour, uint32_t first) {
   int old = dwg_setcur(db);
-  dsp_elms(0xFFFF, 0, colour, first, 0);
+  db_redraw(colour, first);
   dwg_setcur(old);
 }
 
@@ -578,7 +578,7 @@ int und_exec(int db) {
     case UND_ADD:
       und_selrem(int32_t(u.elm), db);
       if (p->encsub != 8)
-        draw(db, erase, u.elm | DSP_ONE);
+        draw(db, erase, u.elm | DB_ONE);
       lower_count(db);
       break;
     case UND_ADDCONT:
@@ -589,14 +589,14 @@ int und_exec(int db) {
       if (intext)
         roots.touch(db, *p, erase);
       else
-        draw(db, erase, u.elm | DSP_ONE);
+        draw(db, erase, u.elm | DB_ONE);
       std::swap(*p, u.image);
       // The continuation records journalled right after it (newer, so earlier here).
       for (std::size_t k = i; k-- > 0 && step[k].piece >= 2;)
         if (ElementRecord *c = dtb_ptr(db, int32_t(step[k].elm)))
           std::swap(*c, step[k].image);
       if (!intext)
-        draw(db, -1, u.elm | DSP_ONE);
+        draw(db, -1, u.elm | DB_ONE);
       changed = true;
       break;
     }
@@ -607,7 +607,7 @@ int und_exec(int db) {
     case UND_DELETE:
       *p = u.image;
       if (p->encsub != 8)
-        draw(db, -1, u.elm | DSP_ONE);
+        draw(db, -1, u.elm | DB_ONE);
       break;
     default:
       break;
@@ -693,7 +693,7 @@ int rdo_exec(int db) {
       // record comes back as it was journalled.
       *p = u.image;
       if (p->encsub != 8)
-        draw(db, -1, u.elm | DSP_ONE);
+        draw(db, -1, u.elm | DB_ONE);
       ++DbCtl[db].count1;
       break;
     case UND_ADDCONT:
@@ -705,13 +705,13 @@ int rdo_exec(int db) {
       if (intext)
         roots.touch(db, *p, erase);
       else
-        draw(db, erase, u.elm | DSP_ONE);
+        draw(db, erase, u.elm | DB_ONE);
       std::swap(*p, u.image);
       for (std::size_t k = i + 1; k < step.size() && step[k].piece >= 2; ++k)
         if (ElementRecord *c = dtb_ptr(db, int32_t(step[k].elm)))
           std::swap(*c, step[k].image);
       if (!intext && p->subkind != 8)
-        draw(db, -1, u.elm | DSP_ONE);
+        draw(db, -1, u.elm | DB_ONE);
       changed = true;
       break;
     }
@@ -722,7 +722,7 @@ int rdo_exec(int db) {
     case UND_DELETE:
       und_selrem(int32_t(u.elm), db);
       if (p->encsub != 8)
-        draw(db, erase, u.elm | DSP_ONE);
+        draw(db, erase, u.elm | DB_ONE);
       p->flags |= ELM_ERASED;
       break;
     default:

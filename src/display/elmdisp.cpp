@@ -4,6 +4,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "database/drawcalls.h"
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
@@ -653,3 +654,14 @@ int dsp_metarec(int dwg, int view, uint16_t cellfilter, int32_t colour) {
   }
   return 0;
 }
+
+// The element store redraws what an edit or an undo step changed through its table;
+// filled while the program loads, wherever element display is linked in. Without
+// windows (native builds) no view is open, so the slot stays empty there.
+static_assert(DB_ONE == DSP_ONE);
+namespace {
+[[maybe_unused]] const bool redraw_filled = [] {
+  DbDraw.redraw = [](int32_t colour, uint32_t first) { dsp_elms(0xFFFF, 0, colour, first, 0); };
+  return true;
+}();
+} // namespace

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <utility>
 
+#include "database/drawcalls.h"
 #include "settings/dbgtrace.h"
 #include "settings/params.h"
 
@@ -192,3 +193,15 @@ int paintsub_run(int dwg, int view) {
 }
 
 int paintsub_count() { return paintcount; }
+
+// The element store sizes end-mark symbols by the current view. Filled while the
+// program loads, with the transform they read.
+namespace {
+[[maybe_unused]] const bool marksizes_filled = [] {
+  DbDraw.marksizes = [](double *arrowlen, double *circler) {
+    *arrowlen = DrawXform.arrowlen;
+    *circler = DrawXform.circler;
+  };
+  return true;
+}();
+} // namespace

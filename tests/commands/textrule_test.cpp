@@ -6,7 +6,7 @@
 #include <string>
 
 #include "commands/textrule.h"
-#include "commands/txtcheck.h"
+#include "database/txtcheck.h"
 #include "input/rubber.h"
 
 namespace {

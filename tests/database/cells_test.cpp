@@ -4,7 +4,7 @@
 
 #include "database/cells.h"
 #include "dbfixture.h"
-#include "display/symtab.h"
+#include "database/symtab.h"
 #include "display/view.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "database/undo.h"
-#include "files/freespace.h"
 #include "dbfixture.h"
 #include "settings/answers.h"
+#include "settings/freespace.h"
 #include "workdir.h"
 
 namespace {

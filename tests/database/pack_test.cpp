@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "commands/txtcheck.h"
+#include "database/txtcheck.h"
 #include "database/undo.h"
 #include "dbfixture.h"
 #include "workdir.h"

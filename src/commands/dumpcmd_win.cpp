@@ -1,4 +1,4 @@
-#include "database/dumpcmd.h"
+#include "commands/dumpcmd.h"
 
 #include <cstdio>
 #include <cstdlib>

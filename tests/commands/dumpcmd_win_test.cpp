@@ -10,10 +10,10 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
+#include "../database/dbstart.h"
 #include "../display/drawfix.h"
-#include "database/dumpcmd.h"
+#include "commands/dumpcmd.h"
 #include "database/elements.h"
-#include "dbstart.h"
 #include "input/gcr.h"
 #include "settings/answers.h"
 #include "settings/msgfile.h"

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "database/dump.h"
+#include "commands/dump.h"
 
 // The dump state while the dialogs are open.
 struct DumpStateRecord {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "display/symtab.h"
+#include "database/symtab.h"
 #include "display/view.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "database/dump.h"
+#include "commands/dump.h"
 
 #include <cmath>
 #include <cstdarg>

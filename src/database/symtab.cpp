@@ -1,11 +1,11 @@
-#include "display/symtab.h"
+#include "database/symtab.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "display/view.h"
+#include "database/drawcalls.h"
 
 SymShapeTable *SymTables[2];
 
@@ -121,7 +121,9 @@ int sym_next(SymIter *it) {
   if (!t || NextIndex >= t->count || NextIndex >= SYM_RECORDS)
     return 0;
   const SymShape &s = t->rec[NextIndex++];
-  const double ls = DrawXform.arrowlen / 30, cs = DrawXform.circler / 10;
+  double arrowlen, circler;
+  db_marksizes(&arrowlen, &circler);
+  const double ls = arrowlen / 30, cs = circler / 10;
   auto place = [&](double gx, double gy, double scale, double *ox, double *oy) {
     const double x = (gx - 50) * scale, y = (gy - 50) * scale;
     *ox = it->x + x * it->cs - y * it->sn;

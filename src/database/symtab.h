@@ -1,6 +1,7 @@
 // Symbol shape tables: the user-defined end marks (end style 3) as small figures of
 // lines and circles on a 0..100 grid centred at 50, one for start ends and one for
-// end ends, and the iterator that places a table's shapes at an end of an element.
+// end ends, and the iterator that places a table's shapes at an end of an element,
+// sized by the current view's end marks (database/drawcalls.h).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "commands/txtcheck.h"
+#include "database/txtcheck.h"
 #include "settings/strutil.h"
 
 #include <cstring>

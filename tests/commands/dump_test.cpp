@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "database/dump.h"
-#include "dbfixture.h"
+#include "../database/dbfixture.h"
+#include "commands/dump.h"
 #include "settings/msgfile.h"
 
 namespace {

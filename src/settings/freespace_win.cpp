@@ -1,4 +1,4 @@
-#include "files/freespace.h"
+#include "settings/freespace.h"
 
 #include <windows.h>
 

@@ -1,0 +1,4 @@
+#include "database/drawcalls.h"
+
+// Constant-initialised, so it is empty before any filler runs.
+DrawCalls DbDraw = {};
