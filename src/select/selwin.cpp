@@ -187,9 +187,18 @@ int32_t walk(Walk kind, int32_t n, const double *pts, int32_t d) {
   // come in the order of a walk over every record.
   static std::vector<int32_t> nearby;
   nearby.clear();
-  const bool narrow = kind != FENCE && SelWindow.given == 1 && SelWindow.relation == 1 && !SelWalkAll &&
-                      eix_near(d, EIX_WINDOW, SelWindow.xmin, SelWindow.ymin, SelWindow.xmax, SelWindow.ymax,
-                               uint16_t(SelWindow.cells), &nearby);
+  // A fence lies within the box of its corners, so only elements near that box
+  // can be inside it.
+  double bx0 = SelWindow.xmin, by0 = SelWindow.ymin, bx1 = SelWindow.xmax, by1 = SelWindow.ymax;
+  if (kind == FENCE) {
+    bx0 = bx1 = pts[0], by0 = by1 = pts[1];
+    for (int32_t i = 1; i < n; ++i) {
+      bx0 = std::fmin(bx0, pts[2 * i]), bx1 = std::fmax(bx1, pts[2 * i]);
+      by0 = std::fmin(by0, pts[2 * i + 1]), by1 = std::fmax(by1, pts[2 * i + 1]);
+    }
+  }
+  const bool narrow = SelWindow.given == 1 && SelWindow.relation == 1 && !SelWalkAll &&
+                      eix_near(d, EIX_WINDOW, bx0, by0, bx1, by1, uint16_t(SelWindow.cells), &nearby);
   std::size_t at = 0, end = 0;
   if (narrow) {
     at = std::size_t(std::lower_bound(nearby.begin(), nearby.end(), int32_t(base)) - nearby.begin());

@@ -3,6 +3,7 @@
 // record does, also after the drawing changed between questions.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -78,6 +79,15 @@ struct NearWalk : PickTest {
     SelWalkAll = 0;
     return {SelectionList.entries, SelectionList.entries + n};
   }
+
+  static std::vector<uint32_t> fence(bool all, uint32_t mode, const std::vector<double> &corners) {
+    SelWalkAll = all;
+    sel_alloc(3000);
+    sel_winmode(0, mode, 0, 0, 0, 0);
+    const int32_t n = sel_fence(int32_t(corners.size() / 2), corners.data(), 0);
+    SelWalkAll = 0;
+    return {SelectionList.entries, SelectionList.entries + n};
+  }
 };
 
 TEST_F(NearWalk, NearbyElementsAnswerAsTheWalkOfEveryRecord) {
@@ -137,6 +147,44 @@ TEST_F(NearWalk, WindowsTakeAsTheWalkOfEveryRecord) {
         EXPECT_EQ(world().shown, shown) << "seed " << seed << " window " << q;
         taken += long(want.size());
       }
+    }
+    EXPECT_GT(taken, 100) << "seed " << seed;
+  }
+}
+
+TEST_F(NearWalk, FencesTakeAsTheWalkOfEveryRecord) {
+  const unsigned seeds[] = {7, 10, 12};
+  const uint32_t modes[] = {0x3, 0xB, 0x5, 0xD};
+  for (unsigned seed : seeds) {
+    std::mt19937 rng(seed);
+    dtb_term();
+    db_start(20000, 500);
+    grp_reset(0);
+    drawing(rng, 1000);
+    std::uniform_real_distribution<double> pos(-30, 230), radius(2, 70), u(0, 1);
+    long taken = 0;
+    for (int q = 0; q < 40; ++q) {
+      if (q % 10 == 9)
+        drawing(rng, 20);
+      // A star-shaped polygon of 3 to 12 corners around a random centre, some
+      // corners pulled in so that the fence is concave.
+      const double cx = pos(rng), cy = pos(rng), r = radius(rng);
+      const int corners = 3 + q % 10;
+      std::vector<double> fence_at;
+      for (int i = 0; i < corners; ++i) {
+        const double a = 6.283185307179586 * i / corners, k = i % 2 && u(rng) < 0.5 ? 0.4 : 1.0;
+        fence_at.push_back(cx + r * k * std::cos(a));
+        fence_at.push_back(cy + r * k * std::sin(a));
+      }
+      const uint32_t mode = modes[q % 4];
+      ElmFilter = {q % 2 ? 0x7FFFu : 0x100Fu, 0xFFFF, 0xFFFF, uint8_t(q % 3 ? 0xFF : 1)};
+      world().shown.clear();
+      const std::vector<uint32_t> want = fence(true, mode, fence_at);
+      const std::vector<Shown> shown = world().shown;
+      world().shown.clear();
+      ASSERT_EQ(fence(false, mode, fence_at), want) << "seed " << seed << " fence " << q;
+      EXPECT_EQ(world().shown, shown) << "seed " << seed << " fence " << q;
+      taken += long(want.size());
     }
     EXPECT_GT(taken, 100) << "seed " << seed;
   }
