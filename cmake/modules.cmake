@@ -16,14 +16,17 @@ function(ink_module name)
 endfunction()
 
 # The engine: every module's objects in one static library, so the subsystems may
-# call each other both ways.
+# call each other both ways. It is linked whole: an upper layer fills a lower layer's
+# table of calls from an object nothing names, which must come along all the same.
 function(ink_engine_library)
   get_property(mods GLOBAL PROPERTY INK_ENGINE_MODULES)
-  add_library(engine STATIC ${CMAKE_SOURCE_DIR}/src/engine.cpp)
-  target_link_libraries(engine PUBLIC ink_options ${mods})
+  add_library(engine_objects STATIC ${CMAKE_SOURCE_DIR}/src/engine.cpp)
+  target_link_libraries(engine_objects PUBLIC ink_options ${mods})
   if(WIN32)
-    target_link_libraries(engine PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32 version)
+    target_link_libraries(engine_objects PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32 version)
   endif()
+  add_library(engine INTERFACE)
+  target_link_libraries(engine INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,engine_objects>")
 endfunction()
 
 # ink_test(<name> [SERIAL] SOURCES <files...> [LIBS <libs...>]): one test program, run whole
