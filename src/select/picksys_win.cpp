@@ -5,9 +5,9 @@
 #include "input/gcr.h"
 #include "input/inputcalls.h"
 #include "select/picksys.h"
+#include "settings/appstate.h"
 #include "settings/msgout.h"
 #include "settings/winutil.h"
-#include "shell/help.h"
 
 namespace {
 int getpnt(uint32_t flags, const uint32_t *masks, double *x, double *y, int32_t *dwg, int32_t *view) {
