@@ -1,10 +1,10 @@
-#include "commands/cmdtable.h"
 #include "display/snapmark.h"
 #include "display/view.h"
 #include "input/gcr.h"
 #include "input/gcrpoint.h"
 #include "input/gcrsnap.h"
 #include "input/inpkind.h"
+#include "input/inputcalls.h"
 #include "input/kpos.h"
 #include "input/rubber.h"
 #include "select/filter.h"
@@ -103,11 +103,11 @@ int point(int flags, uint32_t mask, double *x, double *y, int32_t *dwg, int32_t 
       retain();
       continue;
     }
-    cmd_smset(1);
+    inc_smset(1);
     double px = *x, py = *y;
     int32_t ed = -1, ev = -1;
     const int code = gcr_getpnt(flags, masks, &px, &py, &ed, &ev);
-    cmd_smclear();
+    inc_smclear();
     PointRetain.on = 0;
     switch (code) {
     case 500:

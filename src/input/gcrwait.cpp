@@ -2,11 +2,10 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include "commands/cmdlevel.h"
-#include "commands/cmdtable.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "input/gcr.h"
+#include "input/inputcalls.h"
 #include "settings/appwin.h"
 #include "settings/appstate.h"
 #include "settings/shellcalls.h"
@@ -109,7 +108,7 @@ Next convert(const MSG &m, HWND active) {
     } else {
       decide = true;
     }
-    if (decide && cmd_rmenuon()) {
+    if (decide && inc_rmenuon()) {
       clear_event();
       return Next::Dispatch;
     }
@@ -237,7 +236,7 @@ int gcr_msgfilt(MSG *, int) { return 0; }
 int gcr_wait(int32_t *dwg, int32_t *view, int32_t *x, int32_t *y, int block) {
   if (source) {
     // As for a queued message: a request made meanwhile starts on top of the waiting command.
-    cmd_pump();
+    inc_pump();
     InputEvent next = InputEvt;
     if (!source(&next)) {
       InputEvt.code = 800;
@@ -276,7 +275,7 @@ int gcr_wait(int32_t *dwg, int32_t *view, int32_t *x, int32_t *y, int block) {
         return ended();
       }
     }
-    cmd_pump();
+    inc_pump();
     const int consumed = gcr_msgfilt(&m, 0);
     HWND mdi = app_hmdi();
     if (mdi && TranslateMDISysAccel(mdi, &m))

@@ -2,11 +2,11 @@
 // (snap mark, rubber band, hover highlights) following the cursor.
 #include <windows.h>
 
-#include "commands/cmdlevel.h"
 #include "display/snapmark.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
 #include "input/gcr.h"
+#include "input/inputcalls.h"
 #include "input/rubber.h"
 #include "select/near.h"
 #include "select/picklist.h"
@@ -34,7 +34,7 @@ int feedback(bool fresh, bool end) {
       snp_showmrk(mask, v, fb_x, fb_y);
   if (end) {
     pck_hvend(fb_dwg, mask, fb_view);
-    seg_hvend(fb_dwg, mask, fb_view);
+    inc_seghvend(fb_dwg, mask, fb_view);
   }
   int polled = 0;
   for (int v = 0; v < VIEW_COUNT; v++) {
@@ -123,7 +123,7 @@ int gcr_getpnt(int, const uint32_t *masks, double *x, double *y, int32_t *dwg, i
         if (PickHoverOff == 0)
           pck_hover(ev.dwg, ev.view, ev.x, ev.y, fb_x, fb_y);
         if (SegHoverOff == 0)
-          seg_hover(ev.dwg, ev.view, ev.x, ev.y, fb_x, fb_y);
+          inc_seghover(ev.dwg, ev.view, ev.x, ev.y, fb_x, fb_y);
       }
       continue;
     case 500:

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "display/view.h"
+#include "settings/appstate.h"
 #include "settings/params.h"
-#include "shell/abox.h"
 #include "settings/shellcalls.h"
 
 InputRequest InpRequest;

@@ -5,14 +5,14 @@
 
 #include "input/calc.h"
 #include "input/gcr.h"
+#include "input/inputcalls.h"
 #include "input/numkey.h"
-#include "shell/ledit.h"
 
 int keyin_line(uint32_t mask, int maxlen, char *buffer) {
   if (!buffer || maxlen < 1)
     return -1;
   KeyinMask = mask;
-  return ledit_input(nullptr, buffer, maxlen, keyin_filter);
+  return inc_lineinput(nullptr, buffer, maxlen, keyin_filter);
 }
 
 int num_keyin(int, int, uint32_t mask, int maxlen, char *buffer, int n, double *values, int *count) {

@@ -1,13 +1,13 @@
 #include <cstring>
 
-#include "commands/cmdtable.h"
 #include "display/elmdisp.h"
 #include "display/viewtbl.h"
 #include "input/gcr.h"
+#include "input/inputcalls.h"
 #include "select/picksys.h"
+#include "settings/appstate.h"
 #include "settings/msgout.h"
 #include "settings/winutil.h"
-#include "shell/help.h"
 
 namespace {
 int getpnt(uint32_t flags, const uint32_t *masks, double *x, double *y, int32_t *dwg, int32_t *view) {
@@ -52,9 +52,9 @@ void step(const char *name, char *keep) {
 void clearline2() { msg_disp(2, 128, 0, 0, 0); }
 void menumask(int32_t bits) {
   if (bits < 0)
-    cmd_smclear();
+    inc_smclear();
   else
-    cmd_smset(uint32_t(bits));
+    inc_smset(uint32_t(bits));
 }
 } // namespace
 

@@ -26,3 +26,5 @@ uint32_t CmdRclickForced = 0;
 EmbeddedDrawingRecord EmbeddedDrawing = {-1, "", ""};
 uint32_t ObjectMode = 0;
 uint32_t MesgSuppress = 0;
+uint32_t AboxPenRule = 0;
+char HelpStepName[64] = "";

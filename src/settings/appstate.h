@@ -37,3 +37,10 @@ extern uint32_t ObjectMode;
 
 // 1 suppresses the message lines and the message board; 0 at start.
 extern uint32_t MesgSuppress;
+
+// The pen-rule switch: while 0, a pen bound to a line kind takes the line-kind field
+// away from commands that draw with the line attributes; 0 at start.
+extern uint32_t AboxPenRule;
+
+// The name of the running input step, shown by the help when there is none for it.
+extern char HelpStepName[64];

@@ -7,11 +7,9 @@
 #include <windows.h>
 #endif
 
+#include "settings/appstate.h" // AboxPenRule
 #include "shell/aboxtbl.h"
 
-// The pen-rule switch: while 0, a pen bound to a line kind takes the line-kind field
-// away from commands that draw with the line attributes; 0 at start.
-extern uint32_t AboxPenRule;
 // Program-wide look of the pick-mode field: while 1 its name is drawn embossed. Its
 // owner sets it; the box only reads it. 0 at start.
 extern uint32_t AboxGreyLook;

@@ -19,7 +19,6 @@
 #include "shell/ledit.h"
 #include "shell/units.h"
 
-uint32_t AboxPenRule = 0;
 uint32_t AboxGreyLook = 0;
 uint32_t AboxModeCount = 2;
 uint32_t AboxSplit = 0;

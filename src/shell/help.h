@@ -3,14 +3,14 @@
 
 #include <windows.h>
 
+#include "settings/appstate.h" // HelpStepName
+
 // Modes 1..3 open row mode - 1 of the editor's help table ("INKFORGE.chm",
 // "SUPPORT.chm" in the program folder, "winhelp.hlp" in the Windows folder); mode 4
 // closes all help windows when a row is current. 1 done, 0 otherwise.
 int hlp_open(HWND window, int mode);
 // The same over the CAD help table ("KIVOLANT_HLP.chm", "SUPPORT.chm", "winhelp.hlp").
 int hlp_opencad(HWND window, int mode);
-// The name of the running input step, shown when there is no help for it.
-extern char HelpStepName[64];
 // Shows "[<step>]ヘルプ無し" on the message board as a warning. 0.
 int hlp_none();
 // The help viewer's call (HtmlHelpA of hhctrl.ocx, looked up when first needed; a

@@ -58,8 +58,6 @@ int open_row(const HelpRow *rows, int mode) {
 
 } // namespace
 
-char HelpStepName[64] = "";
-
 void hlp_setviewer(HlpViewer v) { viewer = v ? v : real_viewer; }
 int hlp_open(HWND, int mode) { return open_row(editor_rows, mode); }
 int hlp_opencad(HWND, int mode) { return open_row(cad_rows, mode); }

@@ -8,8 +8,8 @@
 
 #include "display/view.h"
 #include "input/inpkind.h"
+#include "settings/appstate.h"
 #include "settings/params.h"
-#include "shell/abox.h"
 #include "shell/msgwin.h"
 
 namespace {
