@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "commands/cmdtable.h"
+#include "commands/unitcalls.h"
 #include "display/grid.h"
 #include "display/snapmark.h"
 #include "display/view.h"
@@ -13,7 +14,6 @@
 #include "input/inpkind.h"
 #include "input/keyin.h"
 #include "settings/params.h"
-#include "shell/abox.h"
 #include "settings/appwin.h"
 
 namespace {
@@ -43,7 +43,7 @@ int32_t set_pen(int pen) {
   if (!(req_flags() & REQ_PEN))
     return 0;
   int32_t p = pen;
-  abox_curattr(1, &p, nullptr, nullptr, nullptr);
+  unit_curattr(1, &p, nullptr, nullptr, nullptr);
   inp_updall();
   return 0;
 }
@@ -51,7 +51,7 @@ int32_t set_pen(int pen) {
 bool kind_allowed() { return (req_flags() & REQ_LTYPE) || req_kind() == POINT_KIND; }
 
 int32_t set_ltype(int32_t v) {
-  abox_curattr(1, nullptr, &v, nullptr, nullptr);
+  unit_curattr(1, nullptr, &v, nullptr, nullptr);
   inp_updall();
   return 0;
 }
@@ -76,7 +76,7 @@ int32_t ltype_step(bool next) {
     return 0;
   const bool points = req_kind() == POINT_KIND;
   int32_t v = 0;
-  abox_curattr(0, nullptr, &v, nullptr, nullptr);
+  unit_curattr(0, nullptr, &v, nullptr, nullptr);
   return set_ltype(next ? qs_kindnext(v, points) : qs_kindprev(v, points));
 }
 
@@ -84,10 +84,10 @@ int32_t style_step(bool finish, bool next) {
   if (!(req_flags() & REQ_STYLE))
     return 0;
   int32_t s = 0, e = 0;
-  abox_curattr(0, nullptr, nullptr, &s, &e);
+  unit_curattr(0, nullptr, nullptr, &s, &e);
   int32_t &v = finish ? e : s;
   v = next ? qs_stylenext(v) : qs_styleprev(v);
-  abox_curattr(1, nullptr, nullptr, finish ? nullptr : &s, finish ? &e : nullptr);
+  unit_curattr(1, nullptr, nullptr, finish ? nullptr : &s, finish ? &e : nullptr);
   inp_updall();
   return 0;
 }
@@ -120,7 +120,7 @@ int qs_setpick(uint32_t mode) {
     return 0;
   sys_pickmode('w', &mode, nullptr);
   PickMode = mode; // the get-point loop compares it across a wait
-  abox_settext(PICK_FIELD, PickModeNames[mode]);
+  unit_settext(PICK_FIELD, PickModeNames[mode]);
   if (HWND w = app_hmain())
     PostMessageA(w, GCR_MSG_ATTR, 0, 0);
   return 0;

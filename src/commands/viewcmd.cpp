@@ -1,6 +1,6 @@
 // View, grid and general commands: zoom, scroll, fit, centre and redraw of the
 // drawing windows, the grid switches, undo and redo while another command waits,
-// the input-mode cycles, help, About and exit.
+// the input-mode cycles and exit. Help and About are the shell's (shell/helpcmd_win.cpp).
 #include "commands/viewcmd.h"
 
 #include <cmath>
@@ -11,6 +11,7 @@
 #include "commands/quickset.h"
 #include "commands/sheet.h"
 #include "commands/sheetcalc.h"
+#include "commands/unitcalls.h"
 #include "database/undo.h"
 #include "display/grid.h"
 #include "display/grid_win.h"
@@ -21,13 +22,10 @@
 #include "input/gcrpoint.h"
 #include "input/inpkind.h"
 #include "input/rubber.h"
-#include "ole/olecopy.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
 #include "settings/appwin.h"
-#include "shell/help.h"
-#include "shell/toolbar.h"
 #include "display/viewstate.h"
 #include "settings/shellcalls.h"
 
@@ -257,7 +255,7 @@ GridRecord grid_get(int d) {
 }
 void grid_done(int d) {
   dwg_touch(d);
-  tbar_gridbtn();
+  unit_gridbtn();
 }
 int32_t grid_mode(uint32_t mode, int pick) {
   const int d = dwg_cur();
@@ -524,19 +522,6 @@ int32_t cm_gridorg() {
   return code;
 }
 
-int32_t cm_helpcad() {
-  hlp_opencad(app_hmain(), 1);
-  return 0;
-}
-int32_t cm_helpmain() {
-  hlp_open(app_hmain(), 1);
-  return 0;
-}
-int32_t cm_about() {
-  DialogBoxParamA(app_hinst(), "ABOUTBOX", app_hmain(), about_proc, 0);
-  return 0;
-}
-
 int32_t cm_inmode() {
   static const int next[3] = {1, 2, 0};
   return input_mode(next);
@@ -548,15 +533,6 @@ int32_t cm_inmode2() {
 int32_t cm_inmode1() {
   static const int next[3] = {1, 0, 2};
   return input_mode(next);
-}
-
-int32_t cm_copyview() {
-  OleCopyViewArea();
-  return 0;
-}
-int32_t cm_copypick() {
-  OleCopyPickedArea();
-  return 0;
 }
 
 void cm_viewtable() {
@@ -598,8 +574,5 @@ void cm_viewtable() {
   CommandTable[731] = cm_sheetset;
   CommandTable[732] = cm_sheetref;
   CommandTable[733] = cm_sheetrst;
-  CommandTable[850] = cm_helpcad;
-  CommandTable[852] = cm_about;
-  CommandTable[860] = cm_helpmain;
   CommandTable[1000] = cm_inmode;
 }

@@ -30,9 +30,6 @@ int32_t rdo_cmd();     // 406 redo
 // 0 -> 1, 1 -> 0, 2 stays. 700.
 int32_t cm_inmode2();
 int32_t cm_inmode1();
-// The visible area of the current view, or a picked rectangle of it, to the clipboard. 0.
-int32_t cm_copyview();
-int32_t cm_copypick();
 // Enters the handlers the editor has into the command table.
 void cmd_tableinit();
 // Enters the view, grid, sheet and general commands.

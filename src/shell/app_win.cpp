@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "commands/cmdl_win.h"
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
 #include "database/groups.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "shell/abox.h"
 #include "settings/appwin.h"
 #include "shell/panel.h"

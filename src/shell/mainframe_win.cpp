@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/menurec.h"
 #include "commands/viewcmd.h"

@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/menurec.h"
 #include "settings/params.h"
 #include "settings/prefs.h"

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "commands/cmdlevel.h"
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "database/undo.h"
 #include "display/grid.h"

@@ -1,7 +1,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "ole/oleupdate.h"
 #include "settings/appwin.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "display/grid.h"
 #include "display/view.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "settings/msgout.h"
 #include "settings/prefs.h"
 #include "shell/abox.h"

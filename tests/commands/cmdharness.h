@@ -18,7 +18,7 @@
 #include "../common/testwin.h"
 #include "../database/dbstart.h"
 #include "../database/workdir.h"
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
 #include "database/elements.h"

@@ -18,7 +18,7 @@
 #include "../common/editorpump.h"
 #include "../common/watchdog.h"
 #include "commands/cmdl.h"
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/menurec.h"
 #include "commands/textrule.h"

@@ -15,7 +15,7 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "../display/gdi_recorder.h"
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/menurec.h"
 #include "display/fontfile.h"

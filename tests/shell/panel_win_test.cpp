@@ -14,7 +14,7 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "../common/testwin.h"
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 #include "commands/cmdtable.h"
 #include "commands/viewcmd.h"
 #include "commands/menurec.h"

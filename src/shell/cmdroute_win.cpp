@@ -1,4 +1,4 @@
-#include "commands/cmdroute.h"
+#include "shell/cmdroute.h"
 
 #include <windows.h>
 

@@ -1,0 +1,3 @@
+#include "commands/unitcalls.h"
+
+UnitCalls CmdUnits = {};
