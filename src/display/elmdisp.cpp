@@ -6,6 +6,7 @@
 
 #include "database/elements.h"
 #include "database/groups.h"
+#include "database/selection.h"
 #include "database/store.h"
 #include "display/cliprect.h"
 #include "display/drawprim.h"
@@ -15,7 +16,6 @@
 #include "display/strdraw.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
-#include "select/sellist.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
 
