@@ -13,7 +13,7 @@
 #include "database/elements.h"
 #include "database/groups.h"
 #include "database/store.h"
-#include "display/areacopy_win.h"
+#include "ole/areaclip_win.h"
 #include "settings/params.h"
 
 namespace {

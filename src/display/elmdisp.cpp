@@ -7,6 +7,7 @@
 #include "database/drawcalls.h"
 #include "database/elements.h"
 #include "database/groups.h"
+#include "database/selection.h"
 #include "database/store.h"
 #include "display/cliprect.h"
 #include "display/drawprim.h"
@@ -16,7 +17,6 @@
 #include "display/strdraw.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
-#include "select/sellist.h"
 #include "settings/params.h"
 #include "settings/winutil.h"
 

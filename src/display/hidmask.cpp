@@ -7,8 +7,8 @@
 
 #include "database/elements.h"
 #include "database/groups.h"
+#include "database/selection.h"
 #include "database/store.h"
-#include "select/selmask.h"
 
 namespace {
 

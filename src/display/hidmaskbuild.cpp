@@ -8,17 +8,19 @@
 
 #include "database/elements.h"
 #include "database/groups.h"
+#include "database/selection.h"
 #include "database/store.h"
 #include "display/elmdisp.h"
+#include "display/fencecalls.h"
 #include "display/hidmask.h"
 #include "display/view.h"
-#include "select/selmask.h"
 #include "settings/params.h"
 
 MaskBoxEntry *hid_boxes = nullptr;
 int32_t hid_nboxes = 0;
 ElementRecord *hid_pieces = nullptr;
 int32_t hid_npieces = 0;
+FenceCalls FenceCall = {};
 
 namespace {
 
@@ -109,10 +111,10 @@ void quad_points(const MaskQuad &q, double out[8]) {
 int32_t collect(const MaskQuad &q, int d, int32_t node, uint32_t flag) {
   double pts[8];
   quad_points(q, pts);
-  return fnc_collect(4, pts, d, node, flag);
+  return fence_collect(4, pts, d, node, flag);
 }
 
-int32_t idat(int32_t i) { return int32_t(FenceIdList.entries[i]); }
+int32_t idat(int32_t i) { return int32_t(fence_ids().entries[i]); }
 
 // Ends of a line or the angles of an arc, as two pairs.
 struct Ends {
@@ -212,7 +214,7 @@ int hid_piecesclr() {
 
 int hid_init() {
   hid_term();
-  HidIds = fnc_alloc(HID_MAXIDS);
+  HidIds = fence_alloc(HID_MAXIDS);
   hid_pieces = static_cast<ElementRecord *>(std::calloc(HID_MAXPIECES, sizeof(ElementRecord)));
   hid_boxes = static_cast<MaskBoxEntry *>(std::calloc(HID_MAXBOXES, sizeof(MaskBoxEntry)));
   hid_nboxes = hid_npieces = 0;
@@ -221,7 +223,7 @@ int hid_init() {
 
 void hid_term() {
   if (HidIds)
-    fnc_free();
+    fence_release();
   HidIds = nullptr;
   std::free(hid_pieces);
   std::free(hid_boxes);
@@ -352,9 +354,9 @@ int hid_markbox(int d, int32_t node, int mode) {
   MaskQuad q;
   if (!dok(d) || node < 1 || (mode != 1 && mode != 2) || !node_quad(d, node, &q))
     return 1;
-  fnc_modeon();
+  fence_walk(true);
   const int32_t count = collect(q, d, node, 0);
-  fnc_modeoff();
+  fence_walk(false);
   for (int32_t i = 0; i < count && idat(i) != 0; ++i) {
     ElementRecord r;
     if (!readrec(d, idat(i), &r))
@@ -378,7 +380,7 @@ int hid_cutbox(int d, int32_t node, int32_t box, uint32_t flag) {
 }
 
 int hid_cutlist(int d, int32_t node, int32_t count) {
-  for (int32_t i = 0; i < count && i < FenceIdList.capacity && idat(i) > 0; ++i) {
+  for (int32_t i = 0; i < count && i < fence_ids().capacity && idat(i) > 0; ++i) {
     const int32_t id = idat(i);
     ElementRecord r;
     if (!readrec(d, id, &r) || !live(r) || noparticipant(r.subkind) || noparticipant(r.encsub))
@@ -691,9 +693,9 @@ int hid_rejoinbox(int d, int32_t node) {
   if (!dok(d) || node < 1 || !node_quad(d, node, &q))
     return 1;
   Repaint repaint(d);
-  fnc_modeon();
+  fence_walk(true);
   const int32_t count = collect(q, d, node, 0);
-  fnc_modeoff();
+  fence_walk(false);
   for (int32_t i = 0; i < count && idat(i) != 0; ++i) {
     ElementRecord r;
     // Only the pieces this box hides: the visible ones touching it stay.

@@ -4,13 +4,12 @@
 #include <initializer_list>
 
 #include "display/markshape.h"
-#include "input/gcrsnap.h"
 #include "settings/appstate.h"
 
 SnapMarkRecord SnapMark = {1, 0, 0, 0, {}, {}, -1};
 uint32_t PickMode = 0;
 const char *const PickModeNames[5] = {"自由点", "自動点", "参照点", "線上点", "ｸﾞﾘｯﾄﾞ"};
-SnapSearchFn SnapSearch = gcr_snappnt;
+SnapSearchFn SnapSearch = nullptr; // the input layer fills it at load
 
 namespace {
 

@@ -24,7 +24,8 @@ extern SnapMarkRecord SnapMark;
 extern uint32_t PickMode; // 0 free, 1 automatic, 2 reference, 3 on an element, 4 grid
 extern const char *const PickModeNames[5];
 
-// The snap search (the input loop's), replaceable for tests.
+// The snap search: the input loop's, filled when the program loads (input/dspcalls.cpp);
+// replaceable for tests. While null nothing is found.
 typedef int (*SnapSearchFn)(int32_t dwg, int32_t view, int32_t kind, uint32_t *ptkind, double *x, double *y);
 extern SnapSearchFn SnapSearch;
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "input/gcr.h"
+#include "display/inputcalls.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
 #include "settings/appstate.h"
@@ -15,6 +15,7 @@
 ViewRecord vewtbl[2][VIEW_COUNT];
 uint32_t vewmask[2];
 ViewTitleOverrideRecord ViewTitleOverride;
+InputCalls InputCall = {};
 
 namespace {
 bool index_ok(int dwg, int view) { return (dwg == 0 || dwg == 1) && view >= 0 && view < VIEW_COUNT; }
@@ -298,7 +299,7 @@ int vew_scroll(int dwg, int view, double dx, double dy) {
   if (shift_shown(dwg, view, dx, dy) != 0)
     return -1;
   ScrollWindow(vewtbl[dwg][view].view, -dev_ceil(dx * xs), dev_ceil(dy * ys), nullptr, nullptr);
-  gcr_clrfb();
+  vew_clrfb();
   return 0;
 }
 

@@ -9,7 +9,6 @@
 
 namespace {
 
-uint32_t StaticBlock[SEL_STATICCAP + 1] = {SEL_END};
 uint32_t *HeapBlock = nullptr;
 
 // One bit per element number, grown to the largest number met.
@@ -42,8 +41,6 @@ uint32_t counttext(int32_t d, const ElementRecord *p, uint32_t skipcont, uint32_
 }
 
 } // namespace
-
-SelectionListRec SelectionList = {StaticBlock, SEL_STATICCAP, 0, -1};
 
 void *(*sel_blockalloc)(std::size_t) = std::malloc;
 
@@ -88,10 +85,7 @@ uint32_t *sel_alloc(uint32_t n) {
 int sel_free() {
   std::free(HeapBlock);
   HeapBlock = nullptr;
-  SelectionList.entries = StaticBlock;
-  SelectionList.capacity = SEL_STATICCAP;
-  SelectionList.count = 0;
-  StaticBlock[0] = SEL_END;
+  sel_static();
   return 0;
 }
 

@@ -4,29 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-struct SelectionListRec {
-  uint32_t *entries; // capacity + 1 words: room for the end mark behind a full list
-  int32_t capacity;
-  int32_t count;   // slots in use, holes included
-  int32_t drawing; // whose numbers it holds; -1 none
-};
-
-// Bit 31 of an entry flags an element only partly inside the selection window.
-constexpr uint32_t SEL_PARTIAL = 0x80000000u;
-constexpr uint32_t SEL_HOLE = 0xFFFFFFFFu; // struck entry, reused by sel_toggle
-constexpr uint32_t SEL_END = 0xFFFFFFFEu;  // end mark behind the last entry
-constexpr int32_t SEL_MAXCAP = 10000;
-constexpr int32_t SEL_STATICCAP = 100;
-
-// Starts as the empty static list (capacity 100, count 0, slot 0 the end mark -2).
-extern SelectionListRec SelectionList;
-
-// The element an entry names: a number with its partial flag cleared, or a negated
-// group node kept as it is.
-inline uint32_t sel_key(uint32_t e) {
-  const int32_t s = int32_t(e);
-  return s < -1 && s > -0x40000000 ? e : e & ~SEL_PARTIAL;
-}
+#include "database/selection.h"
 
 // A list for up to n entries (no more than a drawing holds, at most 10000), shrinking
 // by halves when memory is short; the static list of 100 when none can be had.

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "display/areacopy_win.h"
+#include "commands/areapick_win.h"
 #include "display/cliprect.h"
 #include "display/gdi.h"
 #include "display/view.h"

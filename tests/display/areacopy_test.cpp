@@ -11,6 +11,7 @@
 #include "database/elements.h"
 #include "display/areacopy_win.h"
 #include "drawfix.h"
+#include "ole/areaclip_win.h"
 #include "ole/ole1clip.h"
 #include "settings/syspath.h"
 

@@ -8,9 +8,10 @@
 
 #include "../common/testwin.h"
 #include "../database/dbstart.h"
-#include "display/areacopy_win.h"
+#include "commands/areapick_win.h"
 #include "input/gcr.h"
 #include "input/rubber.h"
+#include "ole/areaclip_win.h"
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "settings/appstate.h"
