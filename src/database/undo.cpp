@@ -10,7 +10,7 @@
 #include "database/groups.h"
 #include "database/store.h"
 #include "display/view.h"
-#include "select/sellist.h"
+#include "database/selection.h"
 #include "settings/dbgtrace.h"
 #include "settings/params.h"
 #include "settings/syspath.h"

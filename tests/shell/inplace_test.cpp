@@ -186,7 +186,7 @@ TEST_F(InPlace, AnFwsrvObjectIsActiveInPlaceInTheDrawingWindowAndLeavesAgain) {
         const LONG x = (obj.left + obj.right) / 2 - r.left, y = (obj.top + obj.bottom) / 2 - r.top;
         return px[size_t(y) * size_t(r.right - r.left) + size_t(x)] == 0xFF0000u;
       },
-      5000);
+      30000);
   write_png(INK_PICTURE_DIR "/inplace_fwsrv.png", r.right - r.left, r.bottom - r.top, px);
   EXPECT_TRUE(red) << "fwsrv's view not seen in the object's place";
 
