@@ -21,6 +21,9 @@ function(ink_engine_library)
   get_property(mods GLOBAL PROPERTY INK_ENGINE_MODULES)
   add_library(engine STATIC ${CMAKE_SOURCE_DIR}/src/engine.cpp)
   target_link_libraries(engine PUBLIC ink_options ${mods})
+  # Every object comes in whole: the upper layers fill the lower layers' call tables
+  # from objects nothing refers to by name.
+  target_link_options(engine INTERFACE "LINKER:--whole-archive" "$<TARGET_FILE:engine>" "LINKER:--no-whole-archive")
   if(WIN32)
     target_link_libraries(engine PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32 version)
   endif()
