@@ -3,12 +3,12 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "commands/cmddlg.h"
 #include "commands/cmdtable.h"
 #include "commands/segerase.h"
 #include "commands/yesno.h"
 #include "database/undo.h"
 #include "display/snapmark.h"
-#include "files/dialogs.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
 #include "input/rubber.h"

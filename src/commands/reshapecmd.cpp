@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "commands/cmddlg.h"
 #include "commands/cmdtable.h"
 #include "commands/drawcmd.h"
 #include "commands/rsapply.h"
@@ -16,7 +17,6 @@
 #include "display/marklist.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
-#include "files/dialogs.h"
 #include "input/gcr.h"
 #include "input/gcrpoint.h"
 #include "input/inpkind.h"

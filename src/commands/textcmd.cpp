@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/cmddlg.h"
 #include "commands/cmdtable.h"
 #include "commands/drawcmd.h"
 #include "commands/textrule.h"

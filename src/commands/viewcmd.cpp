@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "commands/cmddlg.h"
 #include "commands/cmdtable.h"
 #include "commands/quickset.h"
 #include "commands/sheet.h"

@@ -1,4 +1,4 @@
-// The dialog launcher and the grid, text size and system settings dialogs.
+// The grid, text size, system settings and new-figure dialogs.
 #pragma once
 
 #include <windows.h>
@@ -14,20 +14,6 @@ struct NewFigParam {
   char tplpath[262]; // the chosen template, else empty
   double rescale;    // new scale / old scale when a template was chosen
 };
-
-// Dialog numbers of dlg_run.
-enum : unsigned {
-  DLG_GRID = 0,    // template 104, parameter a GridRecord
-  DLG_NEWFIG = 1,  // template 141 (also 16), parameter a NewFigParam
-  DLG_TXTENTRY = 30, // template 1455, the text entry dialog's own text
-  DLG_DATE = 31,   // template 1458, the date dialog's own choice
-  DLG_SYSTEM = 32, // template 1463, no parameter
-};
-
-// Runs the dialog of a number modally over the main window: the dialog's result
-// (the grid dialog its base-point switch, the system settings 0; -1 cancelled), or
-// 0 for a number without a dialog.
-INT_PTR dlg_run(unsigned number, void *param, unsigned unused);
 
 // Key-table entries 103 and 104 move the top line of the attribute box's dropped-down
 // list up or down by one (down only while the top is below 48). 0.

@@ -1,13 +1,11 @@
 // The file commands of the open side: a new drawing, a seal file named by path or
-// chosen in the open chooser, recent files and a second instance's command line open
-// into drawing windows (with the lock policy); the close question.
+// chosen in the open chooser and recent files open into drawing windows (with the
+// lock policy); the close question.
 #include "files/filecmd.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "commands/cmdl.h"
-#include "commands/viewcmd.h"
 #include "database/elements.h"
 #include "database/layers.h"
 #include "database/store.h"
@@ -15,12 +13,12 @@
 #include "display/grid.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
+#include "files/filecalls.h"
 #include "files/lockwin.h"
+#include "files/oleblock.h"
 #include "files/sealfmt.h"
 #include "files/sealread.h"
 #include "files/sealsavewin.h"
-#include "ole/ole1doc.h"
-#include "ole/oleblock.h"
 #include "settings/answers.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
@@ -28,12 +26,10 @@
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "settings/appwin.h"
-#include "shell/handover.h"
-#include "shell/menufile.h"
-#include "shell/toolbar.h"
 #include "settings/shellcalls.h"
 
 int FilStartPlace = 1;
+FileCalls FileUp = {};
 
 namespace {
 constexpr int NOT_DONE = 1001;
@@ -108,7 +104,7 @@ int take_slot(int *dwg, int *view) {
     msg_err(30151, 1);
     return 1002;
   }
-  dde_slotnew(*dwg); // another drawing takes the slot: a CMDL run's saved attributes stay out
+  fcl_slotnew(*dwg); // another drawing takes the slot: a CMDL run's saved attributes stay out
   *view = vew_free(*dwg);
   if (*view < 0) {
     msg_err(30152, 16);
@@ -152,11 +148,6 @@ int bind_view(HWND wnd, int dwg, int view, double w, double h, bool startup_plac
   return 0;
 }
 
-void rebuild_bars() {
-  for (int b = 0; b < 5; b++)
-    tbar_create(b);
-}
-
 // Takes the free drawing and view for entry 0 of an open, keeping the counts.
 int take_open_slot(int *dwg, int *view, DbControl kept[2]) {
   if (int r = take_slot(dwg, view))
@@ -176,7 +167,7 @@ int open_new() {
   env.sheet.originx = env.sheet.originy = 0.0;
   sys_dwgenv('W', dwg, &env);
   empty_counts(dwg);
-  vew_zoomclr(dwg);
+  fcl_zoomclr(dwg);
   OpenDataTable(dwg);
   fil_loaddrw(dwg, 0, nullptr, nullptr, &env);
   sys_dwgenv('W', dwg, &env);
@@ -229,7 +220,7 @@ int open_file(const char *given, bool frompath) {
   if (seal_ext(path) && lck_openpol(path, sys.exclusive, &state, &handle) == 7)
     return 7;
   empty_counts(dwg);
-  vew_zoomclr(dwg);
+  fcl_zoomclr(dwg);
   DrawingEnvRecord env;
   sys_dwgenv('R', dwg, &env);
   win_waitcur();
@@ -263,7 +254,7 @@ int open_file(const char *given, bool frompath) {
   // that cannot be read costs them, never the drawing.
   if (!ReadOleBlock(dwg, path))
     msg_err(30602);
-  mru_add(path);
+  fcl_recent(path);
   return 0;
 }
 
@@ -272,49 +263,7 @@ void closing_steps() {
   RaruInfo info{};
   sys_sealinf('R', &info);
   grd_resetp(0, info.gridx, info.gridy);
-  rebuild_bars();
-}
-
-// One word of a command line: quoted stretches when the text holds a quote, else
-// words between single blanks. A word that does not fit word (size bytes with its
-// NUL) comes back empty with *toolong set: a cut name would open another file.
-const char *next_word(const char *p, bool quoted, char *word, std::size_t size, bool *toolong) {
-  std::size_t n = 0;
-  *toolong = false;
-  if (quoted) {
-    while (*p && *p != '"')
-      p++;
-    if (!*p)
-      return nullptr;
-    p++;
-    while (*p && *p != '"') {
-      if (n + 1 < size)
-        word[n++] = *p;
-      else
-        *toolong = true;
-      p++;
-    }
-    if (*p == '"')
-      p++;
-    while (*p == ' ')
-      p++;
-  } else {
-    if (!*p)
-      return nullptr;
-    while (*p && *p != ' ') {
-      if (n + 1 < size)
-        word[n++] = *p;
-      else
-        *toolong = true;
-      p++;
-    }
-    if (*p == ' ')
-      p++;
-  }
-  word[n] = '\0';
-  if (*toolong)
-    word[0] = '\0';
-  return p;
+  fcl_barsupd();
 }
 
 } // namespace
@@ -410,7 +359,7 @@ int fil_docload(const char *path) {
   std::snprintf(name, sizeof name, "%s%02d", "KIVOLANTDOC#", dwg);
   sys_dwgname('W', dwg, 0, name);
   dwg_setstate(dwg, 0);
-  RegDoc(dwg, name);
+  fcl_regdoc(dwg, name);
   if (int r = fil_mkdocview(dwg, view)) {
     dtb_ctrl('W', kept);
     return r;
@@ -419,8 +368,8 @@ int fil_docload(const char *path) {
   win_waitcur();
   dtb_recell(dwg);
   win_waitcur();
-  UpdateLinks(dwg);
-  rebuild_bars();
+  fcl_updlinks(dwg);
+  fcl_barsupd();
   return 0;
 }
 
@@ -623,88 +572,6 @@ int fil_closecmd() {
     PostMessageA(f, WM_CLOSE, 0, 0);
   return 0;
 }
-int fil_open2nd() {
-  char text[sizeof HandOverText + 1];
-  std::memcpy(text, HandOverText, sizeof HandOverText);
-  text[sizeof HandOverText] = '\0';
-  return fil_cmdopen(text);
-}
-
-int fil_cmdopen(const char *text) {
-  HWND main = app_hmain();
-  if (main && !IsWindowEnabled(main)) {
-    reg_action(120);
-    return 0;
-  }
-  const char *p = text ? text : "";
-  while (*p == ' ')
-    p++;
-  const bool quoted = std::strchr(p, '"') != nullptr;
-  char names[2][262] = {};
-  int nnames = 0;
-  bool symbol = false;
-  char word[262];
-  bool toolong = false;
-  for (int words = 0; words < 20 && (p = next_word(p, quoted, word, sizeof word, &toolong)); words++) {
-    if (toolong) {
-      msg_board(1, "%s", "ファイル名が長すぎるため開けません。");
-      continue;
-    }
-    if (word[0] == '/' || word[0] == '-') {
-      if ((word[1] == 'F' || word[1] == 'f') && (word[2] == '\0' || word[2] == ' '))
-        symbol = true;
-      continue;
-    }
-    if (!word[0])
-      continue;
-    if (nnames == 2) {
-      reg_action(120);
-      msg_board(0, "編集可能な図面数は %d図面までです。", 2);
-      continue;
-    }
-    char found[262] = "";
-    if (pth_find(word, found) == 1)
-      std::snprintf(names[nnames], sizeof names[nnames], "%s", found);
-    else
-      std::snprintf(names[nnames], sizeof names[nnames], "%s", word);
-    nnames++;
-  }
-  if (!symbol) {
-    for (int i = 0; i < nnames; i++)
-      fil_open(1, names[i]);
-    HandoverBusy = 0;
-    return 0;
-  }
-  // The symbol source: only checked here; recording is back on for both drawings after.
-  if (!ui_active()) {
-    reg_action(110);
-    msg_board(0, "シンボル配置元図面がオープンされていません。");
-  } else if (!nnames) {
-    reg_action(130);
-    msg_board(0, "シンボル配置元図面がオープンされていません。");
-  } else if (GetFileAttributesA(names[0]) == INVALID_FILE_ATTRIBUTES) {
-    reg_action(130);
-    msg_board(0, "指定されたファイルは存在しません。");
-  } else {
-    int was[2];
-    for (int d = 0; d < 2; d++)
-      was[d] = und_stop(d) == 0;
-    const int kind = slf_probe(names[0]);
-    if (kind == -1) {
-      reg_action(130);
-      msg_err(30150, names[0]);
-    } else if (kind == 0) {
-      reg_action(140);
-      msg_err(30150, names[0]);
-    }
-    for (int d = 0; d < 2; d++)
-      if (was[d])
-        und_strt(d);
-  }
-  HandoverBusy = 0;
-  return 0;
-}
-
 int fil_pendget() { return pending_dwg; }
 void fil_pendrst() { pending_dwg = -1; }
 
@@ -716,11 +583,11 @@ int fil_newslot() {
     return 1002;
   }
   pending_dwg = dwg;
-  dde_slotnew(dwg); // as in take_slot: a CMDL run's saved attributes stay with their drawing
+  fcl_slotnew(dwg); // as in take_slot: a CMDL run's saved attributes stay with their drawing
   DwgReadOnly[dwg] = false;
   fil_headclear(dwg);
   empty_counts(dwg);
-  vew_zoomclr(dwg);
+  fcl_zoomclr(dwg);
   fresh_env(dwg, 297.0, 210.0);
   grd_reset(uint32_t(dwg));
   und_strt(dwg);

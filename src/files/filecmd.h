@@ -24,8 +24,6 @@ int fil_regcmd();
 // to a container's document goes back to that container instead of into a seal file.
 // Non-zero when the hook took the drawing (saved or not); none set, nothing taken.
 extern int (*FilContainerSave)(int dwg);
-// Opens the files of the hand-over buffer (a command on level 0).
-int fil_open2nd();
 
 // The drawing pending for the next view window made outside the file commands
 // (a new document of the framework), -1 none; fil_pendrst sets it to -1.
@@ -81,8 +79,6 @@ int fil_choose(bool save, const char *heading, char *buf, unsigned size);
 int fil_loaddrw(int dwg, int mode, const char *path, const double *origin, DrawingEnvRecord *env);
 // Drawing 0's environment for a new drawing: scale 1/1, sheet the seal area. 0.
 int fil_newenv();
-// Opens the files of a second instance's command line. 0.
-int fil_cmdopen(const char *text);
 
 // Per drawing, the seal header its file came with or the seal-name dialog gave it, so
 // that a save writes this drawing's owner fields and never those of a file read

@@ -11,8 +11,10 @@
 #include "database/store.h"
 #include "database/undo.h"
 #include "display/viewtbl.h"
+#include "files/filecalls.h"
 #include "files/filecmd.h"
 #include "files/lockwin.h"
+#include "files/oleblock.h"
 #include "files/outline.h"
 #include "files/sealfmt.h"
 #include "files/sealname.h"
@@ -20,7 +22,6 @@
 #include "files/sealsave.h"
 #include "files/sealsavewin.h"
 #include "input/inpkind.h"
-#include "ole/oleblock.h"
 #include "settings/answers.h"
 #include "settings/freespace.h"
 #include "settings/msgout.h"
@@ -29,7 +30,6 @@
 #include "settings/syspath.h"
 #include "settings/winutil.h"
 #include "settings/appwin.h"
-#include "shell/menufile.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ void after_save(int dwg, const char *path, DrawingEnvRecord &env, bool named) {
     if (mask & (1u << v))
       vew_title('W', dwg, v, nullptr, 0);
   if (named)
-    mru_add(path);
+    fcl_recent(path);
 }
 
 // The register loop: 0 saved, 4 backup declined, -1 cancelled, empty or protected,
@@ -385,7 +385,7 @@ int fil_regquick(int dwg, int outline, const char *chosen) {
       char name[262] = "";
       pth_fname(path, name, sizeof name);
       sys_dwgname('W', dwg, 1, name);
-      mru_add(path);
+      fcl_recent(path);
       dwg_setstate(dwg, 0);
       return 0;
     }

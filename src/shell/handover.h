@@ -21,5 +21,7 @@ BOOL app_single(HINSTANCE instance, HINSTANCE prev, const char *cmdline);
 int app_handover(ATOM atom);
 // Opens a hand-over that came while the program was still starting (end of start-up).
 void app_handoverstart();
+// Opens the files of a second instance's command line. 0.
+int fil_cmdopen(const char *text);
 // The editor is gone: gives up the single-instance mutex and the hidden window.
 void app_singleend();

@@ -21,7 +21,6 @@ long reg_action(unsigned long code) {
 #include <cstring>
 
 #include "commands/cmdtable.h"
-#include "files/filecmd.h"
 #include "settings/appwin.h"
 
 char HandOverText[640];
@@ -81,7 +80,13 @@ void hand_over(const char *cmdline) {
     GlobalDeleteAtom(atom);
 }
 
-int32_t open2nd() { return int32_t(fil_open2nd()); }
+// Opens the files of the hand-over buffer (a command on level 0).
+int32_t open2nd() {
+  char text[sizeof HandOverText + 1];
+  std::memcpy(text, HandOverText, sizeof HandOverText);
+  text[sizeof HandOverText] = '\0';
+  return int32_t(fil_cmdopen(text));
+}
 
 // A level-0 request that replaces the waiting hand-over drops it: the sender is told
 // and later hand-overs are taken again.

@@ -15,7 +15,7 @@
 #include "framework/olesrv.h"
 #include "ole/nativedata.h"
 #include "ole/ole1conv.h"
-#include "ole/oleblock.h"
+#include "files/oleblock.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
 #include "shell/docview.h"

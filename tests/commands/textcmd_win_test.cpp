@@ -7,6 +7,7 @@
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
 #include "../files/dlgpilot.h"
+#include "commands/cmddlg.h"
 #include "commands/drawcmd.h"
 #include "commands/textcmd.h"
 #include "commands/textrule.h"

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <utility>
 
+#include "commands/cmddlg.h"
 #include "commands/quickset.h"
 #include "commands/sheet.h"
 #include "commands/sheetcalc.h"

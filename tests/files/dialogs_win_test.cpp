@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dlgpilot.h"
+#include "commands/cmddlg.h"
 #include "display/grid.h"
 #include "files/dialogs.h"
 #include "files/dlgfield.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "ole/cfbcheck.h"
+#include "files/cfbcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const int r = cfb_check(data, size);

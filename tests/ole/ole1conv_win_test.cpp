@@ -10,7 +10,7 @@
 
 #include "files/olefmt.h"
 #include "ole/ole1conv.h"
-#include "ole/oleblock.h"
+#include "files/oleblock.h"
 #include "settings/syspath.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "../files/sealfix.h"
 #include "files/lockfile.h"
 #include "files/olefmt.h"
-#include "ole/cfbcheck.h"
+#include "files/cfbcheck.h"
 #include "shell/dde.h"
 
 namespace {

@@ -28,7 +28,7 @@
 #include "framework/oledata.h"
 #include "framework/winapp.h"
 #include "ole/ole1conv.h"
-#include "ole/oleblock.h"
+#include "files/oleblock.h"
 #include "settings/answers.h"
 #include "settings/params.h"
 #include "settings/syspath.h"

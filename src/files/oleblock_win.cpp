@@ -8,8 +8,8 @@
 
 #include "database/store.h"
 #include "files/olefmt.h"
-#include "ole/cfbcheck.h"
-#include "ole/oleblock.h"
+#include "files/cfbcheck.h"
+#include "files/oleblock.h"
 
 OleBlockDocCalls OleBlockDoc;
 int OleItemsLoading;

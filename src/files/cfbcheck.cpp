@@ -1,7 +1,7 @@
 // The checks follow every structure the way a reader does, but each step is bounded:
 // a sector may belong to one chain only and a directory entry may be reached once, so
 // a loop or a shared link is found, never followed.
-#include "ole/cfbcheck.h"
+#include "files/cfbcheck.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "files/olefmt.h"
-#include "ole/oleblock.h"
+#include "files/oleblock.h"
 #include "settings/syspath.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "ole/cfbcheck.h"
+#include "files/cfbcheck.h"
 
 namespace {
 
