@@ -15,15 +15,19 @@ function(ink_module name)
   set_property(GLOBAL APPEND PROPERTY INK_ENGINE_MODULES ${name})
 endfunction()
 
-# The engine: every module's objects in one static library, so the subsystems may
-# call each other both ways.
+# The engine: every module's objects in one static library, linked whole into each
+# program and test. Upper layers fill the hook tables of the lower ones from
+# initialisers in their own files, which nothing below them names: a plain archive
+# would leave those files out.
 function(ink_engine_library)
   get_property(mods GLOBAL PROPERTY INK_ENGINE_MODULES)
-  add_library(engine STATIC ${CMAKE_SOURCE_DIR}/src/engine.cpp)
-  target_link_libraries(engine PUBLIC ink_options ${mods})
+  add_library(engine_archive STATIC ${CMAKE_SOURCE_DIR}/src/engine.cpp)
+  target_link_libraries(engine_archive PUBLIC ink_options ${mods})
   if(WIN32)
-    target_link_libraries(engine PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32 version)
+    target_link_libraries(engine_archive PUBLIC shlwapi gdi32 user32 comdlg32 comctl32 advapi32 shell32 version)
   endif()
+  add_library(engine INTERFACE)
+  target_link_libraries(engine INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,engine_archive>")
 endfunction()
 
 # ink_test(<name> [SERIAL] SOURCES <files...> [LIBS <libs...>]): one test program, run whole
