@@ -7,8 +7,6 @@
 
 namespace {
 
-void default_name(int i, char *out) { std::snprintf(out, 256, "LAYER%03d", i + 1); }
-
 std::size_t blank_len(const char *p, std::size_t left) {
   if (left >= 1 && p[0] == ' ')
     return 1;
@@ -57,14 +55,6 @@ bool taken(const char *name, const LayerNames table, int skip) {
 
 } // namespace
 
-int lay_dflt(LayerNames table) {
-  for (int i = 0; i < 64; i++) {
-    std::memset(table[i], 0, 256);
-    default_name(i, table[i]);
-  }
-  return 0;
-}
-
 std::size_t lay_trim(std::size_t len, char *name) {
   std::size_t b = 0;
   while (std::size_t k = blank_len(name + b, len - b))
@@ -107,13 +97,13 @@ int lay_check(LayerNames table) {
     std::memcpy(t, table[i], 256);
     str_trim(TRIM_LEAD | TRIM_TRAIL, t);
     if (std::strcmp(t, "0") == 0)
-      default_name(i, table[i]);
+      lay_dfltname(i, table[i]);
   }
   static const char bad[] = "><:/\\\";?*|,=`";
   for (int i = 0; i < 64; i++) {
     for (const char *p = table[i]; *p; p += sjis_charlen(p)) {
       if (!sjis_ispair(p) && std::strchr(bad, *p)) {
-        default_name(i, table[i]);
+        lay_dfltname(i, table[i]);
         break;
       }
     }
@@ -123,7 +113,7 @@ int lay_check(LayerNames table) {
     if (!lay_find(0, i, table[i], table, &later))
       continue;
     char name[256];
-    default_name(i, name);
+    lay_dfltname(i, name);
     if (!same_name(table[i], name) && !taken(name, table, i)) {
       std::strcpy(table[i], name);
       continue;

@@ -3,9 +3,8 @@
 
 #include <cstddef>
 
-using LayerNames = char[64][256];
+#include "settings/laynames.h"
 
-int lay_dflt(LayerNames table);  // "LAYER001" .. "LAYER064"; 0
 int lay_check(LayerNames table); // repairs names read from a file or typed in; 0
 // 1 when no entry other than layer's carries the name, else 0.
 int lay_isfree(int layer, const char *name, const LayerNames table);

@@ -11,7 +11,7 @@
 #include "display/view.h"
 #include "geometry/geo.h"
 #include "geometry/text.h"
-#include "geometry/text_win.h"
+#include "display/text_win.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
 #include "display/viewstate.h"

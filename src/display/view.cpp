@@ -12,9 +12,6 @@
 DrawXformRecord DrawXform;
 
 namespace {
-int curdwg = 0;
-int curvew = 0;
-
 PaintCallback PaintStack[PAINT_STACK_MAX];
 int paintcount = 0;
 
@@ -24,17 +21,6 @@ double clampdev(double v) {
   return v < -DEV_LIMIT ? -DEV_LIMIT : (v > DEV_LIMIT ? DEV_LIMIT : v);
 }
 } // namespace
-
-int dwg_cur() { return curdwg; }
-int vew_cur() { return curvew; }
-void vew_setcurrent(int view) { curvew = view; }
-
-int dwg_setcur(int dwg) {
-  int old = curdwg;
-  if (dwg == 0 || dwg == 1)
-    curdwg = dwg;
-  return old;
-}
 
 int32_t dev_trunc(double v) { return static_cast<int32_t>(clampdev(v)); }
 int32_t dev_ceil(double v) { return static_cast<int32_t>(std::ceil(clampdev(v))); }

@@ -1,9 +1,12 @@
-// View table: the two drawings' views, their world/device transforms, and the
-// current drawing and view. The window side of the table is in viewtbl.h.
+// View table: the two drawings' views and their world/device transforms. The window
+// side of the table is in viewtbl.h; the current drawing and view are program state
+// (settings/appstate.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "settings/appstate.h"
 
 constexpr int VIEW_COUNT = 16;
 
@@ -42,10 +45,6 @@ struct DrawXformRecord {
 };
 extern DrawXformRecord DrawXform;
 
-int dwg_cur();           // current drawing, 0 or 1
-int dwg_setcur(int dwg); // makes dwg current (0 or 1); gives the previous one
-int vew_cur();           // current view of the current drawing
-
 // Current-view conversions (DrawXform): world to device rounds half up, so they
 // may differ by one pixel from vew_w2dev. Always 0.
 int drw_w2d(double x, double y, int32_t *px, int32_t *py);
@@ -68,7 +67,6 @@ void vxf_dev2w(const ViewXform &xf, int32_t px, int32_t py, double *x, double *y
 int vxf_zoom(const ViewXform &xf, double factor, double mx, double my, double out[4]);
 // Copies a view's transform part into DrawXform.
 void vxf_tocurrent(const ViewXform &xf);
-void vew_setcurrent(int view); // makes view current without checks (vew_select checks)
 
 // Paint callbacks: the view painter calls them after drawing a view.
 typedef int (*PaintCallback)(int op, int dwg, uint32_t viewmask);

@@ -3,9 +3,22 @@
 #include <cstring>
 
 namespace {
+int curdwg = 0;
+int curvew = 0;
 char pendpath[APP_PENDLEN];
 uint32_t modeflag;
 } // namespace
+
+int dwg_cur() { return curdwg; }
+int vew_cur() { return curvew; }
+void vew_setcurrent(int view) { curvew = view; }
+
+int dwg_setcur(int dwg) {
+  int old = curdwg;
+  if (dwg == 0 || dwg == 1)
+    curdwg = dwg;
+  return old;
+}
 
 const char *app_pendpath() { return pendpath; }
 

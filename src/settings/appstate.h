@@ -1,11 +1,19 @@
-// The program's run-time state, one home for all layers: the file waiting to be
-// opened, the mode flag, the running command's level, the embedded drawing and the
-// object mode. (The drawing's modified state is its state word in settings/params.h.)
+// The program's run-time state, one home for all layers: the current drawing and
+// view, the file waiting to be opened, the mode flag, the running command's level, the
+// embedded drawing and the object mode. (The drawing's modified state is its state
+// word in settings/params.h.)
 #pragma once
 
 #include <cstdint>
 
 constexpr int APP_PENDLEN = 264;
+
+// The current drawing and its current view: the drawing's attributes, the view table
+// and every drawing primitive follow them.
+int dwg_cur();                 // current drawing, 0 or 1
+int dwg_setcur(int dwg);       // makes dwg current (0 or 1); gives the previous one
+int vew_cur();                 // current view of the current drawing
+void vew_setcurrent(int view); // makes view current without checks (vew_select checks)
 
 // File handed over by the command line or DDE for opening; "" when none.
 const char *app_pendpath();

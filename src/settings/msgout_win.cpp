@@ -4,14 +4,13 @@
 
 #include <cstring>
 
-#include "input/board.h"
-#include "select/popup.h"
 #include "settings/answers.h"
 #include "settings/msgfile.h"
 #include "settings/msgreg.h"
 #include "settings/prefs.h"
 #include "settings/winutil.h"
 #include "settings/shellcalls.h"
+#include "settings/uicalls.h"
 
 namespace {
 
@@ -55,9 +54,7 @@ int board(int kind, const char *text) {
       {red, black, white, red, red}, {blue, black, white, red, black}, {blue, black, white, black, black}};
   if (kind < 0 || kind > 2)
     return 0;
-  const COLORREF *c = colours[kind];
-  brd_color(31, c[0], c[1], c[2], c[3], c[4]);
-  brd_show(nullptr, headings[kind], text);
+  ui_board(headings[kind], text, colours[kind]);
   return 0;
 }
 
@@ -213,5 +210,5 @@ int msg_prompt(int word, int n, const char *keys, ...) {
   va_start(ap, keys);
   format_text(text, sizeof text, n, ap, "(Message No=%05d)");
   va_end(ap);
-  return selm_popup(word, unmarked(text), 0, 0, keys, 0);
+  return ui_popup(word, unmarked(text), keys);
 }

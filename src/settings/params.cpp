@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "database/layers.h"
-#include "display/view.h"
+#include "settings/laynames.h"
+#include "settings/appstate.h"
 
 uint32_t Palette[PALETTE_COUNT];
 char RecentFiles[RECENT_COUNT][262];

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "display/view.h"
+#include "settings/appstate.h"
 #include "settings/params.h"
 #include "settings/prefs.h"
 #include "settings/syspath.h"

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "input/inpkind.h"
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
 #include "settings/params.h"
@@ -12,6 +11,7 @@
 #include "settings/strutil.h"
 #include "settings/syspath.h"
 #include "settings/appwin.h"
+#include "settings/uicalls.h"
 
 int sys_pathwrite(int entry, const char *buf);
 
@@ -266,10 +266,7 @@ int sys_stup() {
   sys_dwgenv('R', 0, env);
   dim = env->dim;
   delete env;
-  uint32_t kind5[7];
-  inp_kind('r', 5, kind5);
-  kind5[3] = dim.decimals;
-  inp_kind('w', 5, kind5);
+  ui_numdecimals(dim.decimals);
 
   for (const DriveCheck &c : drive_checks) {
     char path[PATH_BUF];

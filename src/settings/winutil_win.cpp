@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "input/inpkind.h"
 #include "settings/answers.h"
 #include "settings/msgfile.h"
 #include "settings/params.h"
@@ -16,7 +15,6 @@ namespace {
 
 HCURSOR held_cursor = nullptr;
 HBRUSH face_brush = nullptr;
-int32_t input_mode = 0;
 
 } // namespace
 
@@ -389,28 +387,6 @@ int sys_beep3() {
   for (int i = 0; i < 3; i++)
     MessageBeep(0);
   return 0;
-}
-
-int sys_inmode(int mode) {
-  if (mode == -1)
-    return input_mode;
-  if (mode < 0 || mode > 2)
-    return -1;
-  if (mode == 2) {
-    uint16_t lin;
-    sys_linatr('R', &lin);
-    if ((lin >> 4 & 15) >= 6)
-      lin = static_cast<uint16_t>((lin & ~0xF0) | 1 << 4);
-    sys_linatr('W', &lin);
-    DimAttrs dim;
-    sys_dimatr('R', &dim);
-    if ((dim.linattr >> 4 & 15) >= 6)
-      dim.linattr = static_cast<uint16_t>((dim.linattr & ~0xF0) | 1 << 4);
-    sys_dimatr('W', &dim);
-    inp_updall();
-  }
-  input_mode = mode;
-  return input_mode;
 }
 
 int hep_check() {

@@ -1,17 +1,40 @@
-#include "geometry/text_win.h"
+#include "display/text_win.h"
 
 #include <cstring>
 
 #include "display/gdi.h"
 #include "display/view.h"
 #include "display/viewtbl.h"
+#include "display/viewstate.h"
+#include "geometry/textcalls.h"
 #include "settings/params.h"
 #include "settings/strutil.h"
-#include "display/viewstate.h"
 
 namespace {
 bool is_lead(uint8_t c) { return sjis_islead(c); }
 HWND measured = nullptr; // window whose DC chr_viewdc handed out
+
+int viewlayout(uint16_t attr, double height, double width, double spacing, const char *str, ChrLayout *lay) {
+  HDC dc = chr_viewdc();
+  if (!dc)
+    return 0;
+  static char codes[CHR_CODEMAX];
+  static ChrLayout typeface;
+  chr_layoutw(dc, (attr >> 9) & 7, attr, height, width, spacing, str, &typeface, codes);
+  chr_releasedc(dc);
+  // A typeface that could not be made measures nothing: the stroke layout stands
+  // rather than every slot collapsing onto the base point.
+  if (!(typeface.width > 0))
+    return 0;
+  *lay = typeface;
+  return 1;
+}
+
+// The layers below measure texts through geometry's table; filled while the program loads.
+[[maybe_unused]] const bool filled = [] {
+  TextHooks.viewlayout = &viewlayout;
+  return true;
+}();
 } // namespace
 
 HDC chr_viewdc() {

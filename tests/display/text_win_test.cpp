@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "display/text_win.h"
 #include "display/view.h"
-#include "geometry/text_win.h"
 #include "settings/params.h"
 
 namespace {
