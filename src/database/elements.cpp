@@ -12,7 +12,7 @@
 #include "database/groups.h"
 #include "database/store.h"
 #include "database/undo.h"
-#include "display/view.h"
+#include "settings/appstate.h"
 #include "settings/params.h"
 
 namespace {

@@ -12,7 +12,6 @@
 #include "database/store.h"
 #include "database/txtcheck.h"
 #include "database/undo.h"
-#include "display/view.h"
 #include "settings/syspath.h"
 #include "settings/params.h"
 #include "settings/appstate.h"

@@ -9,7 +9,7 @@
 #include "database/drawcalls.h"
 #include "database/groups.h"
 #include "database/store.h"
-#include "display/view.h"
+#include "settings/appstate.h"
 #include "database/selection.h"
 #include "settings/dbgtrace.h"
 #include "settings/params.h"

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -237,6 +238,15 @@ TEST_F(Walkthrough, AFirstSeal) {
   // ファイル > 新規作成
   command(10100);
   ASSERT_TRUE(wait_for([&] { return view() != nullptr; }));
+  // The window comes before the drawing is bound to it: the picture waits for the
+  // sheet's frame on the screen.
+  ASSERT_TRUE(wait_for([&] {
+    RECT c;
+    GetClientRect(view(), &c);
+    const std::vector<uint32_t> px = window_capture(view(), c.right, c.bottom);
+    return !px.empty() && std::any_of(px.begin(), px.end(), [&](uint32_t v) { return v != px.front(); });
+  }));
+  settle(main);
   shot("seal-1-new.png");
   EXPECT_EQ(red(), 0);
   // 作図 > 円・円弧 > 円: the centre, then a point on the circle.
