@@ -11,9 +11,9 @@
 #include "benchclock.h"
 #include "input/inpkind.h"
 #include "settings/params.h"
-#include "shell/abox.h"
+#include "shell/units/abox.h"
 #include "settings/appwin.h"
-#include "shell/units.h"
+#include "shell/units/units.h"
 
 namespace {
 

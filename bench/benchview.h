@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "display/gdi.h"
-#include "display/viewtbl.h"
+#include "display/view/gdi.h"
+#include "display/view/viewtbl.h"
 
 // The window, or null (said on stdout) when it or the pens cannot be had.
 inline HWND bench_view() {

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "benchclock.h"
-#include "commands/cmdl.h"
+#include "commands/cmdl/cmdl.h"
 #include "database/groups.h"
 #include "database/store.h"
-#include "display/view.h"
+#include "display/view/view.h"
 #include "settings/params.h"
 
 int main() {

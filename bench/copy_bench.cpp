@@ -5,8 +5,8 @@
 
 #include "benchclock.h"
 #include "benchsheet.h"
-#include "commands/copyeng.h"
-#include "commands/transform.h"
+#include "commands/edit/copyeng.h"
+#include "commands/edit/transform.h"
 #include "select/sellist.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "database/store.h"
 #include "files/sealsave.h"
 #include "settings/params.h"
-#include "shell/dde.h"
+#include "shell/dde/dde.h"
 
 namespace {
 

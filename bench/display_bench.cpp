@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "benchclock.h"
-#include "display/gdi.h"
-#include "display/view.h"
+#include "display/view/gdi.h"
+#include "display/view/view.h"
 #include "benchdib.h"
 
 namespace {

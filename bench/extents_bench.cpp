@@ -5,7 +5,7 @@
 
 #include "benchclock.h"
 #include "benchsheet.h"
-#include "commands/sheetcalc.h"
+#include "commands/view/sheetcalc.h"
 
 namespace {
 constexpr int COUNT = 100000;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "benchclock.h"
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #ifdef _WIN32
 #include "sampler.h"
 #else

@@ -15,10 +15,10 @@
 #include "files/filecmd.h"
 #include "settings/answers.h"
 #include "settings/params.h"
-#include "shell/app.h"
+#include "shell/app/app.h"
 #include "settings/appwin.h"
-#include "shell/docview.h"
-#include "shell/srvritem.h"
+#include "shell/drawwin/docview.h"
+#include "shell/oleitems/srvritem.h"
 
 namespace {
 

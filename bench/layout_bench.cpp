@@ -10,10 +10,10 @@
 
 #include "benchclock.h"
 #include "settings/answers.h"
-#include "shell/app.h"
+#include "shell/app/app.h"
 #include "settings/appwin.h"
-#include "shell/toolbar.h"
-#include "shell/units.h"
+#include "shell/units/toolbar.h"
+#include "shell/units/units.h"
 
 int main(int argc, char **argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 50;

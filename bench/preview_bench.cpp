@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "benchclock.h"
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #include "files/sealfmt.h"
 #include "plugin/rarucfg.h"
 #include "plugin/rarudisp.h"

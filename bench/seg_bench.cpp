@@ -8,7 +8,7 @@
 
 #include "benchclock.h"
 #include "benchsheet.h"
-#include "commands/segerase.h"
+#include "commands/edit/segerase.h"
 #include "database/elements.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // What the element store asks of the display above it: redrawing an element that an
 // edit or an undo step changed, and the size of end marks in the current view. The
 // display fills the table when the program loads, each slot beside what it calls
-// (display/elmdisp.cpp, display/view.cpp); each call below does nothing, or answers 0,
+// (display/elements/elmdisp.cpp, display/view/view.cpp); each call below does nothing, or answers 0,
 // while its slot is empty.
 #pragma once
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/grid.h"
-#include "display/grid_win.h"
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/marks/grid.h"
+#include "display/marks/grid_win.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "settings/msgout.h"
 #include "files/dlgcalc.h"
 #include "input/calc.h"

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "display/grid.h"
+#include "display/marks/grid.h"
 #include "settings/params.h"
 
 // Grid dialog: stores pitches (mode 1) or distance and angle (mode 2) into g.

@@ -1,8 +1,8 @@
 // What the file commands tell the layers above while a drawing is taken into a slot,
 // read or saved: the command line's and the zoom commands' per-drawing state, the
 // older OLE client's documents, the recent files and the tool bars. Each layer fills
-// its own slots when the program loads (commands/filecalls_win.cpp,
-// ole/filecalls_win.cpp, shell/filecalls_win.cpp); an empty slot does nothing.
+// its own slots when the program loads (commands/cmdl/filecalls_win.cpp,
+// ole/filecalls_win.cpp, shell/app/filecalls_win.cpp); an empty slot does nothing.
 #pragma once
 
 struct FileCalls {

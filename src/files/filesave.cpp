@@ -10,7 +10,7 @@
 #include "database/pack.h"
 #include "database/store.h"
 #include "database/undo.h"
-#include "display/viewtbl.h"
+#include "display/view/viewtbl.h"
 #include "files/filecalls.h"
 #include "files/filecmd.h"
 #include "files/lockwin.h"

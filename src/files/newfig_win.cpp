@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "database/layers.h"
-#include "display/view.h"
+#include "display/view/view.h"
 #include "files/dialogs.h"
 #include "files/dlgcalc.h"
 #include "files/scale.h"

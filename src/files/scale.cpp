@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "display/view.h"
+#include "display/view/view.h"
 
 namespace {
 

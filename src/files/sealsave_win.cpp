@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "display/grid.h"
+#include "display/marks/grid.h"
 #include "files/filsys.h"
 #include "files/lockwin.h"
 #include "files/oleblock.h"

@@ -1,5 +1,5 @@
 // A text laid out in its Windows typeface, measured on the current view's window: the
-// display does that and fills this table when the program loads (display/text_win.cpp).
+// display does that and fills this table when the program loads (display/fonts/text_win.cpp).
 // While the slot is empty there is no such layout.
 #pragma once
 

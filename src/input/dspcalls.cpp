@@ -1,8 +1,8 @@
 // Fills the display's calls into the input loop: the feedback erase the views need
 // when they scroll and the snap mark's silent search. It runs while the program
 // loads, so every program and test has them before main.
-#include "display/inputcalls.h"
-#include "display/snapmark.h"
+#include "display/view/inputcalls.h"
+#include "display/marks/snapmark.h"
 #include "input/gcr.h"
 #include "input/gcrsnap.h"
 

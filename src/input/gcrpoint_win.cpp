@@ -1,5 +1,5 @@
-#include "display/snapmark.h"
-#include "display/view.h"
+#include "display/marks/snapmark.h"
+#include "display/view/view.h"
 #include "input/gcr.h"
 #include "input/gcrpoint.h"
 #include "input/gcrsnap.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "database/store.h"
-#include "display/grid.h"
-#include "display/marklist.h"
+#include "display/marks/grid.h"
+#include "display/marks/marklist.h"
 #include "geometry/geo.h"
 #include "input/rubber.h"
 #include "select/near.h"

@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "display/elmdisp_win.h"
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/elements/elmdisp_win.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "input/gcr.h"
 #include "input/gcrsnap.h"
 #include "input/inpkind.h"

@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "input/gcr.h"
 #include "input/inputcalls.h"
 #include "settings/appwin.h"

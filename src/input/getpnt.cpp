@@ -2,9 +2,9 @@
 // (snap mark, rubber band, hover highlights) following the cursor.
 #include <windows.h>
 
-#include "display/snapmark.h"
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/marks/snapmark.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "input/gcr.h"
 #include "input/inputcalls.h"
 #include "input/rubber.h"

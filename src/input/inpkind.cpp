@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "display/view.h"
+#include "display/view/view.h"
 #include "settings/appstate.h"
 #include "settings/params.h"
 #include "settings/shellcalls.h"

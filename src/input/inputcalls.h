@@ -1,6 +1,6 @@
 // What the input and the picking call in the layers above them: the command pump,
 // the shortcut menu, the partial-erase hover and the shell's one-line editor. The
-// command layer (commands/inputcalls.cpp) and the shell (shell/inputcalls_win.cpp)
+// command layer (commands/cmdl/inputcalls.cpp) and the shell (shell/app/inputcalls_win.cpp)
 // fill the table when the program loads; while a slot is empty its call does nothing.
 #pragma once
 
@@ -11,7 +11,7 @@
 #endif
 
 struct InputCalls {
-  int (*pump)();         // starts a waiting command request: see commands/cmdtable.h
+  int (*pump)();         // starts a waiting command request: see commands/cmdl/cmdtable.h
   int (*rmenuon)();      // non-zero when a right click in a drawing opens the shortcut menu
   int (*smclear)();      // the current level's shortcut-menu mask to 0
   int (*smset)(uint32_t bits);
@@ -19,7 +19,7 @@ struct InputCalls {
   int (*seghover)(int32_t dwg, int32_t view, int32_t px, int32_t py, double x, double y);
   int (*seghvend)(int32_t dwg, uint32_t viewmask, int32_t view);
 #ifdef _WIN32
-  // The one-line editor: see shell/ledit.h (ledit_input).
+  // The one-line editor: see shell/units/ledit.h (ledit_input).
   int (*lineinput)(const RECT *rect, char *text, int size, int (*filter)(HWND, UINT, WPARAM));
 #endif
 };

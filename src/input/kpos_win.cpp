@@ -1,9 +1,9 @@
 #include <cstring>
 
-#include "display/elmdisp_win.h"
-#include "display/marklist.h"
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/elements/elmdisp_win.h"
+#include "display/marks/marklist.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "input/gcr.h"
 #include "input/inpkind.h"
 #include "input/keyin.h"

@@ -11,7 +11,7 @@
 
 #include "database/elements.h"
 #include "database/store.h"
-#include "display/view.h"
+#include "display/view/view.h"
 #include "geometry/geo.h"
 #include "input/gcrsnap.h"
 #include "input/rubber.h"

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "commands/areapick_win.h"
-#include "display/areacopy_win.h"
-#include "display/viewtbl.h"
+#include "commands/view/areapick_win.h"
+#include "display/view/areacopy_win.h"
+#include "display/view/viewtbl.h"
 #include "ole/ole1clip.h"
 #include "settings/appwin.h"
 #include "settings/winutil.h"

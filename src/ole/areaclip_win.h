@@ -2,7 +2,7 @@
 // object layer's data, in the formats of ClipFormatMask.
 #pragma once
 
-#include "display/areacopy.h"
+#include "display/view/areacopy.h"
 
 // Picks an area and copies it: the last input code (500 or 13) when copied, -1 when
 // the pick ended otherwise or nothing was copied.

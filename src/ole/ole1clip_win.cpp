@@ -5,7 +5,7 @@
 #include <string>
 
 #include "database/store.h"
-#include "display/viewtbl.h"
+#include "display/view/viewtbl.h"
 #include "files/sealread.h"
 #include "files/sealsave.h"
 #include "files/sealsavewin.h"

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "database/store.h"
-#include "display/viewtbl.h"
+#include "display/view/viewtbl.h"
 #include "files/olefmt.h"
 #include "files/sealfmt.h"
 #include "ole/ole1bind.h"

@@ -4,8 +4,8 @@
 
 #include "ole/ole1obj.h"
 
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "ole/ole1bind.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "files/sealfmt.h"
 #include "input/gcr.h"
 #include "input/gcrpoint.h"

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <string>
 
-#include "display/areacopy.h"
-#include "display/areacopy_win.h"
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/view/areacopy.h"
+#include "display/view/areacopy_win.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "files/filecmd.h"
 #include "ole/ole1bind.h"
 #include "ole/ole1clip.h"

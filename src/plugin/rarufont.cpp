@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "database/record.h"
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #include "files/sealfmt.h"
 #include "plugin/rarustr.h"
 

@@ -1,7 +1,7 @@
 // Stampix, the plug-in library of the host CAD.
 #include <windows.h>
 
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #include "plugin/plugsys.h"
 #include "plugin/rarustr.h"
 

@@ -1,6 +1,6 @@
 // Fills the display's fence table with the selection layer's fence collection. It
 // runs while the program loads, so every program and test has it before main.
-#include "display/fencecalls.h"
+#include "display/masks/fencecalls.h"
 #include "select/selmask.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "database/elmindex.h"
 #include "database/groups.h"
 #include "database/store.h"
-#include "display/hidmask.h"
+#include "display/masks/hidmask.h"
 #include "geometry/geo.h"
 #include "geometry/text.h"
 #include "select/picksys.h"

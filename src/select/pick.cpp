@@ -7,8 +7,8 @@
 
 #include "database/elements.h"
 #include "database/store.h"
-#include "display/snapmark.h"
-#include "display/view.h"
+#include "display/marks/snapmark.h"
+#include "display/view/view.h"
 #include "geometry/trim.h"
 #include "select/filter.h"
 #include "select/near.h"

@@ -7,7 +7,7 @@
 #include "database/cells.h"
 #include "database/elements.h"
 #include "database/store.h"
-#include "display/hidmask.h"
+#include "display/masks/hidmask.h"
 #include "geometry/geo.h"
 #include "geometry/text.h"
 #include "select/filter.h"

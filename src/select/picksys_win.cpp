@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "display/elmdisp.h"
-#include "display/viewtbl.h"
+#include "display/elements/elmdisp.h"
+#include "display/view/viewtbl.h"
 #include "input/gcr.h"
 #include "input/inputcalls.h"
 #include "select/picksys.h"

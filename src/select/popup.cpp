@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "display/scrsave.h"
+#include "display/view/scrsave.h"
 #include "input/gcr.h"
 #include "input/modal.h"
 #include "settings/answers.h"

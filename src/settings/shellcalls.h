@@ -1,6 +1,6 @@
 // The program's window services that the engine below the shell calls: the message
 // lines, the shortcut menu, the key table, the attribute box and the drawing windows.
-// The shell fills the table when the program loads (shell/shellcalls_win.cpp); each
+// The shell fills the table when the program loads (shell/app/shellcalls_win.cpp); each
 // call below answers as "no such window" while a slot is empty.
 #pragma once
 
@@ -10,14 +10,14 @@
 #include <cstdint>
 
 struct ShellCalls {
-  // Message line 0..2: see shell/msgwin.h (mesg_line).
+  // Message line 0..2: see shell/units/msgwin.h (mesg_line).
   int (*mesgline)(int op, int line, int *colour, char *text);
   void (*scmoff)();           // closes the shortcut menu when it is open
   int (*keyxlate)(MSG *msg);  // the key table's command for a key message, else 0
   void (*aboxrefresh)();      // the attribute box shows the current attributes again
   int (*aboxlstopen)();       // non-zero while a list of the attribute box is dropped down
   HWND (*aboxfield)(int field);
-  // Drawing windows: see shell/viewwin.h for each call.
+  // Drawing windows: see shell/drawwin/viewwin.h for each call.
   HWND (*active)();
   int (*getid)(HWND wnd, int32_t id[3]);
   int (*setid)(HWND wnd, const int32_t id[3]);

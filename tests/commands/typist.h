@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/ledit.h"
+#include "shell/units/ledit.h"
 
 namespace cmdtest {
 

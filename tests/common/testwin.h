@@ -16,10 +16,10 @@
 #include <memory>
 #include <vector>
 
-#include "display/view.h"
-#include "display/viewtbl.h"
+#include "display/view/view.h"
+#include "display/view/viewtbl.h"
 #include "settings/appwin.h"
-#include "shell/viewwin.h"
+#include "shell/drawwin/viewwin.h"
 
 namespace testwin {
 

@@ -5,7 +5,7 @@
 #include "database/cells.h"
 #include "dbfixture.h"
 #include "database/symtab.h"
-#include "display/view.h"
+#include "display/view/view.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "database/pack.h"
 #include "database/undo.h"
 #include "dbfixture.h"
-#include "display/view.h"
+#include "display/view/view.h"
 #include "workdir.h"
 
 namespace {

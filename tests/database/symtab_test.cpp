@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "database/symtab.h"
-#include "display/view.h"
+#include "display/view/view.h"
 
 namespace {
 

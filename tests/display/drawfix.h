@@ -9,12 +9,12 @@
 #include <cstring>
 
 #include "canvas.h"
-#include "display/cliprect.h"
-#include "display/gdi.h"
-#include "display/viewtbl.h"
+#include "display/view/cliprect.h"
+#include "display/view/gdi.h"
+#include "display/view/viewtbl.h"
 #include "gdi_recorder.h"
 #include "settings/params.h"
-#include "display/viewstate.h"
+#include "display/view/viewstate.h"
 
 // Palette of the tests: colour i is RGB(0, 10 i + 5, 0), the erase colour 16 is white.
 inline uint32_t colour_px(int i) { return i == 16 ? 0xFFFFFFu : uint32_t(10 * i + 5) << 8; }

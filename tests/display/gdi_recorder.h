@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "display/gdi.h"
+#include "display/view/gdi.h"
 
 struct GdiRecord {
   std::vector<std::vector<POINT>> lines; // every polyline drawn, as MoveToEx/LineTo would make them

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "dlgpilot.h"
-#include "commands/cmddlg.h"
-#include "display/grid.h"
+#include "commands/cmdl/cmddlg.h"
+#include "display/marks/grid.h"
 #include "files/dialogs.h"
 #include "files/dlgfield.h"
 #include "files/sealfmt.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "commands/cmdl.h"
-#include "display/view.h"
+#include "commands/cmdl/cmdl.h"
+#include "display/view/view.h"
 #include "fuzzstore.h"
 
 namespace {

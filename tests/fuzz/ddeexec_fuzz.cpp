@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "shell/ddeexec.h"
+#include "shell/dde/ddeexec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const DdeExec e = ddes_parse(reinterpret_cast<const char *>(data), size);

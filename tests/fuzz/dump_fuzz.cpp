@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "commands/dump.h"
+#include "commands/view/dump.h"
 #include "settings/msgfile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {

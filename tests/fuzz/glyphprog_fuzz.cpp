@@ -1,7 +1,7 @@
 // Glyph programs as read from font files: the first byte picks the standard walk or
 // the high-quality program, the rest is the glyph. A sink that checks every point it
 // is given stays inside what the decoders promise.
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 
 #include <cstdlib>
 

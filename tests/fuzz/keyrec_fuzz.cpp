@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/keyrec.h"
+#include "shell/units/keyrec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string in(reinterpret_cast<const char *>(data), size);

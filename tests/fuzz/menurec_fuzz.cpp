@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "commands/menurec.h"
+#include "commands/cmdl/menurec.h"
 #include "settings/strutil.h"
 
 namespace {

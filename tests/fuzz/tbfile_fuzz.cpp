@@ -8,7 +8,7 @@
 #include <string>
 
 #include "settings/strutil.h"
-#include "shell/tbfile.h"
+#include "shell/units/tbfile.h"
 
 namespace {
 // The text is whole characters: no lead byte stands last without its trail byte.

@@ -5,7 +5,7 @@
 // doubles of parameters (move, rotation, mirror axis, scale, stretch, base, layer
 // factor, dimension-text record), and the rest is the text. Whenever the record's
 // fields and the parameters are finite, the transformed fields must be finite too.
-#include "commands/transform.h"
+#include "commands/edit/transform.h"
 #include "input/numfmt.h"
 
 #include <cmath>

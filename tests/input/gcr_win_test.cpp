@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "../common/testwin.h"
-#include "commands/cmdtable.h"
+#include "commands/cmdl/cmdtable.h"
 #include "input/gcr.h"
 #include "settings/appstate.h"
 

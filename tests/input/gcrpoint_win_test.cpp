@@ -14,7 +14,7 @@
 #include "input/rubber.h"
 #include "settings/answers.h"
 #include "settings/params.h"
-#include "shell/ledit.h"
+#include "shell/units/ledit.h"
 #include "settings/appstate.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../common/testwin.h"
-#include "display/snapmark.h"
+#include "display/marks/snapmark.h"
 #include "input/gcr.h"
 #include "settings/answers.h"
 #include "settings/appstate.h"

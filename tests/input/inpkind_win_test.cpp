@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
-#include "display/view.h"
+#include "display/view/view.h"
 #include "input/inpkind.h"
 #include "settings/appstate.h"
 #include "settings/params.h"
-#include "shell/msgwin.h"
+#include "shell/units/msgwin.h"
 
 namespace {
 

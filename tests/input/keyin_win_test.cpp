@@ -16,7 +16,7 @@
 #include "input/numkey.h"
 #include "settings/answers.h"
 #include "settings/params.h"
-#include "shell/ledit.h"
+#include "shell/units/ledit.h"
 
 namespace {
 

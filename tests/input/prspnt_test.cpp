@@ -4,7 +4,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "display/view.h"
+#include "display/view/view.h"
 #include "geometry/geo.h"
 #include "input/gcrsnap.h"
 #include "input/rubber.h"

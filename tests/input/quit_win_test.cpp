@@ -25,7 +25,7 @@
 #include "select/selpick.h"
 #include "select/sellist.h"
 #include "settings/params.h"
-#include "shell/ledit.h"
+#include "shell/units/ledit.h"
 #include "settings/appstate.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "display/grid.h"
+#include "display/marks/grid.h"
 #include "geometry/geo.h"
-#include "display/marklist.h"
-#include "display/view.h"
+#include "display/marks/marklist.h"
+#include "display/view/view.h"
 #include "input/gcrpoint.h"
 #include "input/gcrsnap.h"
 #include "input/rubber.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "../files/sealfix.h"
-#include "display/viewtbl.h"
+#include "display/view/viewtbl.h"
 #include "files/sealsavewin.h"
 #include "ole/ole1clip.h"
 #include "settings/syspath.h"

@@ -14,7 +14,7 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #include "dlgpilot.h"
 #include "plugin/rarustr.h"
 #include "settings/answers.h"

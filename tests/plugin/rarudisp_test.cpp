@@ -4,7 +4,7 @@
 
 #include "../common/pngwrite.h"
 #include "../common/screencap.h"
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #include "plugin/rarudisp.h"
 #include "plugwork.h"
 #include "sealfile.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "canvasrec.h"
-#include "display/fontfile.h"
+#include "display/fonts/fontfile.h"
 #include "plugin/rarufont.h"
 #include "sealfile.h"
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "display/view.h"
+#include "display/view/view.h"
 #include "select/selpick.h"
 #include "select/sellist.h"
 

@@ -12,7 +12,7 @@
 #include "settings/msgfile.h"
 #include "settings/msgout.h"
 #include "settings/prefs.h"
-#include "shell/msgwin.h"
+#include "shell/units/msgwin.h"
 #include "testfiles.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "display/view.h"
+#include "display/view/view.h"
 #include "settings/params.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "display/view.h"
+#include "display/view/view.h"
 #include "settings/params.h"
 #include "settings/prefs.h"
 #include "settings/syspath.h"

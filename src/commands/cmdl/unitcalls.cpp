@@ -1,0 +1,3 @@
+#include "commands/cmdl/unitcalls.h"
+
+UnitCalls CmdUnits = {};

@@ -1,3 +1,0 @@
-#include "commands/unitcalls.h"
-
-UnitCalls CmdUnits = {};

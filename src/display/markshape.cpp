@@ -1,3 +1,0 @@
-#include "display/markshape.h"
-
-MarkShapePart MarkShapeTable[MARK_SHAPE_PARTS]; // empty until a shape is chosen

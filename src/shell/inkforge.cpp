@@ -1,4 +1,0 @@
-// INKFORGE: the editor's one application object; WinMain comes from the framework.
-#include "shell/app.h"
-
-VODOreVer theApp;
