@@ -21,7 +21,7 @@ const char *app_pendpath();
 void app_setpendpath(const char *path);
 
 // The program-wide mode flag: while 1 the object snap takes the cursor point as it
-// is and the snap mark finds nothing. 0 at start; nothing sets it yet.
+// is and the snap mark finds nothing. 0 at start; no command of the editor sets it.
 uint32_t app_modeflag();
 void app_setmodeflag(uint32_t flag);
 

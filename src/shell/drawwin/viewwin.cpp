@@ -682,3 +682,6 @@ void vwin_worldrect(int dwg, int view, const RECT &u, double *x1, double *y1, do
   if (*y1 > *y2)
     std::swap(*y1, *y2);
 }
+
+// The drawing windows do not track a right-button drag: a right click is a click.
+int vwin_rdrag(HWND) { return 0; }

@@ -26,7 +26,7 @@ HtmlHelpFn html_help() {
   return lib ? reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void *>(GetProcAddress(lib, "HtmlHelpA"))) : nullptr;
 }
 
-// No help file ships yet: a file that is not there is said on the board, never opened.
+// No help file ships: a file that is not there is said on the board, never opened.
 HWND WINAPI real_viewer(HWND owner, LPCSTR path, UINT command, DWORD_PTR data) {
   if (path && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
     const char *name = std::strrchr(path, '\\');

@@ -352,7 +352,7 @@ void tool_preset(const int32_t *v, int count) {
     CmdHandler handler;
     const char *title, *label;
   };
-  // The whole-sheet and redraw picks are not built yet: their buttons get the table's entry.
+  // The whole-sheet and redraw buttons have no handler of their own: they run the table's entry.
   const Preset presets[] = {{500, nullptr, "原  図", "原図"},
                             {502, nullptr, "再表示", "再表"},
                             {504, cm_zoomin, "拡  大", "拡大"},
