@@ -30,38 +30,38 @@ struct ShellCalls {
   int (*scroll)(HWND wnd, UINT msg, WPARAM wp);
   HWND (*lastview)(); // the drawing window created last
 };
-extern ShellCalls Shell;
+extern ShellCalls ShellUp;
 
 inline int ui_mesgline(int op, int line, int *colour, char *text) {
-  return Shell.mesgline ? Shell.mesgline(op, line, colour, text) : -1;
+  return ShellUp.mesgline ? ShellUp.mesgline(op, line, colour, text) : -1;
 }
 inline void ui_scmoff() {
-  if (Shell.scmoff)
-    Shell.scmoff();
+  if (ShellUp.scmoff)
+    ShellUp.scmoff();
 }
-inline int ui_keyxlate(MSG *msg) { return Shell.keyxlate ? Shell.keyxlate(msg) : 0; }
+inline int ui_keyxlate(MSG *msg) { return ShellUp.keyxlate ? ShellUp.keyxlate(msg) : 0; }
 inline void ui_aboxrefresh() {
-  if (Shell.aboxrefresh)
-    Shell.aboxrefresh();
+  if (ShellUp.aboxrefresh)
+    ShellUp.aboxrefresh();
 }
-inline int ui_aboxlstopen() { return Shell.aboxlstopen ? Shell.aboxlstopen() : 0; }
-inline HWND ui_aboxfield(int field) { return Shell.aboxfield ? Shell.aboxfield(field) : nullptr; }
-inline HWND ui_active() { return Shell.active ? Shell.active() : nullptr; }
-inline int ui_getid(HWND wnd, int32_t id[3]) { return Shell.getid ? Shell.getid(wnd, id) : 0; }
-inline int ui_setid(HWND wnd, const int32_t id[3]) { return Shell.setid ? Shell.setid(wnd, id) : 0; }
-inline int ui_cursor(HWND wnd, int mode, int x, int y) { return Shell.cursor ? Shell.cursor(wnd, mode, x, y) : 1; }
-inline int ui_curkind(int kind) { return Shell.curkind ? Shell.curkind(kind) : 0; }
-inline int ui_rdrag(HWND wnd) { return Shell.rdrag ? Shell.rdrag(wnd) : 0; }
+inline int ui_aboxlstopen() { return ShellUp.aboxlstopen ? ShellUp.aboxlstopen() : 0; }
+inline HWND ui_aboxfield(int field) { return ShellUp.aboxfield ? ShellUp.aboxfield(field) : nullptr; }
+inline HWND ui_active() { return ShellUp.active ? ShellUp.active() : nullptr; }
+inline int ui_getid(HWND wnd, int32_t id[3]) { return ShellUp.getid ? ShellUp.getid(wnd, id) : 0; }
+inline int ui_setid(HWND wnd, const int32_t id[3]) { return ShellUp.setid ? ShellUp.setid(wnd, id) : 0; }
+inline int ui_cursor(HWND wnd, int mode, int x, int y) { return ShellUp.cursor ? ShellUp.cursor(wnd, mode, x, y) : 1; }
+inline int ui_curkind(int kind) { return ShellUp.curkind ? ShellUp.curkind(kind) : 0; }
+inline int ui_rdrag(HWND wnd) { return ShellUp.rdrag ? ShellUp.rdrag(wnd) : 0; }
 inline int ui_draw(HDC dc, int dwg, int view, uint16_t mask) {
-  return Shell.draw ? Shell.draw(dc, dwg, view, mask) : -1;
+  return ShellUp.draw ? ShellUp.draw(dc, dwg, view, mask) : -1;
 }
 inline HWND ui_create(int viewreq, const RECT *frame, int dwg, int view) {
-  return Shell.create ? Shell.create(viewreq, frame, dwg, view) : nullptr;
+  return ShellUp.create ? ShellUp.create(viewreq, frame, dwg, view) : nullptr;
 }
 inline void ui_bind(int dwg, int view) {
-  if (Shell.bind)
-    Shell.bind(dwg, view);
+  if (ShellUp.bind)
+    ShellUp.bind(dwg, view);
 }
-inline int ui_scroll(HWND wnd, UINT msg, WPARAM wp) { return Shell.scroll ? Shell.scroll(wnd, msg, wp) : 0; }
-inline HWND ui_lastview() { return Shell.lastview ? Shell.lastview() : nullptr; }
+inline int ui_scroll(HWND wnd, UINT msg, WPARAM wp) { return ShellUp.scroll ? ShellUp.scroll(wnd, msg, wp) : 0; }
+inline HWND ui_lastview() { return ShellUp.lastview ? ShellUp.lastview() : nullptr; }
 #endif

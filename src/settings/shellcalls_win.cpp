@@ -1,4 +1,4 @@
 #include "settings/shellcalls.h"
 
 // Constant-initialised: every slot is empty before any code of the program runs.
-ShellCalls Shell = {};
+ShellCalls ShellUp = {};

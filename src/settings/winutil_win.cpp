@@ -9,12 +9,14 @@
 #include "settings/answers.h"
 #include "settings/msgfile.h"
 #include "settings/params.h"
+#include "settings/shellcalls.h"
 #include "settings/syspath.h"
 
 namespace {
 
 HCURSOR held_cursor = nullptr;
 HBRUSH face_brush = nullptr;
+int32_t input_mode = 0;
 
 } // namespace
 
@@ -387,6 +389,28 @@ int sys_beep3() {
   for (int i = 0; i < 3; i++)
     MessageBeep(0);
   return 0;
+}
+
+int sys_inmode(int mode) {
+  if (mode == -1)
+    return input_mode;
+  if (mode < 0 || mode > 2)
+    return -1;
+  if (mode == 2) {
+    uint16_t lin;
+    sys_linatr('R', &lin);
+    if ((lin >> 4 & 15) >= 6)
+      lin = static_cast<uint16_t>((lin & ~0xF0) | 1 << 4);
+    sys_linatr('W', &lin);
+    DimAttrs dim;
+    sys_dimatr('R', &dim);
+    if ((dim.linattr >> 4 & 15) >= 6)
+      dim.linattr = static_cast<uint16_t>((dim.linattr & ~0xF0) | 1 << 4);
+    sys_dimatr('W', &dim);
+    ui_aboxrefresh();
+  }
+  input_mode = mode;
+  return input_mode;
 }
 
 int hep_check() {

@@ -10,23 +10,23 @@
 
 namespace {
 [[maybe_unused]] const bool filled = [] {
-  Shell.mesgline = &mesg_line;
-  Shell.scmoff = &scm_off;
-  Shell.keyxlate = &key_xlate;
-  Shell.aboxrefresh = &abox_refresh;
-  Shell.aboxlstopen = &abox_lstopen;
-  Shell.aboxfield = &abox_field;
-  Shell.active = &vwin_active;
-  Shell.getid = &vwin_getid;
-  Shell.setid = &vwin_setid;
-  Shell.cursor = &vwin_cursor;
-  Shell.curkind = &vwin_curkind;
-  Shell.rdrag = &vwin_rdrag;
-  Shell.draw = &vwin_draw;
-  Shell.create = &vwin_create;
-  Shell.bind = &BindViewToDrawing;
-  Shell.scroll = &vwin_scroll;
-  Shell.lastview = [] { return VwinLastView; };
+  ShellUp.mesgline = &mesg_line;
+  ShellUp.scmoff = &scm_off;
+  ShellUp.keyxlate = &key_xlate;
+  ShellUp.aboxrefresh = &abox_refresh;
+  ShellUp.aboxlstopen = &abox_lstopen;
+  ShellUp.aboxfield = &abox_field;
+  ShellUp.active = &vwin_active;
+  ShellUp.getid = &vwin_getid;
+  ShellUp.setid = &vwin_setid;
+  ShellUp.cursor = &vwin_cursor;
+  ShellUp.curkind = &vwin_curkind;
+  ShellUp.rdrag = &vwin_rdrag;
+  ShellUp.draw = &vwin_draw;
+  ShellUp.create = &vwin_create;
+  ShellUp.bind = &BindViewToDrawing;
+  ShellUp.scroll = &vwin_scroll;
+  ShellUp.lastview = [] { return VwinLastView; };
   return true;
 }();
 } // namespace
